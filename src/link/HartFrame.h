@@ -1,0 +1,62 @@
+// Byte layout of a HART frame: preamble, delimiter, address, expansion bytes,
+// command, byte count, data, check byte. Shared by the transmitter, the
+// receiver, the simulated instrument and the frame tools.
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+
+namespace vantrel {
+
+// Milliseconds on a monotonic clock. The link core never reads a clock: every
+// call that needs the time is given it.
+using TimeMs = std::int64_t;
+
+constexpr std::uint8_t kPreambleByte = 0xFF;
+constexpr std::uint8_t kDelimiterMask = 0x87;  // keeps address form and frame type
+
+// Delimiters after masking with kDelimiterMask.
+constexpr std::uint8_t kStxShort = 0x02;
+constexpr std::uint8_t kAckShort = 0x06;
+constexpr std::uint8_t kBackLong = 0x81;
+constexpr std::uint8_t kStxLong = 0x82;
+constexpr std::uint8_t kAckLong = 0x86;
+
+// Frame types, bits 2-0 of the delimiter.
+constexpr std::uint8_t kFrameTypeBurst = 1;
+constexpr std::uint8_t kFrameTypeRequest = 2;
+constexpr std::uint8_t kFrameTypeAck = 6;
+
+constexpr std::uint8_t kLongAddressBit = 0x80;  // delimiter bit 7
+constexpr std::uint8_t kMasterBit = 0x80;       // address bit 7: primary master
+constexpr std::uint8_t kBurstModeBit = 0x40;    // address bit 6
+
+constexpr std::size_t kLongAddressSize = 5;
+constexpr std::size_t kMaxExpansionBytes = 3;
+constexpr std::size_t kDataBufferSize = 253;  // txData and rxData
+constexpr std::size_t kStatusByteCount = 2;   // response code, field device status
+constexpr std::size_t kTrailingByteCount = 3;
+constexpr std::uint8_t kMinAcceptedPreambles = 2;
+
+// Line silence, in ms, that ends any frame in progress.
+constexpr TimeMs kSilenceMs = 20;
+
+// Returns true when `byte`, masked with 0x87, is one of the five delimiters the
+// receiver knows: 0x02, 0x06, 0x81, 0x82, 0x86.
+bool IsAcceptedDelimiter(std::uint8_t byte);
+
+constexpr std::uint8_t FrameType(std::uint8_t delimiter) {
+  return delimiter & 0x07;
+}
+constexpr bool HasLongAddress(std::uint8_t delimiter) {
+  return (delimiter & kLongAddressBit) != 0;
+}
+constexpr std::uint8_t ExpansionCount(std::uint8_t delimiter) {
+  return (delimiter >> 5) & 0x03;
+}
+
+// Computes the check byte: the XOR of every byte from the delimiter through the
+// last data byte.
+std::uint8_t CheckByte(const std::uint8_t* bytes, std::size_t size);
+
+}  // namespace vantrel

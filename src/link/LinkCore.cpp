@@ -1,0 +1,128 @@
+#include "link/LinkCore.h"
+
+#include <algorithm>
+
+#include "link/LinkTexts.h"
+#include "link/Receiver.h"
+#include "link/Transmitter.h"
+
+namespace vantrel {
+
+LinkCore::LinkCore(LinkPort& port, MessageSink& messages) : port_(port), messages_(messages) {
+  rawFrame_.reserve(kDataBufferSize + 16);
+  txFrame_.reserve(kDataBufferSize + 32);
+}
+
+void LinkCore::receiveBytes(const std::uint8_t* data, std::size_t size, TimeMs now) {
+  if (size == 0) return;
+  if (lastByteTime_ && now - *lastByteTime_ >= kSilenceMs) enterSilence();
+  lastByteTime_ = now;
+  std::size_t offset = 0;
+  while (offset < size) {
+    const std::size_t room = RxRing::kCapacity - ring_.pending();
+    if (room == 0) break;  // only while a reply handler re-enters; see drainRing
+    const std::size_t chunk = std::min(room, size - offset);
+    for (std::size_t i = 0; i < chunk; ++i) ring_.push(data[offset + i]);
+    offset += chunk;
+    drainRing();
+  }
+}
+
+// Runs every pending byte through the receiver. A call made while a reply
+// handler is running (from a nested event loop) only queues its bytes: the
+// outer call handles them in order when the handler returns.
+void LinkCore::drainRing() {
+  if (draining_) return;
+  draining_ = true;
+  while (!ring_.empty()) handleByte(ring_.pop());
+  draining_ = false;
+}
+
+void LinkCore::handleByte(std::uint8_t byte) {
+  const bool wasInFrame = FrameInProgress(link_);
+  const RxEvent event = ReceiveByte(link_, byte);
+  if (wasInFrame) {
+    rawFrame_.push_back(byte);
+  } else if (link_.rxState == RX_ADDRESS) {
+    rawFrame_.assign(1, byte);  // accepted delimiter: a new frame starts
+  }
+  switch (event) {
+    case RxEvent::None:
+      break;
+    case RxEvent::ResponseComplete:
+      dispatchResponse();
+      break;
+    case RxEvent::RequestComplete:
+      if (observer_) observer_->frameReceived(copyFrame(), rawFrame_);
+      break;
+    case RxEvent::CheckByteError:
+      if (observer_) observer_->frameDropped(DropReason::CheckByte, rawFrame_);
+      break;
+    case RxEvent::TooShort:
+      if (observer_) observer_->frameDropped(DropReason::TooShort, rawFrame_);
+      break;
+  }
+}
+
+// Hands a complete response to the reply handler (burst frames are not
+// handed on), then restarts the hunt for the next frame.
+void LinkCore::dispatchResponse() {
+  const ReceivedFrame frame = copyFrame();
+  if (observer_) observer_->frameReceived(frame, rawFrame_);
+  if (frame.frameType() == kFrameTypeAck && replyHandler_) {
+    replyHandler_->HandleOperationReply(frame);
+  }
+  RestartHunt(link_);
+}
+
+ReceivedFrame LinkCore::copyFrame() const {
+  ReceivedFrame frame;
+  frame.delimiter = link_.rxDelimiter;
+  const bool burst = FrameType(link_.rxDelimiter) == kFrameTypeBurst;
+  frame.address = burst ? link_.burstAddress : link_.rxAddress;
+  frame.expansion = link_.rxExpansion;
+  frame.expansionCount = link_.rxExpansionCount;
+  frame.command = burst ? link_.burstCommand : link_.rxCommand;
+  frame.byteCount = link_.rxByteCount;
+  frame.responseCode = link_.rxByteCount > 0 ? link_.responseCode : 0;
+  frame.deviceStatus = link_.rxByteCount > 1 ? link_.deviceStatus : 0;
+  const std::size_t carried =
+      link_.rxByteCount > kStatusByteCount
+          ? std::min<std::size_t>(link_.rxByteCount, kDataBufferSize) - kStatusByteCount
+          : 0;
+  const auto& source = burst ? link_.burstData : link_.rxData;
+  std::copy_n(source.begin(), carried, frame.data.begin());
+  frame.dataCount = carried;
+  return frame;
+}
+
+void LinkCore::enterSilence() {
+  if (link_.rxState == RX_IDLE) return;
+  if (FrameInProgress(link_) && observer_) {
+    observer_->frameDropped(DropReason::Silence, rawFrame_);
+  }
+  EnterSilence(link_);
+}
+
+bool LinkCore::StartOperation() {
+  link_.txState = TX_PREAMBLE_START;
+  if (!port_.isOpened()) {
+    messages_.showMessage(MessageIcon::Error, texts::kPortNotOpen);
+    return false;
+  }
+  BuildRequestFrame(link_, txFrame_);
+  port_.writeData(txFrame_.data(), txFrame_.size());
+  if (observer_) observer_->frameSent(txFrame_);
+  return true;
+}
+
+std::optional<TimeMs> LinkCore::nextDeadline() const {
+  if (link_.rxState == RX_IDLE || !lastByteTime_) return std::nullopt;
+  return *lastByteTime_ + kSilenceMs;
+}
+
+void LinkCore::handleDeadline(TimeMs now) {
+  if (lastByteTime_ && now - *lastByteTime_ >= kSilenceMs) enterSilence();
+}
+
+}  // namespace vantrel

@@ -1,0 +1,132 @@
+// The link core: receive ring, receive and transmit state machines, line
+// silence and dispatch of complete responses. No I/O and no clock inside:
+// received bytes come in with their arrival time, requests go out through a
+// LinkPort, and the owner wakes the core at nextDeadline().
+#pragma once
+
+#include <array>
+#include <cstddef>
+#include <cstdint>
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "link/HartLink.h"
+#include "link/RxRing.h"
+
+namespace vantrel {
+
+enum class MessageIcon { Information, Warning, Error };
+
+// A complete frame with a valid check byte, copied out of the link record when
+// it completed, so that later bytes on the line cannot change it.
+struct ReceivedFrame {
+  std::uint8_t delimiter = 0;
+  std::array<std::uint8_t, kLongAddressSize> address{};  // element 0 only for a short address
+  std::array<std::uint8_t, kMaxExpansionBytes> expansion{};
+  std::uint8_t expansionCount = 0;
+  std::uint8_t command = 0;
+  std::uint8_t byteCount = 0;
+  std::uint8_t responseCode = 0;
+  std::uint8_t deviceStatus = 0;
+  // Command data after the two status bytes. Positions the frame did not carry
+  // read as 0.
+  std::array<std::uint8_t, kDataBufferSize> data{};
+  std::size_t dataCount = 0;  // how many elements of `data` the frame carried
+
+  std::uint8_t frameType() const { return FrameType(delimiter); }
+  bool isLongAddress() const { return HasLongAddress(delimiter); }
+};
+
+// Why the receiver dropped a frame it had started.
+enum class DropReason {
+  CheckByte,  // the check byte did not match
+  Silence,    // the line fell silent before the frame was complete
+  TooShort,   // a response without its two status bytes
+};
+
+// The serial port as the core sees it.
+class LinkPort {
+ public:
+  virtual ~LinkPort() = default;
+  virtual bool isOpened() const = 0;
+  virtual void writeData(const std::uint8_t* data, std::size_t size) = 0;
+};
+
+// Message boxes for the user.
+class MessageSink {
+ public:
+  virtual ~MessageSink() = default;
+  virtual void showMessage(MessageIcon icon, const std::string& text) = 0;
+};
+
+// Receives every complete response (ACK) frame.
+class ReplyHandler {
+ public:
+  virtual ~ReplyHandler() = default;
+  virtual void HandleOperationReply(const ReceivedFrame& reply) = 0;
+};
+
+// Sees every frame on the line, for tracing and monitoring. `raw` runs from
+// the delimiter to the check byte (requests sent: the whole frame as written).
+class LinkObserver {
+ public:
+  virtual ~LinkObserver() = default;
+  virtual void frameSent(const std::vector<std::uint8_t>& raw) = 0;
+  virtual void frameReceived(const ReceivedFrame& frame, const std::vector<std::uint8_t>& raw) = 0;
+  virtual void frameDropped(DropReason reason, const std::vector<std::uint8_t>& raw) = 0;
+};
+
+// Something the owner must wake at a point in time.
+class Timed {
+ public:
+  virtual ~Timed() = default;
+  virtual std::optional<TimeMs> nextDeadline() const = 0;
+  virtual void handleDeadline(TimeMs now) = 0;
+};
+
+class LinkCore : public Timed {
+ public:
+  LinkCore(LinkPort& port, MessageSink& messages);
+
+  HartLink& link() { return link_; }
+  const HartLink& link() const { return link_; }
+
+  void setReplyHandler(ReplyHandler* handler) { replyHandler_ = handler; }
+  void setObserver(LinkObserver* observer) { observer_ = observer; }
+
+  // Takes bytes that the port delivered, all arrived at `now`, and runs them
+  // through the receiver in arrival order. A byte that comes kSilenceMs or
+  // more after the previous one is the first byte after a silence.
+  void receiveBytes(const std::uint8_t* data, std::size_t size, TimeMs now);
+
+  // Sends the request that the transmit fields describe. With the port closed
+  // it shows "HART端口未打开！", sends nothing and returns false.
+  bool StartOperation();
+
+  // The end of the current line-silence window, while the receiver is not
+  // idle.
+  std::optional<TimeMs> nextDeadline() const override;
+  void handleDeadline(TimeMs now) override;
+
+ private:
+  void drainRing();
+  void handleByte(std::uint8_t byte);
+  void enterSilence();
+  void dispatchResponse();
+  ReceivedFrame copyFrame() const;
+
+  LinkPort& port_;
+  MessageSink& messages_;
+  ReplyHandler* replyHandler_ = nullptr;
+  LinkObserver* observer_ = nullptr;
+
+  HartLink link_;
+  RxRing ring_;
+  std::optional<TimeMs> lastByteTime_;
+  bool draining_ = false;
+  std::vector<std::uint8_t> rawFrame_;  // delimiter .. check byte of the frame being received
+  std::vector<std::uint8_t> txFrame_;
+};
+
+}  // namespace vantrel

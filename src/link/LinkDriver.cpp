@@ -1,0 +1,76 @@
+#include "link/LinkDriver.h"
+
+#include <algorithm>
+#include <limits>
+
+namespace vantrel {
+
+LinkDriver::LinkDriver(const Clock& clock, MessageSink& messages, QObject* parent)
+    : QObject(parent), clock_(clock), port_(this), core_(*this, messages) {
+  timed_.push_back(&core_);
+  timer_.setSingleShot(true);
+  timer_.setTimerType(Qt::PreciseTimer);
+  connect(&timer_, &QTimer::timeout, this, &LinkDriver::onTimer);
+  connect(&port_, &SerialPort::readyRead, this, &LinkDriver::onReadyRead);
+  connect(&port_, &SerialPort::portLost, this, &LinkDriver::portLost);
+}
+
+LinkDriver::~LinkDriver() = default;
+
+bool LinkDriver::openPort(const QString& portName) {
+  port_.close();
+  port_.init(portName);
+  return port_.open();
+}
+
+void LinkDriver::closePort() {
+  port_.close();
+}
+
+void LinkDriver::addTimed(Timed* timed) {
+  timed_.push_back(timed);
+  rescheduleTimer();
+}
+
+void LinkDriver::writeData(const std::uint8_t* data, std::size_t size) {
+  port_.writeData(data, static_cast<int>(size));
+}
+
+void LinkDriver::onReadyRead() {
+  std::uint8_t buffer[SerialPort::kReadChunk];
+  for (;;) {
+    const int n = port_.readAllData(buffer);
+    if (n <= 0) break;
+    core_.receiveBytes(buffer, static_cast<std::size_t>(n), clock_.nowMs());
+    if (n < SerialPort::kReadChunk) break;
+  }
+  rescheduleTimer();
+}
+
+void LinkDriver::onTimer() {
+  const TimeMs now = clock_.nowMs();
+  // Copy: a handler may register another part.
+  const std::vector<Timed*> parts = timed_;
+  for (Timed* part : parts) {
+    const std::optional<TimeMs> due = part->nextDeadline();
+    if (due && *due <= now) part->handleDeadline(now);
+  }
+  rescheduleTimer();
+}
+
+void LinkDriver::rescheduleTimer() {
+  std::optional<TimeMs> earliest;
+  for (const Timed* part : timed_) {
+    const std::optional<TimeMs> due = part->nextDeadline();
+    if (due && (!earliest || *due < *earliest)) earliest = due;
+  }
+  if (!earliest) {
+    timer_.stop();
+    return;
+  }
+  const TimeMs wait =
+      std::clamp<TimeMs>(*earliest - clock_.nowMs(), 0, std::numeric_limits<int>::max());
+  timer_.start(static_cast<int>(wait));
+}
+
+}  // namespace vantrel

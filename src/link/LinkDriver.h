@@ -1,0 +1,60 @@
+// Runs the link core on the thread that owns the serial port: received bytes
+// are fed in when the port reports them, and one single-shot timer wakes the
+// core (and any other registered Timed part) at its next deadline. Nothing
+// polls and nothing sleeps.
+#pragma once
+
+#include <QObject>
+#include <QTimer>
+
+#include <vector>
+
+#include "link/Clock.h"
+#include "link/LinkCore.h"
+#include "link/SerialPort.h"
+
+namespace vantrel {
+
+class LinkDriver : public QObject, private LinkPort {
+  Q_OBJECT
+
+ public:
+  // `clock` and `messages` must outlive the driver.
+  LinkDriver(const Clock& clock, MessageSink& messages, QObject* parent = nullptr);
+  ~LinkDriver() override;
+
+  LinkCore& core() { return core_; }
+  SerialPort& port() { return port_; }
+  const Clock& clock() const { return clock_; }
+
+  // Closes the port if open, then opens `portName` with the HART line
+  // settings. Returns true when it is open.
+  bool openPort(const QString& portName);
+  void closePort();
+  bool isPortOpen() const { return port_.isOpened(); }
+
+  // Adds another part to wake at its deadlines (the command engine). Call
+  // rescheduleTimer() after anything that may have moved a deadline.
+  void addTimed(Timed* timed);
+  void rescheduleTimer();
+
+ signals:
+  // The port failed while open and has been closed.
+  void portLost(const QString& reason);
+
+ private:
+  // LinkPort
+  bool isOpened() const override { return port_.isOpened(); }
+  void writeData(const std::uint8_t* data, std::size_t size) override;
+
+  void onReadyRead();
+  void onTimer();
+
+  const Clock& clock_;
+  SerialPort port_;
+  LinkCore core_;
+  std::vector<Timed*> timed_;
+  QTimer timer_;
+};
+
+}  // namespace vantrel

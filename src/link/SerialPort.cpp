@@ -1,0 +1,74 @@
+#include "link/SerialPort.h"
+
+#include <QSerialPortInfo>
+
+namespace vantrel {
+
+SerialPort::SerialPort(QObject* parent) : QObject(parent) {
+  connect(&port_, &QSerialPort::readyRead, this, &SerialPort::readyRead);
+  connect(&port_, &QSerialPort::errorOccurred, this, &SerialPort::handleError);
+}
+
+SerialPort::~SerialPort() {
+  close();
+}
+
+std::vector<SerialPortInfo> SerialPort::availablePortInfos() {
+  std::vector<SerialPortInfo> infos;
+  const QList<QSerialPortInfo> ports = QSerialPortInfo::availablePorts();
+  infos.reserve(static_cast<std::size_t>(ports.size()));
+  for (const QSerialPortInfo& port : ports) {
+    infos.push_back(SerialPortInfo{port.portName(), port.description()});
+  }
+  return infos;
+}
+
+void SerialPort::init(const QString& portName, const PortSettings& settings) {
+  portName_ = portName;
+  settings_ = settings;
+}
+
+bool SerialPort::open() {
+  if (port_.isOpen()) port_.close();
+  if (portName_.isEmpty()) return false;
+  // Everything is set while the port is closed; QSerialPort applies it in
+  // one go when it opens the device.
+  port_.setPortName(portName_);
+  port_.setBaudRate(settings_.baudRate);
+  port_.setParity(settings_.parity);
+  port_.setDataBits(settings_.dataBits);
+  port_.setStopBits(settings_.stopBits);
+  port_.setFlowControl(settings_.flowControl);
+  port_.setReadBufferSize(0);  // never drop received bytes; we read them as they come
+  return port_.open(QIODevice::ReadWrite);
+}
+
+void SerialPort::close() {
+  if (port_.isOpen()) port_.close();
+}
+
+bool SerialPort::isOpened() const {
+  return port_.isOpen();
+}
+
+int SerialPort::writeData(const std::uint8_t* data, int size) {
+  if (!port_.isOpen()) return -1;
+  return static_cast<int>(port_.write(reinterpret_cast<const char*>(data), size));
+}
+
+int SerialPort::readAllData(std::uint8_t* buffer) {
+  if (!port_.isOpen()) return 0;
+  const qint64 n = port_.read(reinterpret_cast<char*>(buffer), kReadChunk);
+  return n > 0 ? static_cast<int>(n) : 0;
+}
+
+void SerialPort::handleError(QSerialPort::SerialPortError error) {
+  // A resource error means the device went away under us; anything else
+  // (a failed open, a read timeout) is reported by the call that caused it.
+  if (error != QSerialPort::ResourceError || !port_.isOpen()) return;
+  const QString reason = port_.errorString();
+  port_.close();
+  emit portLost(reason);
+}
+
+}  // namespace vantrel

@@ -1,0 +1,64 @@
+// Serves a SimLine on a pseudo-terminal: the program opens the terminal's
+// path like a serial port. Responses can be held back by a turnaround time and
+// paced at the real line rate (11 bit times per byte at 1200 baud).
+#pragma once
+
+#include <chrono>
+#include <cstdint>
+#include <deque>
+#include <string>
+
+#include "sim/SimLine.h"
+
+namespace vantrel::sim {
+
+struct PtyServerOptions {
+  std::string linkPath;  // when set, a symbolic link to the terminal is made here
+  bool lineRate = false;
+  int turnaroundMs = 0;
+};
+
+// Time one byte takes on a 1200 baud line with 11 bits per character.
+constexpr std::chrono::microseconds kByteTimeAtLineRate{11'000'000 / 1200};
+
+class PtyServer {
+ public:
+  PtyServer(SimLine& line, PtyServerOptions options);
+  ~PtyServer();
+  PtyServer(const PtyServer&) = delete;
+  PtyServer& operator=(const PtyServer&) = delete;
+
+  // Creates the pseudo-terminal (and the link). Returns false with a reason.
+  bool open(std::string* error);
+
+  // The path of the terminal's device, valid after open().
+  const std::string& devicePath() const { return devicePath_; }
+
+  // Serves requests until stop() is called. Blocks the calling thread, and
+  // waits in the kernel between events.
+  void run();
+
+  // Makes run() return. Safe from another thread and from a signal handler.
+  void stop();
+
+ private:
+  using Clock = std::chrono::steady_clock;
+  struct PendingByte {
+    std::uint8_t byte;
+    Clock::time_point due;
+  };
+
+  void schedule(const std::vector<std::uint8_t>& frame, Clock::time_point now);
+  void writeDueBytes(Clock::time_point now);
+
+  SimLine& line_;
+  PtyServerOptions options_;
+  int master_ = -1;
+  int slave_ = -1;  // kept open so the master never sees a hang-up between clients
+  int stopPipe_[2] = {-1, -1};
+  std::string devicePath_;
+  std::deque<PendingByte> pending_;
+  Clock::time_point lastDue_{};
+};
+
+}  // namespace vantrel::sim

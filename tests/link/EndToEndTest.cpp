@@ -1,0 +1,113 @@
+// The whole link through a real pseudo-terminal: the program's link sends
+// command 0 to the simulated instrument and the reply handler receives the
+// decoded identity.
+#include <gtest/gtest.h>
+
+#include <QTest>
+
+#include "engine/UniqueIdentifier.h"
+#include "link/LinkDriver.h"
+#include "tests/link/LinkFakes.h"
+#include "tests/link/SimulatedLine.h"
+
+namespace vantrel {
+namespace {
+
+class LinkEndToEnd : public ::testing::Test {
+ protected:
+  void sendCommand0(std::uint8_t address) {
+    HartLink& link = driver.core().link();
+    link.txPreambles = 6;
+    link.txDelimiter = kStxShort;
+    link.pollAddress = address;
+    link.txCommand = 0;
+    link.txByteCount = 0;
+    ASSERT_TRUE(driver.core().StartOperation());
+  }
+  bool waitForReplies(std::size_t n) {
+    return QTest::qWaitFor([&] { return handler.replies.size() >= n; }, 5000);
+  }
+
+  SteadyClock clock;
+  testing::FakeMessages messages;
+  testing::RecordingHandler handler;
+  LinkDriver driver{clock, messages};
+};
+
+TEST_F(LinkEndToEnd, Command0ReplyIsDecoded) {
+  testing::SimulatedLine line({sim::DefaultDeviceConfig(0)});
+  driver.core().setReplyHandler(&handler);
+  ASSERT_TRUE(driver.openPort(line.path()));
+
+  sendCommand0(0);
+  ASSERT_TRUE(waitForReplies(1));
+
+  const ReceivedFrame& reply = handler.replies[0];
+  EXPECT_EQ(reply.delimiter, kAckShort);
+  EXPECT_EQ(reply.address[0], 0x80);
+  EXPECT_EQ(reply.command, 0);
+  EXPECT_EQ(reply.responseCode, 0);
+  EXPECT_EQ(reply.deviceStatus, 0);
+  ASSERT_EQ(reply.dataCount, UniqueIdentifier::kSize);
+  const UniqueIdentifier id = DecodeUniqueIdentifier(reply.data.data());
+  EXPECT_EQ(id.expansionCode, 254);
+  EXPECT_EQ(id.manufacturerId, 0x5A);
+  EXPECT_EQ(id.deviceType, 0x10);
+  EXPECT_EQ(id.deviceId, (std::array<std::uint8_t, 3>{0x01, 0x02, 0x03}));
+  EXPECT_EQ(driver.core().link().awaitingResponse, 0);
+  EXPECT_TRUE(messages.shown.empty());
+}
+
+TEST_F(LinkEndToEnd, OnlyTheAddressedDeviceAnswers) {
+  testing::SimulatedLine line({sim::DefaultDeviceConfig(0), sim::DefaultDeviceConfig(3)});
+  driver.core().setReplyHandler(&handler);
+  ASSERT_TRUE(driver.openPort(line.path()));
+
+  sendCommand0(5);  // nobody there
+  sendCommand0(3);
+  ASSERT_TRUE(waitForReplies(1));
+  // The simulator handles requests in order, so the request to 5 has been
+  // seen and ignored by the time the answer from 3 is in.
+  sendCommand0(0);
+  ASSERT_TRUE(waitForReplies(2));
+  ASSERT_EQ(handler.replies.size(), 2u);
+  EXPECT_EQ(handler.replies[0].address[0], 0x83);
+  EXPECT_EQ(handler.replies[0].data[11], 0x06);  // device id 01 02 03+3
+  EXPECT_EQ(handler.replies[1].address[0], 0x80);
+}
+
+TEST_F(LinkEndToEnd, PacedReplyAfterTurnaroundArrivesWhole) {
+  sim::PtyServerOptions options;
+  options.lineRate = true;
+  options.turnaroundMs = 30;
+  testing::SimulatedLine line({sim::DefaultDeviceConfig(0)}, options);
+  driver.core().setReplyHandler(&handler);
+  ASSERT_TRUE(driver.openPort(line.path()));
+
+  sendCommand0(0);
+  ASSERT_TRUE(waitForReplies(1));
+  EXPECT_EQ(handler.replies[0].dataCount, UniqueIdentifier::kSize);
+}
+
+TEST_F(LinkEndToEnd, ReopenedPortKeepsWorking) {
+  testing::SimulatedLine line({sim::DefaultDeviceConfig(0)});
+  driver.core().setReplyHandler(&handler);
+  ASSERT_TRUE(driver.openPort(line.path()));
+  sendCommand0(0);
+  ASSERT_TRUE(waitForReplies(1));
+  ASSERT_TRUE(driver.openPort(line.path()));
+  sendCommand0(0);
+  ASSERT_TRUE(waitForReplies(2));
+}
+
+TEST_F(LinkEndToEnd, ClosedPortReportsAndSendsNothing) {
+  driver.closePort();
+  HartLink& link = driver.core().link();
+  link.txDelimiter = kStxShort;
+  EXPECT_FALSE(driver.core().StartOperation());
+  ASSERT_EQ(messages.shown.size(), 1u);
+  EXPECT_EQ(messages.shown[0].second, "HART端口未打开！");
+}
+
+}  // namespace
+}  // namespace vantrel
