@@ -5,7 +5,7 @@ set -euo pipefail
 
 packages=(
   build-essential cmake ninja-build pkg-config
-  qt6-base-dev qt6-serialport-dev libqt6serialport6-dev
+  qt6-base-dev qt6-serialport-dev
   libgtest-dev libgmock-dev
   fonts-noto-cjk
 )
