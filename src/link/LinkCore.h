@@ -92,6 +92,8 @@ class LinkCore : public Timed {
   HartLink& link() { return link_; }
   const HartLink& link() const { return link_; }
 
+  bool isPortOpen() const { return port_.isOpened(); }
+
   void setReplyHandler(ReplyHandler* handler) { replyHandler_ = handler; }
   void setObserver(LinkObserver* observer) { observer_ = observer; }
 

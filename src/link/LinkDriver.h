@@ -25,6 +25,7 @@ class LinkDriver : public QObject, private LinkPort {
 
   LinkCore& core() { return core_; }
   SerialPort& port() { return port_; }
+  const SerialPort& port() const { return port_; }
   const Clock& clock() const { return clock_; }
 
   // Closes the port if open, then opens `portName` with the HART line

@@ -1,0 +1,165 @@
+// How values travel in HART data and in the dialogs' text: big-endian numbers,
+// packed ASCII, the date bytes, the long address and its text form, number
+// texts and the fixed scalings (offset in tenths, percent of range).
+//
+// Everything here is plain computation: no I/O, no locale, no clock. Number
+// texts are read and written with the C library's rules but always with a
+// '.' decimal point, whatever locale the process runs under.
+#pragma once
+
+#include <array>
+#include <cstddef>
+#include <cstdint>
+#include <optional>
+#include <string>
+
+namespace vantrel {
+
+// ---------------------------------------------------------------------------
+// Big-endian numbers. HART sends every multi-byte number most significant
+// byte first. Readers take `src[0..width)`, writers fill `dest[0..width)`.
+
+std::uint16_t ReadUint16BE(const std::uint8_t* src);
+std::int16_t ReadInt16BE(const std::uint8_t* src);
+std::uint32_t ReadUint32BE(const std::uint8_t* src);
+std::int32_t ReadInt32BE(const std::uint8_t* src);
+// The four bytes are the IEEE-754 single-precision bit pattern, taken as they
+// are: NaN and infinity patterns pass through unchanged.
+float ReadFloatBE(const std::uint8_t* src);
+
+void WriteUint16BE(std::uint16_t value, std::uint8_t* dest);
+void WriteInt16BE(std::int16_t value, std::uint8_t* dest);
+void WriteUint32BE(std::uint32_t value, std::uint8_t* dest);
+void WriteInt32BE(std::int32_t value, std::uint8_t* dest);
+void WriteFloatBE(float value, std::uint8_t* dest);
+
+// ---------------------------------------------------------------------------
+// Packed ASCII: four 6-bit character codes in every three bytes.
+
+// Field sizes in bytes of the texts that travel packed, and their lengths in
+// characters.
+constexpr std::size_t kTagBytes = 6;
+constexpr std::size_t kDescriptorBytes = 12;
+constexpr std::size_t kMessageBytes = 24;
+constexpr std::size_t PackedCharCount(std::size_t byteCount) {
+  return byteCount / 3 * 4;
+}
+
+// Packs the zero-terminated `text` into `dest[0..destLength)`. At most
+// PackedCharCount(destLength) characters are taken (longer text is cut), a
+// shorter text is padded with spaces, a-z are sent as A-Z, and every other
+// character keeps only its low 6 bits. Every destination byte is written; when
+// destLength is not a multiple of 3 the last group is cut short. A null `text`
+// packs as all spaces.
+void PackAscii(const char* text, std::uint8_t* dest, std::size_t destLength);
+
+// Unpacks `count` bytes (whole groups of three; a rest is ignored) into `dest`,
+// which must hold PackedCharCount(count) characters and a terminating zero.
+// Codes 0x00-0x1F become '@'-'_', codes 0x20-0x3F stand for themselves.
+// Trailing spaces are cut, but the first character always stays, so an
+// all-space field reads back as a single space.
+void UnpackAscii(const std::uint8_t* src, std::size_t count, char* dest);
+
+// UnpackAscii into a string.
+std::string UnpackAsciiText(const std::uint8_t* src, std::size_t count);
+
+// True when every character of `text` is printable ASCII (0x20-0x7E), the
+// only text that can be sent packed without being replaced wholesale.
+bool IsPackableText(const std::string& text);
+
+// ---------------------------------------------------------------------------
+// Date bytes of commands 13 and 18: day, month, year - 1900.
+
+struct CalendarDate {
+  int year;
+  int month;  // 1-12
+  int day;    // 1-31
+};
+
+inline bool operator==(const CalendarDate& a, const CalendarDate& b) {
+  return a.year == b.year && a.month == b.month && a.day == b.day;
+}
+inline bool operator!=(const CalendarDate& a, const CalendarDate& b) {
+  return !(a == b);
+}
+
+// Day, month and year - 1900, each kept to its low 8 bits.
+std::array<std::uint8_t, 3> EncodeDateBytes(const CalendarDate& date);
+
+// Reads day, month and year - 1900 from `src[0..3)`. A month outside 1-12
+// becomes January, a day outside 1-31 becomes 1 and a year outside 2000-2150
+// becomes 2000; a day past the end of its month then runs on into the next
+// month (31 February 2024 is 2 March 2024).
+CalendarDate DecodeDateBytes(const std::uint8_t* src);
+
+// ---------------------------------------------------------------------------
+// Long address: manufacturer, device type, device identification number.
+
+constexpr std::size_t kLongAddressBytes = 5;
+using LongAddressBytes = std::array<std::uint8_t, kLongAddressBytes>;
+
+// The address that requests go to: manufacturer bits 5-0 with the
+// primary-master bit set, then device type and identification number.
+LongAddressBytes LongAddressToSend(std::uint8_t manufacturerId, std::uint8_t deviceType,
+                                   const std::array<std::uint8_t, 3>& deviceId);
+
+// The address as the HART tab shows it: manufacturer bits 6-0, then device type
+// and identification number.
+LongAddressBytes LongAddressToShow(std::uint8_t manufacturerId, std::uint8_t deviceType,
+                                   const std::array<std::uint8_t, 3>& deviceId);
+
+// "0x5a 0x10 0x01 0x02 0x03": lower-case hex, always 24 characters.
+std::string FormatLongAddressText(const LongAddressBytes& address);
+
+// Reads the text back: exactly five fields of "0x" and one or two hex digits
+// (either case), separated by single spaces, with optional whitespace around
+// the whole. Anything else gives nullopt, so a malformed text is refused as a
+// whole rather than written in part.
+std::optional<LongAddressBytes> ParseLongAddressText(const std::string& text);
+
+// ---------------------------------------------------------------------------
+// Number texts.
+
+// printf("%.*f", decimals, value) with a '.' decimal point: rounded to nearest,
+// "-" for negatives (including "-0.0"), "inf" and "nan" as the C library
+// writes them. A negative `decimals` means 6, as in printf.
+std::string FormatFixed(double value, int decimals);
+
+// The C library's text-to-double conversion of the leading part of `utf8`:
+// leading whitespace, an optional sign, then the longest number that can be
+// read (decimal with optional exponent, hexadecimal "0x...", "inf",
+// "infinity", "nan"); the rest is ignored. No number gives 0. Values too large
+// give +-infinity, too small +-0.
+double TextToDouble(const std::string& utf8);
+
+// The C library's text-to-int conversion of the leading part of `utf8`:
+// leading whitespace, an optional sign and decimal digits; the rest is
+// ignored, no digits give 0, and values beyond int clamp to INT_MIN/INT_MAX.
+int TextToInt(const std::string& utf8);
+
+// Strict reading for input checks: the whole text, apart from surrounding
+// whitespace, must be one finite decimal number (optional sign, digits with an
+// optional point, optional exponent). Hexadecimal, "inf", "nan", values that
+// overflow a double and trailing text give nullopt.
+std::optional<double> ParseNumber(const std::string& text);
+
+// Strict reading of an int: optional surrounding whitespace, optional sign,
+// decimal digits, and a value that fits in int.
+std::optional<int> ParseInteger(const std::string& text);
+
+// ---------------------------------------------------------------------------
+// Fixed scalings.
+
+// The offset correction travels in tenths: value x 10 truncated toward zero.
+// nullopt when that does not fit in a signed 16-bit field (or the value is
+// not finite); such a value is refused rather than sent wrapped.
+std::optional<std::int16_t> OffsetTenths(double value);
+
+// A received offset field back in degrees.
+double OffsetFromTenths(std::int16_t tenths);
+
+// Percent of range on the fixed 4-20 mA span, computed in double and narrowed
+// to float: 4 mA is 0 %, 20 mA 100 %, 2 mA -12.5 %.
+float PercentOfRange(float loopCurrentMa);
+
+}  // namespace vantrel

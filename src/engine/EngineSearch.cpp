@@ -1,0 +1,110 @@
+// The device search: command 0 to polling addresses 0 to 14 in turn, one
+// second per address, then a report and the refilled polling-address list.
+#include <algorithm>
+
+#include "engine/Engine.h"
+#include "engine/EngineTexts.h"
+#include "link/LinkTexts.h"
+
+namespace vantrel {
+
+void Engine::startSearch() {
+  HartLink& link = link_.link();
+  pendingSendAt_.reset();
+  inProgress_ = false;
+  link.pollAddress = 0;
+  link.operationCode = OP_SEARCH;
+  link.txDelimiter = kStxShort;
+  data_.foundFlags.fill(0);
+  effects_.setProgress((link.pollAddress + 1) * 6);
+  link.operationStep = 0;
+  link.txPreambles = 6;
+  link.txCommand = 0;
+  link.txByteCount = 0;
+  effects_.setStatusText(texts::kSearching);
+
+  if (search_.phase == SearchPhase::Reporting) {
+    search_.again = true;  // scan once more when the open report is closed
+    return;
+  }
+  if (!link_.isPortOpen()) {
+    effects_.showMessage(MessageIcon::Error, texts::kPortNotOpen);
+    effects_.setProgress(0);
+    effects_.setStatusText(texts::kSearchFailed);
+    endSearch();
+    effects_.operationEnded(OP_SEARCH, OperationResult::Refused);
+    return;
+  }
+  beginProbeSlot(clock_.nowMs());
+}
+
+// A probe slot: wait 500 ms; if the probed address has not spoken meanwhile,
+// send it command 0 and wait 500 ms more.
+void Engine::beginProbeSlot(TimeMs now) {
+  search_.phase = SearchPhase::BeforeProbe;
+  search_.quiet = true;
+  search_.due = now + kSearchWaitMs;
+}
+
+void Engine::searchStep(TimeMs now) {
+  HartLink& link = link_.link();
+  if (search_.phase == SearchPhase::BeforeProbe && search_.quiet) {
+    link.operationCode = OP_SEARCH;
+    link.txPreambles = 6;
+    link.txDelimiter = kStxShort;
+    link.txCommand = 0;
+    link.txByteCount = 0;
+    link_.StartOperation();  // with the port closed this shows "HART端口未打开！"
+    search_.phase = SearchPhase::AfterProbe;
+    search_.due = now + kSearchWaitMs;
+    return;
+  }
+  ++link.pollAddress;
+  effects_.setProgress((link.pollAddress + 1) * 6);
+  if (link.pollAddress < kSearchAddressCount) {
+    beginProbeSlot(now);
+  } else {
+    reportSearch();
+  }
+}
+
+// Marks the probed address when the reply comes from it. A reply from any
+// other address (a late answer to the previous probe) marks nothing.
+void Engine::searchReply(const ReceivedFrame& reply) {
+  const HartLink& link = link_.link();
+  if (reply.isLongAddress()) return;
+  if ((reply.address[0] & 0x3F) != link.pollAddress) return;
+  if (link.pollAddress < data_.foundFlags.size()) data_.foundFlags[link.pollAddress] = 1;
+  search_.quiet = false;
+}
+
+void Engine::reportSearch() {
+  std::string text = texts::kSearchReport;
+  std::vector<std::string> items;
+  for (std::size_t address = 0; address < data_.foundFlags.size(); ++address) {
+    if (!data_.foundFlags[address]) continue;
+    const std::string item = std::to_string(address) + " ";
+    items.push_back(item);
+    text += item;
+  }
+  std::sort(items.begin(), items.end());  // the list keeps its items in text order
+  effects_.refillPollAddresses(items);
+  search_.phase = SearchPhase::Reporting;
+  search_.again = false;
+  const unsigned generation = ++search_.generation;
+  effects_.showSearchReport(text, [this, generation] {
+    // An operation started while the report was open has taken over.
+    if (search_.phase != SearchPhase::Reporting || search_.generation != generation) return;
+    effects_.setProgress(100);
+    effects_.setStatusText(texts::kSearchDone);
+    search_.phase = SearchPhase::Idle;
+    effects_.operationEnded(OP_SEARCH, OperationResult::Success);
+    if (search_.again) startSearch();
+  });
+}
+
+void Engine::endSearch() {
+  search_.phase = SearchPhase::Idle;
+}
+
+}  // namespace vantrel

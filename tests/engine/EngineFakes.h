@@ -1,0 +1,124 @@
+// A link core on a fake port, a fake clock and recorded engine effects: the
+// engine runs exactly as in the program, and every byte and every effect can
+// be checked.
+#pragma once
+
+#include <functional>
+#include <string>
+#include <vector>
+
+#include "engine/Engine.h"
+#include "link/HartFrame.h"
+#include "tests/link/LinkFakes.h"
+
+namespace vantrel::testing {
+
+class FakeClock : public Clock {
+ public:
+  TimeMs now = 100000;
+  TimeMs nowMs() const override { return now; }
+};
+
+class RecordingEffects : public EngineEffects {
+ public:
+  std::vector<std::string> statusTexts;
+  std::vector<int> progress;
+  std::vector<std::pair<RefreshTarget, RefreshDirection>> refreshes;
+  std::vector<std::pair<MessageIcon, std::string>> messages;
+  std::vector<CalendarDate> dates;
+  std::vector<std::vector<std::string>> refills;
+  std::vector<std::string> reports;
+  std::function<void()> closeReport;
+  std::vector<std::pair<OperationCode, OperationResult>> ended;
+
+  void setStatusText(const std::string& text) override { statusTexts.push_back(text); }
+  void setProgress(int percent) override { progress.push_back(percent); }
+  void refresh(RefreshTarget t, RefreshDirection d) override { refreshes.emplace_back(t, d); }
+  void setDeviceDate(const CalendarDate& date) override { dates.push_back(date); }
+  void refillPollAddresses(const std::vector<std::string>& items) override {
+    refills.push_back(items);
+  }
+  void showSearchReport(const std::string& text, std::function<void()> closed) override {
+    reports.push_back(text);
+    closeReport = std::move(closed);
+  }
+  void showMessage(MessageIcon icon, const std::string& text) override {
+    messages.emplace_back(icon, text);
+  }
+  void operationEnded(OperationCode op, OperationResult result) override {
+    ended.emplace_back(op, result);
+  }
+
+  std::string lastStatus() const { return statusTexts.empty() ? "" : statusTexts.back(); }
+  int lastProgress() const { return progress.empty() ? -1 : progress.back(); }
+};
+
+// Delimiter through check byte of a response.
+inline Bytes ResponseFrame(std::uint8_t delimiter, const Bytes& address, std::uint8_t command,
+                           std::uint8_t responseCode, const Bytes& data,
+                           std::uint8_t deviceStatus = 0) {
+  Bytes frame{delimiter};
+  frame.insert(frame.end(), address.begin(), address.end());
+  frame.push_back(command);
+  frame.push_back(static_cast<std::uint8_t>(data.size() + 2));
+  frame.push_back(responseCode);
+  frame.push_back(deviceStatus);
+  frame.insert(frame.end(), data.begin(), data.end());
+  frame.push_back(CheckByte(frame.data(), frame.size()));
+  return frame;
+}
+
+// Command-0 data of the device with manufacturer 0x5A, type 0x10, id 01 02 03.
+inline Bytes IdentityData(std::uint8_t manufacturer = 0x5A) {
+  return {0xFE, manufacturer, 0x10, 0x05, 0x05, 0x01, 0x01, 0x01, 0x00, 0x01, 0x02, 0x03};
+}
+
+const Bytes kDeviceLongAddress = {0x9A, 0x10, 0x01, 0x02, 0x03};
+
+struct EngineHarness {
+  FakePort port;
+  RecordingEffects effects;
+  FakeClock clock;
+  DeviceData data;
+  LinkCore link{port, effects};
+  Engine engine{link, data, effects, clock};
+
+  EngineHarness() { link.setReplyHandler(&engine); }
+
+  // A response arriving after a pause, with enough preambles.
+  void feed(const Bytes& frame) {
+    clock.now += 100;
+    Bytes line(5, 0xFF);
+    line.insert(line.end(), frame.begin(), frame.end());
+    link.receiveBytes(line.data(), line.size(), clock.now);
+  }
+  void replyShort(std::uint8_t address, std::uint8_t command, const Bytes& data,
+                  std::uint8_t responseCode = 0) {
+    feed(ResponseFrame(0x06, {static_cast<std::uint8_t>(0x80 | address)}, command, responseCode,
+                       data));
+  }
+  void replyCommand0(std::uint8_t responseCode = 0) {
+    replyShort(0, 0, IdentityData(), responseCode);
+  }
+  void replyLong(std::uint8_t command, const Bytes& data, std::uint8_t responseCode = 0) {
+    feed(ResponseFrame(0x86, kDeviceLongAddress, command, responseCode, data));
+  }
+  // Moves the clock and wakes the engine if it is due.
+  void advance(TimeMs ms) {
+    clock.now += ms;
+    if (const auto due = engine.nextDeadline(); due && *due <= clock.now) {
+      engine.handleDeadline(clock.now);
+    }
+  }
+  const Bytes& lastWrite() const { return port.writes.back(); }
+};
+
+// The frame a request puts on the line, from its delimiter to its check byte
+// (preambles and trailing bytes cut off).
+inline Bytes FrameBody(const Bytes& written) {
+  std::size_t start = 0;
+  while (start < written.size() && written[start] == 0xFF) ++start;
+  return Bytes(written.begin() + static_cast<long>(start), written.end() - 3);
+}
+
+}  // namespace vantrel::testing
