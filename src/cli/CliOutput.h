@@ -1,0 +1,16 @@
+// How the command-line front end prints what an operation did: one JSON
+// object per line, or the status text followed by key=value lines.
+#pragma once
+
+#include <string>
+
+#include "cli/CliSession.h"
+
+namespace vantrel {
+
+std::string FormatOutcome(const CliOutcome& outcome, const DeviceData& data, bool json);
+
+// A JSON string literal, quotes included; UTF-8 passes through.
+std::string JsonString(const std::string& text);
+
+}  // namespace vantrel

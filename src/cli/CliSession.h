@@ -1,0 +1,93 @@
+// Runs operations one after another on one link and one engine, as the
+// window would, and reports each one's status, progress, values and messages.
+#pragma once
+
+#include <QObject>
+#include <QTimer>
+
+#include <functional>
+#include <string>
+#include <vector>
+
+#include "engine/DeviceData.h"
+#include "engine/Engine.h"
+#include "link/LinkDriver.h"
+
+namespace vantrel {
+
+struct CliStep {
+  OperationCode op;
+  std::function<void(DeviceData&)> apply;  // puts the step's arguments into the data
+};
+
+// What one operation did.
+struct CliOutcome {
+  OperationCode op = OP_COMM_TEST;
+  std::string status;  // last status text; empty when none was shown
+  bool hasStatus = false;
+  int progress = 0;
+  std::vector<std::string> messages;
+  bool ended = false;  // false: a reply did not come in time
+  OperationResult result = OperationResult::Refused;
+};
+
+class CliSession : public QObject, private EngineEffects, private LinkObserver {
+  Q_OBJECT
+
+ public:
+  struct Options {
+    int timeoutMs = 3000;  // per awaited reply; the search runs its own course
+    bool trace = false;
+    std::uint8_t pollAddress = 0;
+  };
+
+  CliSession(const Clock& clock, Options options, QObject* parent = nullptr);
+  ~CliSession() override;
+
+  bool openPort(const QString& portName);
+  QString portError() const { return driver_.port().errorString(); }
+
+  // Runs the steps in order and calls `done` when the last has ended or one
+  // timed out. `each` sees every outcome as it is known.
+  void run(std::vector<CliStep> steps, std::function<void(const CliOutcome&)> each,
+           std::function<void()> done);
+
+  const DeviceData& data() const { return data_; }
+  std::uint8_t pollAddress() const { return options_.pollAddress; }
+
+ private:
+  // EngineEffects
+  void showMessage(MessageIcon icon, const std::string& text) override;
+  void setStatusText(const std::string& text) override;
+  void setProgress(int percent) override;
+  void refresh(RefreshTarget, RefreshDirection) override {}
+  void setDeviceDate(const CalendarDate&) override {}
+  void refillPollAddresses(const std::vector<std::string>& items) override;
+  void showSearchReport(const std::string& text, std::function<void()> closed) override;
+  void operationEnded(OperationCode op, OperationResult result) override;
+
+  // LinkObserver
+  void frameSent(const std::vector<std::uint8_t>& raw) override;
+  void frameReceived(const ReceivedFrame& frame, const std::vector<std::uint8_t>& raw) override;
+  void frameDropped(DropReason reason, const std::vector<std::uint8_t>& raw) override;
+
+  void startNext();
+  void onTimeout();
+  void trace(const char* what, const std::vector<std::uint8_t>& raw);
+
+  const Clock& clock_;
+  Options options_;
+  LinkDriver driver_;
+  DeviceData data_;
+  Engine engine_;
+  QTimer replyTimer_;
+
+  std::vector<CliStep> steps_;
+  std::size_t next_ = 0;
+  CliOutcome current_;
+  bool running_ = false;
+  std::function<void(const CliOutcome&)> each_;
+  std::function<void()> done_;
+};
+
+}  // namespace vantrel
