@@ -108,7 +108,9 @@ void PtyServer::run() {
     if (fds[0].revents & POLLIN) {
       const ssize_t n = ::read(master_, buffer, sizeof buffer);
       if (n > 0) {
-        for (const auto& frame : line_.receive(buffer, static_cast<std::size_t>(n))) {
+        const TimeMs nowMs =
+            std::chrono::duration_cast<std::chrono::milliseconds>(now.time_since_epoch()).count();
+        for (const auto& frame : line_.receive(buffer, static_cast<std::size_t>(n), nowMs)) {
           schedule(frame, now);
         }
       }

@@ -1,6 +1,8 @@
 // Serves a SimLine on a pseudo-terminal: the program opens the terminal's
 // path like a serial port. Responses can be held back by a turnaround time and
-// paced at the real line rate (11 bit times per byte at 1200 baud).
+// paced at the real line rate (11 bit times per byte at 1200 baud). Requests
+// are handed to the line with the steady clock's time in ms, which the
+// simulated readings follow.
 #pragma once
 
 #include <chrono>

@@ -1,6 +1,23 @@
 #include "sim/SimDevice.h"
 
+#include <algorithm>
+#include <cmath>
+#include <cstdio>
+
+#include "sim/ByteCodec.h"
+
 namespace vantrel::sim {
+namespace {
+
+constexpr std::uint8_t kMaxPollAddress = 63;
+constexpr float kMaxDampingS = 60.0f;
+
+// The key bytes in front of the device-specific requests.
+bool Key(const std::vector<std::uint8_t>& data, std::uint8_t first, std::uint8_t second) {
+  return data[0] == first && data[1] == second;
+}
+
+}  // namespace
 
 SimDeviceConfig DefaultDeviceConfig(std::uint8_t pollAddress) {
   SimDeviceConfig config;
@@ -11,7 +28,49 @@ SimDeviceConfig DefaultDeviceConfig(std::uint8_t pollAddress) {
   return config;
 }
 
-SimDevice::SimDevice(const SimDeviceConfig& config) : config_(config) {}
+// clang-format off
+const SimDevice::Command SimDevice::kCommands[] = {
+    {0, 0, &SimDevice::readUniqueIdentifier},
+    {3, 0, &SimDevice::readCurrentAndVariables},
+    {6, 1, &SimDevice::writePollingAddress},
+    {12, 0, &SimDevice::readMessage},
+    {13, 0, &SimDevice::readTagDescriptorDate},
+    {15, 0, &SimDevice::readOutputInformation},
+    {17, 24, &SimDevice::writeMessage},
+    {18, 21, &SimDevice::writeTagDescriptorDate},
+    {34, 4, &SimDevice::writeDamping},
+    {35, 9, &SimDevice::writeRange},
+    {40, 4, &SimDevice::setFixedCurrent},
+    {43, 0, &SimDevice::setPvZero},
+    {45, 4, &SimDevice::trimCurrentZero},
+    {46, 4, &SimDevice::trimCurrentGain},
+    {110, 0, &SimDevice::readDynamicVariables},
+    {112, 8, &SimDevice::calibrateResistance},
+    {113, 5, &SimDevice::writeLongAddress},
+    {114, 0, &SimDevice::readSensorType},
+    {115, 3, &SimDevice::writeSensorType},
+    {116, 2, &SimDevice::calibrateMillivolts},
+    {117, 0, &SimDevice::readOffset},
+    {118, 2, &SimDevice::writeOffset},
+    {119, 2, &SimDevice::readReferences},
+    {120, 2, &SimDevice::readMillivolts},
+    {130, 5, &SimDevice::calibrateHigh},
+    {131, 5, &SimDevice::calibrateLow},
+    {132, 5, &SimDevice::calibrateMid},
+    {133, 0, &SimDevice::readGain},
+    {134, 1, &SimDevice::writeGain},
+    {135, 0, &SimDevice::readPressureCode},
+};
+// clang-format on
+
+SimDevice::SimDevice(const SimDeviceConfig& config) : config_(config) {
+  char tag[16];
+  std::snprintf(tag, sizeof tag, "PT-%02u", static_cast<unsigned>(config.pollAddress));
+  PackAscii(tag, state_.tag.data(), state_.tag.size());
+  PackAscii("SIMULATED PT", state_.descriptor.data(), state_.descriptor.size());
+  PackAscii("VANTREL SIMULATED INSTRUMENT", state_.message.data(), state_.message.size());
+  state_.privateLabel = config.identity.manufacturerId;
+}
 
 bool SimDevice::isAddressedBy(const Request& request) const {
   if (!request.isLong()) return (request.address[0] & 0x3F) == config_.pollAddress;
@@ -21,14 +80,299 @@ bool SimDevice::isAddressedBy(const Request& request) const {
          request.address[3] == id.deviceId[1] && request.address[4] == id.deviceId[2];
 }
 
-std::vector<std::uint8_t> SimDevice::respond(const Request& request) {
-  if (request.command == 0) {
-    const auto identity = EncodeUniqueIdentifier(config_.identity);
-    return BuildResponseFrame(request, config_.responsePreambles, kResponseSuccess,
-                              config_.deviceStatus, {identity.begin(), identity.end()});
+std::vector<std::uint8_t> SimDevice::respond(const Request& request, TimeMs nowMs) {
+  Reply reply{kResponseCommandNotImplemented, {}};
+  const auto command = std::find_if(std::begin(kCommands), std::end(kCommands),
+                                    [&](const Command& c) { return c.number == request.command; });
+  if (command != std::end(kCommands)) {
+    if (request.data.size() < command->minDataBytes) {
+      reply.code = kResponseTooFewDataBytes;
+    } else {
+      reply = (this->*command->handler)(request.data, nowMs);
+    }
   }
-  return BuildResponseFrame(request, config_.responsePreambles, kResponseCommandNotImplemented,
-                            config_.deviceStatus, {});
+  // The status describes the device after the request: a command 40 reply
+  // already shows the fixed output it entered.
+  std::uint8_t status = config_.deviceStatus;
+  if (state_.fixedCurrent) status |= kStatusOutputFixed;
+  if (loopCurrent(nowMs).saturated) status |= kStatusOutputSaturated;
+  return BuildResponseFrame(request, config_.responsePreambles, reply.code, status, reply.data);
+}
+
+double SimDevice::pressureKPa(TimeMs now) const {
+  return state_.pressure.reading(AppliedPressureKPa(now));
+}
+
+double SimDevice::temperatureC(TimeMs now) const {
+  return ProcessTemperatureC(now) + state_.offsetTenths / 10.0;
+}
+
+double SimDevice::primaryVariable(TimeMs now) const {
+  const double pressure = pressureKPa(now);
+  return PrimaryInUnits(state_.pvUnits, pressure, temperatureC(now)).value_or(pressure);
+}
+
+double SimDevice::resistanceOhms(TimeMs now) const {
+  return SensorResistanceOhms(state_.sensorType, ProcessTemperatureC(now));
+}
+
+double SimDevice::millivolts(TimeMs now) const {
+  return state_.millivolts.reading(SourceMillivolts(now));
+}
+
+LoopCurrent SimDevice::loopCurrent(TimeMs now) const {
+  if (state_.fixedCurrent) return {state_.fixedCurrentMa, false};
+  return LoopCurrentForPv(primaryVariable(now), state_.lowerRange, state_.upperRange);
+}
+
+SimDevice::Data SimDevice::shownLongAddress() const {
+  const UniqueIdentifier& id = config_.identity;
+  return {static_cast<std::uint8_t>(id.manufacturerId & 0x7F), id.deviceType, id.deviceId[0],
+          id.deviceId[1], id.deviceId[2]};
+}
+
+void SimDevice::appendVariables(Data& out, TimeMs now) const {
+  out.push_back(state_.pvUnits);
+  PutFloat(out, static_cast<float>(primaryVariable(now)));
+  out.push_back(kUnitsDegC);
+  PutFloat(out, static_cast<float>(temperatureC(now)));
+  out.push_back(kUnitsOhm);
+  PutFloat(out, static_cast<float>(resistanceOhms(now)));
+  out.push_back(kUnitsMillivolt);
+  PutFloat(out, static_cast<float>(millivolts(now)));
+}
+
+// Command 0: the 12-byte identity block, with the identity as it stands now.
+SimDevice::Reply SimDevice::readUniqueIdentifier(const Data&, TimeMs) {
+  const auto identity = EncodeUniqueIdentifier(config_.identity);
+  return {kResponseSuccess, {identity.begin(), identity.end()}};
+}
+
+// Command 3: loop current, then PV, SV, TV and QV, each units code and float.
+SimDevice::Reply SimDevice::readCurrentAndVariables(const Data&, TimeMs now) {
+  Reply reply;
+  PutFloat(reply.data, static_cast<float>(loopCurrent(now).milliamps));
+  appendVariables(reply.data, now);
+  return reply;
+}
+
+// Command 6: the device answers at the new address from the next request on.
+SimDevice::Reply SimDevice::writePollingAddress(const Data& data, TimeMs) {
+  if (data[0] > kMaxPollAddress) return {kResponseInvalidSelection, {}};
+  config_.pollAddress = data[0];
+  return {kResponseSuccess, {data[0]}};
+}
+
+SimDevice::Reply SimDevice::readMessage(const Data&, TimeMs) {
+  return {kResponseSuccess, {state_.message.begin(), state_.message.end()}};
+}
+
+// Command 13: tag (6), descriptor (12), day, month, year - 1900.
+SimDevice::Reply SimDevice::readTagDescriptorDate(const Data&, TimeMs) {
+  Reply reply;
+  reply.data.insert(reply.data.end(), state_.tag.begin(), state_.tag.end());
+  reply.data.insert(reply.data.end(), state_.descriptor.begin(), state_.descriptor.end());
+  reply.data.insert(reply.data.end(), state_.date.begin(), state_.date.end());
+  return reply;
+}
+
+// Command 15: alarm selection, transfer function, units, upper and lower
+// range value, damping, write protect, private label.
+SimDevice::Reply SimDevice::readOutputInformation(const Data&, TimeMs) {
+  Reply reply;
+  reply.data = {state_.alarmSelection, state_.transferFunction, state_.pvUnits};
+  PutFloat(reply.data, state_.upperRange);
+  PutFloat(reply.data, state_.lowerRange);
+  PutFloat(reply.data, state_.damping);
+  reply.data.push_back(state_.writeProtect);
+  reply.data.push_back(state_.privateLabel);
+  return reply;
+}
+
+SimDevice::Reply SimDevice::writeMessage(const Data& data, TimeMs) {
+  std::copy_n(data.begin(), state_.message.size(), state_.message.begin());
+  return {kResponseSuccess, {state_.message.begin(), state_.message.end()}};
+}
+
+// Command 18: tag (6), descriptor (12), day, month, year - 1900; the reply
+// echoes the 21 bytes.
+SimDevice::Reply SimDevice::writeTagDescriptorDate(const Data& data, TimeMs now) {
+  const std::uint8_t* in = data.data();
+  std::copy_n(in, state_.tag.size(), state_.tag.begin());
+  in += state_.tag.size();
+  std::copy_n(in, state_.descriptor.size(), state_.descriptor.begin());
+  in += state_.descriptor.size();
+  std::copy_n(in, state_.date.size(), state_.date.begin());
+  return readTagDescriptorDate(data, now);
+}
+
+SimDevice::Reply SimDevice::writeDamping(const Data& data, TimeMs) {
+  const float damping = ReadFloatBE(data.data());
+  if (std::isnan(damping)) return {kResponseInvalidSelection, {}};
+  if (damping < 0.0f) return {kResponseTooSmall, {}};
+  if (damping > kMaxDampingS) return {kResponseTooLarge, {}};
+  state_.damping = damping;
+  return {kResponseSuccess, {data.begin(), data.begin() + 4}};
+}
+
+// Command 35: units code, upper range value, lower range value; a range with
+// no span, or with a value that is not a number, is refused.
+SimDevice::Reply SimDevice::writeRange(const Data& data, TimeMs) {
+  if (!IsPvUnitsCode(data[0])) return {kResponseInvalidSelection, {}};
+  const float upper = ReadFloatBE(data.data() + 1);
+  const float lower = ReadFloatBE(data.data() + 5);
+  if (!std::isfinite(upper) || !std::isfinite(lower) || upper == lower) {
+    return {kResponseInvalidSpan, {}};
+  }
+  state_.pvUnits = data[0];
+  state_.upperRange = upper;
+  state_.lowerRange = lower;
+  return {kResponseSuccess, {data.begin(), data.begin() + 9}};
+}
+
+// Command 40: 0 mA leaves fixed-current mode, any other current enters it.
+SimDevice::Reply SimDevice::setFixedCurrent(const Data& data, TimeMs) {
+  const float current = ReadFloatBE(data.data());
+  if (!std::isfinite(current)) return {kResponseInvalidSelection, {}};
+  state_.fixedCurrent = current != 0.0f;
+  state_.fixedCurrentMa = current;
+  return {kResponseSuccess, {data.begin(), data.begin() + 4}};
+}
+
+// Command 43 and the other calibrations answer with the long address, which
+// is how the program tells that the device took them.
+SimDevice::Reply SimDevice::setPvZero(const Data&, TimeMs now) {
+  state_.pressure.zero(AppliedPressureKPa(now));
+  return {kResponseSuccess, shownLongAddress()};
+}
+
+SimDevice::Reply SimDevice::trimCurrentZero(const Data& data, TimeMs) {
+  state_.trimZeroMa = ReadFloatBE(data.data());
+  return {kResponseSuccess, {data.begin(), data.begin() + 4}};
+}
+
+SimDevice::Reply SimDevice::trimCurrentGain(const Data& data, TimeMs) {
+  state_.trimGainMa = ReadFloatBE(data.data());
+  return {kResponseSuccess, {data.begin(), data.begin() + 4}};
+}
+
+// Command 110: PV, SV, TV and QV, each units code and float.
+SimDevice::Reply SimDevice::readDynamicVariables(const Data&, TimeMs now) {
+  Reply reply;
+  appendVariables(reply.data, now);
+  return reply;
+}
+
+SimDevice::Reply SimDevice::calibrateResistance(const Data& data, TimeMs) {
+  state_.rRef = ReadInt32BE(data.data());
+  state_.vRef = ReadInt32BE(data.data() + 4);
+  return {kResponseSuccess, {data.begin(), data.begin() + 8}};
+}
+
+// Command 113: manufacturer byte, device type and device id, taken as sent.
+// The reply still goes to the old address; later requests must use the new.
+SimDevice::Reply SimDevice::writeLongAddress(const Data& data, TimeMs) {
+  UniqueIdentifier& id = config_.identity;
+  id.manufacturerId = data[0];
+  id.deviceType = data[1];
+  id.deviceId = {data[2], data[3], data[4]};
+  return {kResponseSuccess, {data.begin(), data.begin() + 5}};
+}
+
+SimDevice::Reply SimDevice::readSensorType(const Data&, TimeMs) {
+  return {kResponseSuccess, {state_.sensorType}};
+}
+
+// Command 115: key A5 5A, then the sensor-type index.
+SimDevice::Reply SimDevice::writeSensorType(const Data& data, TimeMs) {
+  if (!Key(data, 0xA5, 0x5A) || data[2] >= kSensorTypeCount) {
+    return {kResponseInvalidSelection, {}};
+  }
+  state_.sensorType = data[2];
+  return {kResponseSuccess, {data[2]}};
+}
+
+// Command 116: AA 55 with 50 mV applied, 55 AA with 0 mV.
+SimDevice::Reply SimDevice::calibrateMillivolts(const Data& data, TimeMs) {
+  if (Key(data, 0xAA, 0x55)) {
+    state_.millivolts.calibrateFifty();
+  } else if (Key(data, 0x55, 0xAA)) {
+    state_.millivolts.calibrateZero();
+  } else {
+    return {kResponseInvalidSelection, {}};
+  }
+  return {kResponseSuccess, shownLongAddress()};
+}
+
+SimDevice::Reply SimDevice::readOffset(const Data&, TimeMs) {
+  Reply reply;
+  PutInt16(reply.data, state_.offsetTenths);
+  return reply;
+}
+
+SimDevice::Reply SimDevice::writeOffset(const Data& data, TimeMs) {
+  state_.offsetTenths = ReadInt16BE(data.data());
+  return {kResponseSuccess, {data.begin(), data.begin() + 2}};
+}
+
+SimDevice::Reply SimDevice::readReferences(const Data& data, TimeMs now) {
+  if (!Key(data, 0xAA, 0x55)) return {kResponseInvalidSelection, {}};
+  Reply reply;
+  PutInt32(reply.data, ReferenceCounts(0, now));
+  PutInt32(reply.data, ReferenceCounts(1, now));
+  return reply;
+}
+
+SimDevice::Reply SimDevice::readMillivolts(const Data& data, TimeMs now) {
+  if (!Key(data, 0xAA, 0x55)) return {kResponseInvalidSelection, {}};
+  Reply reply;
+  PutInt32(reply.data, static_cast<std::int32_t>(std::lround(millivolts(now))));
+  return reply;
+}
+
+bool SimDevice::ValidPressurePoint(const Data& data, float* valueKPa) {
+  *valueKPa = ReadFloatBE(data.data() + 1);
+  return data[0] == kUnitsKPa && std::isfinite(*valueKPa);
+}
+
+SimDevice::Reply SimDevice::pressureCalibrated(CalibrationResult result) const {
+  if (result != CalibrationResult::Done) return {static_cast<std::uint8_t>(result), {}};
+  return {kResponseSuccess, shownLongAddress()};
+}
+
+SimDevice::Reply SimDevice::calibrateHigh(const Data& data, TimeMs now) {
+  float value = 0.0f;
+  if (!ValidPressurePoint(data, &value)) return {kResponseInvalidSelection, {}};
+  return pressureCalibrated(state_.pressure.high(AppliedPressureKPa(now), value));
+}
+
+SimDevice::Reply SimDevice::calibrateLow(const Data& data, TimeMs now) {
+  float value = 0.0f;
+  if (!ValidPressurePoint(data, &value)) return {kResponseInvalidSelection, {}};
+  state_.pressure.low(AppliedPressureKPa(now), value);
+  return pressureCalibrated(CalibrationResult::Done);
+}
+
+SimDevice::Reply SimDevice::calibrateMid(const Data& data, TimeMs now) {
+  float value = 0.0f;
+  if (!ValidPressurePoint(data, &value)) return {kResponseInvalidSelection, {}};
+  return pressureCalibrated(state_.pressure.mid(AppliedPressureKPa(now), value));
+}
+
+SimDevice::Reply SimDevice::readGain(const Data&, TimeMs) {
+  return {kResponseSuccess, {state_.gainIndex}};
+}
+
+SimDevice::Reply SimDevice::writeGain(const Data& data, TimeMs) {
+  if (data[0] >= kGainStepCount) return {kResponseInvalidSelection, {}};
+  state_.gainIndex = data[0];
+  return {kResponseSuccess, {data[0]}};
+}
+
+SimDevice::Reply SimDevice::readPressureCode(const Data&, TimeMs now) {
+  Reply reply;
+  PutUint32(reply.data, PressureCode(AppliedPressureKPa(now), state_.gainIndex));
+  return reply;
 }
 
 std::vector<std::uint8_t> BuildResponseFrame(const Request& request, std::uint8_t preambles,

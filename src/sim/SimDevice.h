@@ -1,46 +1,152 @@
 // One simulated HART field device: decides whether a request is addressed to
-// it and builds its response frame.
+// it, serves the commands the program sends, and keeps what is written to it
+// for as long as it exists.
 #pragma once
 
+#include <array>
 #include <cstdint>
 #include <vector>
 
 #include "engine/UniqueIdentifier.h"
+#include "link/HartFrame.h"
+#include "sim/ProcessModel.h"
 #include "sim/RequestParser.h"
 
 namespace vantrel::sim {
 
 // HART response codes the simulated device uses.
 constexpr std::uint8_t kResponseSuccess = 0;
+constexpr std::uint8_t kResponseInvalidSelection = 2;
+constexpr std::uint8_t kResponseTooLarge = 3;
+constexpr std::uint8_t kResponseTooSmall = 4;
 constexpr std::uint8_t kResponseTooFewDataBytes = 5;
+constexpr std::uint8_t kResponseInvalidSpan = 29;
 constexpr std::uint8_t kResponseCommandNotImplemented = 64;
+
+// Field device status bits the simulated device sets itself.
+constexpr std::uint8_t kStatusOutputSaturated = 0x04;
+constexpr std::uint8_t kStatusOutputFixed = 0x08;
 
 struct SimDeviceConfig {
   std::uint8_t pollAddress = 0;
   UniqueIdentifier identity;
   std::uint8_t responsePreambles = 5;  // preamble bytes in front of each response
-  std::uint8_t deviceStatus = 0;
+  std::uint8_t deviceStatus = 0;       // status bits always set, besides the device's own
 };
 
 // The identity of the simulated device at `pollAddress`: manufacturer 0x5A,
 // device type 0x10, device id 01 02 03 plus the polling address.
 SimDeviceConfig DefaultDeviceConfig(std::uint8_t pollAddress);
 
+// What the device keeps: everything the program can write, with the values a
+// fresh device starts with.
+struct SimDeviceState {
+  std::array<std::uint8_t, 24> message{};       // packed ASCII, 32 characters
+  std::array<std::uint8_t, 6> tag{};            // packed ASCII, 8 characters
+  std::array<std::uint8_t, 12> descriptor{};    // packed ASCII, 16 characters
+  std::array<std::uint8_t, 3> date{1, 1, 124};  // day, month, year - 1900
+  std::uint8_t alarmSelection = 0;              // 0: high
+  std::uint8_t transferFunction = 0;            // 0: linear
+  std::uint8_t writeProtect = 0;                // 0: not protected
+  std::uint8_t privateLabel = 0;
+  std::uint8_t pvUnits = kUnitsKPa;
+  float upperRange = 100.0f;
+  float lowerRange = 0.0f;
+  float damping = 0.5f;  // seconds
+  bool fixedCurrent = false;
+  float fixedCurrentMa = 0.0f;
+  float trimZeroMa = 4.0f;   // last current measured at the 4 mA point
+  float trimGainMa = 20.0f;  // last current measured at the 20 mA point
+  std::int32_t rRef = 0;
+  std::int32_t vRef = 0;
+  std::uint8_t sensorType = kSensorPt100;
+  std::int16_t offsetTenths = 0;  // temperature correction, 0.1 °C
+  std::uint8_t gainIndex = 0;
+  PressureCalibration pressure;
+  MillivoltInput millivolts;
+};
+
 class SimDevice {
  public:
   explicit SimDevice(const SimDeviceConfig& config);
 
+  // The configuration as it stands now: commands 6 and 113 change the polling
+  // address and the identity.
   const SimDeviceConfig& config() const { return config_; }
+  const SimDeviceState& state() const { return state_; }
 
   // Short frame: the polling address in bits 5-0 of the address byte. Long
   // frame: manufacturer bits 5-0, device type and device id.
   bool isAddressedBy(const Request& request) const;
 
-  // Builds the whole response frame, preambles through check byte.
-  std::vector<std::uint8_t> respond(const Request& request);
+  // Serves the request as at time `nowMs` (a monotonic clock in ms; the
+  // process signals depend on it) and builds the whole response frame,
+  // preambles through check byte.
+  std::vector<std::uint8_t> respond(const Request& request, TimeMs nowMs = 0);
 
  private:
+  struct Reply {
+    std::uint8_t code = kResponseSuccess;
+    std::vector<std::uint8_t> data;
+  };
+  using Data = std::vector<std::uint8_t>;
+  using Handler = Reply (SimDevice::*)(const Data& data, TimeMs now);
+  struct Command {
+    std::uint8_t number;
+    std::uint8_t minDataBytes;  // fewer get response code 5
+    Handler handler;
+  };
+  static const Command kCommands[];
+
+  // The process as the device reads it at `now`.
+  double pressureKPa(TimeMs now) const;
+  double temperatureC(TimeMs now) const;
+  double primaryVariable(TimeMs now) const;
+  double resistanceOhms(TimeMs now) const;
+  double millivolts(TimeMs now) const;
+  LoopCurrent loopCurrent(TimeMs now) const;
+  // The long address as the program shows it: manufacturer bits 6-0, device
+  // type, device id.
+  Data shownLongAddress() const;
+
+  Reply readUniqueIdentifier(const Data& data, TimeMs now);
+  Reply readCurrentAndVariables(const Data& data, TimeMs now);
+  Reply writePollingAddress(const Data& data, TimeMs now);
+  Reply readMessage(const Data& data, TimeMs now);
+  Reply readTagDescriptorDate(const Data& data, TimeMs now);
+  Reply readOutputInformation(const Data& data, TimeMs now);
+  Reply writeMessage(const Data& data, TimeMs now);
+  Reply writeTagDescriptorDate(const Data& data, TimeMs now);
+  Reply writeDamping(const Data& data, TimeMs now);
+  Reply writeRange(const Data& data, TimeMs now);
+  Reply setFixedCurrent(const Data& data, TimeMs now);
+  Reply setPvZero(const Data& data, TimeMs now);
+  Reply trimCurrentZero(const Data& data, TimeMs now);
+  Reply trimCurrentGain(const Data& data, TimeMs now);
+  Reply readDynamicVariables(const Data& data, TimeMs now);
+  Reply calibrateResistance(const Data& data, TimeMs now);
+  Reply writeLongAddress(const Data& data, TimeMs now);
+  Reply readSensorType(const Data& data, TimeMs now);
+  Reply writeSensorType(const Data& data, TimeMs now);
+  Reply calibrateMillivolts(const Data& data, TimeMs now);
+  Reply readOffset(const Data& data, TimeMs now);
+  Reply writeOffset(const Data& data, TimeMs now);
+  Reply readReferences(const Data& data, TimeMs now);
+  Reply readMillivolts(const Data& data, TimeMs now);
+  Reply calibrateHigh(const Data& data, TimeMs now);
+  Reply calibrateLow(const Data& data, TimeMs now);
+  Reply calibrateMid(const Data& data, TimeMs now);
+  Reply readGain(const Data& data, TimeMs now);
+  Reply writeGain(const Data& data, TimeMs now);
+  Reply readPressureCode(const Data& data, TimeMs now);
+
+  // Checks the units byte and value of a pressure calibration (130-132).
+  static bool ValidPressurePoint(const Data& data, float* valueKPa);
+  Reply pressureCalibrated(CalibrationResult result) const;
+  void appendVariables(Data& out, TimeMs now) const;
+
   SimDeviceConfig config_;
+  SimDeviceState state_;
 };
 
 // Builds a response (ACK) frame to `request`: preambles, delimiter 0x06 or

@@ -1,5 +1,5 @@
 // The simulated loop: one or more devices behind one line. Bytes from the
-// master go in, response frames come out.
+// master go in, response frames come out. Each device keeps its own state.
 #pragma once
 
 #include <cstdint>
@@ -15,8 +15,11 @@ class SimLine {
   explicit SimLine(std::vector<SimDeviceConfig> devices);
 
   // Takes bytes from the master and returns the response frames they caused,
-  // in order. A request addressed to no device gets no answer.
-  std::vector<std::vector<std::uint8_t>> receive(const std::uint8_t* data, std::size_t size);
+  // in order. A request addressed to no device gets no answer. `nowMs` is the
+  // time the devices answer at (a monotonic clock in ms): their readings move
+  // with it, and the same time gives the same readings.
+  std::vector<std::vector<std::uint8_t>> receive(const std::uint8_t* data, std::size_t size,
+                                                 TimeMs nowMs = 0);
 
   const std::vector<SimDevice>& devices() const { return devices_; }
 

@@ -1,10 +1,14 @@
-// vantrel-sim: a simulated HART instrument on a pseudo-terminal.
+// vantrel-sim: simulated HART instruments on a pseudo-terminal.
+#include <cerrno>
 #include <csignal>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
+#include <optional>
 #include <string>
+#include <vector>
 
+#include "sim/DeviceList.h"
 #include "sim/PtyServer.h"
 #include "sim/SimLine.h"
 
@@ -16,24 +20,89 @@ void HandleSignal(int) {
   if (gServer) gServer->stop();
 }
 
-void PrintUsage(std::FILE* out) {
-  std::fprintf(out,
-               "Usage: vantrel-sim [--address N] [--link PATH] [--line-rate] [--turnaround-ms N]\n"
-               "\n"
-               "Serves a simulated HART field device on a pseudo-terminal and prints the\n"
-               "terminal's path on the first line of standard output. Open that path (or\n"
-               "PATH given with --link) as the serial port.\n"
-               "\n"
-               "  --address N        polling address of the device, 0 to 63 (default 0)\n"
-               "  --link PATH        also make a symbolic link to the terminal at PATH\n"
-               "  --line-rate        send responses at 1200 baud, 11 bits per byte\n"
-               "  --turnaround-ms N  wait N ms after a request before answering (default 0)\n"
-               "\n"
-               "The device answers command 0 (read unique identifier) addressed to it with\n"
-               "manufacturer 0x5A, device type 0x10 and device id 01 02 03+N; every other\n"
-               "command gets response code 64 (command not implemented). Frames for other\n"
-               "addresses are ignored.\n");
-}
+const char kUsage[] =
+    "Usage: vantrel-sim [--devices LIST | --address N] [--link PATH] [--line-rate]\n"
+    "                   [--turnaround-ms N]\n"
+    "\n"
+    "Serves simulated HART field devices on a pseudo-terminal and prints the\n"
+    "terminal's path on the first line of standard output. Open that path (or\n"
+    "PATH given with --link) as the serial port.\n"
+    "\n"
+    "  --devices LIST     comma-separated polling addresses 0 to 63, one device\n"
+    "                     for each, e.g. --devices 0,5 (default 0)\n"
+    "  --address N        the same as --devices N\n"
+    "  --link PATH        also make a symbolic link to the terminal at PATH\n"
+    "  --line-rate        send responses at 1200 baud, 11 bits per byte\n"
+    "  --turnaround-ms N  wait N ms after a request before answering (default 0)\n"
+    "\n"
+    "DEVICES\n"
+    "  The device at polling address N has manufacturer 0x5A, device type 0x10\n"
+    "  and device id 01 02 03+N: requests go to the long address 9A 10 01 02 03+N.\n"
+    "  It answers short frames to its polling address (address bits 5-0) and long\n"
+    "  frames to its long address (manufacturer compared on bits 5-0), and ignores\n"
+    "  all others. What is written is kept until vantrel-sim exits. Numbers are\n"
+    "  big-endian, floats IEEE-754 single precision.\n"
+    "\n"
+    "PROCESS\n"
+    "  A pressure near 50 kPa, a temperature near 25 C and a millivolt source near\n"
+    "  20 mV, each wandering slightly over time. PV is the calibrated pressure in\n"
+    "  the PV units (Pa, kPa, MPa; m, cm, mm of water column; for C, F, R and K the\n"
+    "  temperature instead); by default kPa, range 0 to 100, damping 0.5 s (kept\n"
+    "  and reported, not applied). SV is the temperature in C (code 32) plus the\n"
+    "  offset correction, TV the sensor resistance in ohms (37), QV the millivolt\n"
+    "  reading (36).\n"
+    "\n"
+    "COMMANDS (reply data after response code and device status)\n"
+    "  0    identity: 254, manufacturer, device type, 5, 5, 1, 1, 1, 0, device id\n"
+    "  3    loop current, then PV, SV, TV, QV as units code and float each. The\n"
+    "       loop current is the fixed current in fixed-current mode, otherwise\n"
+    "       4 + 16 x (PV - lower) / (upper - lower), held within 3.8 to 20.5 mA\n"
+    "       (status bit 0x04 while held)\n"
+    "  6    polling address 0-63: echoed; the device answers there from then on\n"
+    "  12   message, 24 bytes packed ASCII; 17 writes it and echoes it\n"
+    "  13   tag (6), descriptor (12), day, month, year - 1900; 18 writes and echoes\n"
+    "  15   alarm 0, transfer function 0, units, upper range, lower range, damping,\n"
+    "       write protect 0, private label 0x5A\n"
+    "  34   damping 0-60 s: the float echoed\n"
+    "  35   units, upper range, lower range: the 9 bytes echoed\n"
+    "  40   fixed current: 0 leaves fixed-current mode, any other value enters it\n"
+    "       (status bit 0x08 while fixed); the float echoed\n"
+    "  45   trim loop current zero, 46 trim gain: the measured current is kept and\n"
+    "       echoed; the output stage is modelled exact, so readings stay the same\n"
+    "  110  PV, SV, TV, QV as units code and float each\n"
+    "  112  R_REF, V_REF (signed 32-bit): kept and echoed\n"
+    "  113  long address: manufacturer, device type, device id, echoed. Command 0\n"
+    "       shows the new identity, and only the new long address is answered\n"
+    "  114  sensor type 0-11; 115 (A5 5A index) writes it and echoes the index.\n"
+    "       TV is the Pt100, Cu100, Cu50 or Pt1000 at the temperature (types 8-11);\n"
+    "       for thermocouples (0-7) the cold-junction Pt100 at 25 C\n"
+    "  117  offset correction, signed 16-bit tenths of C, added to SV; 118 writes\n"
+    "       and echoes it\n"
+    "  119  (AA 55) two reference counts, signed 32-bit, near 800000 and 200000\n"
+    "  120  (AA 55) millivolt reading, signed 32-bit, rounded to 1 mV\n"
+    "  133  gain index 0-6 (x1 to x64); 134 writes it and echoes the index\n"
+    "  135  pressure code, unsigned 32-bit: 0x00800000 + gain x 1000 per kPa of\n"
+    "       applied pressure, before calibration\n"
+    "\n"
+    "CALIBRATIONS\n"
+    "  Each answers with the long address as the program shows it: manufacturer\n"
+    "  AND 0x7F, device type, device id. Pressure points carry units 12 (kPa) and\n"
+    "  a float; the present input is taken to be that pressure.\n"
+    "  43   set PV zero: the pressure offset moves so that PV reads 0 now\n"
+    "  131  low end: the offset moves so that the pressure reads the value now\n"
+    "  130  high end: the span changes so that the pressure reads the value now;\n"
+    "       the reading at zero input stays\n"
+    "  132  mid point: the error at the present input is shared evenly between\n"
+    "       offset and span\n"
+    "       130 and 132 refuse a span outside 0.1 to 10 with code 9 (applied\n"
+    "       process too high) or 10 (too low) and change nothing\n"
+    "  116  AA 55: 50 mV applied; 55 AA: 0 mV applied. The millivolt input reads\n"
+    "       1.5 % high plus 0.4 mV until calibrated; each point records the\n"
+    "       converter's output for its reference, taken as applied exactly\n"
+    "\n"
+    "ERRORS (response code and device status only)\n"
+    "  5 too few data bytes, 64 command not implemented, 2 value or key bytes not\n"
+    "  accepted, 3 and 4 damping too large or too small, 29 range without a span.\n";
 
 bool ParseInt(const char* text, long min, long max, long* value) {
   char* end = nullptr;
@@ -47,34 +116,44 @@ bool ParseInt(const char* text, long min, long max, long* value) {
 }  // namespace
 
 int main(int argc, char** argv) {
-  long address = 0;
+  std::vector<std::uint8_t> addresses = {0};
   vantrel::sim::PtyServerOptions options;
   for (int i = 1; i < argc; ++i) {
     const std::string arg = argv[i];
     const bool hasValue = i + 1 < argc;
     long value = 0;
+    std::optional<std::vector<std::uint8_t>> list;
     if (arg == "--help" || arg == "-h") {
-      PrintUsage(stdout);
+      std::fputs(kUsage, stdout);
       return 0;
     } else if (arg == "--line-rate") {
       options.lineRate = true;
     } else if (arg == "--link" && hasValue) {
       options.linkPath = argv[++i];
+    } else if (arg == "--devices" && hasValue &&
+               (list = vantrel::sim::ParsePollAddressList(argv[i + 1]))) {
+      addresses = *list;
+      ++i;
     } else if (arg == "--address" && hasValue && ParseInt(argv[i + 1], 0, 63, &value)) {
-      address = value;
+      addresses = {static_cast<std::uint8_t>(value)};
       ++i;
     } else if (arg == "--turnaround-ms" && hasValue && ParseInt(argv[i + 1], 0, 60000, &value)) {
       options.turnaroundMs = static_cast<int>(value);
       ++i;
     } else {
       std::fprintf(stderr, "vantrel-sim: bad argument '%s'\n\n", arg.c_str());
-      PrintUsage(stderr);
+      std::fputs(kUsage, stderr);
       return 64;
     }
   }
 
-  vantrel::sim::SimLine line(
-      {vantrel::sim::DefaultDeviceConfig(static_cast<std::uint8_t>(address))});
+  std::vector<vantrel::sim::SimDeviceConfig> devices;
+  std::string addressText;
+  for (std::uint8_t address : addresses) {
+    devices.push_back(vantrel::sim::DefaultDeviceConfig(address));
+    addressText += (addressText.empty() ? "" : ",") + std::to_string(address);
+  }
+  vantrel::sim::SimLine line(std::move(devices));
   vantrel::sim::PtyServer server(line, options);
   std::string error;
   if (!server.open(&error)) {
@@ -86,9 +165,10 @@ int main(int argc, char** argv) {
   std::signal(SIGTERM, HandleSignal);
   std::printf("%s\n", server.devicePath().c_str());
   std::fflush(stdout);
-  std::fprintf(stderr, "vantrel-sim: device at polling address %ld on %s%s%s\n", address,
-               server.devicePath().c_str(), options.linkPath.empty() ? "" : " linked from ",
-               options.linkPath.c_str());
+  std::fprintf(stderr, "vantrel-sim: %s at polling address%s %s on %s%s%s\n",
+               addresses.size() == 1 ? "device" : "devices", addresses.size() == 1 ? "" : "es",
+               addressText.c_str(), server.devicePath().c_str(),
+               options.linkPath.empty() ? "" : " linked from ", options.linkPath.c_str());
   server.run();
   gServer = nullptr;
   return 0;
