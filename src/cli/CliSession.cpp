@@ -3,6 +3,7 @@
 #include <cstdio>
 
 #include "engine/Encoding.h"
+#include "engine/FrameDecoder.h"
 
 namespace vantrel {
 
@@ -11,7 +12,8 @@ CliSession::CliSession(const Clock& clock, Options options, QObject* parent)
       clock_(clock),
       options_(options),
       driver_(clock, *this, this),
-      engine_(driver_.core(), data_, *this, clock) {
+      engine_(driver_.core(), data_, *this, clock),
+      startedAt_(clock.nowMs()) {
   driver_.core().setReplyHandler(&engine_);
   driver_.core().setObserver(this);
   driver_.addTimed(&engine_);
@@ -95,23 +97,25 @@ void CliSession::showSearchReport(const std::string& text, std::function<void()>
 }
 
 void CliSession::frameSent(const std::vector<std::uint8_t>& raw) {
-  trace("TX", raw);
+  trace(DecodeFrame(raw, FrameDirection::Sent, elapsedMs()));
   if (running_ && current_.op != OP_SEARCH) replyTimer_.start(options_.timeoutMs);
 }
 
 void CliSession::frameReceived(const ReceivedFrame&, const std::vector<std::uint8_t>& raw) {
-  trace("RX", raw);
+  trace(DecodeFrame(raw, FrameDirection::Received, elapsedMs()));
 }
 
-void CliSession::frameDropped(DropReason, const std::vector<std::uint8_t>& raw) {
-  trace("RX dropped", raw);
+void CliSession::frameDropped(DropReason reason, const std::vector<std::uint8_t>& raw) {
+  trace(DecodeDroppedFrame(raw, reason, elapsedMs()));
 }
 
-void CliSession::trace(const char* what, const std::vector<std::uint8_t>& raw) {
+TimeMs CliSession::elapsedMs() const {
+  return clock_.nowMs() - startedAt_;
+}
+
+void CliSession::trace(const DecodedFrame& frame) {
   if (!options_.trace) return;
-  std::fprintf(stderr, "%lld %s", static_cast<long long>(clock_.nowMs()), what);
-  for (std::uint8_t byte : raw) std::fprintf(stderr, " %02X", byte);
-  std::fprintf(stderr, "\n");
+  std::fprintf(stderr, "%s\n", FormatFrameLine(frame).c_str());
 }
 
 }  // namespace vantrel

@@ -11,6 +11,7 @@
 
 #include "engine/DeviceData.h"
 #include "engine/Engine.h"
+#include "engine/FrameDecoder.h"
 #include "link/LinkDriver.h"
 
 namespace vantrel {
@@ -73,7 +74,8 @@ class CliSession : public QObject, private EngineEffects, private LinkObserver {
 
   void startNext();
   void onTimeout();
-  void trace(const char* what, const std::vector<std::uint8_t>& raw);
+  void trace(const DecodedFrame& frame);
+  TimeMs elapsedMs() const;
 
   const Clock& clock_;
   Options options_;
@@ -81,6 +83,7 @@ class CliSession : public QObject, private EngineEffects, private LinkObserver {
   DeviceData data_;
   Engine engine_;
   QTimer replyTimer_;
+  TimeMs startedAt_;
 
   std::vector<CliStep> steps_;
   std::size_t next_ = 0;

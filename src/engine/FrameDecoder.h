@@ -1,0 +1,71 @@
+// Turns a frame as it stood on the line into words an engineer can read:
+// frame type, address, command and its name, data, and for replies the
+// response code and the device status bits. Used by the communication
+// monitor and by the command-line trace.
+#pragma once
+
+#include <cstdint>
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "link/HartFrame.h"
+#include "link/LinkCore.h"
+
+namespace vantrel {
+
+enum class FrameDirection { Sent, Received };
+
+enum class ResponseClass { Success, Warning, Error, CommunicationError };
+
+struct DecodedFrame {
+  TimeMs timeMs = 0;
+  FrameDirection direction = FrameDirection::Received;
+  std::vector<std::uint8_t> raw;  // delimiter through check byte
+  bool dropped = false;
+  std::string dropReason;  // why the receiver dropped it
+
+  std::uint8_t delimiter = 0;
+  std::string kind;  // "请求", "应答", "突发"
+  bool longAddress = false;
+  std::string address;  // "3" or "9a 10 01 02 03"
+  std::optional<std::uint8_t> command;
+  std::string commandName;
+  std::optional<std::uint8_t> byteCount;
+  std::vector<std::uint8_t> data;  // command data (after the status bytes of a reply)
+
+  // Replies and burst frames only.
+  bool hasStatus = false;
+  std::uint8_t responseCode = 0;
+  std::uint8_t deviceStatus = 0;
+  ResponseClass responseClass = ResponseClass::Success;
+  std::string responseText;
+  std::vector<std::string> deviceStatusTexts;
+};
+
+// Decodes `raw` (preambles and trailing bytes, if any, are skipped).
+DecodedFrame DecodeFrame(const std::vector<std::uint8_t>& raw, FrameDirection direction,
+                         TimeMs timeMs);
+DecodedFrame DecodeDroppedFrame(const std::vector<std::uint8_t>& raw, DropReason reason,
+                                TimeMs timeMs);
+
+// The name of a command the program uses, in the program's words; empty for
+// others.
+std::string CommandName(std::uint8_t command);
+
+ResponseClass ClassifyResponse(std::uint8_t responseCode);
+// The meaning of a response code, with its class.
+std::string ResponseCodeText(std::uint8_t responseCode);
+// Each set bit of the field device status, most severe first.
+std::vector<std::string> DeviceStatusTexts(std::uint8_t deviceStatus);
+// The most severe set bit in words; empty when the status is 0.
+std::string MostSevereDeviceStatus(std::uint8_t deviceStatus);
+
+// Space-separated upper-case hex.
+std::string HexBytes(const std::vector<std::uint8_t>& bytes);
+
+// One line: time, direction, type, address, command, byte count, data,
+// response and status, and the raw bytes.
+std::string FormatFrameLine(const DecodedFrame& frame);
+
+}  // namespace vantrel

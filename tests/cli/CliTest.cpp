@@ -1,0 +1,199 @@
+// vantrel-cli end to end: the real executable against the simulated
+// instrument on a pseudo-terminal.
+#include <gtest/gtest.h>
+
+#include <QJsonArray>
+#include <QJsonDocument>
+#include <QJsonObject>
+#include <QProcess>
+
+#include "tests/link/SimulatedLine.h"
+
+namespace vantrel {
+namespace {
+
+struct CliRun {
+  int exitCode = -1;
+  QList<QJsonObject> outcomes;
+  QString out;
+  QString err;
+};
+
+CliRun RunCli(const QStringList& arguments, int timeoutMs = 60000) {
+  QProcess process;
+  process.start(QStringLiteral(VANTREL_CLI_PATH), arguments);
+  CliRun run;
+  if (!process.waitForFinished(timeoutMs)) {
+    process.kill();
+    process.waitForFinished();
+    ADD_FAILURE() << "vantrel-cli did not finish";
+    return run;
+  }
+  run.exitCode = process.exitCode();
+  run.out = QString::fromUtf8(process.readAllStandardOutput());
+  run.err = QString::fromUtf8(process.readAllStandardError());
+  for (const QString& line : run.out.split('\n', Qt::SkipEmptyParts)) {
+    const QJsonDocument doc = QJsonDocument::fromJson(line.toUtf8());
+    if (doc.isObject()) run.outcomes.append(doc.object());
+  }
+  return run;
+}
+
+// Every operation, in the order of the operation table, with arguments a
+// user would give; calibrations come after read-long-address so that their
+// long-address test has something to compare with.
+const char* const kAllOperations[][2] = {
+    {"comm-test", "通信正常"},
+    {"read-current", "接收成功"},
+    {"read-device-info", "接收成功"},
+    {"fixed-current 12.5", "设置成功"},
+    {"calibrate-current 4 4.01", "校准成功"},
+    {"write-device-info --tag TT01 --descriptor PUMP --message HELLO --date 2024-12-31",
+     "发送成功"},
+    {"write-poll-address 0", "修改成功"},
+    {"read-long-address", "接收成功"},
+    {"write-sensor-config 8", "修改成功"},
+    {"read-sensor-config", "接收成功"},
+    {"read-resistance", "校准成功"},
+    {"calibrate-resistance 800000 200000 790000 210000", "校准成功"},
+    {"write-long-address 0x5a 0x10 0x01 0x02 0x03", "修改成功"},
+    {"read-config", "校准成功"},
+    {"write-config --unit 5 --lower 0 --upper 200 --damping 1.5", "修改成功"},
+    {"calibrate-50mv", "校准成功"},
+    {"read-offset", "校准成功"},
+    {"write-offset -1.25", "校准成功"},
+    {"read-cal-row1", "读取成功"},
+    {"read-cal-row2", "读取成功"},
+    {"calibrate-0mv", "校准成功"},
+    {"read-voltage", "读取成功"},
+    {"calibrate-low 0", "校准成功"},
+    {"calibrate-high 100", "校准成功"},
+    {"clear-zero", "清零成功"},
+    {"calibrate-mid 50", "校准成功"},
+    {"read-gain", "校准成功"},
+    {"write-gain 2", "修改成功"},
+    {"poll", "校准成功"},
+    {"search", "搜索完成"},
+};
+
+TEST(Cli, EveryOperationEndsWithItsSuccessText) {
+  testing::SimulatedLine line({sim::DefaultDeviceConfig(0)});
+  QStringList arguments = {"--port", line.path(), "--json"};
+  for (std::size_t i = 0; i < std::size(kAllOperations); ++i) {
+    if (i > 0) arguments << "then";
+    QString words = QString::fromUtf8(kAllOperations[i][0]);
+    // The long-address text is one argument.
+    if (words.startsWith("write-long-address ")) {
+      arguments << "write-long-address" << words.mid(19);
+    } else {
+      arguments << words.split(' ');
+    }
+  }
+  const CliRun run = RunCli(arguments);
+  ASSERT_EQ(run.outcomes.size(), static_cast<int>(std::size(kAllOperations)))
+      << run.out.toStdString() << run.err.toStdString();
+  for (int i = 0; i < run.outcomes.size(); ++i) {
+    const QJsonObject& o = run.outcomes[i];
+    EXPECT_EQ(o["status"].toString().toStdString(), kAllOperations[i][1])
+        << o["operation"].toString().toStdString();
+    EXPECT_EQ(o["progress"].toInt(), 100) << o["operation"].toString().toStdString();
+  }
+  EXPECT_EQ(run.exitCode, 0);
+
+  // A few values as the pages show them.
+  const QJsonObject longAddress = run.outcomes[7]["values"].toObject();
+  EXPECT_EQ(longAddress["longAddressText"].toString(), "0x5a 0x10 0x01 0x02 0x03");
+  const QJsonObject config = run.outcomes[13]["values"].toObject();
+  EXPECT_EQ(config["unitText"].toString(), "kPa");
+  EXPECT_EQ(config["upperRangeText"].toString(), "100.0");
+  const QJsonObject sensor = run.outcomes[9]["values"].toObject();
+  EXPECT_EQ(sensor["sensorTypeIndex"].toInt(), 8);
+  EXPECT_EQ(sensor["sensorLowerText"].toString(), QString::fromUtf8("-200 ℃"));
+  EXPECT_EQ(run.outcomes[29]["values"].toObject()["found"].toArray(), QJsonArray({0}));
+}
+
+TEST(Cli, WritesAreReadBack) {
+  testing::SimulatedLine line({sim::DefaultDeviceConfig(0)});
+  const CliRun run =
+      RunCli({"--port", line.path(), "--json", "write-device-info", "--tag", "ab", "--descriptor",
+              "PUMP 4", "--message", "HELLO WORLD", "--date", "2024-02-29", "then",
+              "read-device-info", "then", "write-offset", "-1.25", "then", "read-offset"});
+  ASSERT_EQ(run.outcomes.size(), 4);
+  const QJsonObject info = run.outcomes[1]["values"].toObject();
+  EXPECT_EQ(info["tag"].toString(), "AB");
+  EXPECT_EQ(info["descriptor"].toString(), "PUMP 4");
+  EXPECT_EQ(info["message"].toString(), "HELLO WORLD");
+  EXPECT_EQ(info["date"].toString(), "2024-02-29");
+  EXPECT_EQ(run.outcomes[3]["values"].toObject()["offsetText"].toString(), "-1.2");
+}
+
+TEST(Cli, SearchSelectsTheFirstAddressInTextOrder) {
+  testing::SimulatedLine line({sim::DefaultDeviceConfig(2), sim::DefaultDeviceConfig(10)});
+  const CliRun run =
+      RunCli({"--port", line.path(), "--json", "search", "then", "read-long-address"});
+  ASSERT_EQ(run.outcomes.size(), 2);
+  const QJsonObject search = run.outcomes[0];
+  EXPECT_EQ(search["status"].toString(), QString::fromUtf8("搜索完成"));
+  EXPECT_EQ(search["values"].toObject()["found"].toArray(), QJsonArray({2, 10}));
+  EXPECT_EQ(search["messages"].toArray(), QJsonArray({QString::fromUtf8("搜索到在线设备：2 10 ")}));
+  // "10 " sorts before "2 ": the next operation talks to device 10.
+  EXPECT_EQ(run.outcomes[1]["values"].toObject()["longAddressText"].toString(),
+            "0x5a 0x10 0x01 0x02 0x0d");
+}
+
+struct ExitCase {
+  const char* name;
+  QStringList arguments;  // after --port PATH (a literal "NOPORT" replaces the path)
+  int exitCode;
+};
+
+TEST(Cli, ExitStatus) {
+  const ExitCase cases[] = {
+      {"Success", {"comm-test"}, 0},
+      {"FailureText",
+       {"write-config", "--unit", "5", "--lower", "1", "--upper", "1", "--damping", "1"},
+       1},
+      {"Refused", {"write-long-address", "0x5a 0x10"}, 1},
+      {"NoReply", {"--address", "9", "--timeout-ms", "300", "read-current"}, 2},
+      {"UnknownOperation", {"bogus"}, 64},
+      {"MissingArgument", {"fixed-current"}, 64},
+      {"BadNumber", {"calibrate-low", "12kPa"}, 64},
+      {"BadDate",
+       {"write-device-info", "--tag", "a", "--descriptor", "b", "--message", "c", "--date",
+        "2023-02-29"},
+       64},
+      {"DanglingThen", {"comm-test", "then"}, 64},
+      {"NoPort", {"NOPORT"}, 69},
+  };
+  testing::SimulatedLine line({sim::DefaultDeviceConfig(0)});
+  for (const ExitCase& c : cases) {
+    QStringList arguments = {"--port"};
+    QStringList rest = c.arguments;
+    if (rest.value(0) == "NOPORT") {
+      arguments << "/dev/vantrel-no-such-port"
+                << "comm-test";
+    } else {
+      if (rest.value(0) == "--address") {
+        arguments << line.path() << rest.mid(0, 4);
+        rest = rest.mid(4);
+      } else {
+        arguments << line.path();
+      }
+      arguments << rest;
+    }
+    EXPECT_EQ(RunCli(arguments).exitCode, c.exitCode) << c.name;
+  }
+}
+
+TEST(Cli, TraceDecodesEveryFrame) {
+  testing::SimulatedLine line({sim::DefaultDeviceConfig(0)});
+  const CliRun run = RunCli({"--port", line.path(), "--trace", "read-current"});
+  const QStringList lines = run.err.split('\n', Qt::SkipEmptyParts);
+  ASSERT_EQ(lines.size(), 4) << run.err.toStdString();
+  EXPECT_TRUE(lines[0].contains(QString::fromUtf8("发送 请求(短地址 0) 命令 0 读唯一标识符")));
+  EXPECT_TRUE(lines[0].endsWith("02 80 00 00 82"));
+  EXPECT_TRUE(lines[3].contains(QString::fromUtf8("接收 应答(长地址 9a 10 01 02 03) 命令 3")));
+}
+
+}  // namespace
+}  // namespace vantrel
