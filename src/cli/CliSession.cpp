@@ -97,11 +97,14 @@ void CliSession::showSearchReport(const std::string& text, std::function<void()>
 }
 
 void CliSession::frameSent(const std::vector<std::uint8_t>& raw) {
+  current_.bytesSent += raw.size();
   trace(DecodeFrame(raw, FrameDirection::Sent, elapsedMs()));
   if (running_ && current_.op != OP_SEARCH) replyTimer_.start(options_.timeoutMs);
 }
 
 void CliSession::frameReceived(const ReceivedFrame&, const std::vector<std::uint8_t>& raw) {
+  current_.bytesReceived += raw.size();
+  ++current_.framesReceived;
   trace(DecodeFrame(raw, FrameDirection::Received, elapsedMs()));
 }
 

@@ -29,6 +29,11 @@ struct CliOutcome {
   int progress = 0;
   std::vector<std::string> messages;
   bool ended = false;  // false: a reply did not come in time
+  // Frames on the line: requests as written (preambles included), replies
+  // from delimiter to check byte.
+  std::size_t bytesSent = 0;
+  std::size_t bytesReceived = 0;
+  std::size_t framesReceived = 0;
   OperationResult result = OperationResult::Refused;
 };
 
