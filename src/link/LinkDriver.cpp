@@ -36,19 +36,33 @@ void LinkDriver::writeData(const std::uint8_t* data, std::size_t size) {
   port_.writeData(data, static_cast<int>(size));
 }
 
-void LinkDriver::onReadyRead() {
+// Reads everything the port holds and hands it to the core. Bytes are
+// stamped with the time they are read; but when the silence deadline has
+// already passed without the timer having run, this thread was late to look,
+// and the bytes may well have come in before it. They are then taken as
+// arriving just before the deadline, so that a slow event loop never cuts a
+// reply in two. A real silence is seen by the timer, which finds no byte
+// waiting.
+void LinkDriver::drainPort(TimeMs now) {
   std::uint8_t buffer[SerialPort::kReadChunk];
   for (;;) {
     const int n = port_.readAllData(buffer);
     if (n <= 0) break;
-    core_.receiveBytes(buffer, static_cast<std::size_t>(n), clock_.nowMs());
+    const std::optional<TimeMs> silence = core_.nextDeadline();
+    const TimeMs stamp = silence && *silence <= now ? *silence - 1 : now;
+    core_.receiveBytes(buffer, static_cast<std::size_t>(n), stamp);
     if (n < SerialPort::kReadChunk) break;
   }
+}
+
+void LinkDriver::onReadyRead() {
+  drainPort(clock_.nowMs());
   rescheduleTimer();
 }
 
 void LinkDriver::onTimer() {
   const TimeMs now = clock_.nowMs();
+  drainPort(now);  // bytes already waiting are not part of a silence
   // Copy: a handler may register another part.
   const std::vector<Timed*> parts = timed_;
   for (Timed* part : parts) {

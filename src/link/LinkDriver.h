@@ -48,6 +48,7 @@ class LinkDriver : public QObject, private LinkPort {
   bool isOpened() const override { return port_.isOpened(); }
   void writeData(const std::uint8_t* data, std::size_t size) override;
 
+  void drainPort(TimeMs now);
   void onReadyRead();
   void onTimer();
 
