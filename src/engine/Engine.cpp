@@ -6,6 +6,7 @@
 
 #include "engine/CodeTables.h"
 #include "engine/EngineTexts.h"
+#include "engine/UniqueIdentifier.h"
 
 namespace vantrel {
 namespace {
@@ -172,9 +173,13 @@ void Engine::HandleOperationReply(const ReceivedFrame& reply) {
   }
   // A reply that nothing waits for (late, repeated, or while pausing before
   // the next request) is dropped: taking it for the reply of the current step
-  // would send the operation's write again without the user asking.
+  // would send the operation's write again without the user asking. So is a
+  // reply to another command than the one sent (a late answer to an
+  // abandoned operation): its bytes mean something else.
   if (!inProgress_ || pendingSendAt_) return;
+  if (reply.command != link.txCommand) return;
   if (op == OP_COMM_TEST) {
+    if (!inProgress_ || reply.command != kCommandReadUniqueId) return;
     effects_.setProgress(100);
     effects_.setStatusText(texts::kCommOk);
     inProgress_ = false;
@@ -193,6 +198,12 @@ void Engine::HandleOperationReply(const ReceivedFrame& reply) {
     return;
   }
   if (step == 0) {
+    // Without its identity block a command-0 reply names no device to send
+    // the next request to.
+    if (reply.dataCount < UniqueIdentifier::kSize) {
+      fail(op);
+      return;
+    }
     effects_.setProgress(requests == 2 ? 33 : 50);
     effects_.setStatusText(texts::kConnected);
     LearnLongAddress(reply);

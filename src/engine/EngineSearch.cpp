@@ -72,7 +72,7 @@ void Engine::searchStep(TimeMs now) {
 // other address (a late answer to the previous probe) marks nothing.
 void Engine::searchReply(const ReceivedFrame& reply) {
   const HartLink& link = link_.link();
-  if (reply.isLongAddress()) return;
+  if (reply.isLongAddress() || reply.command != 0) return;
   if ((reply.address[0] & 0x3F) != link.pollAddress) return;
   if (link.pollAddress < data_.foundFlags.size()) data_.foundFlags[link.pollAddress] = 1;
   search_.quiet = false;

@@ -63,9 +63,12 @@ int SerialPort::readAllData(std::uint8_t* buffer) {
 }
 
 void SerialPort::handleError(QSerialPort::SerialPortError error) {
-  // A resource error means the device went away under us; anything else
-  // (a failed open, a read timeout) is reported by the call that caused it.
-  if (error != QSerialPort::ResourceError || !port_.isOpen()) return;
+  // The device went away under us: a USB adapter pulled out gives a resource
+  // error, a vanished terminal a read error (the read finds the end of the
+  // file) that Qt would otherwise report again and again. Anything else (a
+  // failed open) is reported by the call that caused it.
+  const bool lost = error == QSerialPort::ResourceError || error == QSerialPort::ReadError;
+  if (!lost || !port_.isOpen()) return;
   const QString reason = port_.errorString();
   port_.close();
   emit portLost(reason);

@@ -14,10 +14,15 @@
 namespace vantrel::sim {
 
 PtyServer::PtyServer(SimLine& line, PtyServerOptions options)
-    : line_(line), options_(std::move(options)) {}
+    : line_(line), options_(std::move(options)), injector_(options_.faultInjector) {
+  if (!injector_) injector_ = std::make_shared<FaultInjector>();
+  injector_->set(options_.faults);
+}
 
 PtyServer::~PtyServer() {
-  if (!options_.linkPath.empty() && !devicePath_.empty()) ::unlink(options_.linkPath.c_str());
+  if (!options_.linkPath.empty() && !devicePath_.empty() && !hungUp_.load()) {
+    ::unlink(options_.linkPath.c_str());
+  }
   for (int fd : {master_, slave_, stopPipe_[0], stopPipe_[1]}) {
     if (fd >= 0) ::close(fd);
   }
@@ -61,26 +66,55 @@ void PtyServer::stop() {
   }
 }
 
-void PtyServer::schedule(const std::vector<std::uint8_t>& frame, Clock::time_point now) {
-  Clock::time_point start = now + std::chrono::milliseconds(options_.turnaroundMs);
+void PtyServer::schedule(const FaultedReply& reply, Clock::time_point now) {
+  Clock::time_point start =
+      now + std::chrono::milliseconds(options_.turnaroundMs) + reply.extraDelay;
   if (!pending_.empty()) start = std::max(start, lastDue_);
   Clock::time_point due = start;
-  for (std::uint8_t byte : frame) {
-    pending_.push_back(PendingByte{byte, due});
+  for (std::uint8_t byte : reply.bytes) {
+    pending_.push_back(PendingByte{byte, due, false});
     lastDue_ = due;
     if (options_.lineRate) due += kByteTimeAtLineRate;
+  }
+  if (reply.hangup) {
+    pending_.push_back(PendingByte{0, due, true});
+    lastDue_ = due;
   }
 }
 
 void PtyServer::writeDueBytes(Clock::time_point now) {
   std::vector<std::uint8_t> out;
+  bool hangupDue = false;
   for (const PendingByte& pending : pending_) {
     if (pending.due > now) break;
+    if (pending.hangup) {
+      hangupDue = true;
+      break;
+    }
     out.push_back(pending.byte);
   }
-  if (out.empty()) return;
-  const ssize_t written = ::write(master_, out.data(), out.size());
-  if (written > 0) pending_.erase(pending_.begin(), pending_.begin() + written);
+  if (!out.empty()) {
+    const ssize_t written = ::write(master_, out.data(), out.size());
+    if (written > 0) pending_.erase(pending_.begin(), pending_.begin() + written);
+    if (written != static_cast<ssize_t>(out.size())) return;  // the rest when there is room
+  }
+  if (hangupDue) hangUp();
+}
+
+// The terminal vanishes as a USB adapter does when it is pulled out: both of
+// the server's ends close, so the client's end sees a hang-up, and the device
+// path goes away, the link too. The link must not stay behind: the system
+// soon gives the terminal's number to another pseudo-terminal, which the link
+// would then lead to. The server keeps running until stop(), with nothing to
+// serve.
+void PtyServer::hangUp() {
+  for (int* fd : {&master_, &slave_}) {
+    if (*fd >= 0) ::close(*fd);
+    *fd = -1;
+  }
+  if (!options_.linkPath.empty()) ::unlink(options_.linkPath.c_str());
+  pending_.clear();
+  hungUp_.store(true);
 }
 
 void PtyServer::run() {
@@ -111,11 +145,13 @@ void PtyServer::run() {
         const TimeMs nowMs =
             std::chrono::duration_cast<std::chrono::milliseconds>(now.time_since_epoch()).count();
         for (const auto& frame : line_.receive(buffer, static_cast<std::size_t>(n), nowMs)) {
-          schedule(frame, now);
+          if (const std::optional<FaultedReply> reply = injector_->apply(frame)) {
+            schedule(*reply, now);
+          }
         }
       }
     }
-    writeDueBytes(Clock::now());
+    if (master_ >= 0) writeDueBytes(Clock::now());
   }
 }
 

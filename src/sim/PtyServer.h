@@ -1,15 +1,18 @@
 // Serves a SimLine on a pseudo-terminal: the program opens the terminal's
 // path like a serial port. Responses can be held back by a turnaround time and
-// paced at the real line rate (11 bit times per byte at 1200 baud). Requests
-// are handed to the line with the steady clock's time in ms, which the
-// simulated readings follow.
+// paced at the real line rate (11 bit times per byte at 1200 baud), and can be
+// damaged by line faults (sim/Faults.h). Requests are handed to the line with
+// the steady clock's time in ms, which the simulated readings follow.
 #pragma once
 
+#include <atomic>
 #include <chrono>
 #include <cstdint>
 #include <deque>
+#include <memory>
 #include <string>
 
+#include "sim/Faults.h"
 #include "sim/SimLine.h"
 
 namespace vantrel::sim {
@@ -18,6 +21,12 @@ struct PtyServerOptions {
   std::string linkPath;  // when set, a symbolic link to the terminal is made here
   bool lineRate = false;
   int turnaroundMs = 0;
+  // Faults applied to the replies from the start; none by default.
+  LineFaults faults;
+  // Where the server takes its faults from at each reply. Give one to switch
+  // faults while the server runs and to read its log of replies; the server
+  // sets it to `faults` when it is made. Without one the server makes its own.
+  std::shared_ptr<FaultInjector> faultInjector;
 };
 
 // Time one byte takes on a 1200 baud line with 11 bits per character.
@@ -43,20 +52,32 @@ class PtyServer {
   // Makes run() return. Safe from another thread and from a signal handler.
   void stop();
 
+  // Switches the faults of the replies that follow. Safe from another thread.
+  void setFaults(const LineFaults& faults) { injector_->set(faults); }
+  FaultInjector& faultInjector() { return *injector_; }
+
+  // True once a hang-up fault has closed the terminal. Safe from another
+  // thread.
+  bool hungUp() const { return hungUp_.load(); }
+
  private:
   using Clock = std::chrono::steady_clock;
   struct PendingByte {
     std::uint8_t byte;
     Clock::time_point due;
+    bool hangup;  // not a byte: close the terminal here
   };
 
-  void schedule(const std::vector<std::uint8_t>& frame, Clock::time_point now);
+  void schedule(const FaultedReply& reply, Clock::time_point now);
   void writeDueBytes(Clock::time_point now);
+  void hangUp();
 
   SimLine& line_;
   PtyServerOptions options_;
+  std::shared_ptr<FaultInjector> injector_;
   int master_ = -1;
   int slave_ = -1;  // kept open so the master never sees a hang-up between clients
+  std::atomic<bool> hungUp_{false};
   int stopPipe_[2] = {-1, -1};
   std::string devicePath_;
   std::deque<PendingByte> pending_;

@@ -1,6 +1,7 @@
 // vantrel-sim: simulated HART instruments on a pseudo-terminal.
 #include <cerrno>
 #include <csignal>
+#include <cstdint>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
@@ -22,7 +23,7 @@ void HandleSignal(int) {
 
 const char kUsage[] =
     "Usage: vantrel-sim [--devices LIST | --address N] [--link PATH] [--line-rate]\n"
-    "                   [--turnaround-ms N]\n"
+    "                   [--turnaround-ms N] [FAULTS]\n"
     "\n"
     "Serves simulated HART field devices on a pseudo-terminal and prints the\n"
     "terminal's path on the first line of standard output. Open that path (or\n"
@@ -34,6 +35,28 @@ const char kUsage[] =
     "  --link PATH        also make a symbolic link to the terminal at PATH\n"
     "  --line-rate        send responses at 1200 baud, 11 bits per byte\n"
     "  --turnaround-ms N  wait N ms after a request before answering (default 0)\n"
+    "\n"
+    "FAULTS\n"
+    "  Off by default. They apply to every reply (with --fault-replies, to the\n"
+    "  first K only) and may be combined. P is a probability from 0 to 1.\n"
+    "  --corrupt-rate P   make the check byte of a reply wrong with probability P\n"
+    "  --drop-rate P      leave out each byte of a reply with probability P\n"
+    "  --late-ms N        send each reply N ms later, on top of the turnaround\n"
+    "  --no-reply         send no reply at all\n"
+    "  --no-reply-rate P  leave out a whole reply with probability P\n"
+    "  --wrong-address    reply from another address: the next polling address in\n"
+    "                     short frames, the last long-address byte plus 1 in long\n"
+    "                     frames (the check byte matches)\n"
+    "  --error-code N     reply with response code N (0 to 255), the device status\n"
+    "                     and no data\n"
+    "  --garbage N        send N random bytes in front of each reply (0 to 255)\n"
+    "  --hangup-after N   close the terminal after N bytes of a reply, garbage not\n"
+    "                     counted (a shorter reply is sent whole first); the path\n"
+    "                     and the --link go away, and vantrel-sim waits for a\n"
+    "                     signal to exit\n"
+    "  --fault-replies K  apply the faults to the first K replies only\n"
+    "  --seed N           seed of the random choices (default 1); the same seed and\n"
+    "                     the same requests give the same faults\n"
     "\n"
     "DEVICES\n"
     "  The device at polling address N has manufacturer 0x5A, device type 0x10\n"
@@ -113,11 +136,30 @@ bool ParseInt(const char* text, long min, long max, long* value) {
   return true;
 }
 
+bool ParseRate(const char* text, double* value) {
+  char* end = nullptr;
+  errno = 0;
+  const double parsed = std::strtod(text, &end);
+  if (errno != 0 || end == text || *end != '\0' || !(parsed >= 0.0 && parsed <= 1.0)) return false;
+  *value = parsed;
+  return true;
+}
+
+bool ParseSeed(const char* text, std::uint64_t* value) {
+  char* end = nullptr;
+  errno = 0;
+  const unsigned long long parsed = std::strtoull(text, &end, 10);
+  if (errno != 0 || end == text || *end != '\0' || text[0] == '-') return false;
+  *value = parsed;
+  return true;
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
   std::vector<std::uint8_t> addresses = {0};
   vantrel::sim::PtyServerOptions options;
+  vantrel::sim::LineFaults& faults = options.faults;
   for (int i = 1; i < argc; ++i) {
     const std::string arg = argv[i];
     const bool hasValue = i + 1 < argc;
@@ -139,6 +181,34 @@ int main(int argc, char** argv) {
       ++i;
     } else if (arg == "--turnaround-ms" && hasValue && ParseInt(argv[i + 1], 0, 60000, &value)) {
       options.turnaroundMs = static_cast<int>(value);
+      ++i;
+    } else if (arg == "--corrupt-rate" && hasValue && ParseRate(argv[i + 1], &faults.corruptRate)) {
+      ++i;
+    } else if (arg == "--drop-rate" && hasValue && ParseRate(argv[i + 1], &faults.dropRate)) {
+      ++i;
+    } else if (arg == "--late-ms" && hasValue && ParseInt(argv[i + 1], 0, 600000, &value)) {
+      faults.lateMs = static_cast<int>(value);
+      ++i;
+    } else if (arg == "--no-reply") {
+      faults.noReplyRate = 1.0;
+    } else if (arg == "--no-reply-rate" && hasValue &&
+               ParseRate(argv[i + 1], &faults.noReplyRate)) {
+      ++i;
+    } else if (arg == "--wrong-address") {
+      faults.wrongAddress = true;
+    } else if (arg == "--error-code" && hasValue && ParseInt(argv[i + 1], 0, 255, &value)) {
+      faults.errorCode = static_cast<std::uint8_t>(value);
+      ++i;
+    } else if (arg == "--garbage" && hasValue && ParseInt(argv[i + 1], 0, 255, &value)) {
+      faults.garbageBytes = static_cast<int>(value);
+      ++i;
+    } else if (arg == "--hangup-after" && hasValue && ParseInt(argv[i + 1], 0, 65535, &value)) {
+      faults.hangupAfter = static_cast<int>(value);
+      ++i;
+    } else if (arg == "--fault-replies" && hasValue && ParseInt(argv[i + 1], 0, 1000000, &value)) {
+      faults.faultyReplies = static_cast<int>(value);
+      ++i;
+    } else if (arg == "--seed" && hasValue && ParseSeed(argv[i + 1], &faults.seed)) {
       ++i;
     } else {
       std::fprintf(stderr, "vantrel-sim: bad argument '%s'\n\n", arg.c_str());
@@ -169,6 +239,7 @@ int main(int argc, char** argv) {
                addresses.size() == 1 ? "device" : "devices", addresses.size() == 1 ? "" : "es",
                addressText.c_str(), server.devicePath().c_str(),
                options.linkPath.empty() ? "" : " linked from ", options.linkPath.c_str());
+  if (faults.any()) std::fprintf(stderr, "vantrel-sim: line faults on\n");
   server.run();
   gServer = nullptr;
   return 0;

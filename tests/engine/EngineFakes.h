@@ -103,6 +103,10 @@ struct EngineHarness {
   void replyLong(std::uint8_t command, const Bytes& data, std::uint8_t responseCode = 0) {
     feed(ResponseFrame(0x86, kDeviceLongAddress, command, responseCode, data));
   }
+  // The reply to the request last sent, from the device's long address.
+  void reply(const Bytes& data, std::uint8_t responseCode = 0) {
+    replyLong(link.link().txCommand, data, responseCode);
+  }
   // Moves the clock and wakes the engine if it is due.
   void advance(TimeMs ms) {
     clock.now += ms;

@@ -66,8 +66,8 @@ TEST_P(ErrorResponse, EndsWithFailureTextAndDecodesNothing) {
     h.replyCommand0(c.responseCode);
   } else {
     h.replyCommand0();
-    if (RequestsAfterCommand0(c.op) == 2) h.replyLong(0, {});
-    h.replyLong(0, kConfigReply, c.responseCode);
+    if (RequestsAfterCommand0(c.op) == 2) h.reply({});
+    h.reply(kConfigReply, c.responseCode);
   }
   EXPECT_EQ(h.effects.lastStatus(), c.status);
   EXPECT_EQ(h.effects.lastProgress(), 100);
@@ -111,6 +111,31 @@ TEST(ReplyFaults, ErrorCodeClassification) {
     const bool warning = code == 8 || code == 14 || (code >= 24 && code <= 27) || code == 30 ||
                          code == 31 || (code >= 96 && code <= 127);
     EXPECT_EQ(IsErrorResponse(static_cast<std::uint8_t>(code)), code != 0 && !warning) << code;
+  }
+}
+
+TEST(ReplyFaults, ReplyToAnotherCommandIsIgnored) {
+  EngineHarness h;
+  h.engine.startOperation(OP_READ_CONFIG, 0);
+  h.replyCommand0();
+  h.replyShort(0, 0, testing::IdentityData());  // a late answer to an earlier command 0
+  EXPECT_TRUE(h.engine.operationInProgress());
+  EXPECT_EQ(h.data.upperRangeText, "");
+  h.replyLong(15, kConfigReply);
+  EXPECT_EQ(h.data.upperRangeText, "100.0");
+  EXPECT_EQ(h.effects.lastStatus(), "校准成功");
+}
+
+TEST(ReplyFaults, Command0ReplyWithoutIdentityEndsTheOperation) {
+  for (std::uint8_t code : {0, 8}) {
+    EngineHarness h;
+    h.data.longAddress = {1, 2, 3, 4, 5};
+    h.engine.startOperation(OP_READ_CONFIG, 0);
+    h.replyShort(0, 0, {}, code);  // status bytes only
+    EXPECT_EQ(h.port.writes.size(), 1u) << int(code);
+    EXPECT_EQ(h.data.longAddress, (std::array<std::uint8_t, 5>{1, 2, 3, 4, 5}));
+    EXPECT_EQ(h.effects.lastStatus(), "校准失败");
+    EXPECT_EQ(h.effects.lastProgress(), 100);
   }
 }
 

@@ -19,10 +19,10 @@ void RunOperation(EngineHarness& h, OperationCode op, const Bytes& last, const B
   ASSERT_TRUE(h.engine.startOperation(op, 0));
   h.replyCommand0();
   if (RequestsAfterCommand0(op) == 2) {
-    h.replyLong(0, middle);
+    h.reply(middle);
     if (op == OP_WRITE_CONFIG) h.advance(kRangeWritePauseMs);
   }
-  h.replyLong(0, last, lastResponseCode);
+  h.reply(last, lastResponseCode);
 }
 
 // Status text and progress after the last reply, and what was refreshed.

@@ -1,0 +1,138 @@
+// The serial port vanishing while it is open, as when a USB adapter is pulled
+// out: the simulated instrument closes its pseudo-terminal in the middle of a
+// reply, and the terminal's path goes away.
+#include <gtest/gtest.h>
+
+#include <QFileInfo>
+#include <QSignalSpy>
+#include <QTest>
+
+#include "tests/faults/FaultBench.h"
+
+namespace vantrel {
+namespace {
+
+using testing::FaultBench;
+using testing::FaultyLine;
+using testing::RunOutcome;
+
+constexpr int kEndMs = 10000;
+constexpr int kQuietMs = 300;
+constexpr char kPortNotOpen[] = "HART端口未打开！";
+
+sim::LineFaults HangupAfter(int bytes) {
+  sim::LineFaults faults;
+  faults.hangupAfter = bytes;
+  return faults;
+}
+
+// Waits for the hang-up: the terminal's path (here the line's link)
+// disappears with it.
+bool WaitForHangup(const QString& path) {
+  return QTest::qWaitFor([&path] { return !QFileInfo::exists(path); }, 5000);
+}
+
+struct HangupCase {
+  const char* name;
+  int after;  // bytes of the command-0 reply that go out before the terminal closes
+};
+
+void PrintTo(const HangupCase& c, std::ostream* os) {
+  *os << c.name;
+}
+
+// The command-0 reply is 24 bytes: 5 preambles, delimiter, address, command,
+// byte count, 14 data bytes, check byte.
+const HangupCase kHangups[] = {
+    {"BeforeTheFirstByte", 0},
+    {"InThePreamble", 3},
+    {"AfterTheAddress", 7},
+    {"BeforeTheCheckByte", 23},
+};
+
+class PortLoss : public ::testing::TestWithParam<HangupCase> {};
+
+// The reply cut off by the hang-up is never decoded. The port is found lost
+// at the latest when the next request is sent: LinkDriver emits portLost and
+// the port reports closed; from then on an operation start shows
+// "HART端口未打开！" and sends nothing. A new line opens and works.
+TEST_P(PortLoss, CutReplyIsNotDecodedAndThePortIsReportedLost) {
+  FaultyLine line(HangupAfter(GetParam().after));
+  FaultBench bench;
+  const QString path = line.path();
+  ASSERT_TRUE(bench.open(path));
+  QSignalSpy lost(&bench.driver, &LinkDriver::portLost);
+
+  bench.start(OP_READ_CONFIG);
+  ASSERT_TRUE(WaitForHangup(path));
+  const RunOutcome cut = bench.finish(kQuietMs);
+  EXPECT_FALSE(cut.ended);
+  EXPECT_FALSE(cut.claimedSuccess()) << cut.statusTrail();
+  EXPECT_EQ(cut.replies, 0u);
+  EXPECT_EQ(cut.dataAfter, cut.dataBefore);
+
+  // Today the loss shows only when a write fails (see PortLossIsNoticedWithoutASend).
+  // Either way, by the end of the next operation start the port is closed.
+  const RunOutcome next = bench.run(OP_COMM_TEST, kQuietMs);
+  EXPECT_FALSE(next.claimedSuccess()) << next.statusTrail();
+  ASSERT_TRUE(QTest::qWaitFor([&lost] { return lost.count() > 0; }, 5000));
+  EXPECT_EQ(lost.count(), 1);
+  EXPECT_FALSE(bench.driver.isPortOpen());
+  EXPECT_FALSE(bench.driver.port().isOpened());
+
+  const std::size_t sent = bench.sent.size();
+  for (const OperationCode op : {OP_READ_CONFIG, OP_WRITE_GAIN, OP_SEARCH}) {
+    const RunOutcome refused = bench.run(op, kEndMs, [](DeviceData& d) { d.gainIndex = 1; });
+    EXPECT_TRUE(refused.ended) << OperationWord(op);
+    EXPECT_EQ(refused.result, OperationResult::Refused) << OperationWord(op);
+    EXPECT_EQ(refused.messages, std::vector<std::string>{kPortNotOpen}) << OperationWord(op);
+    EXPECT_FALSE(refused.claimedSuccess()) << refused.statusTrail();
+  }
+  EXPECT_EQ(bench.sent.size(), sent);
+  EXPECT_TRUE(bench.handed.empty());
+  EXPECT_EQ(bench.data.upperRangeText, "");
+
+  // The vanished path does not open again; a new line does, and works.
+  EXPECT_FALSE(bench.open(path));
+  EXPECT_FALSE(bench.driver.isPortOpen());
+  FaultyLine fresh;
+  ASSERT_TRUE(bench.open(fresh.path()));
+  const RunOutcome works = bench.run(OP_READ_CONFIG, kEndMs);
+  ASSERT_TRUE(works.ended);
+  EXPECT_EQ(works.lastStatus(), "校准成功");
+  EXPECT_EQ(bench.data.upperRangeText, "100.0");
+  EXPECT_EQ(lost.count(), 1);
+}
+
+INSTANTIATE_TEST_SUITE_P(LineFaults, PortLoss, ::testing::ValuesIn(kHangups),
+                         [](const auto& info) { return std::string(info.param.name); });
+
+// The port should be found lost when the terminal goes away, not only when
+// the program next writes to it.
+//
+// After the hang-up a read on the terminal returns 0: QSerialPort reports a
+// read error (with a stale errno text) rather than a resource error, and would
+// report it again and again. The port treats that as the line going away: it
+// closes and says so at once, without waiting for the next request to fail.
+TEST(LineFaults, PortLossIsNoticedWithoutASend) {
+  FaultyLine line(HangupAfter(7));
+  FaultBench bench;
+  const QString path = line.path();
+  ASSERT_TRUE(bench.open(path));
+  QSignalSpy lost(&bench.driver, &LinkDriver::portLost);
+
+  bench.start(OP_READ_CONFIG);
+  ASSERT_TRUE(WaitForHangup(path));
+  ASSERT_TRUE(QTest::qWaitFor([&lost] { return lost.count() > 0; }, 5000));
+  EXPECT_FALSE(bench.driver.isPortOpen());
+  EXPECT_EQ(bench.sent.size(), 1u);
+
+  const RunOutcome refused = bench.run(OP_COMM_TEST, kEndMs);
+  EXPECT_EQ(refused.result, OperationResult::Refused);
+  EXPECT_EQ(refused.messages, std::vector<std::string>{kPortNotOpen});
+  EXPECT_EQ(bench.sent.size(), 1u);
+  EXPECT_EQ(lost.count(), 1);
+}
+
+}  // namespace
+}  // namespace vantrel
