@@ -6,5 +6,9 @@ namespace vantrel::texts {
 inline constexpr const char kPortNotOpen[] = "HART端口未打开！";
 inline constexpr const char kPortOpened[] = "HART打开成功！";
 inline constexpr const char kPortOpenFailed[] = "HART打开失败！";
+// The port went away while open (a USB adapter pulled out).
+inline constexpr const char kPortLost[] = "HART端口已断开！";
+// Pane 0 of the status bar while no instrument has been talked to.
+inline constexpr const char kNotConnected[] = "未连接";
 
 }  // namespace vantrel::texts

@@ -1,0 +1,77 @@
+#include "app/CComDialog.h"
+
+#include <QSettings>
+
+#include <algorithm>
+
+#include "link/LinkDriver.h"
+#include "link/LinkTexts.h"
+#include "tabs/DialogUnits.h"
+#include "tabs/MessageBoxes.h"
+#include "ui_CComDialog.h"
+
+namespace vantrel {
+
+CComDialog::CComDialog(LinkDriver& driver, QWidget* parent)
+    : QDialog(parent), ui_(std::make_unique<Ui::CComDialog>()), driver_(driver) {
+  setFont(UiFont(kDialogPointSize));
+  ui_->setupUi(this);
+  ApplyDialogUnits(this);
+  setFixedSize(size());
+  setWindowFlags((windowFlags() | Qt::WindowSystemMenuHint) & ~Qt::WindowContextHelpButtonHint);
+
+  // The line rate is fixed; the box only shows it.
+  ui_->combo1003->addItem(QStringLiteral("1200"));
+  ui_->combo1003->setCurrentIndex(0);
+
+  connect(ui_->buttonOk, &QPushButton::clicked, this, [this] {
+    openSelectedPort();
+    accept();
+  });
+  connect(ui_->buttonCancel, &QPushButton::clicked, this, &QDialog::reject);
+}
+
+CComDialog::~CComDialog() = default;
+
+QComboBox* CComDialog::portBox() const {
+  return ui_->combo1002;
+}
+
+void CComDialog::showPortDialog() {
+  QStringList system;
+  for (const SerialPortInfo& info : SerialPort::availablePortInfos()) system << info.portName;
+  std::sort(system.begin(), system.end());
+
+  QStringList ports = extraPorts_;
+  for (const QString& name : system) {
+    if (!ports.contains(name)) ports << name;
+  }
+
+  QComboBox* box = ui_->combo1002;
+  box->clear();
+  box->addItems(ports);
+  const QString remembered = QSettings().value(QLatin1String(kLastPortKey)).toString();
+  const QString open = driver_.isPortOpen() ? driver_.port().portName() : QString();
+  int selected = ports.indexOf(open);
+  if (selected < 0) selected = ports.indexOf(remembered);
+  if (selected < 0 && !ports.isEmpty()) selected = 0;
+  box->setCurrentIndex(selected);
+  if (selected < 0) box->setEditText(QString());
+
+  show();
+  raise();
+  activateWindow();
+}
+
+bool CComDialog::openSelectedPort() {
+  const QString name = ui_->combo1002->currentText().trimmed();
+  const bool opened = !name.isEmpty() && driver_.openPort(name);
+  if (!opened) driver_.closePort();
+  if (opened) QSettings().setValue(QLatin1String(kLastPortKey), name);
+  QWidget* owner = parentWidget() ? parentWidget()->window() : this;
+  ShowMessageBox(owner, MessageIcon::Information,
+                 QString::fromUtf8(opened ? texts::kPortOpened : texts::kPortOpenFailed));
+  return opened;
+}
+
+}  // namespace vantrel

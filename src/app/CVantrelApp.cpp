@@ -1,0 +1,102 @@
+#include "app/CVantrelApp.h"
+
+#include <QCommandLineParser>
+#include <QTimer>
+
+#include <cstdio>
+#include <string>
+
+#include "app/Artwork.h"
+#include "app/CComDialog.h"
+#include "app/CMainFrame.h"
+#include "app/CVantrelView.h"
+#include "app/ScreenshotRun.h"
+#include "sim/SimServerThread.h"
+#include "tabs/DialogUnits.h"
+#include "tabs/MessageBoxes.h"
+
+namespace vantrel {
+namespace {
+
+// Where the settings live: the organisation and application names of the
+// program's profile.
+inline constexpr char kProfileKey[] = "应用程序向导生成的本地应用程序";
+
+// Polling addresses of the simulated instruments of --demo.
+// The demonstration line: devices at polling addresses 0 and 3 whose replies
+// come at the pace of a 1200 baud line after a short turnaround, as a modem
+// delivers them.
+std::unique_ptr<sim::SimServerThread> StartDemoLine() {
+  sim::PtyServerOptions options;
+  options.lineRate = true;
+  options.turnaroundMs = 20;
+  return std::make_unique<sim::SimServerThread>(
+      std::vector<sim::SimDeviceConfig>{sim::DefaultDeviceConfig(0), sim::DefaultDeviceConfig(3)},
+      options);
+}
+
+}  // namespace
+
+CVantrelApp::CVantrelApp(int& argc, char** argv) : QApplication(argc, argv) {}
+
+CVantrelApp::~CVantrelApp() {
+  screenshots_.reset();
+  mainFrame_.reset();
+  demo_.reset();
+}
+
+bool CVantrelApp::initInstance() {
+  setOrganizationName(QString::fromUtf8(kProfileKey));
+  setApplicationName(QString::fromUtf8(kAppTitle));
+  setApplicationVersion(QStringLiteral("3.2.0.1"));
+  setDesktopFileName(QStringLiteral("vantrel"));
+  setWindowIcon(MakeAppIcon());
+  setFont(UiFont(kDialogPointSize));
+
+  QCommandLineParser parser;
+  parser.setApplicationDescription(QStringLiteral("Configures and calibrates a HART instrument."));
+  parser.addHelpOption();
+  parser.addVersionOption();
+  const QCommandLineOption demoOption(
+      QStringLiteral("demo"),
+      QStringLiteral("Start with simulated instruments at polling addresses 0 and 3 and open "
+                     "their line."));
+  parser.addOption(demoOption);
+  QCommandLineOption screenshotOption(
+      QStringLiteral("screenshot-dir"),
+      QStringLiteral("Save pictures of the pages into DIR and end."), QStringLiteral("DIR"));
+  screenshotOption.setFlags(QCommandLineOption::HiddenFromHelp);
+  parser.addOption(screenshotOption);
+  parser.process(arguments());
+
+  if (parser.isSet(demoOption)) {
+    demo_ = StartDemoLine();
+    if (!demo_->running()) {
+      std::fprintf(stderr, "vantrel: cannot start the simulated instruments: %s\n",
+                   demo_->error().c_str());
+      return false;
+    }
+  }
+
+  mainFrame_ = std::make_unique<CMainFrame>();
+  CVantrelView* view = mainFrame_->view();
+  if (demo_) {
+    const QString demoPort = QString::fromStdString(demo_->devicePath());
+    view->comDialog()->setExtraPorts({demoPort});
+    if (!view->linkDriver().openPort(demoPort)) {
+      std::fprintf(stderr, "vantrel: cannot open %s\n", qPrintable(demoPort));
+    }
+  }
+  mainFrame_->show();
+
+  if (parser.isSet(screenshotOption)) {
+    screenshots_ = std::make_unique<ScreenshotRun>(*mainFrame_, parser.value(screenshotOption));
+    connect(screenshots_.get(), &ScreenshotRun::finished, this, [](bool ok) {
+      QTimer::singleShot(0, qApp, [ok] { QCoreApplication::exit(ok ? 0 : 1); });
+    });
+    QTimer::singleShot(0, screenshots_.get(), &ScreenshotRun::start);
+  }
+  return true;
+}
+
+}  // namespace vantrel

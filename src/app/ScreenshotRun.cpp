@@ -1,0 +1,80 @@
+#include "app/ScreenshotRun.h"
+
+#include <QDir>
+#include <QPixmap>
+#include <QTabWidget>
+
+#include <cstdio>
+
+#include "app/CAboutDlg.h"
+#include "app/CComDialog.h"
+#include "app/CDialogConfirm.h"
+#include "app/CMainFrame.h"
+#include "app/CVantrelView.h"
+
+namespace vantrel {
+namespace {
+
+// An operation that has not ended by then is left behind.
+constexpr int kStepTimeoutMs = 8000;
+
+}  // namespace
+
+ScreenshotRun::ScreenshotRun(CMainFrame& frame, QString directory, QObject* parent)
+    : QObject(parent),
+      frame_(frame),
+      directory_(std::move(directory)),
+      reads_{OP_READ_CURRENT, OP_READ_DEVICE_INFO, OP_READ_LONG_ADDRESS, OP_READ_CONFIG,
+             OP_READ_GAIN} {
+  stepTimeout_.setSingleShot(true);
+  stepTimeout_.setInterval(kStepTimeoutMs);
+  connect(&stepTimeout_, &QTimer::timeout, this, &ScreenshotRun::next);
+  connect(frame_.view(), &CVantrelView::operationFinished, this, [this] {
+    if (stepTimeout_.isActive()) QTimer::singleShot(0, this, &ScreenshotRun::next);
+    stepTimeout_.stop();
+  });
+}
+
+void ScreenshotRun::start() {
+  nextRead_ = 0;
+  next();
+}
+
+void ScreenshotRun::next() {
+  if (nextRead_ >= reads_.size()) {
+    capture();
+    return;
+  }
+  stepTimeout_.start();
+  frame_.view()->startOperation(reads_[nextRead_++]);
+}
+
+void ScreenshotRun::capture() {
+  bool ok = QDir().mkpath(directory_);
+  CVantrelView* view = frame_.view();
+  const char* const pages[] = {"page-1-hart.png", "page-2-conf.png", "page-3-cur.png"};
+  for (int i = 0; i < 3; ++i) {
+    view->tabControl()->setCurrentIndex(i);
+    ok = save(frame_.grab(), QString::fromLatin1(pages[i])) && ok;
+  }
+  view->tabControl()->setCurrentIndex(0);
+
+  view->showPortDialog();
+  ok = save(view->comDialog()->grab(), QStringLiteral("dialog-port.png")) && ok;
+  view->comDialog()->hide();
+
+  CDialogConfirm confirm(&frame_);
+  ok = save(confirm.grab(), QStringLiteral("dialog-confirm.png")) && ok;
+  CAboutDlg about(&frame_);
+  ok = save(about.grab(), QStringLiteral("dialog-about.png")) && ok;
+  emit finished(ok);
+}
+
+bool ScreenshotRun::save(const QPixmap& picture, const QString& name) {
+  const QString path = QDir(directory_).filePath(name);
+  const bool ok = picture.save(path, "PNG");
+  std::fprintf(stderr, "%s %s\n", ok ? "saved" : "could not save", qPrintable(path));
+  return ok;
+}
+
+}  // namespace vantrel

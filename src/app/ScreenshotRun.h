@@ -1,0 +1,42 @@
+// `--screenshot-dir DIR`: reads the instrument so that the pages show its
+// values, saves a picture of each page and of the dialogs into DIR, and ends
+// the program. For the documentation's screenshots.
+#pragma once
+
+#include <QObject>
+#include <QString>
+#include <QTimer>
+
+#include <vector>
+
+#include "engine/OperationCode.h"
+
+namespace vantrel {
+
+class CMainFrame;
+
+class ScreenshotRun : public QObject {
+  Q_OBJECT
+
+ public:
+  ScreenshotRun(CMainFrame& frame, QString directory, QObject* parent = nullptr);
+
+  void start();
+
+ signals:
+  // The pictures are saved (`ok` false when one could not be written).
+  void finished(bool ok);
+
+ private:
+  void next();
+  void capture();
+  bool save(const QPixmap& picture, const QString& name);
+
+  CMainFrame& frame_;
+  QString directory_;
+  std::vector<OperationCode> reads_;
+  std::size_t nextRead_ = 0;
+  QTimer stepTimeout_;
+};
+
+}  // namespace vantrel

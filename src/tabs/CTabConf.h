@@ -1,0 +1,60 @@
+// The configuration page (tab "组态设置"): range, unit and damping; clearing
+// the zero and the pressure calibrations; the gain and the acquisition of the
+// raw pressure code. The temperature-input groups (voltage and resistance
+// calibration, cold-junction and offset correction, sensor configuration) are
+// created hidden, right of the area the tab shows, and take part in the data
+// exchange like the shown ones.
+#pragma once
+
+#include <QWidget>
+
+#include <memory>
+
+#include "engine/DeviceData.h"
+#include "engine/EngineEffects.h"
+#include "tabs/PageServices.h"
+
+namespace Ui {
+class CTabConf;
+}
+
+namespace vantrel {
+
+class CTabConf : public QWidget {
+  Q_OBJECT
+
+ public:
+  CTabConf(DeviceData& data, OperationStarter& starter, QWidget* parent = nullptr);
+  ~CTabConf() override;
+
+  // Asked before clearing the zero and before each pressure calibration.
+  // Without one, those steps are not started.
+  void setConfirmer(Confirmer* confirmer) { confirmer_ = confirmer; }
+
+  // Fills the sensor-type, unit and gain lists in table order.
+  void fillSensorTypes();
+  void fillUnits();
+  void fillGains();
+
+  // ToControls shows the data; ToData saves the page.
+  void refresh(RefreshDirection direction);
+  // Controls into data. False when a field was refused (and reported).
+  bool save();
+  // Data into controls.
+  void showData();
+
+ private:
+  void start(OperationCode op);
+  void saveAndStart(OperationCode op);
+  void confirmAndStart(OperationCode op, bool saveFirst);
+  void showSensorRange();
+  void splitRange();
+  void toggleAcquisition();
+
+  std::unique_ptr<Ui::CTabConf> ui_;
+  DeviceData& data_;
+  OperationStarter& starter_;
+  Confirmer* confirmer_ = nullptr;
+};
+
+}  // namespace vantrel

@@ -1,0 +1,53 @@
+// The HART settings page (tab "Hart设置"): identity data, polling address and
+// long address of the instrument, and the polling-address box from which every
+// operation takes the address it talks to.
+#pragma once
+
+#include <QWidget>
+
+#include <cstdint>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "engine/DeviceData.h"
+#include "engine/EngineEffects.h"
+#include "tabs/PageServices.h"
+
+class QComboBox;
+namespace Ui {
+class CTabHart;
+}
+
+namespace vantrel {
+
+class CTabHart : public QWidget {
+  Q_OBJECT
+
+ public:
+  CTabHart(DeviceData& data, OperationStarter& starter, QWidget* parent = nullptr);
+  ~CTabHart() override;
+
+  // ToControls shows the data; ToData saves the page.
+  void refresh(RefreshDirection direction);
+  // Controls into data. False when a field was refused (and reported).
+  bool save();
+  // Data into controls. The date picker is set only by setDeviceDate.
+  void showData();
+
+  // The leading number of the box's text (0 when there is none), low 8 bits.
+  std::uint8_t pollAddress() const;
+  QComboBox* pollAddressBox() const;
+  // Replaces the list with `items`, kept in text order, and selects the first.
+  void refillPollAddresses(std::vector<std::string> items);
+  void setDeviceDate(const CalendarDate& date);
+
+ private:
+  void saveAndStart(OperationCode op);
+
+  std::unique_ptr<Ui::CTabHart> ui_;
+  DeviceData& data_;
+  OperationStarter& starter_;
+};
+
+}  // namespace vantrel

@@ -1,0 +1,63 @@
+#include "tabs/DataExchange.h"
+
+#include <QLineEdit>
+
+#include <limits>
+#include <optional>
+
+#include "engine/Encoding.h"
+#include "tabs/MessageBoxes.h"
+
+namespace vantrel {
+
+QString FloatText(float value) {
+  return QString::number(static_cast<double>(value), 'g', 6);
+}
+
+QString Utf8Text(const std::string& text) {
+  return QString::fromStdString(text);
+}
+
+std::string TextOf(const QLineEdit* edit) {
+  return edit->text().toStdString();
+}
+
+bool DataExchange::takeFloat(QLineEdit* edit, float& member) {
+  const std::optional<double> value = ParseNumber(TextOf(edit));
+  if (!value || *value > std::numeric_limits<float>::max() ||
+      *value < -std::numeric_limits<float>::max()) {
+    return fail(edit, QString::fromUtf8(texts::kEnterNumber));
+  }
+  member = static_cast<float>(*value);
+  return true;
+}
+
+bool DataExchange::takeInt(QLineEdit* edit, std::int32_t& member) {
+  const std::optional<int> value = ParseInteger(TextOf(edit));
+  if (!value) return fail(edit, QString::fromUtf8(texts::kEnterInteger));
+  member = *value;
+  return true;
+}
+
+bool DataExchange::takeByte(QLineEdit* edit, std::uint8_t& member) {
+  const std::optional<int> value = ParseInteger(TextOf(edit));
+  if (!value || *value < 0 || *value > 255) {
+    return fail(edit, QString::fromUtf8(texts::kEnterIntegerBetween).arg(0).arg(255));
+  }
+  member = static_cast<std::uint8_t>(*value);
+  return true;
+}
+
+bool DataExchange::checkRange(QLineEdit* edit, int value, int min, int max) {
+  if (value >= min && value <= max) return true;
+  return fail(edit, QString::fromUtf8(texts::kEnterIntegerBetween).arg(min).arg(max));
+}
+
+bool DataExchange::fail(QLineEdit* edit, const QString& message) {
+  edit->setFocus();
+  edit->selectAll();
+  ShowMessageBox(page_->window(), MessageIcon::Warning, message);
+  return false;
+}
+
+}  // namespace vantrel

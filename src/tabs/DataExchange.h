@@ -1,0 +1,49 @@
+// Copies between a page's controls and DeviceData. Saving a page stops at the
+// first field whose text cannot be taken: the field gets the focus with its
+// text selected, a message box says what is expected, and the caller starts
+// no operation.
+#pragma once
+
+#include <QString>
+
+#include <cstdint>
+#include <string>
+
+class QLineEdit;
+class QWidget;
+
+namespace vantrel {
+
+namespace texts {
+inline constexpr char kEnterInteger[] = "请输入一个整数。";
+inline constexpr char kEnterNumber[] = "请输入一个数字。";
+inline constexpr char kEnterIntegerBetween[] = "请输入一个介于 %1 和 %2 之间的整数。";
+}  // namespace texts
+
+// Numbers as the pages show them: floats with at most 6 significant digits
+// (4 for 4.0, 12.3457 for 12.3456789), integers in decimal.
+QString FloatText(float value);
+QString Utf8Text(const std::string& text);
+std::string TextOf(const QLineEdit* edit);
+
+class DataExchange {
+ public:
+  // Messages are shown over `page`'s window.
+  explicit DataExchange(QWidget* page) : page_(page) {}
+
+  // A finite decimal number, surrounding blanks allowed.
+  bool takeFloat(QLineEdit* edit, float& member);
+  // A whole number that fits in 32 bits.
+  bool takeInt(QLineEdit* edit, std::int32_t& member);
+  // A whole number from 0 to 255.
+  bool takeByte(QLineEdit* edit, std::uint8_t& member);
+  // Range check of a value already taken from `edit`.
+  bool checkRange(QLineEdit* edit, int value, int min, int max);
+
+ private:
+  bool fail(QLineEdit* edit, const QString& message);
+
+  QWidget* page_;
+};
+
+}  // namespace vantrel

@@ -1,0 +1,24 @@
+// Message boxes of the program: caption "HART调试工具", an OK button, and
+// shown without a nested event loop, so the link keeps running while one is
+// open.
+#pragma once
+
+#include <QString>
+
+#include <functional>
+
+#include "link/LinkCore.h"
+
+class QMessageBox;
+class QWidget;
+
+namespace vantrel {
+
+inline constexpr char kAppTitle[] = "HART调试工具";
+
+// Opens a window-modal box over `parent` and returns at once. `closed` runs
+// when the user has dismissed it. The box deletes itself once closed.
+QMessageBox* ShowMessageBox(QWidget* parent, MessageIcon icon, const QString& text,
+                            std::function<void()> closed = {});
+
+}  // namespace vantrel

@@ -1,0 +1,25 @@
+// What the pages need from the main view: starting an operation on the
+// instrument chosen in the polling-address box, and asking the engineer to
+// confirm a calibration step.
+#pragma once
+
+#include "engine/OperationCode.h"
+
+namespace vantrel {
+
+class OperationStarter {
+ public:
+  virtual ~OperationStarter() = default;
+  // Starts `op` on the polling address that the HART page shows.
+  virtual void startOperation(OperationCode op) = 0;
+};
+
+// Asks whether a calibration step may go ahead. The window shows the modal
+// CDialogConfirm; tests answer without a dialog.
+class Confirmer {
+ public:
+  virtual ~Confirmer() = default;
+  virtual bool confirm() = 0;
+};
+
+}  // namespace vantrel

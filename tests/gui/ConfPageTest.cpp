@@ -1,0 +1,255 @@
+// The configuration page: range, unit and damping; splitting the range; the
+// confirmation before calibrating; the gain; acquisition of the pressure code.
+#include <QTabWidget>
+
+#include "tabs/CTabConf.h"
+#include "tests/gui/GuiHarness.h"
+
+namespace vantrel::testing {
+namespace {
+
+class GuiConfPage : public GuiTest {
+ protected:
+  void SetUp() override {
+    GuiTest::SetUp();
+    scope = view->tabConf();
+    view->tabControl()->setCurrentIndex(1);
+  }
+};
+
+TEST_F(GuiConfPage, ReadShowsRangeUnitAndDamping) {
+  connectTo({0});
+  runOk("button1048", OP_READ_CONFIG);
+  settle();
+  EXPECT_EQ(edit("edit1046")->text(), QStringLiteral("0.0"));
+  EXPECT_EQ(edit("edit1047")->text(), QStringLiteral("100.0"));
+  EXPECT_EQ(edit("edit1045")->text(), QStringLiteral("0.5"));
+  EXPECT_EQ(combo("combo1049")->currentText(), QStringLiteral("kPa"));
+  EXPECT_EQ(status(), QStringLiteral("校准成功"));
+}
+
+TEST_F(GuiConfPage, WriteSendsTheTypedRangeAndReadsBack) {
+  connectTo({0});
+  edit("edit1046")->setText(QStringLiteral("-50"));
+  edit("edit1047")->setText(QStringLiteral("250"));
+  edit("edit1045")->setText(QStringLiteral("2"));
+  Choose(combo("combo1049"), 6);  // MPa
+  runOk("button1035", OP_WRITE_CONFIG);
+  EXPECT_EQ(status(), QStringLiteral("修改成功"));
+
+  const std::vector<SentRequest> damping = recorder.withCommand(34);
+  ASSERT_EQ(damping.size(), 1u);
+  EXPECT_EQ(damping[0].floatAt(0), 2.0f);
+  const std::vector<SentRequest> range = recorder.withCommand(35);
+  ASSERT_EQ(range.size(), 1u);
+  EXPECT_EQ(range[0].data[0], 237);  // MPa
+  EXPECT_EQ(range[0].floatAt(1), 250.0f);
+  EXPECT_EQ(range[0].floatAt(5), -50.0f);
+
+  for (const char* name : {"edit1046", "edit1047", "edit1045"}) edit(name)->clear();
+  runOk("button1048", OP_READ_CONFIG);
+  settle();
+  EXPECT_EQ(edit("edit1046")->text(), QStringLiteral("-50.0"));
+  EXPECT_EQ(edit("edit1047")->text(), QStringLiteral("250.0"));
+  EXPECT_EQ(edit("edit1045")->text(), QStringLiteral("2.0"));
+  EXPECT_EQ(combo("combo1049")->currentText(), QStringLiteral("MPa"));
+}
+
+TEST_F(GuiConfPage, WriteWithoutAUnitIsRefused) {
+  connectTo({0});
+  button("button1035")->click();
+  QMessageBox* box = WaitForMessageBox();
+  ASSERT_NE(box, nullptr);
+  EXPECT_EQ(box->text(), QStringLiteral("请先选择单位！"));
+  EXPECT_TRUE(recorder.sent.empty());
+  CloseMessageBox(box);
+}
+
+TEST_F(GuiConfPage, SplitRangeUsesTheRangeLastReadOrSaved) {
+  const struct {
+    const char* lower;
+    const char* upper;
+    const char* low;
+    const char* mid;
+    const char* high;
+  } cases[] = {{"0.0", "100.0", "0", "50", "100"},
+               {"-100.0", "100.0", "-100", "0", "100"},
+               {"", "100.0", "0", "50", "100"},
+               {"2.5", "abc", "2.5", "1.25", "0"}};
+  for (const auto& c : cases) {
+    view->data().lowerRangeText = c.lower;
+    view->data().upperRangeText = c.upper;
+    // Typed and not saved: not what the split uses, and replaced by it.
+    edit("edit1046")->setText(QStringLiteral("7"));
+    edit("edit1047")->setText(QStringLiteral("9"));
+    button("button1073")->click();
+    EXPECT_EQ(edit("edit1070")->text(), QString::fromLatin1(c.low)) << c.lower;
+    EXPECT_EQ(edit("edit1072")->text(), QString::fromLatin1(c.mid)) << c.lower;
+    EXPECT_EQ(edit("edit1069")->text(), QString::fromLatin1(c.high)) << c.lower;
+    EXPECT_EQ(edit("edit1046")->text(), QString::fromLatin1(c.lower));
+  }
+  EXPECT_TRUE(recorder.sent.empty());
+}
+
+TEST_F(GuiConfPage, SplitRangeAfterReadingTheInstrument) {
+  connectTo({0});
+  runOk("button1048", OP_READ_CONFIG);
+  settle();
+  button("button1073")->click();
+  EXPECT_EQ(edit("edit1070")->text(), QStringLiteral("0"));
+  EXPECT_EQ(edit("edit1072")->text(), QStringLiteral("50"));
+  EXPECT_EQ(edit("edit1069")->text(), QStringLiteral("100"));
+}
+
+TEST_F(GuiConfPage, CancelledConfirmationSendsNothing) {
+  connectTo({0});
+  confirmer.answer = false;
+  for (const char* name : {"button1068", "button1067", "button1071", "button1050"}) {
+    button(name)->click();
+  }
+  EXPECT_EQ(confirmer.asked, 4);
+  EXPECT_TRUE(recorder.sent.empty());
+  // The line works: the next operation's requests are the only ones sent.
+  runOk("button1077", OP_READ_GAIN);
+  for (const SentRequest& request : recorder.sent) {
+    EXPECT_TRUE(request.command == 0 || request.command == 133) << int(request.command);
+  }
+}
+
+TEST_F(GuiConfPage, ConfirmedCalibrationsSendTheirPressureInKpa) {
+  connectTo({0});
+  readLongAddress();
+  const struct {
+    const char* button;
+    const char* edit;
+    OperationCode op;
+    std::uint8_t command;
+    const char* text;
+    float value;
+  } cases[] = {{"button1067", "edit1070", OP_CALIBRATE_LOW, 131, "1.5", 1.5f},
+               {"button1071", "edit1072", OP_CALIBRATE_MID, 132, "50", 50.0f},
+               {"button1050", "edit1069", OP_CALIBRATE_HIGH, 130, "99.25", 99.25f}};
+  for (const auto& c : cases) {
+    recorder.sent.clear();
+    edit(c.edit)->setText(QString::fromLatin1(c.text));
+    runOk(c.button, c.op);
+    const std::vector<SentRequest> sent = recorder.withCommand(c.command);
+    ASSERT_EQ(sent.size(), 1u) << c.button;
+    EXPECT_EQ(sent[0].data[0], 12) << c.button;  // kPa
+    EXPECT_EQ(sent[0].floatAt(1), c.value) << c.button;
+    EXPECT_EQ(sent[0].delimiter, 0x82) << c.button;  // long frame
+  }
+  EXPECT_EQ(status(), QStringLiteral("校准成功"));
+
+  recorder.sent.clear();
+  runOk("button1068", OP_CLEAR_ZERO);
+  EXPECT_EQ(recorder.withCommand(43).size(), 1u);
+  EXPECT_EQ(status(), QStringLiteral("清零成功"));
+}
+
+TEST_F(GuiConfPage, APressureThatDoesNotParseStopsTheCalibration) {
+  connectTo({0});
+  for (const char* text : {"abc", "", "1.5kPa"}) {
+    edit("edit1070")->setText(QString::fromLatin1(text));
+    button("button1067")->click();
+    QMessageBox* box = WaitForMessageBox();
+    ASSERT_NE(box, nullptr) << text;
+    EXPECT_EQ(box->text(), QStringLiteral("请输入一个数字。")) << text;
+    EXPECT_EQ(box->icon(), QMessageBox::Warning);
+    CloseMessageBox(box);
+    EXPECT_TRUE(recorder.sent.empty()) << text;
+  }
+}
+
+TEST_F(GuiConfPage, ReadingTheGainSelectsItWithoutWritingIt) {
+  connectTo({0});
+  Choose(combo("combo1076"), 4);  // "16": written at once
+  EXPECT_EQ(waitForEnd(OP_WRITE_GAIN), static_cast<int>(OperationResult::Success));
+  EXPECT_EQ(status(), QStringLiteral("修改成功"));
+  const std::vector<SentRequest> writes = recorder.withCommand(134);
+  ASSERT_EQ(writes.size(), 1u);
+  EXPECT_EQ(writes[0].data, (std::vector<std::uint8_t>{4}));
+
+  combo("combo1076")->setCurrentIndex(-1);
+  recorder.sent.clear();
+  runOk("button1077", OP_READ_GAIN);
+  settle();
+  EXPECT_EQ(combo("combo1076")->currentText(), QStringLiteral("16"));
+  EXPECT_TRUE(recorder.withCommand(134).empty());
+}
+
+TEST_F(GuiConfPage, AcquisitionTogglesAndPollsThePressureCode) {
+  connectTo({0});
+  QPushButton* toggle = button("button1075");
+
+  view->acquisitionTick();  // off: a tick sends nothing
+  EXPECT_TRUE(recorder.sent.empty());
+
+  toggle->click();
+  EXPECT_EQ(toggle->text(), QStringLiteral("停止采集"));
+  EXPECT_TRUE(view->data().acquiring);
+  // The one-second timer polls with command 135 and the code is shown.
+  EXPECT_TRUE(QTest::qWaitFor([&] { return recorder.withCommand(135).size() >= 2; }, 10000));
+  EXPECT_TRUE(QTest::qWaitFor([&] { return edit("edit1074")->text() != QStringLiteral("0"); },
+                              kReplyWaitMs));
+  // Acquisition goes on behind another page.
+  view->tabControl()->setCurrentIndex(0);
+  EXPECT_TRUE(view->data().acquiring);
+
+  toggle->click();
+  EXPECT_EQ(toggle->text(), QStringLiteral("开始采集"));
+  EXPECT_FALSE(view->data().acquiring);
+  EXPECT_TRUE(QTest::qWaitFor([&] { return !view->engine().operationInProgress(); }, kReplyWaitMs));
+  const QString lastCode = edit("edit1074")->text();
+  recorder.sent.clear();
+  view->acquisitionTick();
+  EXPECT_TRUE(recorder.sent.empty());
+  EXPECT_EQ(edit("edit1074")->text(), lastCode);
+}
+
+TEST_F(GuiConfPage, ChoosingASensorTypeShowsItsLimits) {
+  const struct {
+    int index;
+    const char* lower;
+    const char* upper;
+  } cases[] = {{10, "-50 ℃", "150 ℃"}, {2, "0 ℃", "1600 ℃"}, {6, "0 ℃", "1600 ℃"}};
+  for (const auto& c : cases) {
+    Choose(combo("combo1041"), c.index);
+    EXPECT_EQ(edit("edit1042")->text(), QString::fromUtf8(c.lower)) << c.index;
+    EXPECT_EQ(edit("edit1043")->text(), QString::fromUtf8(c.upper)) << c.index;
+  }
+}
+
+// The temperature-input groups are never shown, but their controls exist and
+// carry data both ways like the shown ones.
+TEST_F(GuiConfPage, HiddenGroupsCarryTheirData) {
+  connectTo({0});
+  EXPECT_FALSE(edit("edit1053")->isVisibleTo(view->tabConf()));
+
+  edit("edit1053")->setText(QStringLiteral("12.3"));
+  runOk("button1038", OP_WRITE_OFFSET);
+  const std::vector<SentRequest> writes = recorder.withCommand(118);
+  ASSERT_EQ(writes.size(), 1u);
+  EXPECT_EQ(writes[0].data, (std::vector<std::uint8_t>{0x00, 123}));  // tenths of a degree
+
+  edit("edit1053")->clear();
+  runOk("button1054", OP_READ_OFFSET);
+  settle();
+  EXPECT_EQ(edit("edit1053")->text(), QStringLiteral("12.3"));
+
+  Choose(combo("combo1041"), 3);  // B型热电偶
+  runOk("button1034", OP_WRITE_SENSOR_CONFIG);
+  const std::vector<SentRequest> sensor = recorder.withCommand(115);
+  ASSERT_EQ(sensor.size(), 1u);
+  EXPECT_EQ(sensor[0].data[2], 3);
+  combo("combo1041")->setCurrentIndex(-1);
+  edit("edit1042")->clear();
+  runOk("button1044", OP_READ_SENSOR_CONFIG);
+  settle();
+  EXPECT_EQ(combo("combo1041")->currentText(), QStringLiteral("B型热电偶"));
+  EXPECT_EQ(edit("edit1042")->text(), QStringLiteral("600 ℃"));
+  EXPECT_EQ(edit("edit1043")->text(), QStringLiteral("1800 ℃"));
+}
+
+}  // namespace
+}  // namespace vantrel::testing

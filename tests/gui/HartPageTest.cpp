@@ -1,0 +1,154 @@
+// The HART settings page: identity read and write, polling and long
+// address, the address every operation takes from the polling-address box,
+// and the check of the new polling address.
+#include <QDateEdit>
+
+#include "engine/EngineTexts.h"
+#include "tabs/CTabHart.h"
+#include "tabs/DataExchange.h"
+#include "tests/gui/GuiHarness.h"
+
+namespace vantrel::testing {
+namespace {
+
+class GuiHartPage : public GuiTest {
+ protected:
+  void SetUp() override {
+    GuiTest::SetUp();
+    scope = view->tabHart();
+  }
+};
+
+TEST_F(GuiHartPage, ReadShowsTheInstrumentsIdentity) {
+  connectTo({0});
+  runOk("button1033", OP_READ_DEVICE_INFO);
+  settle();
+  EXPECT_EQ(status(), QStringLiteral("接收成功"));
+  EXPECT_EQ(frame->progressBar()->value(), 100);
+  EXPECT_EQ(edit("edit1024")->text(), QStringLiteral("PT-00"));
+  EXPECT_EQ(edit("edit1026")->text(), QStringLiteral("SIMULATED PT"));
+  EXPECT_EQ(edit("edit1025")->text(), QStringLiteral("VANTREL SIMULATED INSTRUMENT"));
+  EXPECT_EQ(find<QDateEdit>("date1023")->date(), QDate(2024, 1, 1));
+  // Command 0, then 12 (message) and 13 (tag, descriptor, date).
+  ASSERT_EQ(recorder.sent.size(), 3u);
+  EXPECT_EQ(recorder.sent[1].command, 12);
+  EXPECT_EQ(recorder.sent[2].command, 13);
+}
+
+TEST_F(GuiHartPage, WrittenIdentityIsSentPackedAndReadsBack) {
+  connectTo({0});
+  edit("edit1024")->setText(QStringLiteral("TT-101"));
+  edit("edit1026")->setText(QStringLiteral("LOOP A"));
+  edit("edit1025")->setText(QStringLiteral("HELLO"));
+  find<QDateEdit>("date1023")->setDate(QDate(2023, 5, 6));
+  runOk("button1032", OP_WRITE_DEVICE_INFO);
+  EXPECT_EQ(status(), QStringLiteral("发送成功"));
+
+  const std::vector<SentRequest> message = recorder.withCommand(17);
+  ASSERT_EQ(message.size(), 1u);
+  EXPECT_EQ(UnpackAsciiText(message[0].data.data(), 24), "HELLO");
+  const std::vector<SentRequest> identity = recorder.withCommand(18);
+  ASSERT_EQ(identity.size(), 1u);
+  ASSERT_EQ(identity[0].data.size(), 21u);
+  EXPECT_EQ(UnpackAsciiText(identity[0].data.data(), 6), "TT-101");
+  EXPECT_EQ(UnpackAsciiText(identity[0].data.data() + 6, 12), "LOOP A");
+  EXPECT_EQ(identity[0].data[18], 6);    // day
+  EXPECT_EQ(identity[0].data[19], 5);    // month
+  EXPECT_EQ(identity[0].data[20], 123);  // 2023 - 1900
+
+  for (const char* name : {"edit1024", "edit1026", "edit1025"}) edit(name)->clear();
+  find<QDateEdit>("date1023")->setDate(QDate(2000, 1, 1));
+  runOk("button1033", OP_READ_DEVICE_INFO);
+  settle();
+  EXPECT_EQ(edit("edit1024")->text(), QStringLiteral("TT-101"));
+  EXPECT_EQ(edit("edit1026")->text(), QStringLiteral("LOOP A"));
+  EXPECT_EQ(edit("edit1025")->text(), QStringLiteral("HELLO"));
+  EXPECT_EQ(find<QDateEdit>("date1023")->date(), QDate(2023, 5, 6));
+}
+
+TEST_F(GuiHartPage, EveryOperationAddressesTheLeadingNumberOfTheBox) {
+  connectTo({0});
+  const struct {
+    const char* text;
+    std::uint8_t address;
+  } cases[] = {{"3 ", 3}, {"", 0}, {"abc", 0}, {"300", 44}, {"  7x", 7}, {"10 ", 10}};
+  for (const auto& c : cases) {
+    recorder.sent.clear();
+    combo("combo1027")->setEditText(QString::fromLatin1(c.text));
+    button("button1035")->click();
+    ASSERT_FALSE(recorder.sent.empty()) << c.text;
+    EXPECT_EQ(recorder.sent[0].command, 0) << c.text;
+    EXPECT_EQ(recorder.sent[0].address[0], 0x80 | c.address) << c.text;
+  }
+}
+
+TEST_F(GuiHartPage, LongAddressReadsAndWritesBackUnchanged) {
+  connectTo({3});
+  combo("combo1027")->setEditText(QStringLiteral("3 "));
+  runOk("button1035", OP_READ_LONG_ADDRESS);
+  settle();
+  EXPECT_EQ(edit("edit1038")->text(), QStringLiteral("0x5a 0x10 0x01 0x02 0x06"));
+  EXPECT_EQ(status(), QStringLiteral("接收成功"));
+
+  runOk("button1036", OP_WRITE_LONG_ADDRESS);
+  EXPECT_EQ(status(), QStringLiteral("修改成功"));
+  const std::vector<SentRequest> writes = recorder.withCommand(113);
+  ASSERT_EQ(writes.size(), 1u);
+  EXPECT_EQ(writes[0].data, (std::vector<std::uint8_t>{0x5a, 0x10, 0x01, 0x02, 0x06}));
+}
+
+TEST_F(GuiHartPage, AMalformedLongAddressIsRefusedBeforeAnythingIsSent) {
+  connectTo({0});
+  edit("edit1038")->setText(QStringLiteral("0x5a 0x10"));
+  button("button1036")->click();
+  QMessageBox* box = WaitForMessageBox();
+  ASSERT_NE(box, nullptr);
+  EXPECT_EQ(box->text(), QString::fromUtf8(texts::kBadLongAddress));
+  EXPECT_TRUE(recorder.sent.empty());
+  CloseMessageBox(box);
+}
+
+TEST_F(GuiHartPage, NewPollingAddressIsCheckedBeforeItIsWritten) {
+  connectTo({0});
+  const struct {
+    const char* text;
+    const char* message;  // nullptr: accepted
+  } refused[] = {{"17", "请输入一个介于 0 和 16 之间的整数。"},
+                 {"255", "请输入一个介于 0 和 16 之间的整数。"},
+                 {"256", "请输入一个介于 0 和 255 之间的整数。"},
+                 {"-1", "请输入一个介于 0 和 255 之间的整数。"},
+                 {"abc", "请输入一个介于 0 和 255 之间的整数。"},
+                 {"", "请输入一个介于 0 和 255 之间的整数。"}};
+  for (const auto& c : refused) {
+    recorder.sent.clear();
+    edit("edit1030")->setText(QString::fromLatin1(c.text));
+    button("button1034")->click();
+    QMessageBox* box = WaitForMessageBox();
+    ASSERT_NE(box, nullptr) << c.text;
+    EXPECT_EQ(box->text(), QString::fromUtf8(c.message)) << c.text;
+    EXPECT_EQ(box->icon(), QMessageBox::Warning) << c.text;
+    EXPECT_TRUE(recorder.sent.empty()) << c.text;
+    CloseMessageBox(box);
+  }
+
+  // 16 is the largest accepted and goes out in command 6.
+  edit("edit1030")->setText(QStringLiteral("16"));
+  runOk("button1034", OP_WRITE_POLL_ADDRESS);
+  EXPECT_EQ(status(), QStringLiteral("修改成功"));
+  const std::vector<SentRequest> writes = recorder.withCommand(6);
+  ASSERT_EQ(writes.size(), 1u);
+  EXPECT_EQ(writes[0].data, (std::vector<std::uint8_t>{16}));
+  // The box keeps the address it showed.
+  EXPECT_EQ(combo("combo1027")->currentText(), QStringLiteral("0"));
+}
+
+TEST_F(GuiHartPage, AReadReplacesTextTypedSinceTheLastSave) {
+  connectTo({0});
+  edit("edit1038")->setText(QStringLiteral("typed, not saved"));
+  runOk("button1033", OP_READ_DEVICE_INFO);
+  settle();
+  EXPECT_EQ(edit("edit1038")->text(), QString());
+}
+
+}  // namespace
+}  // namespace vantrel::testing
