@@ -6,12 +6,15 @@
 #include <QProgressBar>
 #include <QScrollArea>
 #include <QStatusBar>
+#include <QStyle>
 
 #include <algorithm>
 
 #include "app/Artwork.h"
 #include "app/CAboutDlg.h"
 #include "app/CVantrelView.h"
+#include "app/CommMonitor.h"
+#include "engine/FrameDecoder.h"
 #include "link/LinkTexts.h"
 #include "tabs/DialogUnits.h"
 #include "tabs/MessageBoxes.h"
@@ -40,10 +43,12 @@ CMainFrame::CMainFrame(QWidget* parent) : QMainWindow(parent) {
   scroll_->setWidget(view_);
   setCentralWidget(scroll_);
 
+  createMonitor();
   createMenus();
   createStatusBar();
   connect(view_, &CVantrelView::statusTextChanged, this, &CMainFrame::setStatusText);
   connect(view_, &CVantrelView::progressChanged, this, &CMainFrame::setProgress);
+  connect(view_, &CVantrelView::deviceStatusChanged, this, &CMainFrame::setDeviceStatus);
 
   // At 20, 20 and just large enough for the form.
   move(20, 20);
@@ -51,7 +56,20 @@ CMainFrame::CMainFrame(QWidget* parent) : QMainWindow(parent) {
          menuBar()->sizeHint().height() + view_->height() + statusBar()->sizeHint().height());
 }
 
-CMainFrame::~CMainFrame() = default;
+CMainFrame::~CMainFrame() {
+  // The monitor may go after the view among the frame's children: it stops
+  // watching the line first, and its hiding on the way out is no longer the
+  // frame's business.
+  view_->removeLinkObserver(monitor_);
+  disconnect(monitor_->toggleViewAction(), nullptr, this, nullptr);
+}
+
+void CMainFrame::createMonitor() {
+  monitor_ = new CommMonitor(view_->linkDriver().clock(), this);
+  addDockWidget(Qt::BottomDockWidgetArea, monitor_);
+  monitor_->hide();
+  view_->addLinkObserver(monitor_);
+}
 
 void CMainFrame::createMenus() {
   auto add = [this](QMenu* menu, const char* name, const char* text) {
@@ -76,6 +94,14 @@ void CMainFrame::createMenus() {
   // Reset and stop have no function: shown, never enabled.
   add(operation, "action32776", "复位设备(&C)")->setEnabled(false);
   add(operation, "action32777", "停止通信(&K)")->setEnabled(false);
+  operation->addSeparator();
+  // The dock's own action, so that the check mark follows the monitor also
+  // when its close button hides it.
+  QAction* monitor = monitor_->toggleViewAction();
+  monitor->setObjectName(QStringLiteral("actionCommMonitor"));
+  monitor->setText(QStringLiteral("通信监视(&M)"));
+  operation->addAction(monitor);
+  connect(monitor, &QAction::toggled, this, &CMainFrame::onMonitorToggled);
 
   QMenu* help = menuBar()->addMenu(QStringLiteral("帮助(&H)"));
   help->setObjectName(QStringLiteral("menuHelp"));
@@ -94,9 +120,15 @@ void CMainFrame::createStatusBar() {
   progressBar_->setValue(0);
   progressBar_->setTextVisible(false);
   progressBar_->setFixedWidth(kProgressBarWidth);
+  deviceStatusPane_ = new QLabel;
+  deviceStatusPane_->setObjectName(QStringLiteral("deviceStatusPane"));
+  deviceStatusPane_->setFrameShape(QFrame::Panel);
+  deviceStatusPane_->setFrameShadow(QFrame::Sunken);
   // The status line takes the room the bar leaves, so its text is never
-  // covered.
+  // covered; the device status, when there is one, sits between them.
   statusBar()->addWidget(statusPane_, 1);
+  statusBar()->addWidget(deviceStatusPane_);
+  deviceStatusPane_->hide();
   statusBar()->addPermanentWidget(progressBar_);
   statusBar()->setSizeGripEnabled(true);
 }
@@ -107,6 +139,33 @@ void CMainFrame::setStatusText(const QString& text) {
 
 void CMainFrame::setProgress(int percent) {
   progressBar_->setValue(std::clamp(percent, 0, 100));
+}
+
+void CMainFrame::setDeviceStatus(int status) {
+  const auto bits = static_cast<std::uint8_t>(status);
+  const QString text = QString::fromStdString(MostSevereDeviceStatus(bits));
+  QString all;
+  for (const std::string& bit : DeviceStatusTexts(bits)) {
+    if (!all.isEmpty()) all += QStringLiteral("、");
+    all += QString::fromStdString(bit);
+  }
+  deviceStatusPane_->setText(text);
+  deviceStatusPane_->setToolTip(all.isEmpty() ? QString() : QStringLiteral("设备状态：") + all);
+  deviceStatusPane_->setVisible(!text.isEmpty());
+}
+
+// Opening the docked monitor makes the window taller by the monitor's height,
+// so the form keeps its room; closing it gives that height back.
+void CMainFrame::onMonitorToggled(bool shown) {
+  if (isMaximized() || isFullScreen()) return;
+  if (shown && monitorHeight_ == 0 && !monitor_->isFloating()) {
+    monitorHeight_ = monitor_->sizeHint().height() +
+                     style()->pixelMetric(QStyle::PM_DockWidgetSeparatorExtent, nullptr, this);
+    resize(width(), height() + monitorHeight_);
+  } else if (!shown && monitorHeight_ != 0) {
+    resize(width(), height() - monitorHeight_);
+    monitorHeight_ = 0;
+  }
 }
 
 void CMainFrame::onAppAbout() {

@@ -1,5 +1,6 @@
 // The main window "HART调试工具": menu bar, the main view, and a status bar
-// whose first pane is the status line, with the progress bar beside it.
+// whose first pane is the status line, with the progress bar beside it. The
+// communication monitor docks at the bottom, hidden until the user opens it.
 #pragma once
 
 #include <QMainWindow>
@@ -11,6 +12,7 @@ class QScrollArea;
 
 namespace vantrel {
 
+class CommMonitor;
 class CVantrelView;
 
 class CMainFrame : public QMainWindow {
@@ -23,21 +25,37 @@ class CMainFrame : public QMainWindow {
   CVantrelView* view() const { return view_; }
   QLabel* statusPane() const { return statusPane_; }
   QProgressBar* progressBar() const { return progressBar_; }
+  CommMonitor* commMonitor() const { return monitor_; }
+  // Beside the status line: the most severe bit of the device status, hidden
+  // while the status is 0.
+  QLabel* deviceStatusPane() const { return deviceStatusPane_; }
 
  public slots:
   void setStatusText(const QString& text);
   // 0 to 100; the bar keeps the position last set.
   void setProgress(int percent);
+  // The field device status of the last reply.
+  void setDeviceStatus(int status);
   void onAppAbout();
+
+ public:
+  // No context menu listing the dock windows: the menu bar keeps behaving as
+  // it did before there was one.
+  QMenu* createPopupMenu() override { return nullptr; }
 
  private:
   void createMenus();
   void createStatusBar();
+  void createMonitor();
+  void onMonitorToggled(bool shown);
 
   CVantrelView* view_ = nullptr;
   QScrollArea* scroll_ = nullptr;
   QLabel* statusPane_ = nullptr;
   QProgressBar* progressBar_ = nullptr;
+  QLabel* deviceStatusPane_ = nullptr;
+  CommMonitor* monitor_ = nullptr;
+  int monitorHeight_ = 0;  // what showing the docked monitor added to the window
 };
 
 }  // namespace vantrel

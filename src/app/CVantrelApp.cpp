@@ -10,6 +10,7 @@
 #include "app/CComDialog.h"
 #include "app/CMainFrame.h"
 #include "app/CVantrelView.h"
+#include "app/FirstPaintProbe.h"
 #include "app/ScreenshotRun.h"
 #include "sim/SimServerThread.h"
 #include "tabs/DialogUnits.h"
@@ -67,6 +68,11 @@ bool CVantrelApp::initInstance() {
       QStringLiteral("Save pictures of the pages into DIR and end."), QStringLiteral("DIR"));
   screenshotOption.setFlags(QCommandLineOption::HiddenFromHelp);
   parser.addOption(screenshotOption);
+  QCommandLineOption firstPaintOption(
+      QStringLiteral("exit-after-first-paint"),
+      QStringLiteral("Print how long the main window took to first paint, and end."));
+  firstPaintOption.setFlags(QCommandLineOption::HiddenFromHelp);
+  parser.addOption(firstPaintOption);
   parser.process(arguments());
 
   if (parser.isSet(demoOption)) {
@@ -87,6 +93,7 @@ bool CVantrelApp::initInstance() {
       std::fprintf(stderr, "vantrel: cannot open %s\n", qPrintable(demoPort));
     }
   }
+  if (parser.isSet(firstPaintOption)) new FirstPaintProbe(mainFrame_.get());
   mainFrame_->show();
 
   if (parser.isSet(screenshotOption)) {

@@ -59,7 +59,10 @@ CVantrelView::CVantrelView(QWidget* parent)
 
   fillLists();
 
-  driver_.core().setReplyHandler(&engine_);
+  // Replies reach the engine through this view, which notes their device
+  // status on the way; every frame goes to the observers added later.
+  driver_.core().setReplyHandler(this);
+  driver_.core().setObserver(&observers_);
   driver_.addTimed(&engine_);
   // The port went away (a USB adapter pulled out): say so, and show that
   // nothing is connected; the program goes on and the port can be opened
@@ -81,6 +84,7 @@ CVantrelView::~CVantrelView() {
   acquisitionTimer_.stop();
   disconnect(&driver_, nullptr, this, nullptr);
   driver_.core().setReplyHandler(nullptr);
+  driver_.core().setObserver(nullptr);
   driver_.closePort();
   // The pages and the port dialog refer to the data, the link and the engine:
   // they go before those members do.
@@ -194,6 +198,18 @@ void CVantrelView::showSearchReport(const std::string& text, std::function<void(
 
 void CVantrelView::operationEnded(OperationCode op, OperationResult result) {
   emit operationFinished(static_cast<int>(op), static_cast<int>(result));
+}
+
+// --- ReplyHandler ----------------------------------------------------------
+
+// A reply reporting a communication error (response code bit 7) carries no
+// device status in its second byte: the status shown stays as it was.
+void CVantrelView::HandleOperationReply(const ReceivedFrame& reply) {
+  if (!(reply.responseCode & 0x80) && reply.deviceStatus != deviceStatus_) {
+    deviceStatus_ = reply.deviceStatus;
+    emit deviceStatusChanged(deviceStatus_);
+  }
+  engine_.HandleOperationReply(reply);
 }
 
 }  // namespace vantrel

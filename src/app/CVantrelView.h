@@ -14,6 +14,7 @@
 #include "engine/Engine.h"
 #include "link/Clock.h"
 #include "link/LinkDriver.h"
+#include "link/ObserverList.h"
 #include "tabs/PageServices.h"
 
 class QTabWidget;
@@ -29,7 +30,10 @@ class CTabCur;
 class CTabHart;
 class DialogConfirmer;
 
-class CVantrelView : public QWidget, private EngineEffects, private OperationStarter {
+class CVantrelView : public QWidget,
+                     private EngineEffects,
+                     private OperationStarter,
+                     private ReplyHandler {
   Q_OBJECT
 
  public:
@@ -47,6 +51,15 @@ class CVantrelView : public QWidget, private EngineEffects, private OperationSta
   LinkDriver& linkDriver() { return driver_; }
   Engine& engine() { return engine_; }
   DeviceData& data() { return data_; }
+
+  // Adds a watcher of every frame on the line (the link core itself has room
+  // for one only). The observer must be removed before it goes away.
+  void addLinkObserver(LinkObserver* observer) { observers_.add(observer); }
+  void removeLinkObserver(LinkObserver* observer) { observers_.remove(observer); }
+
+  // The field device status of the last reply that carried one (0 before
+  // any).
+  std::uint8_t deviceStatus() const { return deviceStatus_; }
 
   // Replaces the confirmation asked before the calibrations; nullptr puts
   // the dialog back.
@@ -71,6 +84,8 @@ class CVantrelView : public QWidget, private EngineEffects, private OperationSta
   void progressChanged(int percent);
   // An operation has ended (an OperationCode and an OperationResult).
   void operationFinished(int op, int result);
+  // A reply brought another field device status byte than the one before.
+  void deviceStatusChanged(int status);
 
  private:
   // EngineEffects
@@ -83,6 +98,10 @@ class CVantrelView : public QWidget, private EngineEffects, private OperationSta
   void showSearchReport(const std::string& text, std::function<void()> closed) override;
   void operationEnded(OperationCode op, OperationResult result) override;
 
+  // ReplyHandler: notes the reply's device status, then hands it to the
+  // engine.
+  void HandleOperationReply(const ReceivedFrame& reply) override;
+
   void fillLists();
 
   std::unique_ptr<Ui::CVantrelView> ui_;
@@ -90,6 +109,8 @@ class CVantrelView : public QWidget, private EngineEffects, private OperationSta
   DeviceData data_;
   LinkDriver driver_;
   Engine engine_;
+  ObserverList observers_;
+  std::uint8_t deviceStatus_ = 0;
   CTabHart* tabHart_ = nullptr;
   CTabConf* tabConf_ = nullptr;
   CTabCur* tabCur_ = nullptr;

@@ -126,7 +126,7 @@ class GuiTest : public ::testing::Test {
   void SetUp() override {
     frame = std::make_unique<CMainFrame>();
     view = frame->view();
-    view->linkDriver().core().setObserver(&recorder);
+    view->addLinkObserver(&recorder);
     view->setConfirmer(&confirmer);
     QObject::connect(view, &CVantrelView::operationFinished, view,
                      [this](int op, int result) { ended.emplace_back(op, result); });
@@ -136,7 +136,7 @@ class GuiTest : public ::testing::Test {
 
   void TearDown() override {
     for (QMessageBox* box : OpenMessageBoxes()) box->done(QMessageBox::Ok);
-    view->linkDriver().core().setObserver(nullptr);
+    view->removeLinkObserver(&recorder);
     frame.reset();
     line.reset();
   }
