@@ -10,9 +10,8 @@ void Emit(HartLink& link, std::vector<std::uint8_t>& frame, std::uint8_t byte) {
   frame.push_back(byte);
 }
 
-void OnPreambleStart(HartLink& link, std::vector<std::uint8_t>& frame) {
-  link.txCount = link.txPreambles;
-  link.txState = TX_PREAMBLE;
+// One 0xFF per call; txCount counts the ones still to come.
+void OnPreamble(HartLink& link, std::vector<std::uint8_t>& frame) {
   frame.push_back(kPreambleByte);
   if (link.txCount == 0) {
     link.txState = TX_DELIMITER;
@@ -21,13 +20,10 @@ void OnPreambleStart(HartLink& link, std::vector<std::uint8_t>& frame) {
   }
 }
 
-void OnPreamble(HartLink& link, std::vector<std::uint8_t>& frame) {
-  frame.push_back(kPreambleByte);
-  if (link.txCount == 0) {
-    link.txState = TX_DELIMITER;
-  } else {
-    --link.txCount;
-  }
+void OnPreambleStart(HartLink& link, std::vector<std::uint8_t>& frame) {
+  link.txCount = link.txPreambles;
+  link.txState = TX_PREAMBLE;
+  OnPreamble(link, frame);
 }
 
 void OnDelimiter(HartLink& link, std::vector<std::uint8_t>& frame) {
