@@ -25,6 +25,11 @@
 
 namespace vantrel::testing {
 
+// Long enough for any clean reply, including the pause before command 35.
+constexpr int kEndMs = 10000;
+// How long the line must stay quiet before an operation counts as stuck.
+constexpr int kQuietMs = 300;
+
 using Bytes = std::vector<std::uint8_t>;
 
 // Every field of the device data as text, to tell whether an operation wrote

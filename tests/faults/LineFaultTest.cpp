@@ -18,10 +18,8 @@ using testing::FaultBench;
 using testing::FaultyLine;
 using testing::RunOutcome;
 
-// Long enough for any clean reply, including the pause before command 35.
-constexpr int kEndMs = 10000;
-// How long the line must stay quiet before an operation counts as stuck.
-constexpr int kQuietMs = 300;
+using testing::kEndMs;
+using testing::kQuietMs;
 
 struct OpCase {
   const char* word;
@@ -68,6 +66,15 @@ void ArmAfterCommand0(FaultBench& bench, FaultyLine& line, const sim::LineFaults
     armed = true;
     line.set(faults);
   };
+}
+
+// Puts `faults` on the command-0 reply, or on the reply after it.
+void Arm(FaultBench& bench, FaultyLine& line, const sim::LineFaults& faults, bool afterCommand0) {
+  if (afterCommand0) {
+    ArmAfterCommand0(bench, line, faults);
+  } else {
+    line.set(faults);
+  }
 }
 
 void ExpectRecovers(FaultBench& bench, FaultyLine& line, const OpCase& op) {
@@ -137,11 +144,7 @@ TEST_P(WithheldReply, IsNeverDecodedAndTheNextOperationWorks) {
       if (afterCommand0 && RequestsAfterCommand0(op.op) == 0) continue;
       SCOPED_TRACE(std::string(op.word) + (afterCommand0 ? ", after command 0" : ""));
       const std::size_t logged = line.injector->log().size();
-      if (afterCommand0) {
-        ArmAfterCommand0(bench, line, c.faults);
-      } else {
-        line.set(c.faults);
-      }
+      Arm(bench, line, c.faults, afterCommand0);
       bench.start(op.op, op.prepare);
       const RunOutcome out = bench.settle(line, kQuietMs + c.faults.lateMs);
       bench.beforeReply = nullptr;
@@ -182,11 +185,7 @@ TEST_P(ErrorResponse, EndsWithTheFailureTextAndDecodesNothing) {
     for (const bool afterCommand0 : {false, true}) {
       if (afterCommand0 && RequestsAfterCommand0(op.op) == 0) continue;
       SCOPED_TRACE(std::string(op.word) + (afterCommand0 ? ", after command 0" : ""));
-      if (afterCommand0) {
-        ArmAfterCommand0(bench, line, faults);
-      } else {
-        line.set(faults);
-      }
+      Arm(bench, line, faults, afterCommand0);
       const RunOutcome out = bench.run(op.op, kEndMs, op.prepare);
       bench.beforeReply = nullptr;
 

@@ -7,6 +7,7 @@
 #include <QSignalSpy>
 #include <QTest>
 
+#include "link/LinkTexts.h"
 #include "tests/faults/FaultBench.h"
 
 namespace vantrel {
@@ -16,9 +17,8 @@ using testing::FaultBench;
 using testing::FaultyLine;
 using testing::RunOutcome;
 
-constexpr int kEndMs = 10000;
-constexpr int kQuietMs = 300;
-constexpr char kPortNotOpen[] = "HART端口未打开！";
+using testing::kEndMs;
+using testing::kQuietMs;
 
 sim::LineFaults HangupAfter(int bytes) {
   sim::LineFaults faults;
@@ -85,7 +85,7 @@ TEST_P(PortLoss, CutReplyIsNotDecodedAndThePortIsReportedLost) {
     const RunOutcome refused = bench.run(op, kEndMs, [](DeviceData& d) { d.gainIndex = 1; });
     EXPECT_TRUE(refused.ended) << OperationWord(op);
     EXPECT_EQ(refused.result, OperationResult::Refused) << OperationWord(op);
-    EXPECT_EQ(refused.messages, std::vector<std::string>{kPortNotOpen}) << OperationWord(op);
+    EXPECT_EQ(refused.messages, std::vector<std::string>{texts::kPortNotOpen}) << OperationWord(op);
     EXPECT_FALSE(refused.claimedSuccess()) << refused.statusTrail();
   }
   EXPECT_EQ(bench.sent.size(), sent);
@@ -129,7 +129,7 @@ TEST(LineFaults, PortLossIsNoticedWithoutASend) {
 
   const RunOutcome refused = bench.run(OP_COMM_TEST, kEndMs);
   EXPECT_EQ(refused.result, OperationResult::Refused);
-  EXPECT_EQ(refused.messages, std::vector<std::string>{kPortNotOpen});
+  EXPECT_EQ(refused.messages, std::vector<std::string>{texts::kPortNotOpen});
   EXPECT_EQ(bench.sent.size(), 1u);
   EXPECT_EQ(lost.count(), 1);
 }
