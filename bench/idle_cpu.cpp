@@ -10,7 +10,8 @@
 #include <string>
 
 #include "cli/StderrMessages.h"
-#include "link/LinkDriver.h"
+#include "link/Transmitter.h"
+#include "port/LinkDriver.h"
 
 namespace {
 
@@ -53,12 +54,7 @@ int main(int argc, char** argv) {
     return 69;
   }
   // One exchange first, so that the measured link is known to be live.
-  vantrel::HartLink& link = driver.core().link();
-  link.txPreambles = 6;
-  link.txDelimiter = vantrel::kStxShort;
-  link.pollAddress = 0;
-  link.txCommand = 0;
-  link.txByteCount = 0;
+  vantrel::PrepareCommand0(driver.core().link(), 0);
   driver.core().StartOperation();
 
   double startCpu = 0;

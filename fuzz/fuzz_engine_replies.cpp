@@ -7,30 +7,14 @@
 
 #include "tests/engine/EngineFakes.h"
 
-namespace {
-
-class SilentEffects : public vantrel::testing::RecordingEffects {
- public:
-  void showSearchReport(const std::string& text, std::function<void()> closed) override {
-    RecordingEffects::showSearchReport(text, {});
-    closed();  // the user closes the report at once
-  }
-};
-
-}  // namespace
-
 // Input: [operation][poll address][setup byte], then repeated
 // [kind][response code][status][length][data...].
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
   if (size < 3) return 0;
   using namespace vantrel;
-  testing::FakePort port;
-  SilentEffects effects;
-  testing::FakeClock clock;
-  DeviceData device;
-  LinkCore link(port, effects);
-  Engine engine(link, device, effects, clock);
-  link.setReplyHandler(&engine);
+  testing::EngineHarness h;
+  DeviceData& device = h.data;
+  Engine& engine = h.engine;
 
   const auto op = static_cast<OperationCode>(1 + data[0] % kLastOperation);
   const std::uint8_t setup = data[2];
@@ -42,7 +26,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   device.offsetText = (setup & 0x40) ? "12.5" : "99999";
   device.row1AdmText = "1";
   device.row2AdlText = std::to_string(setup);
-  engine.startOperation(op, data[1]);
+  h.start(op, data[1]);
 
   std::size_t i = 3;
   while (i + 4 <= size) {
@@ -59,17 +43,17 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     for (std::size_t k = 0; k < take; ++k) reply.data[k] = data[i + k];
     reply.dataCount = take;
     reply.byteCount = static_cast<std::uint8_t>(take + 2);
+    reply.receivedAt = h.now;
     i += take;
     engine.HandleOperationReply(reply);
-    clock.now += (kind & 2) ? 600 : 10;
-    if (const auto due = engine.nextDeadline(); due && *due <= clock.now) {
-      engine.handleDeadline(clock.now);
-    }
-    if (kind == 0xFF) engine.pollTick(data[1]);
+    h.advance((kind & 2) ? 600 : 10);
+    // The user closes a search report at once.
+    if (!h.effects.reports.empty()) h.closeReport();
+    if (kind == 0xFF) h.pollTick(data[1]);
   }
   // Whatever came, every status text is one the program knows and the
   // progress stays within 0..100.
-  for (int p : effects.progress) {
+  for (int p : h.effects.progress) {
     if (p < 0 || p > 100) std::abort();
   }
   return 0;

@@ -4,16 +4,16 @@
 
 #include <algorithm>
 
-#include "link/LinkDriver.h"
 #include "link/LinkTexts.h"
+#include "port/Session.h"
 #include "tabs/DialogUnits.h"
 #include "tabs/MessageBoxes.h"
 #include "ui_CComDialog.h"
 
 namespace vantrel {
 
-CComDialog::CComDialog(LinkDriver& driver, QWidget* parent)
-    : QDialog(parent), ui_(std::make_unique<Ui::CComDialog>()), driver_(driver) {
+CComDialog::CComDialog(Session& session, QWidget* parent)
+    : QDialog(parent), ui_(std::make_unique<Ui::CComDialog>()), session_(session) {
   setFont(UiFont(kDialogPointSize));
   ui_->setupUi(this);
   ApplyDialogUnits(this);
@@ -51,7 +51,7 @@ void CComDialog::showPortDialog() {
   box->clear();
   box->addItems(ports);
   const QString remembered = QSettings().value(QLatin1String(kLastPortKey)).toString();
-  const QString open = driver_.isPortOpen() ? driver_.port().portName() : QString();
+  const QString open = session_.isPortOpen() ? session_.portName() : QString();
   int selected = ports.indexOf(open);
   if (selected < 0) selected = ports.indexOf(remembered);
   if (selected < 0 && !ports.isEmpty()) selected = 0;
@@ -65,8 +65,8 @@ void CComDialog::showPortDialog() {
 
 bool CComDialog::openSelectedPort() {
   const QString name = ui_->combo1002->currentText().trimmed();
-  const bool opened = !name.isEmpty() && driver_.openPort(name);
-  if (!opened) driver_.closePort();
+  const bool opened = !name.isEmpty() && session_.openPort(name);
+  if (!opened) session_.closePort();
   if (opened) QSettings().setValue(QLatin1String(kLastPortKey), name);
   QWidget* owner = parentWidget() ? parentWidget()->window() : this;
   ShowMessageBox(owner, MessageIcon::Information,

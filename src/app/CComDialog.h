@@ -15,13 +15,13 @@ class CComDialog;
 
 namespace vantrel {
 
-class LinkDriver;
+class Session;
 
 class CComDialog : public QDialog {
   Q_OBJECT
 
  public:
-  CComDialog(LinkDriver& driver, QWidget* parent = nullptr);
+  CComDialog(Session& session, QWidget* parent = nullptr);
   ~CComDialog() override;
 
   // Ports listed before the machine's own, such as the built-in simulated
@@ -43,7 +43,7 @@ class CComDialog : public QDialog {
 
  private:
   std::unique_ptr<Ui::CComDialog> ui_;
-  LinkDriver& driver_;
+  Session& session_;
   QStringList extraPorts_;
 };
 

@@ -16,6 +16,7 @@
 #include "app/CommMonitor.h"
 #include "engine/FrameDecoder.h"
 #include "link/LinkTexts.h"
+#include "port/Session.h"
 #include "tabs/DialogUnits.h"
 #include "tabs/MessageBoxes.h"
 
@@ -26,7 +27,7 @@ constexpr int kProgressBarWidth = 200;
 
 }  // namespace
 
-CMainFrame::CMainFrame(QWidget* parent) : QMainWindow(parent) {
+CMainFrame::CMainFrame(Session& session, QWidget* parent) : QMainWindow(parent), session_(session) {
   setObjectName(QStringLiteral("CMainFrame"));
   setWindowTitle(QString::fromUtf8(kAppTitle));
   // A caption with the system menu and a sizing border; no minimise or
@@ -36,14 +37,14 @@ CMainFrame::CMainFrame(QWidget* parent) : QMainWindow(parent) {
   setWindowIcon(MakeAppIcon());
   setFont(UiFont(kDialogPointSize));
 
-  view_ = new CVantrelView;
+  view_ = new CVantrelView(session_);
   // A form larger than the window scrolls, as a form view does.
   scroll_ = new QScrollArea;
   scroll_->setFrameShape(QFrame::NoFrame);
   scroll_->setWidget(view_);
   setCentralWidget(scroll_);
 
-  createMonitor();
+  createMonitor(session_);
   createMenus();
   createStatusBar();
   connect(view_, &CVantrelView::statusTextChanged, this, &CMainFrame::setStatusText);
@@ -57,18 +58,18 @@ CMainFrame::CMainFrame(QWidget* parent) : QMainWindow(parent) {
 }
 
 CMainFrame::~CMainFrame() {
-  // The monitor may go after the view among the frame's children: it stops
-  // watching the line first, and its hiding on the way out is no longer the
-  // frame's business.
-  view_->removeLinkObserver(monitor_);
+  // The session outlives the frame: the monitor stops watching the line
+  // before it goes, and its hiding on the way out is no longer the frame's
+  // business.
+  session_.removeObserver(monitor_);
   disconnect(monitor_->toggleViewAction(), nullptr, this, nullptr);
 }
 
-void CMainFrame::createMonitor() {
-  monitor_ = new CommMonitor(view_->linkDriver().clock(), this);
+void CMainFrame::createMonitor(Session& session) {
+  monitor_ = new CommMonitor(session.clock(), this);
   addDockWidget(Qt::BottomDockWidgetArea, monitor_);
   monitor_->hide();
-  view_->addLinkObserver(monitor_);
+  session.addObserver(monitor_);
 }
 
 void CMainFrame::createMenus() {

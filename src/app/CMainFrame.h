@@ -14,12 +14,14 @@ namespace vantrel {
 
 class CommMonitor;
 class CVantrelView;
+class Session;
 
 class CMainFrame : public QMainWindow {
   Q_OBJECT
 
  public:
-  explicit CMainFrame(QWidget* parent = nullptr);
+  // `session` must outlive the frame.
+  explicit CMainFrame(Session& session, QWidget* parent = nullptr);
   ~CMainFrame() override;
 
   CVantrelView* view() const { return view_; }
@@ -46,9 +48,10 @@ class CMainFrame : public QMainWindow {
  private:
   void createMenus();
   void createStatusBar();
-  void createMonitor();
+  void createMonitor(Session& session);
   void onMonitorToggled(bool shown);
 
+  Session& session_;
   CVantrelView* view_ = nullptr;
   QScrollArea* scroll_ = nullptr;
   QLabel* statusPane_ = nullptr;

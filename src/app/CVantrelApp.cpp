@@ -12,6 +12,7 @@
 #include "app/CVantrelView.h"
 #include "app/FirstPaintProbe.h"
 #include "app/ScreenshotRun.h"
+#include "port/Session.h"
 #include "sim/SimServerThread.h"
 #include "tabs/DialogUnits.h"
 #include "tabs/MessageBoxes.h"
@@ -43,6 +44,7 @@ CVantrelApp::CVantrelApp(int& argc, char** argv) : QApplication(argc, argv) {}
 CVantrelApp::~CVantrelApp() {
   screenshots_.reset();
   mainFrame_.reset();
+  session_.reset();
   demo_.reset();
 }
 
@@ -84,12 +86,13 @@ bool CVantrelApp::initInstance() {
     }
   }
 
-  mainFrame_ = std::make_unique<CMainFrame>();
+  session_ = std::make_unique<Session>();
+  mainFrame_ = std::make_unique<CMainFrame>(*session_);
   CVantrelView* view = mainFrame_->view();
   if (demo_) {
     const QString demoPort = QString::fromStdString(demo_->devicePath());
     view->comDialog()->setExtraPorts({demoPort});
-    if (!view->linkDriver().openPort(demoPort)) {
+    if (!session_->openPort(demoPort)) {
       std::fprintf(stderr, "vantrel: cannot open %s\n", qPrintable(demoPort));
     }
   }

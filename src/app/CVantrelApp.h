@@ -9,6 +9,7 @@
 namespace vantrel {
 
 class CMainFrame;
+class Session;
 namespace sim {
 class SimServerThread;
 }
@@ -28,9 +29,11 @@ class CVantrelApp : public QApplication {
   CMainFrame* mainFrame() const { return mainFrame_.get(); }
 
  private:
-  // Destroyed in reverse order: the frame (and with it the port) before the
-  // simulated instruments it talks to.
+  // Destroyed in reverse order: the frame before the session it shows, the
+  // session (and with it the port) before the simulated instruments it
+  // talks to.
   std::unique_ptr<sim::SimServerThread> demo_;
+  std::unique_ptr<Session> session_;
   std::unique_ptr<CMainFrame> mainFrame_;
   std::unique_ptr<ScreenshotRun> screenshots_;
 };

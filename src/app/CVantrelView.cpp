@@ -1,6 +1,7 @@
 #include "app/CVantrelView.h"
 
 #include <QComboBox>
+#include <QPointer>
 #include <QTabBar>
 
 #include "app/Artwork.h"
@@ -27,11 +28,8 @@ void Queue(QObject* target, Call call) {
 
 }  // namespace
 
-CVantrelView::CVantrelView(QWidget* parent)
-    : QWidget(parent),
-      ui_(std::make_unique<Ui::CVantrelView>()),
-      driver_(clock_, *this, this),
-      engine_(driver_.core(), data_, *this, clock_) {
+CVantrelView::CVantrelView(Session& session, QWidget* parent)
+    : QWidget(parent), session_(session), ui_(std::make_unique<Ui::CVantrelView>()) {
   setFont(UiFont(kFormPointSize));
   ui_->setupUi(this);
   ApplyDialogUnits(this);
@@ -43,12 +41,13 @@ CVantrelView::CVantrelView(QWidget* parent)
   ui_->pictureLogo->setPixmap(MakeLogo());
   ui_->pictureLogo->resize(kLogoWidth, kLogoHeight);
 
-  comDialog_ = new CComDialog(driver_, this);
+  comDialog_ = new CComDialog(session_, this);
   comDialog_->hide();
 
-  tabHart_ = new CTabHart(data_, *this);
-  tabConf_ = new CTabConf(data_, *this);
-  tabCur_ = new CTabCur(data_, *this);
+  DeviceData& data = session_.data();
+  tabHart_ = new CTabHart(data, *this);
+  tabConf_ = new CTabConf(data, *this);
+  tabCur_ = new CTabCur(data, *this);
   ui_->tab1000->addTab(tabHart_, QStringLiteral("Hart设置"));
   ui_->tab1000->addTab(tabConf_, QStringLiteral("组态设置"));
   ui_->tab1000->addTab(tabCur_, QStringLiteral("电流调整"));
@@ -58,19 +57,7 @@ CVantrelView::CVantrelView(QWidget* parent)
   tabConf_->setConfirmer(dialogConfirmer_.get());
 
   fillLists();
-
-  // Replies reach the engine through this view, which notes their device
-  // status on the way; every frame goes to the observers added later.
-  driver_.core().setReplyHandler(this);
-  driver_.core().setObserver(&observers_);
-  driver_.addTimed(&engine_);
-  // The port went away (a USB adapter pulled out): say so, and show that
-  // nothing is connected; the program goes on and the port can be opened
-  // again from the port dialog.
-  connect(&driver_, &LinkDriver::portLost, this, [this] {
-    emit statusTextChanged(QString::fromUtf8(texts::kNotConnected));
-    showMessage(MessageIcon::Error, texts::kPortLost);
-  });
+  connectSession();
   connect(ui_->button1006, &QPushButton::clicked, this, &CVantrelView::onReadCurrent);
 
   acquisitionTimer_.setInterval(kAcquisitionPeriodMs);
@@ -80,16 +67,30 @@ CVantrelView::CVantrelView(QWidget* parent)
   showData();
 }
 
-CVantrelView::~CVantrelView() {
-  acquisitionTimer_.stop();
-  disconnect(&driver_, nullptr, this, nullptr);
-  driver_.core().setReplyHandler(nullptr);
-  driver_.core().setObserver(nullptr);
-  driver_.closePort();
-  // The pages and the port dialog refer to the data, the link and the engine:
-  // they go before those members do.
-  delete ui_->tab1000;
-  delete comDialog_;
+CVantrelView::~CVantrelView() = default;
+
+// What the session reports reaches the screen here.
+void CVantrelView::connectSession() {
+  Session* s = &session_;
+  connect(s, &Session::statusTextChanged, this,
+          [this](const std::string& text) { emit statusTextChanged(Utf8Text(text)); });
+  connect(s, &Session::progressChanged, this, &CVantrelView::progressChanged);
+  connect(s, &Session::refreshRequested, this, &CVantrelView::refresh);
+  connect(s, &Session::deviceDateRead, tabHart_, &CTabHart::setDeviceDate);
+  connect(s, &Session::pollAddressesFound, tabHart_, &CTabHart::refillPollAddresses);
+  connect(s, &Session::searchReportReady, this, &CVantrelView::showSearchReport);
+  connect(s, &Session::messageShown, this, &CVantrelView::showMessage);
+  connect(s, &Session::operationFinished, this, [this](OperationCode op, OperationResult result) {
+    emit operationFinished(static_cast<int>(op), static_cast<int>(result));
+  });
+  connect(s, &Session::deviceStatusChanged, this, &CVantrelView::deviceStatusChanged);
+  // The port went away (a USB adapter pulled out): say so, and show that
+  // nothing is connected; the program goes on and the port can be opened
+  // again from the port dialog.
+  connect(s, &Session::portLost, this, [this] {
+    emit statusTextChanged(QString::fromUtf8(texts::kNotConnected));
+    showMessage(MessageIcon::Error, texts::kPortLost);
+  });
 }
 
 QTabWidget* CVantrelView::tabControl() const {
@@ -97,13 +98,11 @@ QTabWidget* CVantrelView::tabControl() const {
 }
 
 void CVantrelView::fillLists() {
-  QComboBox* addresses = tabHart_->pollAddressBox();
-  addresses->insertItem(0, QStringLiteral("0"));
-  addresses->setCurrentIndex(0);
+  tabHart_->refillPollAddresses({PollAddressItem{"0", 0}});
   tabCur_->fillCalibrationPoints();
   tabConf_->fillSensorTypes();
   tabConf_->fillUnits();
-  data_.resistance = 100.0f;
+  session_.data().resistance = 100.0f;
   tabConf_->showData();
   tabConf_->fillGains();
 }
@@ -112,9 +111,8 @@ void CVantrelView::setConfirmer(Confirmer* confirmer) {
   tabConf_->setConfirmer(confirmer ? confirmer : dialogConfirmer_.get());
 }
 
-void CVantrelView::startOperation(OperationCode op) {
-  engine_.startOperation(op, tabHart_->pollAddress());
-  driver_.rescheduleTimer();
+void CVantrelView::start(OperationCode op) {
+  session_.start(op, tabHart_->pollAddress());
 }
 
 void CVantrelView::showPortDialog() {
@@ -122,42 +120,32 @@ void CVantrelView::showPortDialog() {
 }
 
 void CVantrelView::onCommTest() {
-  startOperation(OP_COMM_TEST);
+  start(OP_COMM_TEST);
 }
 
 void CVantrelView::onSearchDevices() {
-  startOperation(OP_SEARCH);
+  start(OP_SEARCH);
 }
 
 void CVantrelView::onReadCurrent() {
-  startOperation(OP_READ_CURRENT);
+  start(OP_READ_CURRENT);
 }
 
 void CVantrelView::acquisitionTick() {
-  if (!data_.acquiring) return;
-  engine_.pollTick(tabHart_->pollAddress());
-  driver_.rescheduleTimer();
+  if (!session_.data().acquiring) return;
+  session_.pollTick(tabHart_->pollAddress());
 }
 
 void CVantrelView::showData() {
-  ui_->edit1004->setText(FloatText(data_.loopCurrent));
-  ui_->edit1005->setText(FloatText(data_.percentOfRange));
-  ui_->edit1003->setText(Utf8Text(data_.pvText));
-  ui_->edit1008->setText(Utf8Text(data_.svText));
+  const DeviceData& data = session_.data();
+  ui_->edit1004->setText(FloatText(data.loopCurrent));
+  ui_->edit1005->setText(FloatText(data.percentOfRange));
+  ui_->edit1003->setText(Utf8Text(data.pvText));
+  ui_->edit1008->setText(Utf8Text(data.svText));
 }
-
-// --- EngineEffects ---------------------------------------------------------
 
 void CVantrelView::showMessage(MessageIcon icon, const std::string& text) {
   ShowMessageBox(window(), icon, Utf8Text(text));
-}
-
-void CVantrelView::setStatusText(const std::string& text) {
-  emit statusTextChanged(Utf8Text(text));
-}
-
-void CVantrelView::setProgress(int percent) {
-  emit progressChanged(percent);
 }
 
 void CVantrelView::refresh(RefreshTarget target, RefreshDirection direction) {
@@ -177,39 +165,12 @@ void CVantrelView::refresh(RefreshTarget target, RefreshDirection direction) {
   }
 }
 
-void CVantrelView::setDeviceDate(const CalendarDate& date) {
-  tabHart_->setDeviceDate(date);
-}
-
-void CVantrelView::refillPollAddresses(const std::vector<std::string>& items) {
-  tabHart_->refillPollAddresses(items);
-}
-
 // The search reports "搜索完成" only once its report is closed.
-void CVantrelView::showSearchReport(const std::string& text, std::function<void()> closed) {
+void CVantrelView::showSearchReport(const std::string& text, unsigned report) {
   QPointer<CVantrelView> self(this);
-  ShowMessageBox(window(), MessageIcon::Information, Utf8Text(text),
-                 [self, closed = std::move(closed)] {
-                   if (!self) return;
-                   closed();
-                   self->driver_.rescheduleTimer();
-                 });
-}
-
-void CVantrelView::operationEnded(OperationCode op, OperationResult result) {
-  emit operationFinished(static_cast<int>(op), static_cast<int>(result));
-}
-
-// --- ReplyHandler ----------------------------------------------------------
-
-// A reply reporting a communication error (response code bit 7) carries no
-// device status in its second byte: the status shown stays as it was.
-void CVantrelView::HandleOperationReply(const ReceivedFrame& reply) {
-  if (!(reply.responseCode & 0x80) && reply.deviceStatus != deviceStatus_) {
-    deviceStatus_ = reply.deviceStatus;
-    emit deviceStatusChanged(deviceStatus_);
-  }
-  engine_.HandleOperationReply(reply);
+  ShowMessageBox(window(), MessageIcon::Information, Utf8Text(text), [self, report] {
+    if (self) self->session_.searchReportClosed(report);
+  });
 }
 
 }  // namespace vantrel

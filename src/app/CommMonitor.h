@@ -15,8 +15,8 @@
 #include <vector>
 
 #include "engine/FrameDecoder.h"
-#include "link/Clock.h"
 #include "link/LinkCore.h"
+#include "port/Clock.h"
 
 class QPushButton;
 class QTableView;

@@ -46,7 +46,7 @@ void ScreenshotRun::next() {
     return;
   }
   stepTimeout_.start();
-  frame_.view()->startOperation(reads_[nextRead_++]);
+  frame_.view()->start(reads_[nextRead_++]);
 }
 
 void ScreenshotRun::capture() {

@@ -2,7 +2,6 @@
 
 #include <cstdio>
 
-#include "engine/Encoding.h"
 #include "engine/FrameDecoder.h"
 
 namespace vantrel {
@@ -11,22 +10,45 @@ CliSession::CliSession(const Clock& clock, Options options, QObject* parent)
     : QObject(parent),
       clock_(clock),
       options_(options),
-      driver_(clock, *this, this),
-      engine_(driver_.core(), data_, *this, clock),
+      session_(clock),
       startedAt_(clock.nowMs()) {
-  driver_.core().setReplyHandler(&engine_);
-  driver_.core().setObserver(this);
-  driver_.addTimed(&engine_);
+  session_.addObserver(this);
+  connectSession();
   replyTimer_.setSingleShot(true);
   connect(&replyTimer_, &QTimer::timeout, this, &CliSession::onTimeout);
 }
 
 CliSession::~CliSession() {
-  driver_.core().setObserver(nullptr);
+  session_.removeObserver(this);
+}
+
+// What the window shows, recorded for the outcome of the running operation.
+void CliSession::connectSession() {
+  connect(&session_, &Session::messageShown, this, [this](MessageIcon, const std::string& text) {
+    if (running_) current_.messages.push_back(text);
+  });
+  connect(&session_, &Session::statusTextChanged, this, [this](const std::string& text) {
+    current_.status = text;
+    current_.hasStatus = true;
+  });
+  connect(&session_, &Session::progressChanged, this,
+          [this](int percent) { current_.progress = percent; });
+  // The window's list keeps the items in text order and selects the first;
+  // the operations after a search address that device.
+  connect(&session_, &Session::pollAddressesFound, this,
+          [this](const std::vector<PollAddressItem>& items) {
+            options_.pollAddress = items.empty() ? 0 : items.front().address;
+          });
+  connect(&session_, &Session::searchReportReady, this,
+          [this](const std::string& text, unsigned report) {
+            current_.messages.push_back(text);
+            QTimer::singleShot(0, this, [this, report] { session_.searchReportClosed(report); });
+          });
+  connect(&session_, &Session::operationFinished, this, &CliSession::onEnded);
 }
 
 bool CliSession::openPort(const QString& portName) {
-  return driver_.openPort(portName);
+  return session_.openPort(portName);
 }
 
 void CliSession::run(std::vector<CliStep> steps, std::function<void(const CliOutcome&)> each,
@@ -48,12 +70,11 @@ void CliSession::startNext() {
   current_ = CliOutcome{};
   current_.op = step.op;
   running_ = true;
-  if (step.apply) step.apply(data_);
-  engine_.startOperation(step.op, options_.pollAddress);
-  driver_.rescheduleTimer();
+  if (step.apply) step.apply(session_.data());
+  session_.start(step.op, options_.pollAddress);
 }
 
-void CliSession::operationEnded(OperationCode op, OperationResult result) {
+void CliSession::onEnded(OperationCode op, OperationResult result) {
   if (!running_ || op != current_.op) return;
   replyTimer_.stop();
   running_ = false;
@@ -70,30 +91,6 @@ void CliSession::onTimeout() {
   current_.ended = false;
   if (each_) each_(current_);
   if (done_) done_();
-}
-
-void CliSession::showMessage(MessageIcon, const std::string& text) {
-  if (running_) current_.messages.push_back(text);
-}
-
-void CliSession::setStatusText(const std::string& text) {
-  current_.status = text;
-  current_.hasStatus = true;
-}
-
-void CliSession::setProgress(int percent) {
-  current_.progress = percent;
-}
-
-// The window's list keeps the items in text order and selects the first; the
-// operations after a search address that device.
-void CliSession::refillPollAddresses(const std::vector<std::string>& items) {
-  options_.pollAddress = items.empty() ? 0 : static_cast<std::uint8_t>(TextToInt(items.front()));
-}
-
-void CliSession::showSearchReport(const std::string& text, std::function<void()> closed) {
-  current_.messages.push_back(text);
-  QTimer::singleShot(0, this, [closed = std::move(closed)] { closed(); });
 }
 
 void CliSession::frameSent(const std::vector<std::uint8_t>& raw) {

@@ -1,5 +1,5 @@
-// Runs operations one after another on one link and one engine, as the
-// window would, and reports each one's status, progress, values and messages.
+// Runs operations one after another on one session, as the window would, and
+// reports each one's status, progress, values and messages.
 #pragma once
 
 #include <QObject>
@@ -10,9 +10,8 @@
 #include <vector>
 
 #include "engine/DeviceData.h"
-#include "engine/Engine.h"
 #include "engine/FrameDecoder.h"
-#include "link/LinkDriver.h"
+#include "port/Session.h"
 
 namespace vantrel {
 
@@ -37,7 +36,7 @@ struct CliOutcome {
   OperationResult result = OperationResult::Refused;
 };
 
-class CliSession : public QObject, private EngineEffects, private LinkObserver {
+class CliSession : public QObject, private LinkObserver {
   Q_OBJECT
 
  public:
@@ -51,42 +50,32 @@ class CliSession : public QObject, private EngineEffects, private LinkObserver {
   ~CliSession() override;
 
   bool openPort(const QString& portName);
-  QString portError() const { return driver_.port().errorString(); }
+  QString portError() const { return session_.portError(); }
 
   // Runs the steps in order and calls `done` when the last has ended or one
   // timed out. `each` sees every outcome as it is known.
   void run(std::vector<CliStep> steps, std::function<void(const CliOutcome&)> each,
            std::function<void()> done);
 
-  const DeviceData& data() const { return data_; }
+  const DeviceData& data() const { return session_.data(); }
   std::uint8_t pollAddress() const { return options_.pollAddress; }
 
  private:
-  // EngineEffects
-  void showMessage(MessageIcon icon, const std::string& text) override;
-  void setStatusText(const std::string& text) override;
-  void setProgress(int percent) override;
-  void refresh(RefreshTarget, RefreshDirection) override {}
-  void setDeviceDate(const CalendarDate&) override {}
-  void refillPollAddresses(const std::vector<std::string>& items) override;
-  void showSearchReport(const std::string& text, std::function<void()> closed) override;
-  void operationEnded(OperationCode op, OperationResult result) override;
-
   // LinkObserver
   void frameSent(const std::vector<std::uint8_t>& raw) override;
   void frameReceived(const ReceivedFrame& frame, const std::vector<std::uint8_t>& raw) override;
   void frameDropped(DropReason reason, const std::vector<std::uint8_t>& raw) override;
 
+  void connectSession();
   void startNext();
+  void onEnded(OperationCode op, OperationResult result);
   void onTimeout();
   void trace(const DecodedFrame& frame);
   TimeMs elapsedMs() const;
 
   const Clock& clock_;
   Options options_;
-  LinkDriver driver_;
-  DeviceData data_;
-  Engine engine_;
+  Session session_;
   QTimer replyTimer_;
   TimeMs startedAt_;
 

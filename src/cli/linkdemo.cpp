@@ -9,8 +9,9 @@
 
 #include "cli/StderrMessages.h"
 #include "engine/UniqueIdentifier.h"
-#include "link/LinkDriver.h"
 #include "link/LinkTexts.h"
+#include "link/Transmitter.h"
+#include "port/LinkDriver.h"
 
 namespace {
 
@@ -91,13 +92,7 @@ int main(int argc, char** argv) {
   }
 
   // The first request of every operation: command 0 in a short frame.
-  HartLink& link = driver.core().link();
-  link.operationStep = 0;
-  link.txPreambles = 6;
-  link.txDelimiter = kStxShort;
-  link.pollAddress = static_cast<std::uint8_t>(address);
-  link.txCommand = 0;
-  link.txByteCount = 0;
+  PrepareCommand0(driver.core().link(), static_cast<std::uint8_t>(address));
   if (!driver.core().StartOperation()) return 69;
 
   QTimer::singleShot(timeoutMs, &app, [timeoutMs] {

@@ -18,7 +18,7 @@ struct DeviceData {
   float percentOfRange = 0.0f;                // of the fixed 4-20 mA span
   std::string pvText;                         // "%.4f" and the unit's display text
   std::string svText;                         // "%.2f", with a unit for temperature codes only
-  std::array<std::uint8_t, 5> longAddress{};  // manufacturer byte as received, type, id
+  LongAddressBytes longAddress{};             // manufacturer byte as received, type, id
   std::array<std::uint8_t, 16> foundFlags{};  // polling addresses that answered the search
   bool acquiring = false;
   float calibrationPoint = 0.0f;  // mA, chosen on the current page

@@ -129,11 +129,6 @@ bool IsLeapYear(int year) {
   return (year % 4 == 0 && year % 100 != 0) || year % 400 == 0;
 }
 
-int DaysInMonth(int year, int month) {
-  static constexpr int kDays[12] = {31, 28, 31, 30, 31, 30, 31, 31, 30, 31, 30, 31};
-  return month == 2 && IsLeapYear(year) ? 29 : kDays[month - 1];
-}
-
 // Six-bit code of one character for packed ASCII: a-z as A-Z, then the low
 // six bits. Only a-z are upper-cased, as the C library does in its default
 // locale; bytes above 0x7F are not letters there.
@@ -265,6 +260,11 @@ std::array<std::uint8_t, 3> EncodeDateBytes(const CalendarDate& date) {
           static_cast<std::uint8_t>(date.year - 1900)};
 }
 
+int DaysInMonth(int year, int month) {
+  static constexpr int kDays[12] = {31, 28, 31, 30, 31, 30, 31, 31, 30, 31, 30, 31};
+  return month == 2 && IsLeapYear(year) ? 29 : kDays[month - 1];
+}
+
 CalendarDate DecodeDateBytes(const std::uint8_t* src) {
   CalendarDate date{src[2] + 1900, src[1], src[0]};
   if (date.month < 1 || date.month > 12) date.month = 1;
@@ -286,21 +286,35 @@ CalendarDate DecodeDateBytes(const std::uint8_t* src) {
 
 LongAddressBytes LongAddressToSend(std::uint8_t manufacturerId, std::uint8_t deviceType,
                                    const std::array<std::uint8_t, 3>& deviceId) {
-  return {static_cast<std::uint8_t>((manufacturerId & 0x3F) | 0x80), deviceType, deviceId[0],
-          deviceId[1], deviceId[2]};
+  return {static_cast<std::uint8_t>((manufacturerId & kAddressBits) | kMasterBit), deviceType,
+          deviceId[0], deviceId[1], deviceId[2]};
+}
+
+LongAddressBytes LongAddressToSend(const LongAddressBytes& identity) {
+  return LongAddressToSend(identity[0], identity[1], {identity[2], identity[3], identity[4]});
 }
 
 LongAddressBytes LongAddressToShow(std::uint8_t manufacturerId, std::uint8_t deviceType,
                                    const std::array<std::uint8_t, 3>& deviceId) {
-  return {static_cast<std::uint8_t>(manufacturerId & 0x7F), deviceType, deviceId[0], deviceId[1],
-          deviceId[2]};
+  return {static_cast<std::uint8_t>(manufacturerId & ~kMasterBit), deviceType, deviceId[0],
+          deviceId[1], deviceId[2]};
+}
+
+LongAddressBytes LongAddressToShow(const LongAddressBytes& identity) {
+  return LongAddressToShow(identity[0], identity[1], {identity[2], identity[3], identity[4]});
+}
+
+bool IsLongAddressOf(const LongAddressBytes& address, const LongAddressBytes& identity) {
+  const LongAddressBytes expected = LongAddressToSend(identity);
+  return (address[0] & kAddressBits) == (expected[0] & kAddressBits) &&
+         std::equal(address.begin() + 1, address.end(), expected.begin() + 1);
 }
 
 std::string FormatLongAddressText(const LongAddressBytes& address) {
   static constexpr char kHex[] = "0123456789abcdef";
   std::string text;
-  text.reserve(kLongAddressBytes * 5 - 1);
-  for (std::size_t i = 0; i < kLongAddressBytes; ++i) {
+  text.reserve(kLongAddressSize * 5 - 1);
+  for (std::size_t i = 0; i < kLongAddressSize; ++i) {
     if (i > 0) text += ' ';
     text += "0x";
     text += kHex[address[i] >> 4];
@@ -314,7 +328,7 @@ std::optional<LongAddressBytes> ParseLongAddressText(const std::string& text) {
   const char* last;
   Trim(text, p, last);
   LongAddressBytes address{};
-  for (std::size_t i = 0; i < kLongAddressBytes; ++i) {
+  for (std::size_t i = 0; i < kLongAddressSize; ++i) {
     if (i > 0) {
       if (p == last || *p != ' ') return std::nullopt;
       ++p;

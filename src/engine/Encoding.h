@@ -13,6 +13,8 @@
 #include <optional>
 #include <string>
 
+#include "link/HartFrame.h"
+
 namespace vantrel {
 
 // ---------------------------------------------------------------------------
@@ -92,21 +94,30 @@ std::array<std::uint8_t, 3> EncodeDateBytes(const CalendarDate& date);
 // month (31 February 2024 is 2 March 2024).
 CalendarDate DecodeDateBytes(const std::uint8_t* src);
 
+// Days in `month` (1-12) of `year` in the Gregorian calendar.
+int DaysInMonth(int year, int month);
+
 // ---------------------------------------------------------------------------
 // Long address: manufacturer, device type, device identification number.
-
-constexpr std::size_t kLongAddressBytes = 5;
-using LongAddressBytes = std::array<std::uint8_t, kLongAddressBytes>;
 
 // The address that requests go to: manufacturer bits 5-0 with the
 // primary-master bit set, then device type and identification number.
 LongAddressBytes LongAddressToSend(std::uint8_t manufacturerId, std::uint8_t deviceType,
                                    const std::array<std::uint8_t, 3>& deviceId);
+// The same from the identity as a command-0 reply gives it: manufacturer,
+// device type, identification number.
+LongAddressBytes LongAddressToSend(const LongAddressBytes& identity);
 
 // The address as the HART tab shows it: manufacturer bits 6-0, then device type
 // and identification number.
 LongAddressBytes LongAddressToShow(std::uint8_t manufacturerId, std::uint8_t deviceType,
                                    const std::array<std::uint8_t, 3>& deviceId);
+LongAddressBytes LongAddressToShow(const LongAddressBytes& identity);
+
+// True when a long-frame `address` names the device with `identity`, compared
+// as a device does: manufacturer bits 5-0 (the master and burst-mode bits are
+// not the device's), then device type and identification number.
+bool IsLongAddressOf(const LongAddressBytes& address, const LongAddressBytes& identity);
 
 // "0x5a 0x10 0x01 0x02 0x03": lower-case hex, always 24 characters.
 std::string FormatLongAddressText(const LongAddressBytes& address);

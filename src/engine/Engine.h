@@ -1,19 +1,19 @@
-// The command engine: starts operations, builds every request, decodes every
-// reply into DeviceData, judges success and reports through EngineEffects.
-// Plain C++ on top of the link core; its waits (the pause before command 35,
-// the search's probe slots) are deadlines that the owner wakes, never sleeps.
+// The command engine: starts operations, runs each one's row of the operation
+// table (requests, reply decoding, success test, texts) and reports through
+// EngineEffects. Plain C++ on top of the link core. Like the core it never
+// reads a clock: every call that needs the time is given it, and its waits
+// (the pause before command 35, the search's probe slots) are deadlines that
+// the owner wakes.
 #pragma once
 
-#include <array>
 #include <cstdint>
 #include <optional>
 #include <string>
-#include <vector>
 
 #include "engine/DeviceData.h"
 #include "engine/EngineEffects.h"
 #include "engine/OperationCode.h"
-#include "link/Clock.h"
+#include "engine/OperationTable.h"
 #include "link/LinkCore.h"
 
 namespace vantrel {
@@ -21,43 +21,40 @@ namespace vantrel {
 // An acquisition tick leaves an operation alone for this long after its last
 // request before it may take over the link.
 constexpr TimeMs kPollYieldMs = 2000;
-// The pause before command 35 of a configuration write.
-constexpr TimeMs kRangeWritePauseMs = 500;
 // Each half of a search probe slot.
 constexpr TimeMs kSearchWaitMs = 500;
 // The search probes polling addresses 0 to 14.
 constexpr std::uint8_t kSearchAddressCount = 15;
 
-// True for a response code that reports an error: a communication error (bit
-// 7) or a command error. 0 is success; 8, 14, 24-27, 30, 31 and 96-127 are
-// warnings, which carry valid data.
-bool IsErrorResponse(std::uint8_t responseCode);
-
 class Engine : public ReplyHandler, public Timed {
  public:
-  Engine(LinkCore& link, DeviceData& data, EngineEffects& effects, const Clock& clock);
+  Engine(LinkCore& link, DeviceData& data, EngineEffects& effects);
 
-  // Starts `op` with command 0 to `pollAddress`, after checking what it will
-  // write. A refused operation sends nothing and says why in a message box.
-  // Returns true when the first request went out. OP_SEARCH starts a search.
-  bool startOperation(OperationCode op, std::uint8_t pollAddress);
+  // Starts `op` at `now` with command 0 to `pollAddress`, after checking what
+  // it will write. A refused operation sends nothing and says why in a message
+  // box. Returns true when the first request went out. OP_SEARCH starts a
+  // search.
+  bool start(OperationCode op, std::uint8_t pollAddress, TimeMs now);
 
   // The device search over polling addresses 0 to 14.
-  void startSearch();
+  void startSearch(TimeMs now);
   bool searchActive() const { return search_.phase != SearchPhase::Idle; }
+  // The user has dismissed the search report `report` (see
+  // EngineEffects::showSearchReport).
+  void searchReportClosed(unsigned report, TimeMs now);
 
   // One tick of the acquisition timer: starts OP_POLL unless another
   // operation sent a request less than kPollYieldMs ago and still waits for
   // its reply, or a search runs. Returns true when the poll was started.
-  bool pollTick(std::uint8_t pollAddress);
+  bool pollTick(std::uint8_t pollAddress, TimeMs now);
 
   // True from the first request of an operation until its last reply.
   bool operationInProgress() const { return inProgress_; }
 
-  const std::array<std::uint8_t, 5>& longAddressBytes() const { return longAddressBytes_; }
+  const LongAddressBytes& longAddressBytes() const { return memory_.longAddressBytes; }
   DeviceData& data() { return data_; }
 
-  // ReplyHandler
+  // ReplyHandler: the reply's arrival time is the engine's `now`.
   void HandleOperationReply(const ReceivedFrame& reply) override;
 
   // Timed
@@ -69,23 +66,21 @@ class Engine : public ReplyHandler, public Timed {
   struct SearchState {
     SearchPhase phase = SearchPhase::Idle;
     TimeMs due = 0;
-    bool quiet = true;   // no reply from the probed address yet in this slot
-    bool again = false;  // asked for while the report was open
-    unsigned generation = 0;
+    bool quiet = true;    // no reply from the probed address yet in this slot
+    bool again = false;   // asked for while the report was open
+    unsigned report = 0;  // the number of the report last shown
   };
 
-  std::optional<std::string> refusal(OperationCode op) const;
-  bool sendFirstRequest(OperationCode op, std::uint8_t pollAddress);
-  void LearnLongAddress(const ReceivedFrame& reply);
-  void composeTxLongAddress();
-  void sendRequest(OperationCode op, int request);
-  bool buildRequest(OperationCode op, int request);
-  void sendPrepared();
-  void decodeMiddle(OperationCode op, const ReceivedFrame& reply);
-  void decodeLast(OperationCode op, const ReceivedFrame& reply);
-  void readLongAddress();
-  void finish(OperationCode op, const char* statusText, OperationResult result);
-  void fail(OperationCode op);
+  const OperationRow& row() const;
+  OperationContext context() { return {data_, effects_, memory_}; }
+  bool sendFirstRequest(OperationCode op, std::uint8_t pollAddress, TimeMs now);
+  void handleCommand0Reply(const ReceivedFrame& reply);
+  void learnLongAddress(const ReceivedFrame& reply);
+  void sendRequest(std::size_t index, TimeMs now);
+  void sendPrepared(TimeMs now);
+  void endWithReply(const ReceivedFrame& reply);
+  void finish(const char* statusText, OperationResult result);
+  void fail();
 
   void searchReply(const ReceivedFrame& reply);
   void beginProbeSlot(TimeMs now);
@@ -96,11 +91,9 @@ class Engine : public ReplyHandler, public Timed {
   LinkCore& link_;
   DeviceData& data_;
   EngineEffects& effects_;
-  const Clock& clock_;
 
-  std::array<std::uint8_t, 5> longAddressBytes_{};
-  std::uint8_t sentUnitCode_ = 0;
-  std::optional<TimeMs> pendingSendAt_;  // the pause before command 35
+  OperationMemory memory_;
+  std::optional<TimeMs> pendingSendAt_;  // the pause before a request
   bool inProgress_ = false;
   TimeMs lastRequestAt_ = 0;
   SearchState search_;

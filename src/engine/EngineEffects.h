@@ -3,7 +3,7 @@
 // command-line front end records it.
 #pragma once
 
-#include <functional>
+#include <cstdint>
 #include <string>
 #include <vector>
 
@@ -18,6 +18,17 @@ enum class RefreshTarget { View, TabHart, TabConf, TabCur };
 enum class RefreshDirection {
   ToControls,  // show the data in the controls
   ToData,      // take the controls into the data
+};
+
+// One entry of the polling-address list after a search: the text the list
+// shows and the address it stands for.
+struct PollAddressItem {
+  std::string text;  // "10 "
+  std::uint8_t address = 0;
+
+  bool operator==(const PollAddressItem& other) const {
+    return text == other.text && address == other.address;
+  }
 };
 
 enum class OperationResult {
@@ -36,11 +47,12 @@ class EngineEffects : public MessageSink {
   virtual void refresh(RefreshTarget target, RefreshDirection direction) = 0;
   // The date picker of the HART page, set directly from a reply.
   virtual void setDeviceDate(const CalendarDate& date) = 0;
-  // Replaces the polling-address list with `items` ("2 ", "10 ", ...), which
-  // the list keeps in text order, and selects the first of that order.
-  virtual void refillPollAddresses(const std::vector<std::string>& items) = 0;
-  // Shows the search report; `closed` must be called once it is dismissed.
-  virtual void showSearchReport(const std::string& text, std::function<void()> closed) = 0;
+  // Replaces the polling-address list with `items`, in the order given (the
+  // text order of the list: "10 " before "2 "), and selects the first.
+  virtual void refillPollAddresses(const std::vector<PollAddressItem>& items) = 0;
+  // Shows the search report. Once the user has dismissed it, the front end
+  // tells the engine (Engine::searchReportClosed) with the same `report`.
+  virtual void showSearchReport(const std::string& text, unsigned report) = 0;
   // An operation has ended. For the front ends that run operations in turn.
   virtual void operationEnded(OperationCode /*op*/, OperationResult /*result*/) {}
 };

@@ -5,22 +5,19 @@
 #include "engine/Engine.h"
 #include "engine/EngineTexts.h"
 #include "link/LinkTexts.h"
+#include "link/Transmitter.h"
 
 namespace vantrel {
 
-void Engine::startSearch() {
+void Engine::startSearch(TimeMs now) {
   HartLink& link = link_.link();
   pendingSendAt_.reset();
   inProgress_ = false;
-  link.pollAddress = 0;
   link.operationCode = OP_SEARCH;
-  link.txDelimiter = kStxShort;
+  link.operationStep = 0;
+  PrepareCommand0(link, 0);
   data_.foundFlags.fill(0);
   effects_.setProgress((link.pollAddress + 1) * 6);
-  link.operationStep = 0;
-  link.txPreambles = 6;
-  link.txCommand = 0;
-  link.txByteCount = 0;
   effects_.setStatusText(texts::kSearching);
 
   if (search_.phase == SearchPhase::Reporting) {
@@ -35,7 +32,7 @@ void Engine::startSearch() {
     effects_.operationEnded(OP_SEARCH, OperationResult::Refused);
     return;
   }
-  beginProbeSlot(clock_.nowMs());
+  beginProbeSlot(now);
 }
 
 // A probe slot: wait 500 ms; if the probed address has not spoken meanwhile,
@@ -50,10 +47,7 @@ void Engine::searchStep(TimeMs now) {
   HartLink& link = link_.link();
   if (search_.phase == SearchPhase::BeforeProbe && search_.quiet) {
     link.operationCode = OP_SEARCH;
-    link.txPreambles = 6;
-    link.txDelimiter = kStxShort;
-    link.txCommand = 0;
-    link.txByteCount = 0;
+    PrepareCommand0(link, link.pollAddress);
     link_.StartOperation();  // with the port closed this shows "HART端口未打开！"
     search_.phase = SearchPhase::AfterProbe;
     search_.due = now + kSearchWaitMs;
@@ -73,34 +67,40 @@ void Engine::searchStep(TimeMs now) {
 void Engine::searchReply(const ReceivedFrame& reply) {
   const HartLink& link = link_.link();
   if (reply.isLongAddress() || reply.command != 0) return;
-  if ((reply.address[0] & 0x3F) != link.pollAddress) return;
+  if (PollingAddressOf(reply.address[0]) != link.pollAddress) return;
   if (link.pollAddress < data_.foundFlags.size()) data_.foundFlags[link.pollAddress] = 1;
   search_.quiet = false;
 }
 
+// The report lists the addresses in ascending order; the polling-address
+// list keeps its items in text order ("10 " before "2 ") and selects the
+// first of that order.
 void Engine::reportSearch() {
   std::string text = texts::kSearchReport;
-  std::vector<std::string> items;
+  std::vector<PollAddressItem> items;
   for (std::size_t address = 0; address < data_.foundFlags.size(); ++address) {
     if (!data_.foundFlags[address]) continue;
-    const std::string item = std::to_string(address) + " ";
-    items.push_back(item);
-    text += item;
+    PollAddressItem item{std::to_string(address) + " ", static_cast<std::uint8_t>(address)};
+    text += item.text;
+    items.push_back(std::move(item));
   }
-  std::sort(items.begin(), items.end());  // the list keeps its items in text order
+  std::sort(items.begin(), items.end(),
+            [](const PollAddressItem& a, const PollAddressItem& b) { return a.text < b.text; });
   effects_.refillPollAddresses(items);
   search_.phase = SearchPhase::Reporting;
   search_.again = false;
-  const unsigned generation = ++search_.generation;
-  effects_.showSearchReport(text, [this, generation] {
-    // An operation started while the report was open has taken over.
-    if (search_.phase != SearchPhase::Reporting || search_.generation != generation) return;
-    effects_.setProgress(100);
-    effects_.setStatusText(texts::kSearchDone);
-    search_.phase = SearchPhase::Idle;
-    effects_.operationEnded(OP_SEARCH, OperationResult::Success);
-    if (search_.again) startSearch();
-  });
+  effects_.showSearchReport(text, ++search_.report);
+}
+
+// An operation started while the report was open has taken over; a report
+// closed late, after another search began, ends nothing.
+void Engine::searchReportClosed(unsigned report, TimeMs now) {
+  if (search_.phase != SearchPhase::Reporting || search_.report != report) return;
+  effects_.setProgress(100);
+  effects_.setStatusText(texts::kSearchDone);
+  search_.phase = SearchPhase::Idle;
+  effects_.operationEnded(OP_SEARCH, OperationResult::Success);
+  if (search_.again) startSearch(now);
 }
 
 void Engine::endSearch() {

@@ -61,7 +61,7 @@ void Parse(DecodedFrame& f, const std::vector<std::uint8_t>& raw) {
       std::snprintf(text, sizeof text, a == 0 ? "%02x" : " %02x", raw[i]);
       f.address += text;
     } else {
-      f.address = std::to_string(raw[i] & 0x3F);
+      f.address = std::to_string(PollingAddressOf(raw[i]));
     }
   }
   i += ExpansionCount(f.delimiter);
@@ -91,136 +91,22 @@ void Parse(DecodedFrame& f, const std::vector<std::uint8_t>& raw) {
 }  // namespace
 
 std::string CommandName(std::uint8_t command) {
-  switch (command) {
-    case 0:
-      return "读唯一标识符";
-    case 3:
-      return "读电流和动态变量";
-    case 6:
-      return "写轮询地址";
-    case 12:
-      return "读消息";
-    case 13:
-      return "读标签、描述符和日期";
-    case 15:
-      return "读主变量输出信息";
-    case 17:
-      return "写消息";
-    case 18:
-      return "写标签、描述符和日期";
-    case 34:
-      return "写主变量阻尼";
-    case 35:
-      return "写主变量量程";
-    case 40:
-      return "进入/退出固定电流模式";
-    case 43:
-      return "设置主变量零点";
-    case 45:
-      return "微调回路电流零点";
-    case 46:
-      return "微调回路电流增益";
-    case 110:
-      return "读全部动态变量";
-    case 112:
-      return "电阻校准";
-    case 113:
-      return "写长地址";
-    case 114:
-      return "读传感器组态";
-    case 115:
-      return "写传感器组态";
-    case 116:
-      return "毫伏校准";
-    case 117:
-      return "读偏移修正";
-    case 118:
-      return "写偏移修正";
-    case 119:
-      return "读电阻校准参考值";
-    case 120:
-      return "读毫伏值";
-    case 130:
-      return "高端标定";
-    case 131:
-      return "低端标定";
-    case 132:
-      return "中点标定";
-    case 133:
-      return "读放大倍数";
-    case 134:
-      return "写放大倍数";
-    case 135:
-      return "读压力码值";
-    default:
-      return "";
-  }
-}
-
-ResponseClass ClassifyResponse(std::uint8_t code) {
-  if (code & 0x80) return ResponseClass::CommunicationError;
-  if (code == 0) return ResponseClass::Success;
-  if (code == 8 || code == 14 || (code >= 24 && code <= 27) || code == 30 || code == 31 ||
-      (code >= 96 && code <= 127)) {
-    return ResponseClass::Warning;
-  }
-  return ResponseClass::Error;
+  const HartCommandInfo* info = FindHartCommand(command);
+  return info ? std::string(info->name) : std::string();
 }
 
 std::string ResponseCodeText(std::uint8_t code) {
-  if (code & 0x80) {
+  if (code & kCommunicationErrorBit) {
     const std::string bits =
         JoinBits(kCommunicationErrorBits, std::size(kCommunicationErrorBits), code, "、");
     return "通信错误：" + (bits.empty() ? std::string("未知") : bits);
   }
-  switch (code) {
-    case 0:
-      return "成功";
-    case 2:
-      return "错误：无效选择";
-    case 3:
-      return "错误：参数过大";
-    case 4:
-      return "错误：参数过小";
-    case 5:
-      return "错误：数据字节太少";
-    case 6:
-      return "错误：设备特定命令错误";
-    case 7:
-      return "错误：处于写保护模式";
-    case 8:
-      return "警告：已设为最接近的可能值";
-    case 9:
-      return "错误：下限值过高";
-    case 10:
-      return "错误：下限值过低";
-    case 11:
-      return "错误：上限值过高";
-    case 12:
-      return "错误：上限值过低";
-    case 13:
-      return "错误：上下限值均超出范围";
-    case 14:
-      return "警告：量程过小";
-    case 16:
-      return "错误：访问受限";
-    case 32:
-      return "错误：设备忙";
-    case 33:
-      return "错误：延迟响应已启动";
-    case 34:
-      return "错误：延迟响应正在执行";
-    case 35:
-      return "错误：延迟响应已失效";
-    case 36:
-      return "错误：延迟响应冲突";
-    case 64:
-      return "错误：命令未实现";
-    default:
-      break;
-  }
-  const char* kind = ClassifyResponse(code) == ResponseClass::Warning ? "警告" : "错误";
-  return std::string(kind) + "：响应码 " + std::to_string(code);
+  const ResponseClass responseClass = ClassifyResponse(code);
+  const ResponseCodeInfo* row = FindResponseCode(code);
+  if (responseClass == ResponseClass::Success) return std::string(row->text);
+  const std::string kind = responseClass == ResponseClass::Warning ? "警告：" : "错误：";
+  if (row && !row->text.empty()) return kind + std::string(row->text);
+  return kind + "响应码 " + std::to_string(code);
 }
 
 std::vector<std::string> DeviceStatusTexts(std::uint8_t status) {

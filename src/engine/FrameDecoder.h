@@ -9,14 +9,13 @@
 #include <string>
 #include <vector>
 
+#include "link/HartCommands.h"
 #include "link/HartFrame.h"
 #include "link/LinkCore.h"
 
 namespace vantrel {
 
 enum class FrameDirection { Sent, Received };
-
-enum class ResponseClass { Success, Warning, Error, CommunicationError };
 
 struct DecodedFrame {
   TimeMs timeMs = 0;
@@ -53,7 +52,6 @@ DecodedFrame DecodeDroppedFrame(const std::vector<std::uint8_t>& raw, DropReason
 // others.
 std::string CommandName(std::uint8_t command);
 
-ResponseClass ClassifyResponse(std::uint8_t responseCode);
 // The meaning of a response code, with its class.
 std::string ResponseCodeText(std::uint8_t responseCode);
 // Each set bit of the field device status, most severe first.

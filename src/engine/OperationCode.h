@@ -51,6 +51,11 @@ constexpr bool IsOperationCode(int code) {
 // Requests an operation sends after its command-0 request: 0, 1 or 2.
 int RequestsAfterCommand0(OperationCode op);
 
+// True when the operation's requests may reach the instrument twice without
+// harm (reads and plain writes); false for the current trims and the
+// calibrations, which act on what the instrument measures at the time.
+bool MaySendTwice(OperationCode op);
+
 // The command-line word of an operation ("comm-test", "read-current", ...).
 std::string_view OperationWord(OperationCode op);
 std::optional<OperationCode> OperationFromWord(std::string_view word);

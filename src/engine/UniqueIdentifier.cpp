@@ -27,6 +27,10 @@ UniqueIdentifier DecodeUniqueIdentifier(const std::uint8_t* data) {
   return id;
 }
 
+LongAddressBytes IdentityBytes(const UniqueIdentifier& id) {
+  return {id.manufacturerId, id.deviceType, id.deviceId[0], id.deviceId[1], id.deviceId[2]};
+}
+
 std::string DescribeUniqueIdentifier(const UniqueIdentifier& id) {
   char line[200];
   std::snprintf(line, sizeof line,

@@ -6,6 +6,8 @@
 #include <cstdint>
 #include <string>
 
+#include "link/HartFrame.h"
+
 namespace vantrel {
 
 struct UniqueIdentifier {
@@ -28,6 +30,9 @@ std::array<std::uint8_t, UniqueIdentifier::kSize> EncodeUniqueIdentifier(
 
 // Reads the 12 bytes at `data` (the command data of a command-0 reply).
 UniqueIdentifier DecodeUniqueIdentifier(const std::uint8_t* data);
+
+// Manufacturer, device type and device id: what the long address is made of.
+LongAddressBytes IdentityBytes(const UniqueIdentifier& id);
 
 // One line for people: manufacturer, device type, revisions and device id.
 std::string DescribeUniqueIdentifier(const UniqueIdentifier& id);

@@ -3,6 +3,7 @@
 // receiver, the simulated instrument and the frame tools.
 #pragma once
 
+#include <array>
 #include <cstddef>
 #include <cstdint>
 
@@ -30,8 +31,16 @@ constexpr std::uint8_t kFrameTypeAck = 6;
 constexpr std::uint8_t kLongAddressBit = 0x80;  // delimiter bit 7
 constexpr std::uint8_t kMasterBit = 0x80;       // address bit 7: primary master
 constexpr std::uint8_t kBurstModeBit = 0x40;    // address bit 6
+// Below the master and burst-mode bits of the first address byte: the polling
+// address of a short frame, the manufacturer bits of a long one.
+constexpr std::uint8_t kAddressBits = 0x3F;
 
 constexpr std::size_t kLongAddressSize = 5;
+// Manufacturer, device type and the three bytes of the device identification
+// number, most significant first.
+using LongAddressBytes = std::array<std::uint8_t, kLongAddressSize>;
+// Bytes sent before every request of the program: txPreambles + 1 in all.
+constexpr std::uint8_t kRequestPreambles = 6;
 constexpr std::size_t kMaxExpansionBytes = 3;
 constexpr std::size_t kDataBufferSize = 253;  // txData and rxData
 constexpr std::size_t kStatusByteCount = 2;   // response code, field device status
@@ -53,6 +62,10 @@ constexpr bool HasLongAddress(std::uint8_t delimiter) {
 }
 constexpr std::uint8_t ExpansionCount(std::uint8_t delimiter) {
   return (delimiter >> 5) & 0x03;
+}
+// The polling address a short-frame address byte carries.
+constexpr std::uint8_t PollingAddressOf(std::uint8_t addressByte) {
+  return addressByte & kAddressBits;
 }
 
 // Computes the check byte: the XOR of every byte from the delimiter through the

@@ -47,8 +47,8 @@ struct HartLink {
   std::uint8_t rxChecksum = 0;
   std::uint8_t rxDelimiter = 0;
   std::uint8_t rxExpansionCount = 0;
-  std::array<std::uint8_t, kLongAddressSize> rxAddress{};
-  std::array<std::uint8_t, kLongAddressSize> burstAddress{};
+  LongAddressBytes rxAddress{};
+  LongAddressBytes burstAddress{};
   std::array<std::uint8_t, kMaxExpansionBytes> rxExpansion{};
   std::uint8_t rxCommand = 0;
   std::uint8_t burstCommand = 0;
@@ -62,9 +62,9 @@ struct HartLink {
   std::int32_t txState = TX_PREAMBLE_START;
   std::uint8_t txCount = 0;
   std::uint8_t txChecksum = 0;
-  std::uint8_t txPreambles = 6;  // the frame gets txPreambles + 1 bytes of 0xFF
+  std::uint8_t txPreambles = kRequestPreambles;  // the frame gets txPreambles + 1 bytes of 0xFF
   std::uint8_t txDelimiter = 0;
-  std::array<std::uint8_t, kLongAddressSize> txLongAddress{};
+  LongAddressBytes txLongAddress{};
   std::uint8_t txCommand = 0;
   std::uint8_t txByteCount = 0;
   std::array<std::uint8_t, kDataBufferSize> txData{};

@@ -93,6 +93,7 @@ ReceivedFrame LinkCore::copyFrame() const {
   const auto& source = burst ? link_.burstData : link_.rxData;
   std::copy_n(source.begin(), carried, frame.data.begin());
   frame.dataCount = carried;
+  frame.receivedAt = lastByteTime_.value_or(0);
   return frame;
 }
 
@@ -111,7 +112,7 @@ bool LinkCore::StartOperation() {
     return false;
   }
   BuildRequestFrame(link_, txFrame_);
-  port_.writeData(txFrame_.data(), txFrame_.size());
+  if (!port_.writeData(txFrame_.data(), txFrame_.size())) return false;
   if (observer_) observer_->frameSent(txFrame_);
   return true;
 }

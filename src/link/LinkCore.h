@@ -22,7 +22,7 @@ enum class MessageIcon { Information, Warning, Error };
 // it completed, so that later bytes on the line cannot change it.
 struct ReceivedFrame {
   std::uint8_t delimiter = 0;
-  std::array<std::uint8_t, kLongAddressSize> address{};  // element 0 only for a short address
+  LongAddressBytes address{};  // element 0 only for a short address
   std::array<std::uint8_t, kMaxExpansionBytes> expansion{};
   std::uint8_t expansionCount = 0;
   std::uint8_t command = 0;
@@ -33,6 +33,7 @@ struct ReceivedFrame {
   // read as 0.
   std::array<std::uint8_t, kDataBufferSize> data{};
   std::size_t dataCount = 0;  // how many elements of `data` the frame carried
+  TimeMs receivedAt = 0;      // when its last byte arrived
 
   std::uint8_t frameType() const { return FrameType(delimiter); }
   bool isLongAddress() const { return HasLongAddress(delimiter); }
@@ -50,7 +51,9 @@ class LinkPort {
  public:
   virtual ~LinkPort() = default;
   virtual bool isOpened() const = 0;
-  virtual void writeData(const std::uint8_t* data, std::size_t size) = 0;
+  // Queues the bytes for sending. False when the port failed to take them;
+  // the port has then closed itself and reported the loss.
+  virtual bool writeData(const std::uint8_t* data, std::size_t size) = 0;
 };
 
 // Message boxes for the user.
@@ -103,7 +106,8 @@ class LinkCore : public Timed {
   void receiveBytes(const std::uint8_t* data, std::size_t size, TimeMs now);
 
   // Sends the request that the transmit fields describe. With the port closed
-  // it shows "HART端口未打开！", sends nothing and returns false.
+  // it shows "HART端口未打开！", sends nothing and returns false; a port that
+  // fails to take the request returns false as well.
   bool StartOperation();
 
   // The end of the current line-silence window, while the receiver is not

@@ -31,9 +31,6 @@ class RxRing {
     return byte;
   }
 
-  std::uint16_t writeIndex() const { return writeIndex_; }
-  std::uint16_t readIndex() const { return readIndex_; }
-
  private:
   std::array<std::uint8_t, kSize> data_{};
   std::uint16_t writeIndex_ = 0;

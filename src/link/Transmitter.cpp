@@ -1,5 +1,7 @@
 #include "link/Transmitter.h"
 
+#include "link/HartCommands.h"
+
 namespace vantrel {
 namespace {
 
@@ -94,6 +96,14 @@ void BuildRequestFrame(HartLink& link, std::vector<std::uint8_t>& frame) {
   frame.clear();
   link.txState = TX_PREAMBLE_START;
   while (link.txState != TX_DONE) kTxHandlers[link.txState](link, frame);
+}
+
+void PrepareCommand0(HartLink& link, std::uint8_t pollAddress) {
+  link.txPreambles = kRequestPreambles;
+  link.txDelimiter = kStxShort;
+  link.pollAddress = pollAddress;
+  link.txCommand = CMD_READ_UNIQUE_ID;
+  link.txByteCount = 0;
 }
 
 }  // namespace vantrel

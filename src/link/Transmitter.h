@@ -16,4 +16,8 @@ namespace vantrel {
 // and sets awaitingResponse.
 void BuildRequestFrame(HartLink& link, std::vector<std::uint8_t>& frame);
 
+// Prepares the first request of every operation and every search probe:
+// command 0 (read unique identifier) in a short frame to `pollAddress`.
+void PrepareCommand0(HartLink& link, std::uint8_t pollAddress);
+
 }  // namespace vantrel

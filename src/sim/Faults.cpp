@@ -54,7 +54,7 @@ std::vector<std::uint8_t> WithWrongAddress(const std::vector<std::uint8_t>& fram
   if (layout->addressSize == 1) {
     // Bits 7 and 6 (master, burst mode) stay; the polling address moves on.
     std::uint8_t& address = out[layout->address];
-    address = static_cast<std::uint8_t>((address & 0xC0) | ((address + 1) & 0x3F));
+    address = static_cast<std::uint8_t>((address & ~kAddressBits) | ((address + 1) & kAddressBits));
   } else {
     ++out[layout->address + kLongAddressSize - 1];
   }

@@ -14,7 +14,7 @@ namespace vantrel::sim {
 
 struct Request {
   std::uint8_t delimiter = 0;
-  std::array<std::uint8_t, kLongAddressSize> address{};  // element 0 only for a short frame
+  LongAddressBytes address{};  // element 0 only for a short frame
   std::uint8_t command = 0;
   std::vector<std::uint8_t> data;
 

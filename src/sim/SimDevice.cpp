@@ -30,36 +30,36 @@ SimDeviceConfig DefaultDeviceConfig(std::uint8_t pollAddress) {
 
 // clang-format off
 const SimDevice::Command SimDevice::kCommands[] = {
-    {0, 0, &SimDevice::readUniqueIdentifier},
-    {3, 0, &SimDevice::readCurrentAndVariables},
-    {6, 1, &SimDevice::writePollingAddress},
-    {12, 0, &SimDevice::readMessage},
-    {13, 0, &SimDevice::readTagDescriptorDate},
-    {15, 0, &SimDevice::readOutputInformation},
-    {17, 24, &SimDevice::writeMessage},
-    {18, 21, &SimDevice::writeTagDescriptorDate},
-    {34, 4, &SimDevice::writeDamping},
-    {35, 9, &SimDevice::writeRange},
-    {40, 4, &SimDevice::setFixedCurrent},
-    {43, 0, &SimDevice::setPvZero},
-    {45, 4, &SimDevice::trimCurrentZero},
-    {46, 4, &SimDevice::trimCurrentGain},
-    {110, 0, &SimDevice::readDynamicVariables},
-    {112, 8, &SimDevice::calibrateResistance},
-    {113, 5, &SimDevice::writeLongAddress},
-    {114, 0, &SimDevice::readSensorType},
-    {115, 3, &SimDevice::writeSensorType},
-    {116, 2, &SimDevice::calibrateMillivolts},
-    {117, 0, &SimDevice::readOffset},
-    {118, 2, &SimDevice::writeOffset},
-    {119, 2, &SimDevice::readReferences},
-    {120, 2, &SimDevice::readMillivolts},
-    {130, 5, &SimDevice::calibrateHigh},
-    {131, 5, &SimDevice::calibrateLow},
-    {132, 5, &SimDevice::calibrateMid},
-    {133, 0, &SimDevice::readGain},
-    {134, 1, &SimDevice::writeGain},
-    {135, 0, &SimDevice::readPressureCode},
+    {CMD_READ_UNIQUE_ID, &SimDevice::readUniqueIdentifier},
+    {CMD_READ_CURRENT_AND_VARIABLES, &SimDevice::readCurrentAndVariables},
+    {CMD_WRITE_POLLING_ADDRESS, &SimDevice::writePollingAddress},
+    {CMD_READ_MESSAGE, &SimDevice::readMessage},
+    {CMD_READ_TAG_DESCRIPTOR_DATE, &SimDevice::readTagDescriptorDate},
+    {CMD_READ_OUTPUT_INFORMATION, &SimDevice::readOutputInformation},
+    {CMD_WRITE_MESSAGE, &SimDevice::writeMessage},
+    {CMD_WRITE_TAG_DESCRIPTOR_DATE, &SimDevice::writeTagDescriptorDate},
+    {CMD_WRITE_DAMPING, &SimDevice::writeDamping},
+    {CMD_WRITE_RANGE_VALUES, &SimDevice::writeRange},
+    {CMD_SET_FIXED_CURRENT, &SimDevice::setFixedCurrent},
+    {CMD_SET_PV_ZERO, &SimDevice::setPvZero},
+    {CMD_TRIM_CURRENT_ZERO, &SimDevice::trimCurrentZero},
+    {CMD_TRIM_CURRENT_GAIN, &SimDevice::trimCurrentGain},
+    {CMD_READ_DYNAMIC_VARIABLES, &SimDevice::readDynamicVariables},
+    {CMD_CALIBRATE_RESISTANCE, &SimDevice::calibrateResistance},
+    {CMD_WRITE_LONG_ADDRESS, &SimDevice::writeLongAddress},
+    {CMD_READ_SENSOR_TYPE, &SimDevice::readSensorType},
+    {CMD_WRITE_SENSOR_TYPE, &SimDevice::writeSensorType},
+    {CMD_CALIBRATE_MILLIVOLTS, &SimDevice::calibrateMillivolts},
+    {CMD_READ_OFFSET, &SimDevice::readOffset},
+    {CMD_WRITE_OFFSET, &SimDevice::writeOffset},
+    {CMD_READ_REFERENCES, &SimDevice::readReferences},
+    {CMD_READ_MILLIVOLTS, &SimDevice::readMillivolts},
+    {CMD_CALIBRATE_HIGH, &SimDevice::calibrateHigh},
+    {CMD_CALIBRATE_LOW, &SimDevice::calibrateLow},
+    {CMD_CALIBRATE_MID, &SimDevice::calibrateMid},
+    {CMD_READ_GAIN, &SimDevice::readGain},
+    {CMD_WRITE_GAIN, &SimDevice::writeGain},
+    {CMD_READ_PRESSURE_CODE, &SimDevice::readPressureCode},
 };
 // clang-format on
 
@@ -73,20 +73,18 @@ SimDevice::SimDevice(const SimDeviceConfig& config) : config_(config) {
 }
 
 bool SimDevice::isAddressedBy(const Request& request) const {
-  if (!request.isLong()) return (request.address[0] & 0x3F) == config_.pollAddress;
-  const UniqueIdentifier& id = config_.identity;
-  return (request.address[0] & 0x3F) == (id.manufacturerId & 0x3F) &&
-         request.address[1] == id.deviceType && request.address[2] == id.deviceId[0] &&
-         request.address[3] == id.deviceId[1] && request.address[4] == id.deviceId[2];
+  if (!request.isLong()) return PollingAddressOf(request.address[0]) == config_.pollAddress;
+  return IsLongAddressOf(request.address, IdentityBytes(config_.identity));
 }
 
 std::vector<std::uint8_t> SimDevice::respond(const Request& request, TimeMs nowMs) {
-  Reply reply{kResponseCommandNotImplemented, {}};
+  Reply reply{RC_COMMAND_NOT_IMPLEMENTED, {}};
   const auto command = std::find_if(std::begin(kCommands), std::end(kCommands),
                                     [&](const Command& c) { return c.number == request.command; });
   if (command != std::end(kCommands)) {
-    if (request.data.size() < command->minDataBytes) {
-      reply.code = kResponseTooFewDataBytes;
+    const HartCommandInfo* info = FindHartCommand(command->number);
+    if (request.data.size() < static_cast<std::size_t>(info->requestBytes)) {
+      reply.code = RC_TOO_FEW_DATA_BYTES;
     } else {
       reply = (this->*command->handler)(request.data, nowMs);
     }
@@ -126,9 +124,8 @@ LoopCurrent SimDevice::loopCurrent(TimeMs now) const {
 }
 
 SimDevice::Data SimDevice::shownLongAddress() const {
-  const UniqueIdentifier& id = config_.identity;
-  return {static_cast<std::uint8_t>(id.manufacturerId & 0x7F), id.deviceType, id.deviceId[0],
-          id.deviceId[1], id.deviceId[2]};
+  const LongAddressBytes shown = LongAddressToShow(IdentityBytes(config_.identity));
+  return {shown.begin(), shown.end()};
 }
 
 void SimDevice::appendVariables(Data& out, TimeMs now) const {
@@ -145,7 +142,7 @@ void SimDevice::appendVariables(Data& out, TimeMs now) const {
 // Command 0: the 12-byte identity block, with the identity as it stands now.
 SimDevice::Reply SimDevice::readUniqueIdentifier(const Data&, TimeMs) {
   const auto identity = EncodeUniqueIdentifier(config_.identity);
-  return {kResponseSuccess, {identity.begin(), identity.end()}};
+  return {RC_SUCCESS, {identity.begin(), identity.end()}};
 }
 
 // Command 3: loop current, then PV, SV, TV and QV, each units code and float.
@@ -158,13 +155,13 @@ SimDevice::Reply SimDevice::readCurrentAndVariables(const Data&, TimeMs now) {
 
 // Command 6: the device answers at the new address from the next request on.
 SimDevice::Reply SimDevice::writePollingAddress(const Data& data, TimeMs) {
-  if (data[0] > kMaxPollAddress) return {kResponseInvalidSelection, {}};
+  if (data[0] > kMaxPollAddress) return {RC_INVALID_SELECTION, {}};
   config_.pollAddress = data[0];
-  return {kResponseSuccess, {data[0]}};
+  return {RC_SUCCESS, {data[0]}};
 }
 
 SimDevice::Reply SimDevice::readMessage(const Data&, TimeMs) {
-  return {kResponseSuccess, {state_.message.begin(), state_.message.end()}};
+  return {RC_SUCCESS, {state_.message.begin(), state_.message.end()}};
 }
 
 // Command 13: tag (6), descriptor (12), day, month, year - 1900.
@@ -191,7 +188,7 @@ SimDevice::Reply SimDevice::readOutputInformation(const Data&, TimeMs) {
 
 SimDevice::Reply SimDevice::writeMessage(const Data& data, TimeMs) {
   std::copy_n(data.begin(), state_.message.size(), state_.message.begin());
-  return {kResponseSuccess, {state_.message.begin(), state_.message.end()}};
+  return {RC_SUCCESS, {state_.message.begin(), state_.message.end()}};
 }
 
 // Command 18: tag (6), descriptor (12), day, month, year - 1900; the reply
@@ -208,52 +205,52 @@ SimDevice::Reply SimDevice::writeTagDescriptorDate(const Data& data, TimeMs now)
 
 SimDevice::Reply SimDevice::writeDamping(const Data& data, TimeMs) {
   const float damping = ReadFloatBE(data.data());
-  if (std::isnan(damping)) return {kResponseInvalidSelection, {}};
-  if (damping < 0.0f) return {kResponseTooSmall, {}};
-  if (damping > kMaxDampingS) return {kResponseTooLarge, {}};
+  if (std::isnan(damping)) return {RC_INVALID_SELECTION, {}};
+  if (damping < 0.0f) return {RC_TOO_SMALL, {}};
+  if (damping > kMaxDampingS) return {RC_TOO_LARGE, {}};
   state_.damping = damping;
-  return {kResponseSuccess, {data.begin(), data.begin() + 4}};
+  return {RC_SUCCESS, {data.begin(), data.begin() + 4}};
 }
 
 // Command 35: units code, upper range value, lower range value; a range with
 // no span, or with a value that is not a number, is refused.
 SimDevice::Reply SimDevice::writeRange(const Data& data, TimeMs) {
-  if (!IsPvUnitsCode(data[0])) return {kResponseInvalidSelection, {}};
+  if (!IsPvUnitsCode(data[0])) return {RC_INVALID_SELECTION, {}};
   const float upper = ReadFloatBE(data.data() + 1);
   const float lower = ReadFloatBE(data.data() + 5);
   if (!std::isfinite(upper) || !std::isfinite(lower) || upper == lower) {
-    return {kResponseInvalidSpan, {}};
+    return {RC_INVALID_SPAN, {}};
   }
   state_.pvUnits = data[0];
   state_.upperRange = upper;
   state_.lowerRange = lower;
-  return {kResponseSuccess, {data.begin(), data.begin() + 9}};
+  return {RC_SUCCESS, {data.begin(), data.begin() + 9}};
 }
 
 // Command 40: 0 mA leaves fixed-current mode, any other current enters it.
 SimDevice::Reply SimDevice::setFixedCurrent(const Data& data, TimeMs) {
   const float current = ReadFloatBE(data.data());
-  if (!std::isfinite(current)) return {kResponseInvalidSelection, {}};
+  if (!std::isfinite(current)) return {RC_INVALID_SELECTION, {}};
   state_.fixedCurrent = current != 0.0f;
   state_.fixedCurrentMa = current;
-  return {kResponseSuccess, {data.begin(), data.begin() + 4}};
+  return {RC_SUCCESS, {data.begin(), data.begin() + 4}};
 }
 
 // Command 43 and the other calibrations answer with the long address, which
 // is how the program tells that the device took them.
 SimDevice::Reply SimDevice::setPvZero(const Data&, TimeMs now) {
   state_.pressure.zero(AppliedPressureKPa(now));
-  return {kResponseSuccess, shownLongAddress()};
+  return {RC_SUCCESS, shownLongAddress()};
 }
 
 SimDevice::Reply SimDevice::trimCurrentZero(const Data& data, TimeMs) {
   state_.trimZeroMa = ReadFloatBE(data.data());
-  return {kResponseSuccess, {data.begin(), data.begin() + 4}};
+  return {RC_SUCCESS, {data.begin(), data.begin() + 4}};
 }
 
 SimDevice::Reply SimDevice::trimCurrentGain(const Data& data, TimeMs) {
   state_.trimGainMa = ReadFloatBE(data.data());
-  return {kResponseSuccess, {data.begin(), data.begin() + 4}};
+  return {RC_SUCCESS, {data.begin(), data.begin() + 4}};
 }
 
 // Command 110: PV, SV, TV and QV, each units code and float.
@@ -266,7 +263,7 @@ SimDevice::Reply SimDevice::readDynamicVariables(const Data&, TimeMs now) {
 SimDevice::Reply SimDevice::calibrateResistance(const Data& data, TimeMs) {
   state_.rRef = ReadInt32BE(data.data());
   state_.vRef = ReadInt32BE(data.data() + 4);
-  return {kResponseSuccess, {data.begin(), data.begin() + 8}};
+  return {RC_SUCCESS, {data.begin(), data.begin() + 8}};
 }
 
 // Command 113: manufacturer byte, device type and device id, taken as sent.
@@ -276,20 +273,20 @@ SimDevice::Reply SimDevice::writeLongAddress(const Data& data, TimeMs) {
   id.manufacturerId = data[0];
   id.deviceType = data[1];
   id.deviceId = {data[2], data[3], data[4]};
-  return {kResponseSuccess, {data.begin(), data.begin() + 5}};
+  return {RC_SUCCESS, {data.begin(), data.begin() + 5}};
 }
 
 SimDevice::Reply SimDevice::readSensorType(const Data&, TimeMs) {
-  return {kResponseSuccess, {state_.sensorType}};
+  return {RC_SUCCESS, {state_.sensorType}};
 }
 
 // Command 115: key A5 5A, then the sensor-type index.
 SimDevice::Reply SimDevice::writeSensorType(const Data& data, TimeMs) {
   if (!Key(data, 0xA5, 0x5A) || data[2] >= kSensorTypeCount) {
-    return {kResponseInvalidSelection, {}};
+    return {RC_INVALID_SELECTION, {}};
   }
   state_.sensorType = data[2];
-  return {kResponseSuccess, {data[2]}};
+  return {RC_SUCCESS, {data[2]}};
 }
 
 // Command 116: AA 55 with 50 mV applied, 55 AA with 0 mV.
@@ -299,9 +296,9 @@ SimDevice::Reply SimDevice::calibrateMillivolts(const Data& data, TimeMs) {
   } else if (Key(data, 0x55, 0xAA)) {
     state_.millivolts.calibrateZero();
   } else {
-    return {kResponseInvalidSelection, {}};
+    return {RC_INVALID_SELECTION, {}};
   }
-  return {kResponseSuccess, shownLongAddress()};
+  return {RC_SUCCESS, shownLongAddress()};
 }
 
 SimDevice::Reply SimDevice::readOffset(const Data&, TimeMs) {
@@ -312,11 +309,11 @@ SimDevice::Reply SimDevice::readOffset(const Data&, TimeMs) {
 
 SimDevice::Reply SimDevice::writeOffset(const Data& data, TimeMs) {
   state_.offsetTenths = ReadInt16BE(data.data());
-  return {kResponseSuccess, {data.begin(), data.begin() + 2}};
+  return {RC_SUCCESS, {data.begin(), data.begin() + 2}};
 }
 
 SimDevice::Reply SimDevice::readReferences(const Data& data, TimeMs now) {
-  if (!Key(data, 0xAA, 0x55)) return {kResponseInvalidSelection, {}};
+  if (!Key(data, 0xAA, 0x55)) return {RC_INVALID_SELECTION, {}};
   Reply reply;
   PutInt32(reply.data, ReferenceCounts(0, now));
   PutInt32(reply.data, ReferenceCounts(1, now));
@@ -324,7 +321,7 @@ SimDevice::Reply SimDevice::readReferences(const Data& data, TimeMs now) {
 }
 
 SimDevice::Reply SimDevice::readMillivolts(const Data& data, TimeMs now) {
-  if (!Key(data, 0xAA, 0x55)) return {kResponseInvalidSelection, {}};
+  if (!Key(data, 0xAA, 0x55)) return {RC_INVALID_SELECTION, {}};
   Reply reply;
   PutInt32(reply.data, static_cast<std::int32_t>(std::lround(millivolts(now))));
   return reply;
@@ -337,36 +334,36 @@ bool SimDevice::ValidPressurePoint(const Data& data, float* valueKPa) {
 
 SimDevice::Reply SimDevice::pressureCalibrated(CalibrationResult result) const {
   if (result != CalibrationResult::Done) return {static_cast<std::uint8_t>(result), {}};
-  return {kResponseSuccess, shownLongAddress()};
+  return {RC_SUCCESS, shownLongAddress()};
 }
 
 SimDevice::Reply SimDevice::calibrateHigh(const Data& data, TimeMs now) {
   float value = 0.0f;
-  if (!ValidPressurePoint(data, &value)) return {kResponseInvalidSelection, {}};
+  if (!ValidPressurePoint(data, &value)) return {RC_INVALID_SELECTION, {}};
   return pressureCalibrated(state_.pressure.high(AppliedPressureKPa(now), value));
 }
 
 SimDevice::Reply SimDevice::calibrateLow(const Data& data, TimeMs now) {
   float value = 0.0f;
-  if (!ValidPressurePoint(data, &value)) return {kResponseInvalidSelection, {}};
+  if (!ValidPressurePoint(data, &value)) return {RC_INVALID_SELECTION, {}};
   state_.pressure.low(AppliedPressureKPa(now), value);
   return pressureCalibrated(CalibrationResult::Done);
 }
 
 SimDevice::Reply SimDevice::calibrateMid(const Data& data, TimeMs now) {
   float value = 0.0f;
-  if (!ValidPressurePoint(data, &value)) return {kResponseInvalidSelection, {}};
+  if (!ValidPressurePoint(data, &value)) return {RC_INVALID_SELECTION, {}};
   return pressureCalibrated(state_.pressure.mid(AppliedPressureKPa(now), value));
 }
 
 SimDevice::Reply SimDevice::readGain(const Data&, TimeMs) {
-  return {kResponseSuccess, {state_.gainIndex}};
+  return {RC_SUCCESS, {state_.gainIndex}};
 }
 
 SimDevice::Reply SimDevice::writeGain(const Data& data, TimeMs) {
-  if (data[0] >= kGainStepCount) return {kResponseInvalidSelection, {}};
+  if (data[0] >= kGainStepCount) return {RC_INVALID_SELECTION, {}};
   state_.gainIndex = data[0];
-  return {kResponseSuccess, {data[0]}};
+  return {RC_SUCCESS, {data[0]}};
 }
 
 SimDevice::Reply SimDevice::readPressureCode(const Data&, TimeMs now) {

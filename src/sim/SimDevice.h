@@ -8,20 +8,12 @@
 #include <vector>
 
 #include "engine/UniqueIdentifier.h"
+#include "link/HartCommands.h"
 #include "link/HartFrame.h"
 #include "sim/ProcessModel.h"
 #include "sim/RequestParser.h"
 
 namespace vantrel::sim {
-
-// HART response codes the simulated device uses.
-constexpr std::uint8_t kResponseSuccess = 0;
-constexpr std::uint8_t kResponseInvalidSelection = 2;
-constexpr std::uint8_t kResponseTooLarge = 3;
-constexpr std::uint8_t kResponseTooSmall = 4;
-constexpr std::uint8_t kResponseTooFewDataBytes = 5;
-constexpr std::uint8_t kResponseInvalidSpan = 29;
-constexpr std::uint8_t kResponseCommandNotImplemented = 64;
 
 // Field device status bits the simulated device sets itself.
 constexpr std::uint8_t kStatusOutputSaturated = 0x04;
@@ -86,14 +78,15 @@ class SimDevice {
 
  private:
   struct Reply {
-    std::uint8_t code = kResponseSuccess;
+    std::uint8_t code = RC_SUCCESS;
     std::vector<std::uint8_t> data;
   };
   using Data = std::vector<std::uint8_t>;
   using Handler = Reply (SimDevice::*)(const Data& data, TimeMs now);
+  // How the device serves a command; the request size it insists on (fewer
+  // data bytes get response code 5) is the command table's.
   struct Command {
-    std::uint8_t number;
-    std::uint8_t minDataBytes;  // fewer get response code 5
+    HartCommand number;
     Handler handler;
   };
   static const Command kCommands[];

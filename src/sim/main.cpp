@@ -154,12 +154,15 @@ bool ParseSeed(const char* text, std::uint64_t* value) {
   return true;
 }
 
-}  // namespace
-
-int main(int argc, char** argv) {
+struct SimOptions {
   std::vector<std::uint8_t> addresses = {0};
-  vantrel::sim::PtyServerOptions options;
-  vantrel::sim::LineFaults& faults = options.faults;
+  vantrel::sim::PtyServerOptions server;
+};
+
+// Reads the command line into `options`. Returns the exit status when the
+// program is to end at once (help, or a bad argument), nullopt to go on.
+std::optional<int> ParseArguments(int argc, char** argv, SimOptions& options) {
+  vantrel::sim::LineFaults& faults = options.server.faults;
   for (int i = 1; i < argc; ++i) {
     const std::string arg = argv[i];
     const bool hasValue = i + 1 < argc;
@@ -169,18 +172,18 @@ int main(int argc, char** argv) {
       std::fputs(kUsage, stdout);
       return 0;
     } else if (arg == "--line-rate") {
-      options.lineRate = true;
+      options.server.lineRate = true;
     } else if (arg == "--link" && hasValue) {
-      options.linkPath = argv[++i];
+      options.server.linkPath = argv[++i];
     } else if (arg == "--devices" && hasValue &&
                (list = vantrel::sim::ParsePollAddressList(argv[i + 1]))) {
-      addresses = *list;
+      options.addresses = *list;
       ++i;
     } else if (arg == "--address" && hasValue && ParseInt(argv[i + 1], 0, 63, &value)) {
-      addresses = {static_cast<std::uint8_t>(value)};
+      options.addresses = {static_cast<std::uint8_t>(value)};
       ++i;
     } else if (arg == "--turnaround-ms" && hasValue && ParseInt(argv[i + 1], 0, 60000, &value)) {
-      options.turnaroundMs = static_cast<int>(value);
+      options.server.turnaroundMs = static_cast<int>(value);
       ++i;
     } else if (arg == "--corrupt-rate" && hasValue && ParseRate(argv[i + 1], &faults.corruptRate)) {
       ++i;
@@ -216,6 +219,15 @@ int main(int argc, char** argv) {
       return 64;
     }
   }
+  return std::nullopt;
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+  SimOptions options;
+  if (const std::optional<int> status = ParseArguments(argc, argv, options)) return *status;
+  const std::vector<std::uint8_t>& addresses = options.addresses;
 
   std::vector<vantrel::sim::SimDeviceConfig> devices;
   std::string addressText;
@@ -224,7 +236,7 @@ int main(int argc, char** argv) {
     addressText += (addressText.empty() ? "" : ",") + std::to_string(address);
   }
   vantrel::sim::SimLine line(std::move(devices));
-  vantrel::sim::PtyServer server(line, options);
+  vantrel::sim::PtyServer server(line, options.server);
   std::string error;
   if (!server.open(&error)) {
     std::fprintf(stderr, "vantrel-sim: %s\n", error.c_str());
@@ -238,8 +250,9 @@ int main(int argc, char** argv) {
   std::fprintf(stderr, "vantrel-sim: %s at polling address%s %s on %s%s%s\n",
                addresses.size() == 1 ? "device" : "devices", addresses.size() == 1 ? "" : "es",
                addressText.c_str(), server.devicePath().c_str(),
-               options.linkPath.empty() ? "" : " linked from ", options.linkPath.c_str());
-  if (faults.any()) std::fprintf(stderr, "vantrel-sim: line faults on\n");
+               options.server.linkPath.empty() ? "" : " linked from ",
+               options.server.linkPath.c_str());
+  if (options.server.faults.any()) std::fprintf(stderr, "vantrel-sim: line faults on\n");
   server.run();
   gServer = nullptr;
   return 0;

@@ -161,7 +161,7 @@ void CTabConf::showData() {
 }
 
 void CTabConf::start(OperationCode op) {
-  starter_.startOperation(op);
+  starter_.start(op);
 }
 
 // A write takes the page into the data first; the instrument is not written

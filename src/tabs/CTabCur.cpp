@@ -40,14 +40,14 @@ void CTabCur::refresh(RefreshDirection direction) {
 // Choosing a trim point drives the loop to that current at once.
 void CTabCur::chooseCalibrationPoint() {
   data_.calibrationPoint = CurrentPointValue(ui_->combo1008->currentIndex()).value_or(4.0f);
-  starter_.startOperation(OP_FIXED_CURRENT);
+  starter_.start(OP_FIXED_CURRENT);
 }
 
 // The engine trims the point the loop was last driven to: 4 mA or 20 mA.
 void CTabCur::calibrate() {
   actualCurrentText_ = ui_->edit1012->text();
   data_.actualCurrent = static_cast<float>(TextToDouble(actualCurrentText_.toStdString()));
-  starter_.startOperation(OP_CALIBRATE_CURRENT);
+  starter_.start(OP_CALIBRATE_CURRENT);
 }
 
 void CTabCur::enableFixedCurrent() {
@@ -79,13 +79,13 @@ void CTabCur::sendFixedCurrent() {
   }
   if (!chosen) return;
   data_.calibrationPoint = milliamps;
-  starter_.startOperation(OP_FIXED_CURRENT);
+  starter_.start(OP_FIXED_CURRENT);
 }
 
 // A fixed current of 0 mA returns the instrument to normal output.
 void CTabCur::releaseFixedCurrent() {
   data_.calibrationPoint = 0.0f;
-  starter_.startOperation(OP_FIXED_CURRENT);
+  starter_.start(OP_FIXED_CURRENT);
 }
 
 }  // namespace vantrel

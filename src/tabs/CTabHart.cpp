@@ -2,8 +2,6 @@
 
 #include <QDate>
 
-#include <algorithm>
-
 #include "engine/Encoding.h"
 #include "tabs/DataExchange.h"
 #include "tabs/DialogUnits.h"
@@ -22,13 +20,13 @@ CTabHart::CTabHart(DeviceData& data, OperationStarter& starter, QWidget* parent)
   ui_->date1023->setDate(QDate::currentDate());
 
   connect(ui_->button1033, &QPushButton::clicked, this,
-          [this] { starter_.startOperation(OP_READ_DEVICE_INFO); });
+          [this] { starter_.start(OP_READ_DEVICE_INFO); });
   connect(ui_->button1032, &QPushButton::clicked, this,
           [this] { saveAndStart(OP_WRITE_DEVICE_INFO); });
   connect(ui_->button1034, &QPushButton::clicked, this,
           [this] { saveAndStart(OP_WRITE_POLL_ADDRESS); });
   connect(ui_->button1035, &QPushButton::clicked, this,
-          [this] { starter_.startOperation(OP_READ_LONG_ADDRESS); });
+          [this] { starter_.start(OP_READ_LONG_ADDRESS); });
   connect(ui_->button1036, &QPushButton::clicked, this,
           [this] { saveAndStart(OP_WRITE_LONG_ADDRESS); });
 
@@ -71,22 +69,26 @@ void CTabHart::showData() {
 // A write takes the page into the data first; the instrument is not written
 // when a field is refused.
 void CTabHart::saveAndStart(OperationCode op) {
-  if (save()) starter_.startOperation(op);
+  if (save()) starter_.start(op);
 }
 
 std::uint8_t CTabHart::pollAddress() const {
-  return static_cast<std::uint8_t>(TextToInt(ui_->combo1027->currentText().toStdString()) & 0xFF);
+  const QComboBox* box = ui_->combo1027;
+  const int index = box->currentIndex();
+  if (index >= 0 && box->itemText(index) == box->currentText()) {
+    return static_cast<std::uint8_t>(box->itemData(index).toUInt());
+  }
+  return static_cast<std::uint8_t>(TextToInt(box->currentText().toStdString()) & 0xFF);
 }
 
 QComboBox* CTabHart::pollAddressBox() const {
   return ui_->combo1027;
 }
 
-void CTabHart::refillPollAddresses(std::vector<std::string> items) {
-  std::sort(items.begin(), items.end());
+void CTabHart::refillPollAddresses(const std::vector<PollAddressItem>& items) {
   QComboBox* box = ui_->combo1027;
   box->clear();
-  for (const std::string& item : items) box->addItem(Utf8Text(item));
+  for (const PollAddressItem& item : items) box->addItem(Utf8Text(item.text), item.address);
   box->setCurrentIndex(items.empty() ? -1 : 0);
   if (items.empty()) box->setEditText(QString());
 }

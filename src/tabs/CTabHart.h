@@ -35,11 +35,13 @@ class CTabHart : public QWidget {
   // Data into controls. The date picker is set only by setDeviceDate.
   void showData();
 
-  // The leading number of the box's text (0 when there is none), low 8 bits.
+  // The address of the item the box shows; for text the user typed, its
+  // leading number (0 when there is none), low 8 bits.
   std::uint8_t pollAddress() const;
   QComboBox* pollAddressBox() const;
-  // Replaces the list with `items`, kept in text order, and selects the first.
-  void refillPollAddresses(std::vector<std::string> items);
+  // Replaces the list with `items`, in the order given, and selects the
+  // first.
+  void refillPollAddresses(const std::vector<PollAddressItem>& items);
   void setDeviceDate(const CalendarDate& date);
 
  private:

@@ -11,7 +11,7 @@ class OperationStarter {
  public:
   virtual ~OperationStarter() = default;
   // Starts `op` on the polling address that the HART page shows.
-  virtual void startOperation(OperationCode op) = 0;
+  virtual void start(OperationCode op) = 0;
 };
 
 // Asks whether a calibration step may go ahead. The window shows the modal

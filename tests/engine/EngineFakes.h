@@ -13,12 +13,6 @@
 
 namespace vantrel::testing {
 
-class FakeClock : public Clock {
- public:
-  TimeMs now = 100000;
-  TimeMs nowMs() const override { return now; }
-};
-
 class RecordingEffects : public EngineEffects {
  public:
   std::vector<std::string> statusTexts;
@@ -26,21 +20,21 @@ class RecordingEffects : public EngineEffects {
   std::vector<std::pair<RefreshTarget, RefreshDirection>> refreshes;
   std::vector<std::pair<MessageIcon, std::string>> messages;
   std::vector<CalendarDate> dates;
-  std::vector<std::vector<std::string>> refills;
+  std::vector<std::vector<PollAddressItem>> refills;
   std::vector<std::string> reports;
-  std::function<void()> closeReport;
+  unsigned lastReport = 0;
   std::vector<std::pair<OperationCode, OperationResult>> ended;
 
   void setStatusText(const std::string& text) override { statusTexts.push_back(text); }
   void setProgress(int percent) override { progress.push_back(percent); }
   void refresh(RefreshTarget t, RefreshDirection d) override { refreshes.emplace_back(t, d); }
   void setDeviceDate(const CalendarDate& date) override { dates.push_back(date); }
-  void refillPollAddresses(const std::vector<std::string>& items) override {
+  void refillPollAddresses(const std::vector<PollAddressItem>& items) override {
     refills.push_back(items);
   }
-  void showSearchReport(const std::string& text, std::function<void()> closed) override {
+  void showSearchReport(const std::string& text, unsigned report) override {
     reports.push_back(text);
-    closeReport = std::move(closed);
+    lastReport = report;
   }
   void showMessage(MessageIcon icon, const std::string& text) override {
     messages.emplace_back(icon, text);
@@ -78,19 +72,27 @@ const Bytes kDeviceLongAddress = {0x9A, 0x10, 0x01, 0x02, 0x03};
 struct EngineHarness {
   FakePort port;
   RecordingEffects effects;
-  FakeClock clock;
+  TimeMs now = 100000;  // the time the engine is given
   DeviceData data;
   LinkCore link{port, effects};
-  Engine engine{link, data, effects, clock};
+  Engine engine{link, data, effects};
 
   EngineHarness() { link.setReplyHandler(&engine); }
 
+  bool start(OperationCode op, std::uint8_t pollAddress) {
+    return engine.start(op, pollAddress, now);
+  }
+  void startSearch() { engine.startSearch(now); }
+  bool pollTick(std::uint8_t pollAddress) { return engine.pollTick(pollAddress, now); }
+  // The user dismisses the search report last shown.
+  void closeReport() { engine.searchReportClosed(effects.lastReport, now); }
+
   // A response arriving after a pause, with enough preambles.
   void feed(const Bytes& frame) {
-    clock.now += 100;
+    now += 100;
     Bytes line(5, 0xFF);
     line.insert(line.end(), frame.begin(), frame.end());
-    link.receiveBytes(line.data(), line.size(), clock.now);
+    link.receiveBytes(line.data(), line.size(), now);
   }
   void replyShort(std::uint8_t address, std::uint8_t command, const Bytes& data,
                   std::uint8_t responseCode = 0) {
@@ -107,12 +109,10 @@ struct EngineHarness {
   void reply(const Bytes& data, std::uint8_t responseCode = 0) {
     replyLong(link.link().txCommand, data, responseCode);
   }
-  // Moves the clock and wakes the engine if it is due.
+  // Moves the time on and wakes the engine if it is due.
   void advance(TimeMs ms) {
-    clock.now += ms;
-    if (const auto due = engine.nextDeadline(); due && *due <= clock.now) {
-      engine.handleDeadline(clock.now);
-    }
+    now += ms;
+    if (const auto due = engine.nextDeadline(); due && *due <= now) engine.handleDeadline(now);
   }
   const Bytes& lastWrite() const { return port.writes.back(); }
 };

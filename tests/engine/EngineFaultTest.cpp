@@ -17,12 +17,12 @@ const Bytes kConfigReply = {0, 0, 12, 0x42, 0xC8, 0, 0, 0xC1, 0x20, 0, 0, 0x3F, 
 
 TEST(ReplyFaults, DataBeyondTheByteCountReadsZero) {
   EngineHarness h;
-  h.engine.startOperation(OP_READ_CONFIG, 0);
+  h.start(OP_READ_CONFIG, 0);
   h.replyCommand0();
   h.replyLong(15, kConfigReply);
   EXPECT_EQ(h.data.upperRangeText, "100.0");
 
-  h.engine.startOperation(OP_READ_CONFIG, 0);
+  h.start(OP_READ_CONFIG, 0);
   h.replyCommand0();
   h.replyLong(15, {0, 0, 12});  // a short reply: the floats were not carried
   EXPECT_EQ(h.data.upperRangeText, "0.0");
@@ -61,7 +61,7 @@ TEST_P(ErrorResponse, EndsWithFailureTextAndDecodesNothing) {
   h.data.gainIndex = 1;
   h.data.unitIndex = 3;
   h.data.upperRangeText = "keep";
-  h.engine.startOperation(c.op, 0);
+  h.start(c.op, 0);
   if (c.op == OP_READ_LONG_ADDRESS) {
     h.replyCommand0(c.responseCode);
   } else {
@@ -86,7 +86,7 @@ TEST(ReplyFaults, ErrorToCommand0SendsNothingMoreAndKeepsTheIdentity) {
   EngineHarness h;
   h.data.longAddress = {1, 2, 3, 4, 5};
   h.data.unitIndex = 5;
-  h.engine.startOperation(OP_WRITE_CONFIG, 0);
+  h.start(OP_WRITE_CONFIG, 0);
   const std::size_t writes = h.port.writes.size();
   h.replyCommand0(0x84);  // communication error: overrun
   EXPECT_EQ(h.port.writes.size(), writes);
@@ -98,7 +98,7 @@ TEST(ReplyFaults, ErrorToCommand0SendsNothingMoreAndKeepsTheIdentity) {
 TEST(ReplyFaults, WarningCodesStillCarryData) {
   for (std::uint8_t code : {8, 14, 24, 27, 30, 31, 96, 127}) {
     EngineHarness h;
-    h.engine.startOperation(OP_READ_CONFIG, 0);
+    h.start(OP_READ_CONFIG, 0);
     h.replyCommand0(code);
     h.replyLong(15, kConfigReply, code);
     EXPECT_EQ(h.data.upperRangeText, "100.0") << int(code);
@@ -116,7 +116,7 @@ TEST(ReplyFaults, ErrorCodeClassification) {
 
 TEST(ReplyFaults, ReplyToAnotherCommandIsIgnored) {
   EngineHarness h;
-  h.engine.startOperation(OP_READ_CONFIG, 0);
+  h.start(OP_READ_CONFIG, 0);
   h.replyCommand0();
   h.replyShort(0, 0, testing::IdentityData());  // a late answer to an earlier command 0
   EXPECT_TRUE(h.engine.operationInProgress());
@@ -130,7 +130,7 @@ TEST(ReplyFaults, Command0ReplyWithoutIdentityEndsTheOperation) {
   for (std::uint8_t code : {0, 8}) {
     EngineHarness h;
     h.data.longAddress = {1, 2, 3, 4, 5};
-    h.engine.startOperation(OP_READ_CONFIG, 0);
+    h.start(OP_READ_CONFIG, 0);
     h.replyShort(0, 0, {}, code);  // status bytes only
     EXPECT_EQ(h.port.writes.size(), 1u) << int(code);
     EXPECT_EQ(h.data.longAddress, (std::array<std::uint8_t, 5>{1, 2, 3, 4, 5}));
@@ -142,7 +142,7 @@ TEST(ReplyFaults, Command0ReplyWithoutIdentityEndsTheOperation) {
 TEST(ReplyFaults, ReplyAfterTheOperationEndedIsIgnored) {
   EngineHarness h;
   h.data.newPollAddress = 3;
-  h.engine.startOperation(OP_WRITE_POLL_ADDRESS, 0);
+  h.start(OP_WRITE_POLL_ADDRESS, 0);
   h.replyCommand0();
   h.replyLong(6, {3});
   ASSERT_EQ(h.effects.lastStatus(), "修改成功");
@@ -189,7 +189,7 @@ TEST_P(Refusal, SendsNothingAndSaysWhy) {
   const RefusalCase& c = GetParam();
   EngineHarness h;
   c.setup(h.data);
-  EXPECT_FALSE(h.engine.startOperation(c.op, 0));
+  EXPECT_FALSE(h.start(c.op, 0));
   EXPECT_TRUE(h.port.writes.empty());
   ASSERT_EQ(h.effects.messages.size(), 1u);
   EXPECT_EQ(h.effects.messages[0].first, MessageIcon::Error);
@@ -205,14 +205,14 @@ TEST(ReplyFaults, OffsetAtTheEdgesIsSent) {
   for (const char* text : {"3276.7", "-3276.8"}) {
     EngineHarness h;
     h.data.offsetText = text;
-    EXPECT_TRUE(h.engine.startOperation(OP_WRITE_OFFSET, 0)) << text;
+    EXPECT_TRUE(h.start(OP_WRITE_OFFSET, 0)) << text;
   }
 }
 
 TEST(ReplyFaults, ClosedPortRefusesAndReports) {
   EngineHarness h;
   h.port.opened = false;
-  EXPECT_FALSE(h.engine.startOperation(OP_READ_CURRENT, 0));
+  EXPECT_FALSE(h.start(OP_READ_CURRENT, 0));
   ASSERT_EQ(h.effects.messages.size(), 1u);
   EXPECT_EQ(h.effects.messages[0].second, "HART端口未打开！");
   EXPECT_FALSE(h.engine.operationInProgress());
@@ -220,50 +220,50 @@ TEST(ReplyFaults, ClosedPortRefusesAndReports) {
 
 TEST(AcquisitionTick, WaitsForAnOperationInFlightForTwoSeconds) {
   EngineHarness h;
-  h.engine.startOperation(OP_CALIBRATE_LOW, 0);
+  h.start(OP_CALIBRATE_LOW, 0);
   h.replyCommand0();  // request 1 (command 131) is now on its way
   const std::size_t writes = h.port.writes.size();
 
-  h.clock.now += 1000;
-  EXPECT_FALSE(h.engine.pollTick(0));
-  h.clock.now += 900;
-  EXPECT_FALSE(h.engine.pollTick(0));
+  h.now += 1000;
+  EXPECT_FALSE(h.pollTick(0));
+  h.now += 900;
+  EXPECT_FALSE(h.pollTick(0));
   EXPECT_EQ(h.port.writes.size(), writes);
   EXPECT_EQ(h.link.link().operationCode, OP_CALIBRATE_LOW);
 
   // The reply comes and is judged as the calibration's.
   h.replyLong(131, Bytes(5));
   EXPECT_EQ(h.effects.lastStatus(), "校准成功");
-  EXPECT_TRUE(h.engine.pollTick(0));
+  EXPECT_TRUE(h.pollTick(0));
   EXPECT_EQ(h.link.link().operationCode, OP_POLL);
 }
 
 TEST(AcquisitionTick, TakesOverAfterTwoSecondsWithoutReply) {
   EngineHarness h;
-  h.engine.startOperation(OP_READ_CONFIG, 0);
-  h.clock.now += kPollYieldMs - 1;
-  EXPECT_FALSE(h.engine.pollTick(0));
-  h.clock.now += 1;
-  EXPECT_TRUE(h.engine.pollTick(0));
+  h.start(OP_READ_CONFIG, 0);
+  h.now += kPollYieldMs - 1;
+  EXPECT_FALSE(h.pollTick(0));
+  h.now += 1;
+  EXPECT_TRUE(h.pollTick(0));
   EXPECT_EQ(h.link.link().operationCode, OP_POLL);
 }
 
 TEST(AcquisitionTick, PollDoesNotWaitForThePreviousPoll) {
   EngineHarness h;
-  EXPECT_TRUE(h.engine.pollTick(0));
-  h.clock.now += 1000;
-  EXPECT_TRUE(h.engine.pollTick(0));
+  EXPECT_TRUE(h.pollTick(0));
+  h.now += 1000;
+  EXPECT_TRUE(h.pollTick(0));
   EXPECT_EQ(h.port.writes.size(), 2u);
 }
 
 TEST(AcquisitionTick, StartingAnotherOperationCancelsThePauseBeforeCommand35) {
   EngineHarness h;
   h.data.unitIndex = 5;
-  h.engine.startOperation(OP_WRITE_CONFIG, 0);
+  h.start(OP_WRITE_CONFIG, 0);
   h.replyCommand0();
   h.replyLong(34, {0x3F, 0, 0, 0});
   const std::size_t writes = h.port.writes.size();
-  h.engine.startOperation(OP_READ_CURRENT, 0);
+  h.start(OP_READ_CURRENT, 0);
   h.advance(kRangeWritePauseMs);
   EXPECT_EQ(h.port.writes.size(), writes + 1);  // only the new command 0
   EXPECT_EQ(testing::FrameBody(h.lastWrite())[2], 0x00);

@@ -16,7 +16,7 @@ using testing::EngineHarness;
 // operation, then `last`.
 void RunOperation(EngineHarness& h, OperationCode op, const Bytes& last, const Bytes& middle = {},
                   std::uint8_t lastResponseCode = 0) {
-  ASSERT_TRUE(h.engine.startOperation(op, 0));
+  ASSERT_TRUE(h.start(op, 0));
   h.replyCommand0();
   if (RequestsAfterCommand0(op) == 2) {
     h.reply(middle);
@@ -42,7 +42,7 @@ void PrintTo(const EndCase& c, std::ostream* os) {
 const Bytes kLongAddressBytes = {0x5A, 0x10, 0x01, 0x02, 0x03};
 
 void LearnLongAddress(EngineHarness& h) {
-  h.engine.startOperation(OP_READ_LONG_ADDRESS, 0);
+  h.start(OP_READ_LONG_ADDRESS, 0);
   h.replyCommand0();
 }
 
@@ -299,7 +299,7 @@ TEST(ReplyDecoding, DeviceDateReplacesOutOfRangeParts) {
 
 TEST(ReplyDecoding, ReadLongAddress) {
   EngineHarness h;
-  h.engine.startOperation(OP_READ_LONG_ADDRESS, 0);
+  h.start(OP_READ_LONG_ADDRESS, 0);
   h.replyShort(0, 0, testing::IdentityData(0xDA));
   EXPECT_EQ(h.data.longAddressText, "0x5a 0x10 0x01 0x02 0x03");
   EXPECT_EQ(h.engine.longAddressBytes(), (std::array<std::uint8_t, 5>{0x5A, 0x10, 1, 2, 3}));
@@ -307,7 +307,7 @@ TEST(ReplyDecoding, ReadLongAddress) {
   EXPECT_EQ(h.effects.statusTexts, (std::vector<std::string>{"连接成功", "接收成功"}));
   EXPECT_EQ(h.port.writes.size(), 1u);
   // Later requests go to the address with six manufacturer bits.
-  h.engine.startOperation(OP_READ_CURRENT, 0);
+  h.start(OP_READ_CURRENT, 0);
   h.replyShort(0, 0, testing::IdentityData(0xDA));
   EXPECT_EQ(testing::FrameBody(h.lastWrite())[1], 0x9A);
 }
@@ -387,7 +387,7 @@ TEST(ReplyDecoding, NumbersAsThePageShowsThem) {
 TEST(ReplyDecoding, CommTestShowsCommOkForAnyReply) {
   EngineHarness h;
   h.data.longAddress = {1, 2, 3, 4, 5};
-  h.engine.startOperation(OP_COMM_TEST, 0);
+  h.start(OP_COMM_TEST, 0);
   h.replyShort(0, 0, testing::IdentityData(), 0x82);  // even a communication error
   EXPECT_EQ(h.effects.progress, std::vector<int>{100});
   EXPECT_EQ(h.effects.statusTexts, std::vector<std::string>{"通信正常"});

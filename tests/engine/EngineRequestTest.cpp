@@ -180,7 +180,7 @@ TEST_P(OperationRequests, SendsCommand0ThenEachRequest) {
   EngineHarness h;
   if (c.setup) c.setup(h.data);
 
-  ASSERT_TRUE(h.engine.startOperation(c.op, 0));
+  ASSERT_TRUE(h.start(c.op, 0));
   ASSERT_EQ(h.port.writes.size(), 1u);
   EXPECT_EQ(h.port.writes[0], (Bytes{0xFF, 0xFF, 0xFF, 0xFF, 0xFF, 0xFF, 0xFF, 0x02, 0x80, 0x00,
                                      0x00, 0x82, 0xFF, 0xFF, 0xFF}));
@@ -208,7 +208,7 @@ INSTANTIATE_TEST_SUITE_P(AllOperations, OperationRequests, ::testing::ValuesIn(k
 TEST(OperationRequests, WritePollAddressFrameByteForByte) {
   EngineHarness h;
   h.data.newPollAddress = 3;
-  h.engine.startOperation(OP_WRITE_POLL_ADDRESS, 0);
+  h.start(OP_WRITE_POLL_ADDRESS, 0);
   h.replyCommand0();
   EXPECT_EQ(h.lastWrite(), (Bytes{0xFF, 0xFF, 0xFF, 0xFF, 0xFF, 0xFF, 0xFF, 0x82, 0x9A, 0x10,
                                   0x01, 0x02, 0x03, 0x06, 0x01, 0x03, 0x0C, 0xFF, 0xFF, 0xFF}));
@@ -217,20 +217,20 @@ TEST(OperationRequests, WritePollAddressFrameByteForByte) {
 TEST(OperationRequests, FixedCurrentCheckByte) {
   EngineHarness h;
   h.data.calibrationPoint = 12.5f;
-  h.engine.startOperation(OP_FIXED_CURRENT, 0);
+  h.start(OP_FIXED_CURRENT, 0);
   h.replyCommand0();
   EXPECT_EQ(testing::FrameBody(h.lastWrite()).back(), 0x2D);
 }
 
 TEST(OperationRequests, FirstRequestGoesToThePollingAddress) {
   EngineHarness h;
-  h.engine.startOperation(OP_READ_CURRENT, 5);
+  h.start(OP_READ_CURRENT, 5);
   EXPECT_EQ(testing::FrameBody(h.port.writes[0]), (Bytes{0x02, 0x85, 0x00, 0x00, 0x87}));
 }
 
 TEST(OperationRequests, LongAddressKeepsSixManufacturerBits) {
   EngineHarness h;
-  h.engine.startOperation(OP_READ_CURRENT, 0);
+  h.start(OP_READ_CURRENT, 0);
   h.replyShort(0, 0, testing::IdentityData(0xDA));  // bits 7 and 6 set
   EXPECT_EQ(testing::FrameBody(h.lastWrite())[1], 0x9A);
   EXPECT_EQ(h.data.longAddress[0], 0xDA);
@@ -246,7 +246,7 @@ TEST(OperationRequests, CalibrateCurrentOnlyAtTheTwoPoints) {
   for (const CurrentPointCase& c : cases) {
     EngineHarness h;
     h.data.calibrationPoint = c.point;
-    h.engine.startOperation(OP_CALIBRATE_CURRENT, 0);
+    h.start(OP_CALIBRATE_CURRENT, 0);
     h.replyCommand0();
     EXPECT_EQ(h.port.writes.size(), c.sends ? 2u : 1u) << c.point;
     if (!c.sends) {
@@ -262,7 +262,7 @@ TEST(OperationRequests, CalibrateCurrentOnlyAtTheTwoPoints) {
 
 TEST(OperationRequests, PressureCalibrationAsksThePageToSaveFirst) {
   EngineHarness h;
-  h.engine.startOperation(OP_CALIBRATE_MID, 0);
+  h.start(OP_CALIBRATE_MID, 0);
   h.replyCommand0();
   ASSERT_FALSE(h.effects.refreshes.empty());
   EXPECT_EQ(h.effects.refreshes.back(),
@@ -277,7 +277,7 @@ TEST(OperationRequests, CalibrateResistanceShowsReferenceValues) {
   h.data.row2AdlText = "500";
   // D = 200 - 100 - 300 + 500 = 300; R = 650 * 20000 / 300; V = (30000 + 150000 - 45000 - 25000) /
   // 300
-  h.engine.startOperation(OP_CALIBRATE_RESISTANCE, 0);
+  h.start(OP_CALIBRATE_RESISTANCE, 0);
   h.replyCommand0();
   EXPECT_EQ(h.data.rRefText, "43333");
   EXPECT_EQ(h.data.vRefText, "366");

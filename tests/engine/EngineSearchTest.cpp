@@ -1,4 +1,4 @@
-// The device search, driven by the fake clock: probe slots, attribution of
+// The device search, on time the test moves: probe slots, attribution of
 // replies, progress values, the report and the polling-address list.
 #include <gtest/gtest.h>
 
@@ -19,32 +19,32 @@ struct SearchRun {
   TimeMs delayMs = 100;
   std::vector<int> probed;
 
-  // Runs the clock in 50 ms steps until the report is shown (or 30 s).
+  // Moves the time in 50 ms steps until the report is shown (or 30 s).
   void run() {
     std::size_t seen = h.port.writes.size();
     std::vector<std::pair<TimeMs, int>> answers;
-    const TimeMs end = h.clock.now + 30000;
-    while (h.clock.now < end && h.effects.reports.empty()) {
-      h.clock.now += 50;
+    const TimeMs end = h.now + 30000;
+    while (h.now < end && h.effects.reports.empty()) {
+      h.now += 50;
       for (auto it = answers.begin(); it != answers.end();) {
-        if (it->first <= h.clock.now) {
+        if (it->first <= h.now) {
           const Bytes frame = testing::ResponseFrame(
               0x06, {static_cast<std::uint8_t>(0x80 | it->second)}, 0, 0, testing::IdentityData());
           Bytes line(5, 0xFF);
           line.insert(line.end(), frame.begin(), frame.end());
-          h.link.receiveBytes(line.data(), line.size(), h.clock.now);
+          h.link.receiveBytes(line.data(), line.size(), h.now);
           it = answers.erase(it);
         } else {
           ++it;
         }
       }
-      if (const auto due = h.engine.nextDeadline(); due && *due <= h.clock.now) {
-        h.engine.handleDeadline(h.clock.now);
+      if (const auto due = h.engine.nextDeadline(); due && *due <= h.now) {
+        h.engine.handleDeadline(h.now);
       }
       while (seen < h.port.writes.size()) {
         const int address = testing::FrameBody(h.port.writes[seen++])[1] & 0x3F;
         probed.push_back(address);
-        if (devices.count(address)) answers.emplace_back(h.clock.now + delayMs, address);
+        if (devices.count(address)) answers.emplace_back(h.now + delayMs, address);
       }
     }
   }
@@ -53,23 +53,23 @@ struct SearchRun {
 TEST(DeviceSearch, FindsDevicesAndListsThemInTextOrder) {
   SearchRun s;
   s.devices = {2, 10};
-  const TimeMs start = s.h.clock.now;
-  s.h.engine.startOperation(OP_SEARCH, 7);
+  const TimeMs start = s.h.now;
+  s.h.start(OP_SEARCH, 7);
   EXPECT_EQ(s.h.effects.statusTexts, std::vector<std::string>{"正在搜索"});
   s.run();
 
   ASSERT_EQ(s.h.effects.reports.size(), 1u);
   EXPECT_EQ(s.h.effects.reports[0], "搜索到在线设备：2 10 ");
   ASSERT_EQ(s.h.effects.refills.size(), 1u);
-  EXPECT_EQ(s.h.effects.refills[0], (std::vector<std::string>{"10 ", "2 "}));
+  EXPECT_EQ(s.h.effects.refills[0], (std::vector<PollAddressItem>{{"10 ", 10}, {"2 ", 2}}));
   EXPECT_EQ(s.probed, (std::vector<int>{0, 1, 2, 3, 4, 5, 6, 7, 8, 9, 10, 11, 12, 13, 14}));
   std::vector<int> expected = {6};
   for (int p = 12; p <= 96; p += 6) expected.push_back(p);
   EXPECT_EQ(s.h.effects.progress, expected);
-  EXPECT_NEAR(static_cast<double>(s.h.clock.now - start), 15000.0, 100.0);
+  EXPECT_NEAR(static_cast<double>(s.h.now - start), 15000.0, 100.0);
   EXPECT_TRUE(s.h.engine.searchActive());
 
-  s.h.effects.closeReport();
+  s.h.closeReport();
   EXPECT_EQ(s.h.effects.lastProgress(), 100);
   EXPECT_EQ(s.h.effects.lastStatus(), "搜索完成");
   EXPECT_FALSE(s.h.engine.searchActive());
@@ -80,17 +80,17 @@ TEST(DeviceSearch, FindsDevicesAndListsThemInTextOrder) {
 TEST(DeviceSearch, AddressFifteenIsNeverProbed) {
   SearchRun s;
   s.devices = {15};
-  s.h.engine.startSearch();
+  s.h.startSearch();
   s.run();
   EXPECT_EQ(s.h.effects.reports[0], "搜索到在线设备：");
-  EXPECT_EQ(s.h.effects.refills[0], std::vector<std::string>{});
+  EXPECT_EQ(s.h.effects.refills[0], std::vector<PollAddressItem>{});
 }
 
 TEST(DeviceSearch, LateReplyMarksNothingAndTheNextAddressIsStillProbed) {
   SearchRun s;
   s.devices = {3, 4};
   s.delayMs = 700;  // after the slot of its address has ended
-  s.h.engine.startSearch();
+  s.h.startSearch();
   s.run();
   EXPECT_EQ(s.h.effects.reports[0], "搜索到在线设备：");
   EXPECT_EQ(s.probed.size(), 15u);
@@ -100,7 +100,7 @@ TEST(DeviceSearch, LateReplyMarksNothingAndTheNextAddressIsStillProbed) {
 TEST(DeviceSearch, ClosedPortFailsAtOnce) {
   EngineHarness h;
   h.port.opened = false;
-  h.engine.startSearch();
+  h.startSearch();
   ASSERT_EQ(h.effects.messages.size(), 1u);
   EXPECT_EQ(h.effects.messages[0].second, "HART端口未打开！");
   EXPECT_EQ(h.effects.lastProgress(), 0);
@@ -112,11 +112,11 @@ TEST(DeviceSearch, ClosedPortFailsAtOnce) {
 TEST(DeviceSearch, SearchAgainRestartsFromAddressZero) {
   SearchRun s;
   s.devices = {1};
-  s.h.engine.startSearch();
+  s.h.startSearch();
   s.h.advance(500);
   s.h.advance(500);
   s.h.advance(500);  // address 1's slot
-  s.h.engine.startSearch();
+  s.h.startSearch();
   EXPECT_EQ(s.h.link.link().pollAddress, 0);
   s.run();
   EXPECT_EQ(s.h.effects.reports.size(), 1u);
@@ -125,9 +125,9 @@ TEST(DeviceSearch, SearchAgainRestartsFromAddressZero) {
 
 TEST(DeviceSearch, AnotherOperationEndsTheSearch) {
   EngineHarness h;
-  h.engine.startSearch();
+  h.startSearch();
   h.advance(500);
-  h.engine.startOperation(OP_READ_CURRENT, 0);
+  h.start(OP_READ_CURRENT, 0);
   EXPECT_FALSE(h.engine.searchActive());
   const std::size_t writes = h.port.writes.size();
   h.advance(2000);
@@ -136,8 +136,8 @@ TEST(DeviceSearch, AnotherOperationEndsTheSearch) {
 
 TEST(DeviceSearch, AcquisitionDoesNotInterruptTheSearch) {
   EngineHarness h;
-  h.engine.startSearch();
-  EXPECT_FALSE(h.engine.pollTick(0));
+  h.startSearch();
+  EXPECT_FALSE(h.pollTick(0));
   EXPECT_TRUE(h.engine.searchActive());
 }
 

@@ -1,7 +1,7 @@
-// The command engine on a real link to a simulated instrument whose line can
-// be made faulty. The bench stands in for the window: it records every status
-// text, message and end the engine reports, and every frame the link hands to
-// the engine, and runs one operation at a time.
+// A session on a real link to a simulated instrument whose line can be made
+// faulty. The bench stands in for the window: it records every status text,
+// message and end the session reports, and every frame the link hands to the
+// engine, and runs one operation at a time.
 #pragma once
 
 #include <gtest/gtest.h>
@@ -17,8 +17,7 @@
 #include <string>
 #include <vector>
 
-#include "engine/Engine.h"
-#include "link/LinkDriver.h"
+#include "port/Session.h"
 #include "sim/Faults.h"
 #include "sim/PtyServer.h"
 #include "tests/link/SimulatedLine.h"
@@ -148,21 +147,20 @@ struct RunOutcome {
   }
 };
 
-class FaultBench : public EngineEffects, private ReplyHandler, private LinkObserver {
+class FaultBench : private LinkObserver {
  public:
   FaultBench() {
-    driver.core().setReplyHandler(this);
-    driver.core().setObserver(this);
-    driver.addTimed(&engine);
+    session.addObserver(this);
+    record();
   }
-  ~FaultBench() override { driver.core().setObserver(nullptr); }
+  ~FaultBench() override { session.removeObserver(this); }
 
   // Opens the port; a failure is reported with Qt's reason.
   bool open(const QString& path) {
-    const bool opened = driver.openPort(path);
+    const bool opened = session.openPort(path);
     if (!opened) {
       std::fprintf(stderr, "cannot open %s: %s\n", path.toLocal8Bit().constData(),
-                   driver.port().errorString().toLocal8Bit().constData());
+                   session.portError().toLocal8Bit().constData());
     }
     return opened;
   }
@@ -174,9 +172,8 @@ class FaultBench : public EngineEffects, private ReplyHandler, private LinkObser
     running_ = true;
     if (prepare) prepare(data);
     current_.dataBefore = Fingerprint(data);
-    startedAt_ = clock.nowMs();
-    engine.startOperation(op, pollAddress);
-    driver.rescheduleTimer();
+    startedAt_ = session.clock().nowMs();
+    session.start(op, pollAddress);
   }
 
   // Waits up to `windowMs` for the operation to end.
@@ -216,55 +213,55 @@ class FaultBench : public EngineEffects, private ReplyHandler, private LinkObser
   // each one: a test arms a fault there for the replies that follow.
   std::function<void(std::size_t)> beforeReply;
 
-  SteadyClock clock;
-  LinkDriver driver{clock, *this};
-  DeviceData data;
-  Engine engine{driver.core(), data, *this, clock};
+  Session session;
+  DeviceData& data = session.data();
   std::uint8_t pollAddress = 0;
 
   std::vector<Bytes> handed;  // raw frames handed to the engine, in order
   std::vector<ReceivedFrame> handedFrames;
   std::vector<Bytes> sent;  // request frames
-  std::vector<std::vector<std::string>> refills;
+  std::vector<std::vector<PollAddressItem>> refills;
 
  private:
-  // EngineEffects
-  void showMessage(MessageIcon, const std::string& text) override {
-    current_.messages.push_back(text);
-  }
-  void setStatusText(const std::string& text) override { current_.statuses.push_back(text); }
-  void setProgress(int percent) override { current_.progress = percent; }
-  void refresh(RefreshTarget, RefreshDirection) override {}
-  void setDeviceDate(const CalendarDate&) override {}
-  void refillPollAddresses(const std::vector<std::string>& items) override {
-    refills.push_back(items);
-  }
-  void showSearchReport(const std::string& text, std::function<void()> closed) override {
-    current_.messages.push_back(text);
-    QTimer::singleShot(0, [closed = std::move(closed)] { closed(); });
-  }
-  void operationEnded(OperationCode op, OperationResult result) override {
-    if (!running_ || op != op_) return;
-    current_.ended = true;
-    current_.result = result;
-    current_.endedAfterMs = clock.nowMs() - startedAt_;
-  }
-
-  // ReplyHandler: records, then hands the frame to the engine.
-  void HandleOperationReply(const ReceivedFrame& reply) override {
-    handed.push_back(lastReceived_);
-    handedFrames.push_back(reply);
-    ++current_.replies;
-    if (beforeReply) beforeReply(handed.size());
-    engine.HandleOperationReply(reply);
+  // Records what the session shows the user, as the window would show it.
+  void record() {
+    Session* s = &session;
+    QObject::connect(s, &Session::messageShown, s, [this](MessageIcon, const std::string& text) {
+      current_.messages.push_back(text);
+    });
+    QObject::connect(s, &Session::statusTextChanged, s,
+                     [this](const std::string& text) { current_.statuses.push_back(text); });
+    QObject::connect(s, &Session::progressChanged, s,
+                     [this](int percent) { current_.progress = percent; });
+    QObject::connect(
+        s, &Session::pollAddressesFound, s,
+        [this](const std::vector<PollAddressItem>& items) { refills.push_back(items); });
+    QObject::connect(
+        s, &Session::searchReportReady, s, [this](const std::string& text, unsigned report) {
+          current_.messages.push_back(text);
+          QTimer::singleShot(0, &session, [this, report] { session.searchReportClosed(report); });
+        });
+    QObject::connect(s, &Session::operationFinished, s,
+                     [this](OperationCode op, OperationResult result) {
+                       if (!running_ || op != op_) return;
+                       current_.ended = true;
+                       current_.result = result;
+                       current_.endedAfterMs = session.clock().nowMs() - startedAt_;
+                     });
   }
 
-  // LinkObserver
+  // LinkObserver: a reply is seen here just before the engine takes it.
   void frameSent(const Bytes& raw) override {
     sent.push_back(raw);
     ++current_.requests;
   }
-  void frameReceived(const ReceivedFrame&, const Bytes& raw) override { lastReceived_ = raw; }
+  void frameReceived(const ReceivedFrame& frame, const Bytes& raw) override {
+    if (frame.frameType() != kFrameTypeAck) return;
+    handed.push_back(raw);
+    handedFrames.push_back(frame);
+    ++current_.replies;
+    if (beforeReply) beforeReply(handed.size());
+  }
   void frameDropped(DropReason, const Bytes&) override {}
 
   RunOutcome collect() {
@@ -277,7 +274,6 @@ class FaultBench : public EngineEffects, private ReplyHandler, private LinkObser
   OperationCode op_ = OP_COMM_TEST;
   bool running_ = false;
   TimeMs startedAt_ = 0;
-  Bytes lastReceived_;
 };
 
 }  // namespace vantrel::testing

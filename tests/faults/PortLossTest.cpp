@@ -61,7 +61,7 @@ TEST_P(PortLoss, CutReplyIsNotDecodedAndThePortIsReportedLost) {
   FaultBench bench;
   const QString path = line.path();
   ASSERT_TRUE(bench.open(path));
-  QSignalSpy lost(&bench.driver, &LinkDriver::portLost);
+  QSignalSpy lost(&bench.session, &Session::portLost);
 
   bench.start(OP_READ_CONFIG);
   ASSERT_TRUE(WaitForHangup(path));
@@ -77,8 +77,8 @@ TEST_P(PortLoss, CutReplyIsNotDecodedAndThePortIsReportedLost) {
   EXPECT_FALSE(next.claimedSuccess()) << next.statusTrail();
   ASSERT_TRUE(QTest::qWaitFor([&lost] { return lost.count() > 0; }, 5000));
   EXPECT_EQ(lost.count(), 1);
-  EXPECT_FALSE(bench.driver.isPortOpen());
-  EXPECT_FALSE(bench.driver.port().isOpened());
+  EXPECT_FALSE(bench.session.isPortOpen());
+  EXPECT_FALSE(bench.session.driver().port().isOpened());
 
   const std::size_t sent = bench.sent.size();
   for (const OperationCode op : {OP_READ_CONFIG, OP_WRITE_GAIN, OP_SEARCH}) {
@@ -94,7 +94,7 @@ TEST_P(PortLoss, CutReplyIsNotDecodedAndThePortIsReportedLost) {
 
   // The vanished path does not open again; a new line does, and works.
   EXPECT_FALSE(bench.open(path));
-  EXPECT_FALSE(bench.driver.isPortOpen());
+  EXPECT_FALSE(bench.session.isPortOpen());
   FaultyLine fresh;
   ASSERT_TRUE(bench.open(fresh.path()));
   const RunOutcome works = bench.run(OP_READ_CONFIG, kEndMs);
@@ -119,12 +119,12 @@ TEST(LineFaults, PortLossIsNoticedWithoutASend) {
   FaultBench bench;
   const QString path = line.path();
   ASSERT_TRUE(bench.open(path));
-  QSignalSpy lost(&bench.driver, &LinkDriver::portLost);
+  QSignalSpy lost(&bench.session, &Session::portLost);
 
   bench.start(OP_READ_CONFIG);
   ASSERT_TRUE(WaitForHangup(path));
   ASSERT_TRUE(QTest::qWaitFor([&lost] { return lost.count() > 0; }, 5000));
-  EXPECT_FALSE(bench.driver.isPortOpen());
+  EXPECT_FALSE(bench.session.isPortOpen());
   EXPECT_EQ(bench.sent.size(), 1u);
 
   const RunOutcome refused = bench.run(OP_COMM_TEST, kEndMs);

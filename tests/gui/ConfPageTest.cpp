@@ -199,7 +199,8 @@ TEST_F(GuiConfPage, AcquisitionTogglesAndPollsThePressureCode) {
   toggle->click();
   EXPECT_EQ(toggle->text(), QStringLiteral("开始采集"));
   EXPECT_FALSE(view->data().acquiring);
-  EXPECT_TRUE(QTest::qWaitFor([&] { return !view->engine().operationInProgress(); }, kReplyWaitMs));
+  EXPECT_TRUE(
+      QTest::qWaitFor([&] { return !session->engine().operationInProgress(); }, kReplyWaitMs));
   const QString lastCode = edit("edit1074")->text();
   recorder.sent.clear();
   view->acquisitionTick();

@@ -124,9 +124,10 @@ inline void Choose(QComboBox* box, int index) {
 class GuiTest : public ::testing::Test {
  protected:
   void SetUp() override {
-    frame = std::make_unique<CMainFrame>();
+    session = std::make_unique<Session>();
+    frame = std::make_unique<CMainFrame>(*session);
     view = frame->view();
-    view->addLinkObserver(&recorder);
+    session->addObserver(&recorder);
     view->setConfirmer(&confirmer);
     QObject::connect(view, &CVantrelView::operationFinished, view,
                      [this](int op, int result) { ended.emplace_back(op, result); });
@@ -136,8 +137,9 @@ class GuiTest : public ::testing::Test {
 
   void TearDown() override {
     for (QMessageBox* box : OpenMessageBoxes()) box->done(QMessageBox::Ok);
-    view->removeLinkObserver(&recorder);
+    session->removeObserver(&recorder);
     frame.reset();
+    session.reset();
     line.reset();
   }
 
@@ -146,7 +148,7 @@ class GuiTest : public ::testing::Test {
     std::vector<sim::SimDeviceConfig> devices;
     for (std::uint8_t address : addresses) devices.push_back(sim::DefaultDeviceConfig(address));
     line = std::make_unique<SimulatedLine>(std::move(devices));
-    ASSERT_TRUE(view->linkDriver().openPort(line->path()));
+    ASSERT_TRUE(session->openPort(line->path()));
   }
 
   // Finds a control by its name in `scope`: the pages reuse control ids, so
@@ -195,6 +197,7 @@ class GuiTest : public ::testing::Test {
   // come before it reports the end of the operation.
   static void settle() { QCoreApplication::sendPostedEvents(); }
 
+  std::unique_ptr<Session> session;
   std::unique_ptr<CMainFrame> frame;
   CVantrelView* view = nullptr;
   QWidget* scope = nullptr;

@@ -91,11 +91,11 @@ class GuiMonitor : public GuiTest {
   // after a line silence.
   void receive(const Bytes& bytes) {
     at_ += 100;
-    view->linkDriver().core().receiveBytes(bytes.data(), bytes.size(), at_);
+    session->driver().core().receiveBytes(bytes.data(), bytes.size(), at_);
   }
   void silence() {
     at_ += 100;
-    view->linkDriver().core().handleDeadline(at_);
+    session->driver().core().handleDeadline(at_);
   }
 
  private:

@@ -40,7 +40,7 @@ class GuiPortDialog : public GuiTest {
 
 TEST_F(GuiPortDialog, ListsTheExtraPortFirstAndTheFixedBaudRate) {
   connectTo({0});
-  view->linkDriver().closePort();
+  session->closePort();
   dialog->setExtraPorts({line->path()});
   showDialog();
   EXPECT_EQ(dialog->windowTitle(), QStringLiteral("端口配置"));
@@ -62,13 +62,13 @@ TEST_F(GuiPortDialog, ListsTheExtraPortFirstAndTheFixedBaudRate) {
 
 TEST_F(GuiPortDialog, OkOpensThePortAndSaysSoEachTime) {
   connectTo({0});
-  view->linkDriver().closePort();
+  session->closePort();
   dialog->setExtraPorts({line->path()});
   for (int round = 0; round < 2; ++round) {  // a second OK reopens the open port
     showDialog();
     EXPECT_EQ(pressOk(), QString::fromUtf8(texts::kPortOpened));
     EXPECT_FALSE(dialog->isVisible());
-    EXPECT_TRUE(view->linkDriver().isPortOpen());
+    EXPECT_TRUE(session->isPortOpen());
   }
   // The port answers: a communication test goes through.
   ended.clear();
@@ -83,19 +83,19 @@ TEST_F(GuiPortDialog, AnUnknownOrEmptyPortFailsAndLeavesThePortClosed) {
     showDialog();
     combo("combo1002")->setEditText(QString::fromLatin1(name));
     EXPECT_EQ(pressOk(), QString::fromUtf8(texts::kPortOpenFailed)) << name;
-    EXPECT_FALSE(view->linkDriver().isPortOpen()) << name;
+    EXPECT_FALSE(session->isPortOpen()) << name;
   }
 }
 
 TEST_F(GuiPortDialog, TheLastPortOpenedIsPreselectedNextTime) {
   connectTo({0});
-  view->linkDriver().closePort();
+  session->closePort();
   showDialog();
   combo("combo1002")->setEditText(line->path());
   EXPECT_EQ(pressOk(), QString::fromUtf8(texts::kPortOpened));
   EXPECT_EQ(QSettings().value(QLatin1String(CComDialog::kLastPortKey)).toString(), line->path());
 
-  view->linkDriver().closePort();
+  session->closePort();
   dialog->setExtraPorts({QStringLiteral("/dev/vantrel-other"), line->path()});
   showDialog();
   EXPECT_EQ(combo("combo1002")->currentText(), line->path());
@@ -104,11 +104,11 @@ TEST_F(GuiPortDialog, TheLastPortOpenedIsPreselectedNextTime) {
 TEST_F(GuiPortDialog, CancelLeavesThePortAsItWas) {
   connectTo({0});
   for (bool open : {true, false}) {
-    if (!open) view->linkDriver().closePort();
+    if (!open) session->closePort();
     showDialog();
     dialog->findChild<QPushButton*>(QStringLiteral("buttonCancel"))->click();
     EXPECT_FALSE(dialog->isVisible());
-    EXPECT_EQ(view->linkDriver().isPortOpen(), open);
+    EXPECT_EQ(session->isPortOpen(), open);
     EXPECT_TRUE(OpenMessageBoxes().empty());
   }
 }

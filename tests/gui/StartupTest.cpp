@@ -38,7 +38,7 @@ TEST_F(GuiStart, ShowsTitleNotConnectedAndTheHartPage) {
   EXPECT_EQ(view->tabControl()->tabText(0), QStringLiteral("Hart设置"));
   EXPECT_EQ(view->tabControl()->tabText(1), QStringLiteral("组态设置"));
   EXPECT_EQ(view->tabControl()->tabText(2), QStringLiteral("电流调整"));
-  EXPECT_FALSE(view->linkDriver().isPortOpen());
+  EXPECT_FALSE(session->isPortOpen());
 }
 
 TEST_F(GuiStart, ListsHoldTheirEntriesWithTheStartSelection) {
@@ -163,7 +163,7 @@ TEST_F(GuiStart, PortThatVanishesIsReportedAndTheProgramGoesOn) {
   options.faults.hangupAfter = 6;
   line = std::make_unique<SimulatedLine>(
       std::vector<sim::SimDeviceConfig>{sim::DefaultDeviceConfig(0)}, options);
-  ASSERT_TRUE(view->linkDriver().openPort(line->path()));
+  ASSERT_TRUE(session->openPort(line->path()));
   button("button1006")->click();
 
   QMessageBox* box = WaitForMessageBox();
@@ -171,7 +171,7 @@ TEST_F(GuiStart, PortThatVanishesIsReportedAndTheProgramGoesOn) {
   EXPECT_EQ(box->text(), QString::fromUtf8(texts::kPortLost));
   EXPECT_EQ(box->icon(), QMessageBox::Critical);
   EXPECT_EQ(status(), QString::fromUtf8(texts::kNotConnected));
-  EXPECT_FALSE(view->linkDriver().isPortOpen());
+  EXPECT_FALSE(session->isPortOpen());
   CloseMessageBox(box);
 
   connectTo({0});

@@ -10,7 +10,7 @@
 
 #include <QTest>
 
-#include "link/LinkDriver.h"
+#include "port/LinkDriver.h"
 #include "tests/link/LinkFakes.h"
 
 namespace vantrel {

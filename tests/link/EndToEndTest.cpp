@@ -6,7 +6,7 @@
 #include <QTest>
 
 #include "engine/UniqueIdentifier.h"
-#include "link/LinkDriver.h"
+#include "port/LinkDriver.h"
 #include "tests/link/LinkFakes.h"
 #include "tests/link/SimulatedLine.h"
 

@@ -15,11 +15,14 @@ using Bytes = std::vector<std::uint8_t>;
 class FakePort : public LinkPort {
  public:
   bool opened = true;
+  bool refusesWrites = false;  // a port that has just failed
   std::vector<Bytes> writes;
 
   bool isOpened() const override { return opened; }
-  void writeData(const std::uint8_t* data, std::size_t size) override {
+  bool writeData(const std::uint8_t* data, std::size_t size) override {
+    if (refusesWrites) return false;
     writes.emplace_back(data, data + size);
+    return true;
   }
   Bytes allWritten() const {
     Bytes all;

@@ -6,7 +6,7 @@
 #include <QSignalSpy>
 #include <QTest>
 
-#include "link/SerialPort.h"
+#include "port/SerialPort.h"
 #include "tests/link/SimulatedLine.h"
 
 namespace vantrel {

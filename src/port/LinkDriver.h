@@ -9,9 +9,9 @@
 
 #include <vector>
 
-#include "link/Clock.h"
 #include "link/LinkCore.h"
-#include "link/SerialPort.h"
+#include "port/Clock.h"
+#include "port/SerialPort.h"
 
 namespace vantrel {
 
@@ -46,7 +46,7 @@ class LinkDriver : public QObject, private LinkPort {
  private:
   // LinkPort
   bool isOpened() const override { return port_.isOpened(); }
-  void writeData(const std::uint8_t* data, std::size_t size) override;
+  bool writeData(const std::uint8_t* data, std::size_t size) override;
 
   void drainPort(TimeMs now);
   void onReadyRead();

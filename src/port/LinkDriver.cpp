@@ -1,4 +1,4 @@
-#include "link/LinkDriver.h"
+#include "port/LinkDriver.h"
 
 #include <algorithm>
 #include <limits>
@@ -32,8 +32,8 @@ void LinkDriver::addTimed(Timed* timed) {
   rescheduleTimer();
 }
 
-void LinkDriver::writeData(const std::uint8_t* data, std::size_t size) {
-  port_.writeData(data, static_cast<int>(size));
+bool LinkDriver::writeData(const std::uint8_t* data, std::size_t size) {
+  return port_.writeData(data, static_cast<int>(size)) == static_cast<int>(size);
 }
 
 // Reads everything the port holds and hands it to the core. Bytes are

@@ -1,4 +1,4 @@
-#include "link/SerialPort.h"
+#include "port/SerialPort.h"
 
 #include <QSerialPortInfo>
 
@@ -53,7 +53,12 @@ bool SerialPort::isOpened() const {
 
 int SerialPort::writeData(const std::uint8_t* data, int size) {
   if (!port_.isOpen()) return -1;
-  return static_cast<int>(port_.write(reinterpret_cast<const char*>(data), size));
+  const qint64 queued = port_.write(reinterpret_cast<const char*>(data), size);
+  if (queued != size) {
+    lose(port_.errorString());
+    return -1;
+  }
+  return size;
 }
 
 int SerialPort::readAllData(std::uint8_t* buffer) {
@@ -65,11 +70,16 @@ int SerialPort::readAllData(std::uint8_t* buffer) {
 void SerialPort::handleError(QSerialPort::SerialPortError error) {
   // The device went away under us: a USB adapter pulled out gives a resource
   // error, a vanished terminal a read error (the read finds the end of the
-  // file) that Qt would otherwise report again and again. Anything else (a
-  // failed open) is reported by the call that caused it.
-  const bool lost = error == QSerialPort::ResourceError || error == QSerialPort::ReadError;
-  if (!lost || !port_.isOpen()) return;
-  const QString reason = port_.errorString();
+  // file) that Qt would otherwise report again and again, or a write error
+  // when the bytes queued before could not go out. Anything else (a failed
+  // open) is reported by the call that caused it.
+  const bool lost = error == QSerialPort::ResourceError || error == QSerialPort::ReadError ||
+                    error == QSerialPort::WriteError;
+  if (lost) lose(port_.errorString());
+}
+
+void SerialPort::lose(const QString& reason) {
+  if (!port_.isOpen()) return;
   port_.close();
   emit portLost(reason);
 }

@@ -49,7 +49,8 @@ class SerialPort : public QObject {
   QString errorString() const { return port_.errorString(); }
 
   // Queues bytes for sending after every byte written before them. Returns
-  // the number queued, or -1 when the port is closed.
+  // the number queued, or -1 when the port is closed. An open port that
+  // refuses the bytes has failed: it is closed and portLost() emitted.
   int writeData(const std::uint8_t* data, int size);
 
   // Copies up to kReadChunk received bytes into `buffer` and returns their
@@ -64,6 +65,8 @@ class SerialPort : public QObject {
 
  private:
   void handleError(QSerialPort::SerialPortError error);
+  // Closes the port that failed while open and says so.
+  void lose(const QString& reason);
 
   QSerialPort port_;
   QString portName_;

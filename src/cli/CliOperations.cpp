@@ -1,0 +1,346 @@
+#include "cli/CliOperations.h"
+
+#include <algorithm>
+#include <array>
+#include <cstdint>
+#include <cstdio>
+#include <iterator>
+#include <optional>
+
+#include "engine/CodeTables.h"
+#include "engine/Encoding.h"
+
+namespace vantrel {
+
+std::string ArgReader::text(const char* name) {
+  if (empty()) throw UsageError{op_ + ": missing " + name};
+  return words_[next_++];
+}
+
+double ArgReader::number(const char* name) {
+  const std::string word = text(name);
+  const std::optional<double> value = ParseNumber(word);
+  if (!value) throw UsageError{op_ + ": " + name + " is not a number: " + word};
+  return *value;
+}
+
+int ArgReader::integer(const char* name, int min, int max) {
+  const std::string word = text(name);
+  const std::optional<int> value = ParseInteger(word);
+  if (!value || *value < min || *value > max) {
+    throw UsageError{op_ + ": " + name + " must be a whole number from " + std::to_string(min) +
+                     " to " + std::to_string(max) + ": " + word};
+  }
+  return *value;
+}
+
+void ArgReader::done() {
+  if (!empty()) throw UsageError{op_ + ": unexpected argument " + words_[next_]};
+}
+
+namespace {
+
+using Apply = std::function<void(DeviceData&)>;
+
+std::string CheckedNumberText(const std::string& word, const std::string& what) {
+  if (!ParseNumber(word)) throw UsageError{what + " is not a number: " + word};
+  return word;
+}
+
+CalendarDate ParseDate(const std::string& word) {
+  int year = 0, month = 0, day = 0;
+  char tail = 0;
+  if (std::sscanf(word.c_str(), "%4d-%2d-%2d%c", &year, &month, &day, &tail) != 3 ||
+      word.size() != 10 || year < 1900 || year > 2155 || month < 1 || month > 12 || day < 1 ||
+      day > 31) {
+    throw UsageError{"write-device-info: --date must be YYYY-MM-DD: " + word};
+  }
+  if (day > DaysInMonth(year, month)) {
+    throw UsageError{"write-device-info: no such date: " + word};
+  }
+  return CalendarDate{year, month, day};
+}
+
+// An option given as "--name value": `check` throws when the value will not
+// do, as soon as it is read.
+struct NamedOption {
+  const char* name;
+  void (*check)(const ArgReader& args, const char* name, const std::string& value);
+};
+
+void AnyText(const ArgReader&, const char*, const std::string&) {}
+
+void DateText(const ArgReader&, const char*, const std::string& value) {
+  ParseDate(value);
+}
+
+void NumberText(const ArgReader&, const char* name, const std::string& value) {
+  CheckedNumberText(value, name);
+}
+
+void UnitIndexText(const ArgReader& args, const char* name, const std::string& value) {
+  ArgReader({value}, args.op()).integer(name, 0, static_cast<int>(kUnitCount) - 1);
+}
+
+// Reads the options in any order; every one of `options` must come.
+template <std::size_t N>
+std::array<std::string, N> NamedOptions(ArgReader& args, const NamedOption (&options)[N]) {
+  std::array<std::optional<std::string>, N> values;
+  while (!args.empty()) {
+    const std::string flag = args.text("option");
+    const auto option = std::find_if(std::begin(options), std::end(options),
+                                     [&flag](const NamedOption& o) { return flag == o.name; });
+    if (option == std::end(options)) throw UsageError{args.op() + ": unknown option " + flag};
+    const std::string value = args.text((flag + " value").c_str());
+    option->check(args, option->name, value);
+    values[static_cast<std::size_t>(option - std::begin(options))] = value;
+  }
+  std::array<std::string, N> taken;
+  for (std::size_t i = 0; i < N; ++i) {
+    if (!values[i]) {
+      std::string list;
+      for (std::size_t k = 0; k < N; ++k) {
+        list += std::string(k == 0 ? "" : k + 1 == N ? " and " : ", ") + options[k].name;
+      }
+      throw UsageError{args.op() + " needs " + list};
+    }
+    taken[i] = *values[i];
+  }
+  return taken;
+}
+
+// --- arguments, one function per operation that takes any -----------------
+
+Apply FixedCurrentArgs(ArgReader& args) {
+  const float point = static_cast<float>(args.number("MA"));
+  return [point](DeviceData& d) { d.calibrationPoint = point; };
+}
+
+Apply CurrentTrimArgs(ArgReader& args) {
+  const float point = static_cast<float>(args.number("POINT_MA"));
+  const float actual = static_cast<float>(args.number("ACTUAL_MA"));
+  return [point, actual](DeviceData& d) {
+    d.calibrationPoint = point;
+    d.actualCurrent = actual;
+  };
+}
+
+Apply DeviceInfoArgs(ArgReader& args) {
+  static constexpr NamedOption kOptions[] = {
+      {"--tag", AnyText}, {"--descriptor", AnyText}, {"--message", AnyText}, {"--date", DateText}};
+  const auto v = NamedOptions(args, kOptions);
+  const CalendarDate date = ParseDate(v[3]);
+  return [v, date](DeviceData& d) {
+    d.tag = v[0];
+    d.descriptor = v[1];
+    d.message = v[2];
+    d.date = date;
+  };
+}
+
+Apply PollAddressArgs(ArgReader& args) {
+  const auto address = static_cast<std::uint8_t>(args.integer("N", 0, 15));
+  return [address](DeviceData& d) { d.newPollAddress = address; };
+}
+
+Apply SensorTypeArgs(ArgReader& args) {
+  const int index = args.integer("INDEX", 0, static_cast<int>(kSensorTypeCount) - 1);
+  return [index](DeviceData& d) { d.sensorTypeIndex = index; };
+}
+
+Apply ReferenceRowArgs(ArgReader& args) {
+  std::string rows[4];
+  const char* names[4] = {"A", "B", "C", "D"};
+  for (int i = 0; i < 4; ++i)
+    rows[i] = std::to_string(args.integer(names[i], INT32_MIN, INT32_MAX));
+  return [rows](DeviceData& d) {
+    d.row1AdmText = rows[0];
+    d.row1AdlText = rows[1];
+    d.row2AdmText = rows[2];
+    d.row2AdlText = rows[3];
+  };
+}
+
+Apply LongAddressArgs(ArgReader& args) {
+  const std::string text = args.text("TEXT");
+  return [text](DeviceData& d) { d.longAddressText = text; };
+}
+
+Apply ConfigArgs(ArgReader& args) {
+  static constexpr NamedOption kOptions[] = {{"--unit", UnitIndexText},
+                                             {"--lower", NumberText},
+                                             {"--upper", NumberText},
+                                             {"--damping", NumberText}};
+  const auto v = NamedOptions(args, kOptions);
+  const int unit = *ParseInteger(v[0]);
+  return [v, unit](DeviceData& d) {
+    d.unitIndex = unit;
+    d.lowerRangeText = v[1];
+    d.upperRangeText = v[2];
+    d.dampingText = v[3];
+  };
+}
+
+Apply OffsetArgs(ArgReader& args) {
+  const std::string value = CheckedNumberText(args.text("VALUE"), "write-offset VALUE");
+  return [value](DeviceData& d) { d.offsetText = value; };
+}
+
+template <float DeviceData::*Pressure>
+Apply PressureArgs(ArgReader& args) {
+  const float kpa = static_cast<float>(args.number("KPA"));
+  return [kpa](DeviceData& d) { d.*Pressure = kpa; };
+}
+
+Apply GainArgs(ArgReader& args) {
+  const int index = args.integer("INDEX", 0, static_cast<int>(kGainCount) - 1);
+  return [index](DeviceData& d) { d.gainIndex = index; };
+}
+
+// --- values, one function per operation that shows any ---------------------
+
+std::string FormatDate(const CalendarDate& date) {
+  char text[16];
+  std::snprintf(text, sizeof text, "%04d-%02d-%02d", date.year, date.month, date.day);
+  return text;
+}
+
+long long Whole(int value) {
+  return static_cast<long long>(value);
+}
+
+CliValues SearchValues(const DeviceData& d) {
+  std::vector<int> found;
+  for (std::size_t i = 0; i < d.foundFlags.size(); ++i) {
+    if (d.foundFlags[i]) found.push_back(static_cast<int>(i));
+  }
+  return {{"found", found}};
+}
+
+CliValues CurrentValues(const DeviceData& d) {
+  return {{"loopCurrent", d.loopCurrent},
+          {"percentOfRange", d.percentOfRange},
+          {"pvText", d.pvText},
+          {"svText", d.svText}};
+}
+
+CliValues DeviceInfoValues(const DeviceData& d) {
+  return {{"tag", d.tag},
+          {"descriptor", d.descriptor},
+          {"message", d.message},
+          {"date", FormatDate(d.date)}};
+}
+
+CliValues LongAddressValues(const DeviceData& d) {
+  return {{"longAddressText", d.longAddressText}};
+}
+
+CliValues ConfigValues(const DeviceData& d) {
+  const std::optional<std::uint8_t> code = UnitCodeForIndex(d.unitIndex);
+  const std::string unitText =
+      code ? std::string(UnitTable()[static_cast<std::size_t>(d.unitIndex)].listText) : "";
+  return {{"unitIndex", Whole(d.unitIndex)},
+          {"unitText", unitText},
+          {"upperRangeText", d.upperRangeText},
+          {"lowerRangeText", d.lowerRangeText},
+          {"dampingText", d.dampingText}};
+}
+
+CliValues SensorValues(const DeviceData& d) {
+  return {{"sensorTypeIndex", Whole(d.sensorTypeIndex)},
+          {"sensorLowerText", d.sensorLowerText},
+          {"sensorUpperText", d.sensorUpperText}};
+}
+
+CliValues ResistanceValues(const DeviceData& d) {
+  return {{"resistance", d.resistance}};
+}
+
+CliValues ReferenceValues(const DeviceData& d) {
+  return {{"rRefText", d.rRefText}, {"vRefText", d.vRefText}};
+}
+
+CliValues OffsetValues(const DeviceData& d) {
+  return {{"offsetText", d.offsetText}};
+}
+
+CliValues Row1Values(const DeviceData& d) {
+  return {{"row1AdmText", d.row1AdmText}, {"row1AdlText", d.row1AdlText}};
+}
+
+CliValues Row2Values(const DeviceData& d) {
+  return {{"row2AdmText", d.row2AdmText}, {"row2AdlText", d.row2AdlText}};
+}
+
+CliValues VoltageValues(const DeviceData& d) {
+  return {{"millivoltText", d.millivoltText}};
+}
+
+CliValues GainValues(const DeviceData& d) {
+  const std::string gainText = d.gainIndex >= 0 && d.gainIndex < static_cast<int>(kGainCount)
+                                   ? std::string(GainTable()[static_cast<std::size_t>(d.gainIndex)])
+                                   : "";
+  return {{"gainIndex", Whole(d.gainIndex)}, {"gainText", gainText}};
+}
+
+CliValues PollValues(const DeviceData& d) {
+  return {{"pressureCode", static_cast<long long>(d.pressureCode)}};
+}
+
+struct CliOperation {
+  OperationCode op;
+  Apply (*arguments)(ArgReader& args);          // nullptr: takes none
+  CliValues (*values)(const DeviceData& data);  // nullptr: shows none
+};
+
+const CliOperation kCliOperations[] = {
+    {OP_SEARCH, nullptr, SearchValues},
+    {OP_READ_CURRENT, nullptr, CurrentValues},
+    {OP_READ_DEVICE_INFO, nullptr, DeviceInfoValues},
+    {OP_FIXED_CURRENT, FixedCurrentArgs, nullptr},
+    {OP_CALIBRATE_CURRENT, CurrentTrimArgs, nullptr},
+    {OP_WRITE_DEVICE_INFO, DeviceInfoArgs, nullptr},
+    {OP_WRITE_POLL_ADDRESS, PollAddressArgs, nullptr},
+    {OP_READ_LONG_ADDRESS, nullptr, LongAddressValues},
+    {OP_WRITE_SENSOR_CONFIG, SensorTypeArgs, nullptr},
+    {OP_READ_SENSOR_CONFIG, nullptr, SensorValues},
+    {OP_READ_RESISTANCE, nullptr, ResistanceValues},
+    {OP_CALIBRATE_RESISTANCE, ReferenceRowArgs, ReferenceValues},
+    {OP_WRITE_LONG_ADDRESS, LongAddressArgs, nullptr},
+    {OP_READ_CONFIG, nullptr, ConfigValues},
+    {OP_WRITE_CONFIG, ConfigArgs, nullptr},
+    {OP_READ_OFFSET, nullptr, OffsetValues},
+    {OP_WRITE_OFFSET, OffsetArgs, nullptr},
+    {OP_READ_CAL_ROW1, nullptr, Row1Values},
+    {OP_READ_CAL_ROW2, nullptr, Row2Values},
+    {OP_READ_VOLTAGE, nullptr, VoltageValues},
+    {OP_CALIBRATE_LOW, PressureArgs<&DeviceData::lowPressure>, nullptr},
+    {OP_CALIBRATE_HIGH, PressureArgs<&DeviceData::highPressure>, nullptr},
+    {OP_CALIBRATE_MID, PressureArgs<&DeviceData::midPressure>, nullptr},
+    {OP_READ_GAIN, nullptr, GainValues},
+    {OP_WRITE_GAIN, GainArgs, nullptr},
+    {OP_POLL, nullptr, PollValues},
+};
+
+const CliOperation* Find(OperationCode op) {
+  const auto row = std::find_if(std::begin(kCliOperations), std::end(kCliOperations),
+                                [op](const CliOperation& c) { return c.op == op; });
+  return row == std::end(kCliOperations) ? nullptr : row;
+}
+
+}  // namespace
+
+CliStep MakeStep(OperationCode op, ArgReader args) {
+  CliStep step{op, nullptr};
+  const CliOperation* row = Find(op);
+  if (row && row->arguments) step.apply = row->arguments(args);
+  args.done();
+  return step;
+}
+
+CliValues ValuesOf(OperationCode op, const DeviceData& data) {
+  const CliOperation* row = Find(op);
+  return row && row->values ? row->values(data) : CliValues{};
+}
+
+}  // namespace vantrel

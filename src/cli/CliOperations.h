@@ -1,0 +1,54 @@
+// What the command line adds to the operation table: the arguments each
+// operation takes (put into the device data the way the window's pages put
+// them) and the values it prints when it succeeds. One row per operation
+// that has either; the others take no arguments and print no values.
+#pragma once
+
+#include <cstdint>
+#include <string>
+#include <utility>
+#include <variant>
+#include <vector>
+
+#include "cli/CliSession.h"
+#include "engine/DeviceData.h"
+#include "engine/OperationCode.h"
+
+namespace vantrel {
+
+// A mistake in the command line, said in one line.
+struct UsageError {
+  std::string what;
+};
+
+// The words given to one operation, read in order.
+class ArgReader {
+ public:
+  ArgReader(std::vector<std::string> words, std::string op)
+      : words_(std::move(words)), op_(std::move(op)) {}
+  bool empty() const { return next_ >= words_.size(); }
+  std::string text(const char* name);
+  double number(const char* name);
+  int integer(const char* name, int min, int max);
+  // Throws when words are left over.
+  void done();
+  const std::string& op() const { return op_; }
+
+ private:
+  std::vector<std::string> words_;
+  std::string op_;
+  std::size_t next_ = 0;
+};
+
+// Turns the words after an operation into a step. Throws UsageError.
+CliStep MakeStep(OperationCode op, ArgReader args);
+
+// A value as the page shows it: text, a whole number, a float (six
+// significant digits, as the view's number fields), or a list of numbers.
+using CliValue = std::variant<std::string, long long, float, std::vector<int>>;
+using CliValues = std::vector<std::pair<const char*, CliValue>>;
+
+// The values `op` shows once it has succeeded.
+CliValues ValuesOf(OperationCode op, const DeviceData& data);
+
+}  // namespace vantrel

@@ -1,0 +1,458 @@
+#include "engine/OperationTable.h"
+
+#include <algorithm>
+#include <cmath>
+#include <iterator>
+#include <string>
+
+#include "engine/CodeTables.h"
+#include "engine/Encoding.h"
+#include "engine/EngineTexts.h"
+
+namespace vantrel {
+namespace {
+
+constexpr ResultTexts kCommTexts = {texts::kCommOk, texts::kCommOk};
+constexpr ResultTexts kReceiveTexts = {texts::kReceiveOk, texts::kReceiveFailed};
+constexpr ResultTexts kReadTexts = {texts::kReadOk, texts::kReadFailed};
+constexpr ResultTexts kSendTexts = {texts::kSendOk, texts::kSendFailed};
+constexpr ResultTexts kSetTexts = {texts::kSetOk, texts::kSetFailed};
+constexpr ResultTexts kModifyTexts = {texts::kModifyOk, texts::kModifyFailed};
+constexpr ResultTexts kZeroTexts = {texts::kZeroOk, texts::kZeroFailed};
+// The calibrations, and the reads that report "校准成功".
+constexpr ResultTexts kCalibrateTexts = {texts::kCalibrateOk, texts::kCalibrateFailed};
+
+constexpr bool kMaySendTwice = true;
+constexpr bool kSendOnce = false;
+
+// The key bytes in front of the instrument's own millivolt and reference
+// requests.
+constexpr std::uint8_t kKeyAA55[] = {0xAA, 0x55};
+
+std::string FormatInt(long long value) {
+  return std::to_string(value);
+}
+
+// Converts a computed reference value to the signed 32-bit field it is sent
+// in: truncated toward zero to 64 bits, then its low 32 bits. Values that are
+// not finite (a zero divisor) are 0.
+std::int32_t ReferenceValue(double value) {
+  if (!std::isfinite(value)) return 0;
+  constexpr double kLimit = 9.2e18;
+  const double clamped = value > kLimit ? kLimit : (value < -kLimit ? -kLimit : value);
+  const auto wide = static_cast<std::int64_t>(clamped);
+  return static_cast<std::int32_t>(static_cast<std::uint32_t>(static_cast<std::uint64_t>(wide)));
+}
+
+void PutKey(std::uint8_t* d, std::uint8_t first, std::uint8_t second) {
+  d[0] = first;
+  d[1] = second;
+}
+
+// --- refusals: checked before anything is sent ---------------------------
+
+const char* RefuseUnpackableText(const DeviceData& d) {
+  const bool packable =
+      IsPackableText(d.tag) && IsPackableText(d.descriptor) && IsPackableText(d.message);
+  return packable ? nullptr : texts::kTextNotPackable;
+}
+
+const char* RefuseBadLongAddress(const DeviceData& d) {
+  return ParseLongAddressText(d.longAddressText) ? nullptr : texts::kBadLongAddress;
+}
+
+const char* RefuseWithoutUnit(const DeviceData& d) {
+  return UnitCodeForIndex(d.unitIndex) ? nullptr : texts::kSelectUnitFirst;
+}
+
+const char* RefuseWithoutSensorType(const DeviceData& d) {
+  return SensorTypeAt(d.sensorTypeIndex) ? nullptr : texts::kSelectSensorFirst;
+}
+
+const char* RefuseOffsetOutOfRange(const DeviceData& d) {
+  return OffsetTenths(TextToDouble(d.offsetText)) ? nullptr : texts::kOffsetOutOfRange;
+}
+
+// --- requests --------------------------------------------------------------
+
+bool FillFixedCurrent(OperationContext& c, RequestFields& r) {
+  WriteFloatBE(c.data.calibrationPoint, r.data);
+  return true;
+}
+
+// Trims the point the loop was last driven to: 45 at exactly 4 mA, 46 at
+// exactly 20 mA, nothing at any other current.
+bool FillCurrentTrim(OperationContext& c, RequestFields& r) {
+  const float point = c.data.calibrationPoint;
+  if (point != 4.0f && point != 20.0f) {
+    c.effects.showMessage(MessageIcon::Error, texts::kSelectCurrentFirst);
+    return false;
+  }
+  r.command = point == 4.0f ? CMD_TRIM_CURRENT_ZERO : CMD_TRIM_CURRENT_GAIN;
+  WriteFloatBE(c.data.actualCurrent, r.data);
+  return true;
+}
+
+bool FillMessage(OperationContext& c, RequestFields& r) {
+  PackAscii(c.data.message.c_str(), r.data, kMessageBytes);
+  return true;
+}
+
+bool FillTagDescriptorDate(OperationContext& c, RequestFields& r) {
+  PackAscii(c.data.tag.c_str(), r.data, kTagBytes);
+  PackAscii(c.data.descriptor.c_str(), r.data + kTagBytes, kDescriptorBytes);
+  const std::array<std::uint8_t, 3> date = EncodeDateBytes(c.data.date);
+  std::copy(date.begin(), date.end(), r.data + kTagBytes + kDescriptorBytes);
+  return true;
+}
+
+bool FillPollAddress(OperationContext& c, RequestFields& r) {
+  r.data[0] = c.data.newPollAddress;
+  return true;
+}
+
+bool FillSensorType(OperationContext& c, RequestFields& r) {
+  PutKey(r.data, 0xA5, 0x5A);
+  r.data[2] = static_cast<std::uint8_t>(c.data.sensorTypeIndex);
+  return true;
+}
+
+// R_REF and V_REF from the two reference rows, shown on the page as they
+// are sent.
+bool FillResistanceReferences(OperationContext& c, RequestFields& r) {
+  DeviceData& d = c.data;
+  const double a = TextToInt(d.row1AdmText);
+  const double b = TextToInt(d.row1AdlText);
+  const double m = TextToInt(d.row2AdmText);
+  const double e = TextToInt(d.row2AdlText);
+  const double divisor = 2 * a - 2 * b - m + e;
+  const std::int32_t rRef = ReferenceValue((m + e - a - b) * 20000 / divisor);
+  const std::int32_t vRef = ReferenceValue((a * m + 3 * a * e - 3 * b * m - b * e) / divisor);
+  d.rRefText = FormatInt(rRef);
+  d.vRefText = FormatInt(vRef);
+  c.effects.refresh(RefreshTarget::TabConf, RefreshDirection::ToControls);
+  WriteInt32BE(rRef, r.data);
+  WriteInt32BE(vRef, r.data + 4);
+  return true;
+}
+
+bool FillLongAddress(OperationContext& c, RequestFields& r) {
+  const std::optional<LongAddressBytes> parsed = ParseLongAddressText(c.data.longAddressText);
+  if (!parsed) {  // checked at the start; the text cannot change on the way
+    c.effects.showMessage(MessageIcon::Error, texts::kBadLongAddress);
+    return false;
+  }
+  c.memory.longAddressBytes = *parsed;
+  std::copy(parsed->begin(), parsed->end(), r.data);
+  return true;
+}
+
+bool FillDamping(OperationContext& c, RequestFields& r) {
+  WriteFloatBE(static_cast<float>(TextToDouble(c.data.dampingText)), r.data);
+  return true;
+}
+
+bool FillRange(OperationContext& c, RequestFields& r) {
+  const std::optional<std::uint8_t> code = UnitCodeForIndex(c.data.unitIndex);
+  if (!code) {
+    c.effects.showMessage(MessageIcon::Error, texts::kSelectUnitFirst);
+    return false;
+  }
+  c.memory.sentUnitCode = *code;
+  r.data[0] = *code;
+  WriteFloatBE(static_cast<float>(TextToDouble(c.data.upperRangeText)), r.data + 1);
+  WriteFloatBE(static_cast<float>(TextToDouble(c.data.lowerRangeText)), r.data + 5);
+  return true;
+}
+
+bool FillKey50mV(OperationContext&, RequestFields& r) {
+  PutKey(r.data, 0xAA, 0x55);
+  return true;
+}
+
+bool FillKey0mV(OperationContext&, RequestFields& r) {
+  PutKey(r.data, 0x55, 0xAA);
+  return true;
+}
+
+bool FillReadKey(OperationContext&, RequestFields& r) {
+  PutKey(r.data, kKeyAA55[0], kKeyAA55[1]);
+  return true;
+}
+
+bool FillOffset(OperationContext& c, RequestFields& r) {
+  const std::optional<std::int16_t> tenths = OffsetTenths(TextToDouble(c.data.offsetText));
+  if (!tenths) {
+    c.effects.showMessage(MessageIcon::Error, texts::kOffsetOutOfRange);
+    return false;
+  }
+  WriteInt16BE(*tenths, r.data);
+  return true;
+}
+
+// A pressure point: always in kPa, whatever unit the page shows. The page
+// takes its controls into the data when it handles the refresh; the value
+// sent is the one its own save put there when the button was pressed.
+template <float DeviceData::*Pressure>
+bool FillPressurePoint(OperationContext& c, RequestFields& r) {
+  c.effects.refresh(RefreshTarget::TabConf, RefreshDirection::ToData);
+  r.data[0] = kPressureCalibrationUnitCode;
+  WriteFloatBE(c.data.*Pressure, r.data + 1);
+  return true;
+}
+
+bool FillGain(OperationContext& c, RequestFields& r) {
+  r.data[0] = static_cast<std::uint8_t>(c.data.gainIndex);
+  return true;
+}
+
+// --- replies ---------------------------------------------------------------
+
+void DecodeLongAddress(OperationContext& c, const ReceivedFrame&) {
+  c.memory.longAddressBytes = LongAddressToShow(c.data.longAddress);
+  c.data.longAddressText = FormatLongAddressText(c.memory.longAddressBytes);
+}
+
+void DecodeCurrent(OperationContext& c, const ReceivedFrame& reply) {
+  const std::uint8_t* r = reply.data.data();
+  DeviceData& d = c.data;
+  d.loopCurrent = ReadFloatBE(r);
+  d.pvText = FormatFixed(ReadFloatBE(r + 5), 4) + UnitDisplayText(r[4]);
+  d.svText = FormatFixed(ReadFloatBE(r + 10), 2) + SecondaryUnitDisplayText(r[9]);
+  d.percentOfRange = PercentOfRange(d.loopCurrent);
+}
+
+// Packed texts end at the first underscore.
+std::string UnpackedField(const std::uint8_t* bytes, std::size_t count) {
+  const std::string text = UnpackAsciiText(bytes, count);
+  return text.substr(0, text.find('_'));
+}
+
+void DecodeMessage(OperationContext& c, const ReceivedFrame& reply) {
+  c.data.message = UnpackedField(reply.data.data(), kMessageBytes);
+}
+
+void DecodeTagDescriptorDate(OperationContext& c, const ReceivedFrame& reply) {
+  const std::uint8_t* r = reply.data.data();
+  c.data.tag = UnpackedField(r, kTagBytes);
+  c.data.descriptor = UnpackedField(r + kTagBytes, kDescriptorBytes);
+  c.data.date = DecodeDateBytes(r + kTagBytes + kDescriptorBytes);
+  c.effects.setDeviceDate(c.data.date);
+}
+
+void DecodeSensorType(OperationContext& c, const ReceivedFrame& reply) {
+  DeviceData& d = c.data;
+  d.sensorTypeIndex = reply.data[0] < kSensorTypeCount ? reply.data[0] : -1;
+  if (const SensorTypeEntry* sensor = SensorTypeAt(d.sensorTypeIndex)) {
+    d.sensorLowerText = std::string(sensor->lowerLimitText);
+    d.sensorUpperText = std::string(sensor->upperLimitText);
+  }
+}
+
+// The third dynamic variable of command 110.
+void DecodeResistance(OperationContext& c, const ReceivedFrame& reply) {
+  c.data.resistance = ReadFloatBE(reply.data.data() + 11);
+}
+
+// Units, upper and lower range value and damping of command 15. A units code
+// the list does not hold leaves the selection as it is.
+void DecodeOutputInformation(OperationContext& c, const ReceivedFrame& reply) {
+  const std::uint8_t* r = reply.data.data();
+  DeviceData& d = c.data;
+  if (const std::optional<int> index = UnitIndexForCode(r[2])) d.unitIndex = *index;
+  d.upperRangeText = FormatFixed(ReadFloatBE(r + 3), 1);
+  d.lowerRangeText = FormatFixed(ReadFloatBE(r + 7), 1);
+  d.dampingText = FormatFixed(ReadFloatBE(r + 11), 1);
+}
+
+void DecodeOffset(OperationContext& c, const ReceivedFrame& reply) {
+  c.data.offsetText = FormatFixed(OffsetFromTenths(ReadInt16BE(reply.data.data())), 1);
+}
+
+template <std::string DeviceData::*Adm, std::string DeviceData::*Adl>
+void DecodeReferenceRow(OperationContext& c, const ReceivedFrame& reply) {
+  c.data.*Adm = FormatInt(ReadInt32BE(reply.data.data()));
+  c.data.*Adl = FormatInt(ReadInt32BE(reply.data.data() + 4));
+}
+
+void DecodeMillivolts(OperationContext& c, const ReceivedFrame& reply) {
+  c.data.millivoltText = FormatInt(ReadInt32BE(reply.data.data()));
+}
+
+void DecodeGain(OperationContext& c, const ReceivedFrame& reply) {
+  c.data.gainIndex = reply.data[0] < kGainCount ? reply.data[0] : -1;
+}
+
+void DecodePressureCode(OperationContext& c, const ReceivedFrame& reply) {
+  c.data.pressureCode = static_cast<std::int32_t>(ReadUint32BE(reply.data.data()));
+}
+
+// --- success tests -----------------------------------------------------------
+
+bool FixedCurrentEchoed(const OperationContext& c, const ReceivedFrame& reply) {
+  return ReadFloatBE(reply.data.data()) == c.data.calibrationPoint;
+}
+
+bool MeasuredCurrentEchoed(const OperationContext& c, const ReceivedFrame& reply) {
+  return ReadFloatBE(reply.data.data()) == c.data.actualCurrent;
+}
+
+bool PollAddressEchoed(const OperationContext& c, const ReceivedFrame& reply) {
+  return reply.data[0] == c.data.newPollAddress;
+}
+
+bool SensorTypeEchoed(const OperationContext& c, const ReceivedFrame& reply) {
+  return reply.data[0] == static_cast<std::uint8_t>(c.data.sensorTypeIndex);
+}
+
+bool UnitEchoed(const OperationContext& c, const ReceivedFrame& reply) {
+  return reply.data[0] == c.memory.sentUnitCode;
+}
+
+bool GainEchoed(const OperationContext& c, const ReceivedFrame& reply) {
+  return reply.data[0] == static_cast<std::uint8_t>(c.data.gainIndex);
+}
+
+// The long-address write and the calibrations answer with the long address
+// last read or written.
+bool LongAddressEchoed(const OperationContext& c, const ReceivedFrame& reply) {
+  return std::equal(c.memory.longAddressBytes.begin(), c.memory.longAddressBytes.end(),
+                    reply.data.begin());
+}
+
+constexpr OperationKind kTransaction = OperationKind::Transaction;
+constexpr std::optional<RefreshTarget> kNone = std::nullopt;
+
+// clang-format off
+constexpr OperationRow kOperations[] = {
+    {OP_COMM_TEST, "comm-test", OperationKind::CommTest, nullptr, {}, nullptr,
+     kCommTexts, kNone, nullptr, kMaySendTwice},
+    {OP_SEARCH, "search", OperationKind::Search, nullptr, {}, nullptr,
+     kCalibrateTexts, kNone, nullptr, kMaySendTwice},
+    {OP_READ_CURRENT, "read-current", kTransaction, nullptr,
+     {{CMD_READ_CURRENT_AND_VARIABLES, nullptr, DecodeCurrent}}, nullptr,
+     kReceiveTexts, RefreshTarget::View, nullptr, kMaySendTwice},
+    {OP_READ_DEVICE_INFO, "read-device-info", kTransaction, nullptr,
+     {{CMD_READ_MESSAGE, nullptr, DecodeMessage},
+      {CMD_READ_TAG_DESCRIPTOR_DATE, nullptr, DecodeTagDescriptorDate}}, nullptr,
+     kReceiveTexts, RefreshTarget::TabHart, nullptr, kMaySendTwice},
+    {OP_FIXED_CURRENT, "fixed-current", kTransaction, nullptr,
+     {{CMD_SET_FIXED_CURRENT, FillFixedCurrent}}, FixedCurrentEchoed,
+     kSetTexts, kNone, nullptr, kMaySendTwice},
+    {OP_CALIBRATE_CURRENT, "calibrate-current", kTransaction, nullptr,
+     {{CMD_TRIM_CURRENT_ZERO, FillCurrentTrim}}, MeasuredCurrentEchoed,
+     kCalibrateTexts, kNone, nullptr, kSendOnce},
+    {OP_WRITE_DEVICE_INFO, "write-device-info", kTransaction, nullptr,
+     {{CMD_WRITE_MESSAGE, FillMessage},
+      {CMD_WRITE_TAG_DESCRIPTOR_DATE, FillTagDescriptorDate}}, nullptr,
+     kSendTexts, kNone, RefuseUnpackableText, kMaySendTwice},
+    {OP_WRITE_POLL_ADDRESS, "write-poll-address", kTransaction, nullptr,
+     {{CMD_WRITE_POLLING_ADDRESS, FillPollAddress}}, PollAddressEchoed,
+     kModifyTexts, kNone, nullptr, kMaySendTwice},
+    {OP_READ_LONG_ADDRESS, "read-long-address", kTransaction, DecodeLongAddress, {}, nullptr,
+     kReceiveTexts, RefreshTarget::TabHart, nullptr, kMaySendTwice},
+    {OP_WRITE_SENSOR_CONFIG, "write-sensor-config", kTransaction, nullptr,
+     {{CMD_WRITE_SENSOR_TYPE, FillSensorType}}, SensorTypeEchoed,
+     kModifyTexts, kNone, RefuseWithoutSensorType, kMaySendTwice},
+    {OP_READ_SENSOR_CONFIG, "read-sensor-config", kTransaction, nullptr,
+     {{CMD_READ_SENSOR_TYPE, nullptr, DecodeSensorType}}, nullptr,
+     kReceiveTexts, RefreshTarget::TabConf, nullptr, kMaySendTwice},
+    {OP_READ_RESISTANCE, "read-resistance", kTransaction, nullptr,
+     {{CMD_READ_DYNAMIC_VARIABLES, nullptr, DecodeResistance}}, nullptr,
+     kCalibrateTexts, RefreshTarget::TabConf, nullptr, kMaySendTwice},
+    {OP_CALIBRATE_RESISTANCE, "calibrate-resistance", kTransaction, nullptr,
+     {{CMD_CALIBRATE_RESISTANCE, FillResistanceReferences}}, nullptr,
+     kCalibrateTexts, RefreshTarget::TabConf, nullptr, kSendOnce},
+    {OP_WRITE_LONG_ADDRESS, "write-long-address", kTransaction, nullptr,
+     {{CMD_WRITE_LONG_ADDRESS, FillLongAddress}}, LongAddressEchoed,
+     kModifyTexts, kNone, RefuseBadLongAddress, kMaySendTwice},
+    {OP_READ_CONFIG, "read-config", kTransaction, nullptr,
+     {{CMD_READ_OUTPUT_INFORMATION, nullptr, DecodeOutputInformation}}, nullptr,
+     kCalibrateTexts, RefreshTarget::TabConf, nullptr, kMaySendTwice},
+    {OP_WRITE_CONFIG, "write-config", kTransaction, nullptr,
+     {{CMD_WRITE_DAMPING, FillDamping},
+      {CMD_WRITE_RANGE_VALUES, FillRange, nullptr, kRangeWritePauseMs}}, UnitEchoed,
+     kModifyTexts, kNone, RefuseWithoutUnit, kMaySendTwice},
+    {OP_CALIBRATE_50MV, "calibrate-50mv", kTransaction, nullptr,
+     {{CMD_CALIBRATE_MILLIVOLTS, FillKey50mV}}, LongAddressEchoed,
+     kCalibrateTexts, kNone, nullptr, kSendOnce},
+    {OP_READ_OFFSET, "read-offset", kTransaction, nullptr,
+     {{CMD_READ_OFFSET, nullptr, DecodeOffset}}, nullptr,
+     kCalibrateTexts, RefreshTarget::TabConf, nullptr, kMaySendTwice},
+    {OP_WRITE_OFFSET, "write-offset", kTransaction, nullptr,
+     {{CMD_WRITE_OFFSET, FillOffset}}, nullptr,
+     kCalibrateTexts, RefreshTarget::TabConf, RefuseOffsetOutOfRange, kMaySendTwice},
+    {OP_READ_CAL_ROW1, "read-cal-row1", kTransaction, nullptr,
+     {{CMD_READ_REFERENCES, FillReadKey,
+       DecodeReferenceRow<&DeviceData::row1AdmText, &DeviceData::row1AdlText>}}, nullptr,
+     kReadTexts, RefreshTarget::TabConf, nullptr, kMaySendTwice},
+    {OP_READ_CAL_ROW2, "read-cal-row2", kTransaction, nullptr,
+     {{CMD_READ_REFERENCES, FillReadKey,
+       DecodeReferenceRow<&DeviceData::row2AdmText, &DeviceData::row2AdlText>}}, nullptr,
+     kReadTexts, RefreshTarget::TabConf, nullptr, kMaySendTwice},
+    {OP_CALIBRATE_0MV, "calibrate-0mv", kTransaction, nullptr,
+     {{CMD_CALIBRATE_MILLIVOLTS, FillKey0mV}}, LongAddressEchoed,
+     kCalibrateTexts, kNone, nullptr, kSendOnce},
+    {OP_READ_VOLTAGE, "read-voltage", kTransaction, nullptr,
+     {{CMD_READ_MILLIVOLTS, FillReadKey, DecodeMillivolts}}, nullptr,
+     kReadTexts, RefreshTarget::TabConf, nullptr, kMaySendTwice},
+    {OP_CALIBRATE_LOW, "calibrate-low", kTransaction, nullptr,
+     {{CMD_CALIBRATE_LOW, FillPressurePoint<&DeviceData::lowPressure>}}, LongAddressEchoed,
+     kCalibrateTexts, kNone, nullptr, kSendOnce},
+    {OP_CALIBRATE_HIGH, "calibrate-high", kTransaction, nullptr,
+     {{CMD_CALIBRATE_HIGH, FillPressurePoint<&DeviceData::highPressure>}}, LongAddressEchoed,
+     kCalibrateTexts, kNone, nullptr, kSendOnce},
+    {OP_CLEAR_ZERO, "clear-zero", kTransaction, nullptr,
+     {{CMD_SET_PV_ZERO}}, LongAddressEchoed,
+     kZeroTexts, kNone, nullptr, kSendOnce},
+    {OP_CALIBRATE_MID, "calibrate-mid", kTransaction, nullptr,
+     {{CMD_CALIBRATE_MID, FillPressurePoint<&DeviceData::midPressure>}}, LongAddressEchoed,
+     kCalibrateTexts, kNone, nullptr, kSendOnce},
+    {OP_READ_GAIN, "read-gain", kTransaction, nullptr,
+     {{CMD_READ_GAIN, nullptr, DecodeGain}}, nullptr,
+     kCalibrateTexts, RefreshTarget::TabConf, nullptr, kMaySendTwice},
+    {OP_WRITE_GAIN, "write-gain", kTransaction, nullptr,
+     {{CMD_WRITE_GAIN, FillGain}}, GainEchoed,
+     kModifyTexts, kNone, nullptr, kMaySendTwice},
+    {OP_POLL, "poll", kTransaction, nullptr,
+     {{CMD_READ_PRESSURE_CODE, nullptr, DecodePressureCode}}, nullptr,
+     kCalibrateTexts, RefreshTarget::TabConf, nullptr, kMaySendTwice},
+};
+// clang-format on
+
+static_assert(std::size(kOperations) == kLastOperation, "one row per operation");
+
+constexpr bool RowsInCodeOrder() {
+  for (std::size_t i = 0; i < std::size(kOperations); ++i) {
+    if (kOperations[i].code != static_cast<int>(i) + kFirstOperation) return false;
+  }
+  return true;
+}
+static_assert(RowsInCodeOrder(), "row i holds operation code i + 1");
+
+}  // namespace
+
+const OperationRow& OperationRowOf(OperationCode op) {
+  return kOperations[op - kFirstOperation];
+}
+
+int RequestsAfterCommand0(OperationCode op) {
+  return static_cast<int>(OperationRowOf(op).steps.size());
+}
+
+bool MaySendTwice(OperationCode op) {
+  return OperationRowOf(op).maySendTwice;
+}
+
+std::string_view OperationWord(OperationCode op) {
+  return IsOperationCode(op) ? OperationRowOf(op).word : std::string_view{};
+}
+
+std::optional<OperationCode> OperationFromWord(std::string_view word) {
+  for (const OperationRow& row : kOperations) {
+    if (row.word == word) return row.code;
+  }
+  return std::nullopt;
+}
+
+}  // namespace vantrel

@@ -1,0 +1,103 @@
+#include "link/HartCommands.h"
+
+#include <algorithm>
+
+namespace vantrel {
+namespace {
+
+#define ROW(constant, name, request, reply) \
+  { constant, #constant, name, request, reply }
+
+// clang-format off
+constexpr std::array<HartCommandInfo, kHartCommandCount> kCommands = {{
+    ROW(CMD_READ_UNIQUE_ID, "读唯一标识符", 0, kVariableSize),
+    ROW(CMD_READ_CURRENT_AND_VARIABLES, "读电流和动态变量", 0, kVariableSize),
+    ROW(CMD_WRITE_POLLING_ADDRESS, "写轮询地址", 1, kVariableSize),
+    ROW(CMD_READ_MESSAGE, "读消息", 0, 24),
+    ROW(CMD_READ_TAG_DESCRIPTOR_DATE, "读标签、描述符和日期", 0, 21),
+    ROW(CMD_READ_OUTPUT_INFORMATION, "读主变量输出信息", 0, kVariableSize),
+    ROW(CMD_WRITE_MESSAGE, "写消息", 24, 24),
+    ROW(CMD_WRITE_TAG_DESCRIPTOR_DATE, "写标签、描述符和日期", 21, 21),
+    ROW(CMD_WRITE_DAMPING, "写主变量阻尼", 4, 4),
+    ROW(CMD_WRITE_RANGE_VALUES, "写主变量量程", 9, 9),
+    ROW(CMD_SET_FIXED_CURRENT, "进入/退出固定电流模式", 4, 4),
+    ROW(CMD_SET_PV_ZERO, "设置主变量零点", 0, 5),
+    ROW(CMD_TRIM_CURRENT_ZERO, "微调回路电流零点", 4, 4),
+    ROW(CMD_TRIM_CURRENT_GAIN, "微调回路电流增益", 4, 4),
+    ROW(CMD_READ_DYNAMIC_VARIABLES, "读全部动态变量", 0, 20),
+    ROW(CMD_CALIBRATE_RESISTANCE, "电阻校准", 8, 8),
+    ROW(CMD_WRITE_LONG_ADDRESS, "写长地址", 5, 5),
+    ROW(CMD_READ_SENSOR_TYPE, "读传感器组态", 0, 1),
+    ROW(CMD_WRITE_SENSOR_TYPE, "写传感器组态", 3, 1),
+    ROW(CMD_CALIBRATE_MILLIVOLTS, "毫伏校准", 2, 5),
+    ROW(CMD_READ_OFFSET, "读偏移修正", 0, 2),
+    ROW(CMD_WRITE_OFFSET, "写偏移修正", 2, 2),
+    ROW(CMD_READ_REFERENCES, "读电阻校准参考值", 2, 8),
+    ROW(CMD_READ_MILLIVOLTS, "读毫伏值", 2, 4),
+    ROW(CMD_CALIBRATE_HIGH, "高端标定", 5, 5),
+    ROW(CMD_CALIBRATE_LOW, "低端标定", 5, 5),
+    ROW(CMD_CALIBRATE_MID, "中点标定", 5, 5),
+    ROW(CMD_READ_GAIN, "读放大倍数", 0, 1),
+    ROW(CMD_WRITE_GAIN, "写放大倍数", 1, 1),
+    ROW(CMD_READ_PRESSURE_CODE, "读压力码值", 0, 4),
+}};
+// clang-format on
+
+#undef ROW
+
+// Texts are worded without the class; the decoder puts "错误：" or "警告："
+// in front.
+constexpr ResponseCodeInfo kResponseCodes[] = {
+    {0, 0, ResponseClass::Success, "成功"},
+    {2, 2, ResponseClass::Error, "无效选择"},
+    {3, 3, ResponseClass::Error, "参数过大"},
+    {4, 4, ResponseClass::Error, "参数过小"},
+    {5, 5, ResponseClass::Error, "数据字节太少"},
+    {6, 6, ResponseClass::Error, "设备特定命令错误"},
+    {7, 7, ResponseClass::Error, "处于写保护模式"},
+    {8, 8, ResponseClass::Warning, "已设为最接近的可能值"},
+    {9, 9, ResponseClass::Error, "下限值过高"},
+    {10, 10, ResponseClass::Error, "下限值过低"},
+    {11, 11, ResponseClass::Error, "上限值过高"},
+    {12, 12, ResponseClass::Error, "上限值过低"},
+    {13, 13, ResponseClass::Error, "上下限值均超出范围"},
+    {14, 14, ResponseClass::Warning, "量程过小"},
+    {16, 16, ResponseClass::Error, "访问受限"},
+    {24, 27, ResponseClass::Warning, ""},
+    {30, 31, ResponseClass::Warning, ""},
+    {32, 32, ResponseClass::Error, "设备忙"},
+    {33, 33, ResponseClass::Error, "延迟响应已启动"},
+    {34, 34, ResponseClass::Error, "延迟响应正在执行"},
+    {35, 35, ResponseClass::Error, "延迟响应已失效"},
+    {36, 36, ResponseClass::Error, "延迟响应冲突"},
+    {64, 64, ResponseClass::Error, "命令未实现"},
+    {96, 127, ResponseClass::Warning, ""},
+};
+
+}  // namespace
+
+const std::array<HartCommandInfo, kHartCommandCount>& HartCommandTable() {
+  return kCommands;
+}
+
+const HartCommandInfo* FindHartCommand(std::uint8_t number) {
+  const auto row = std::find_if(kCommands.begin(), kCommands.end(),
+                                [number](const HartCommandInfo& c) { return c.number == number; });
+  return row == kCommands.end() ? nullptr : &*row;
+}
+
+const ResponseCodeInfo* FindResponseCode(std::uint8_t code) {
+  if (code & kCommunicationErrorBit) return nullptr;
+  for (const ResponseCodeInfo& row : kResponseCodes) {
+    if (code >= row.first && code <= row.last) return &row;
+  }
+  return nullptr;
+}
+
+ResponseClass ClassifyResponse(std::uint8_t code) {
+  if (code & kCommunicationErrorBit) return ResponseClass::CommunicationError;
+  const ResponseCodeInfo* row = FindResponseCode(code);
+  return row ? row->responseClass : ResponseClass::Error;
+}
+
+}  // namespace vantrel

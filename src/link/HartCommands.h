@@ -1,0 +1,113 @@
+// The HART commands this program sends and the response codes they come back
+// with, one table each. The command engine builds its requests from them, the
+// frame decoder names commands and codes with them, and the simulated
+// instrument takes its request sizes from them.
+#pragma once
+
+#include <array>
+#include <cstddef>
+#include <cstdint>
+#include <string_view>
+
+namespace vantrel {
+
+// Universal, common-practice and this instrument's own commands.
+enum HartCommand : std::uint8_t {
+  CMD_READ_UNIQUE_ID = 0,
+  CMD_READ_CURRENT_AND_VARIABLES = 3,
+  CMD_WRITE_POLLING_ADDRESS = 6,
+  CMD_READ_MESSAGE = 12,
+  CMD_READ_TAG_DESCRIPTOR_DATE = 13,
+  CMD_READ_OUTPUT_INFORMATION = 15,
+  CMD_WRITE_MESSAGE = 17,
+  CMD_WRITE_TAG_DESCRIPTOR_DATE = 18,
+  CMD_WRITE_DAMPING = 34,
+  CMD_WRITE_RANGE_VALUES = 35,
+  CMD_SET_FIXED_CURRENT = 40,
+  CMD_SET_PV_ZERO = 43,
+  CMD_TRIM_CURRENT_ZERO = 45,
+  CMD_TRIM_CURRENT_GAIN = 46,
+  CMD_READ_DYNAMIC_VARIABLES = 110,
+  CMD_CALIBRATE_RESISTANCE = 112,
+  CMD_WRITE_LONG_ADDRESS = 113,
+  CMD_READ_SENSOR_TYPE = 114,
+  CMD_WRITE_SENSOR_TYPE = 115,
+  CMD_CALIBRATE_MILLIVOLTS = 116,
+  CMD_READ_OFFSET = 117,
+  CMD_WRITE_OFFSET = 118,
+  CMD_READ_REFERENCES = 119,
+  CMD_READ_MILLIVOLTS = 120,
+  CMD_CALIBRATE_HIGH = 130,
+  CMD_CALIBRATE_LOW = 131,
+  CMD_CALIBRATE_MID = 132,
+  CMD_READ_GAIN = 133,
+  CMD_WRITE_GAIN = 134,
+  CMD_READ_PRESSURE_CODE = 135,
+};
+
+// A data size that differs between devices or protocol revisions.
+constexpr int kVariableSize = -1;
+
+struct HartCommandInfo {
+  HartCommand number;
+  std::string_view constantName;  // the enumerator's name, "CMD_READ_UNIQUE_ID"
+  std::string_view name;          // in the program's words, "读唯一标识符"
+  int requestBytes;               // data bytes of the request
+  int replyBytes;  // data bytes after the two status bytes of a reply, or kVariableSize
+};
+
+constexpr std::size_t kHartCommandCount = 30;
+
+// Every command the program sends, in ascending order.
+const std::array<HartCommandInfo, kHartCommandCount>& HartCommandTable();
+
+// The row of `number`; nullptr for a command the program does not send.
+const HartCommandInfo* FindHartCommand(std::uint8_t number);
+
+// Response codes: the first status byte of a reply.
+enum ResponseCode : std::uint8_t {
+  RC_SUCCESS = 0,
+  RC_INVALID_SELECTION = 2,
+  RC_TOO_LARGE = 3,
+  RC_TOO_SMALL = 4,
+  RC_TOO_FEW_DATA_BYTES = 5,
+  RC_WRITE_PROTECTED = 7,
+  RC_LOWER_TOO_HIGH = 9,  // also: applied process too high
+  RC_LOWER_TOO_LOW = 10,  // also: applied process too low
+  RC_INVALID_SPAN = 29,
+  RC_BUSY = 32,
+  RC_DELAYED_RESPONSE_INITIATED = 33,
+  RC_DELAYED_RESPONSE_RUNNING = 34,
+  RC_DELAYED_RESPONSE_DEAD = 35,
+  RC_DELAYED_RESPONSE_CONFLICT = 36,
+  RC_COMMAND_NOT_IMPLEMENTED = 64,
+};
+
+// Bit 7 of the response code: the device reports a communication error in
+// the request it received, and the other bits say which.
+constexpr std::uint8_t kCommunicationErrorBit = 0x80;
+
+enum class ResponseClass { Success, Warning, Error, CommunicationError };
+
+// One row covers the codes first..last. Codes no row covers are errors.
+struct ResponseCodeInfo {
+  std::uint8_t first;
+  std::uint8_t last;
+  ResponseClass responseClass;
+  std::string_view text;  // empty: no text of its own
+};
+
+ResponseClass ClassifyResponse(std::uint8_t responseCode);
+
+// True for a reply whose data cannot be taken: a communication error or a
+// command error. Success and the warnings carry valid data.
+inline bool IsErrorResponse(std::uint8_t responseCode) {
+  const ResponseClass c = ClassifyResponse(responseCode);
+  return c == ResponseClass::Error || c == ResponseClass::CommunicationError;
+}
+
+// The row that covers `responseCode`; nullptr for a communication error and
+// for the error codes no row names.
+const ResponseCodeInfo* FindResponseCode(std::uint8_t responseCode);
+
+}  // namespace vantrel

@@ -1,0 +1,87 @@
+#include "port/Session.h"
+
+namespace vantrel {
+
+Session::Session(QObject* parent) : Session(steadyClock_, parent) {}
+
+Session::Session(const Clock& clock, QObject* parent)
+    : QObject(parent),
+      clock_(clock),
+      driver_(clock_, *this),
+      engine_(driver_.core(), data_, *this),
+      statusTracker_([this](std::uint8_t status) { emit deviceStatusChanged(status); }) {
+  // The tracker sees each reply before anyone else that watches the line;
+  // the reply then goes to the engine.
+  observers_.add(&statusTracker_);
+  driver_.core().setObserver(&observers_);
+  driver_.core().setReplyHandler(&engine_);
+  driver_.addTimed(&engine_);
+  connect(&driver_, &LinkDriver::portLost, this, &Session::portLost);
+}
+
+Session::~Session() {
+  driver_.core().setReplyHandler(nullptr);
+  driver_.core().setObserver(nullptr);
+  driver_.closePort();
+}
+
+bool Session::openPort(const QString& portName) {
+  return driver_.openPort(portName);
+}
+
+void Session::closePort() {
+  driver_.closePort();
+}
+
+bool Session::start(OperationCode op, std::uint8_t pollAddress) {
+  const bool started = engine_.start(op, pollAddress, nowMs());
+  driver_.rescheduleTimer();
+  return started;
+}
+
+bool Session::pollTick(std::uint8_t pollAddress) {
+  const bool started = engine_.pollTick(pollAddress, nowMs());
+  driver_.rescheduleTimer();
+  return started;
+}
+
+void Session::searchReportClosed(unsigned report) {
+  engine_.searchReportClosed(report, nowMs());
+  driver_.rescheduleTimer();
+}
+
+// --- EngineEffects ---------------------------------------------------------
+
+void Session::showMessage(MessageIcon icon, const std::string& text) {
+  emit messageShown(icon, text);
+}
+
+void Session::setStatusText(const std::string& text) {
+  emit statusTextChanged(text);
+}
+
+void Session::setProgress(int percent) {
+  emit progressChanged(percent);
+}
+
+void Session::refresh(RefreshTarget target, RefreshDirection direction) {
+  emit refreshRequested(target, direction);
+}
+
+void Session::setDeviceDate(const CalendarDate& date) {
+  emit deviceDateRead(date);
+}
+
+void Session::refillPollAddresses(const std::vector<PollAddressItem>& items) {
+  emit pollAddressesFound(items);
+}
+
+void Session::showSearchReport(const std::string& text, unsigned report) {
+  emit searchReportReady(text, report);
+}
+
+void Session::operationEnded(OperationCode op, OperationResult result) {
+  emit operationFinished(op, result);
+}
+
+}  // namespace vantrel

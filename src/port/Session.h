@@ -1,0 +1,113 @@
+// One link to one instrument, the same for every front end: the serial port
+// and its driver, the instrument's data, the command engine and the watchers
+// of the line. The session hands the engine the time with every call it
+// forwards and re-arms the driver's timer after each, so that no deadline the
+// engine sets is left unarmed. What the engine shows the user comes out as
+// signals, delivered at once on the session's thread.
+#pragma once
+
+#include <QObject>
+#include <QString>
+
+#include <cstdint>
+#include <string>
+#include <vector>
+
+#include "engine/DeviceData.h"
+#include "engine/Engine.h"
+#include "engine/EngineEffects.h"
+#include "link/DeviceStatusTracker.h"
+#include "link/ObserverList.h"
+#include "port/Clock.h"
+#include "port/LinkDriver.h"
+
+namespace vantrel {
+
+class Session : public QObject, private EngineEffects {
+  Q_OBJECT
+
+ public:
+  // On the steady clock.
+  explicit Session(QObject* parent = nullptr);
+  // On `clock`, which must outlive the session.
+  explicit Session(const Clock& clock, QObject* parent = nullptr);
+  ~Session() override;
+
+  const Clock& clock() const { return clock_; }
+  DeviceData& data() { return data_; }
+  const DeviceData& data() const { return data_; }
+  const Engine& engine() const { return engine_; }
+  // The port and the link core underneath, for what watches them closely.
+  LinkDriver& driver() { return driver_; }
+
+  // Closes the port if open, then opens `portName` with the HART line
+  // settings. Returns true when it is open.
+  bool openPort(const QString& portName);
+  void closePort();
+  bool isPortOpen() const { return driver_.isPortOpen(); }
+  QString portName() const { return driver_.port().portName(); }
+  // Why the port last failed to open.
+  QString portError() const { return driver_.port().errorString(); }
+
+  // Adds a watcher of every frame on the line; it must be removed before it
+  // goes away.
+  void addObserver(LinkObserver* observer) { observers_.add(observer); }
+  void removeObserver(LinkObserver* observer) { observers_.remove(observer); }
+
+  // The field device status of the last reply that carried one (0 before
+  // any).
+  std::uint8_t deviceStatus() const { return statusTracker_.status(); }
+
+  // Starts `op` on the instrument at `pollAddress` (see Engine::start).
+  bool start(OperationCode op, std::uint8_t pollAddress);
+  // One tick of the acquisition timer (see Engine::pollTick).
+  bool pollTick(std::uint8_t pollAddress);
+  // The user has dismissed the search report `report`.
+  void searchReportClosed(unsigned report);
+
+ signals:
+  // Pane 0 of the status bar.
+  void statusTextChanged(const std::string& text);
+  // The progress bar, 0 to 100.
+  void progressChanged(int percent);
+  // A page (or the main view) is to copy between its controls and the data.
+  void refreshRequested(RefreshTarget target, RefreshDirection direction);
+  // The date read from the instrument, for the date picker.
+  void deviceDateRead(const CalendarDate& date);
+  // The polling-address list after a search, in the order to show.
+  void pollAddressesFound(const std::vector<PollAddressItem>& items);
+  // The search report; answer with searchReportClosed(report) once the user
+  // has dismissed it.
+  void searchReportReady(const std::string& text, unsigned report);
+  // A message box for the user.
+  void messageShown(MessageIcon icon, const std::string& text);
+  // An operation has ended.
+  void operationFinished(OperationCode op, OperationResult result);
+  // A reply brought another field device status than the one before.
+  void deviceStatusChanged(int status);
+  // The port failed while open and has been closed.
+  void portLost(const QString& reason);
+
+ private:
+  // EngineEffects (and the link core's MessageSink)
+  void showMessage(MessageIcon icon, const std::string& text) override;
+  void setStatusText(const std::string& text) override;
+  void setProgress(int percent) override;
+  void refresh(RefreshTarget target, RefreshDirection direction) override;
+  void setDeviceDate(const CalendarDate& date) override;
+  void refillPollAddresses(const std::vector<PollAddressItem>& items) override;
+  void showSearchReport(const std::string& text, unsigned report) override;
+  void operationEnded(OperationCode op, OperationResult result) override;
+
+  TimeMs nowMs() const { return clock_.nowMs(); }
+
+  SteadyClock steadyClock_;
+  const Clock& clock_;
+  DeviceData data_;
+  LinkDriver driver_;
+  Engine engine_;
+  ObserverList observers_;
+  DeviceStatusTracker statusTracker_;
+};
+
+}  // namespace vantrel
