@@ -17,33 +17,38 @@ namespace {
 #define THERMOCOUPLE "\xE5\x9E\x8B\xE7\x83\xAD\xE7\x94\xB5\xE5\x81\xB6"
 #define RTD "\xE5\x9E\x8B\xE7\x83\xAD\xE7\x94\xB5\xE9\x98\xBB"
 
-TEST(UnitTable, RowsAndLookups) {
+// A few entries as the HART units codes and the page spell them.
+TEST(UnitTable, SpotValues) {
   const struct {
+    int index;
     std::uint8_t code;
     const char* listText;
     const char* displayText;
-  } rows[] = {{32, DEGREE "C", CELSIUS},
-              {33, DEGREE "F", FAHRENHEIT},
-              {34, DEGREE "R", DEGREE "R"},
-              {35, "K", "K"},
-              {11, "Pa", "Pa"},
-              {12, "kPa", "kPa"},
-              {237, "MPa", "MPa"},
-              {45, "m", "m"},
-              {48, "cm", "cm"},
-              {49, "mm", "mm"}};
-  ASSERT_EQ(UnitTable().size(), std::size(rows));
-  for (int index = 0; index < static_cast<int>(std::size(rows)); ++index) {
-    const auto& row = rows[index];
+  } spots[] = {{0, 32, DEGREE "C", CELSIUS},
+               {1, 33, DEGREE "F", FAHRENHEIT},
+               {5, 12, "kPa", "kPa"},
+               {6, 237, "MPa", "MPa"},
+               {9, 49, "mm", "mm"}};
+  for (const auto& spot : spots) {
+    SCOPED_TRACE(spot.index);
+    EXPECT_EQ(UnitCodeForIndex(spot.index), spot.code);
+    EXPECT_EQ(UnitTable()[static_cast<std::size_t>(spot.index)].listText, spot.listText);
+    EXPECT_EQ(UnitDisplayText(spot.code), spot.displayText);
+  }
+}
+
+// Every entry: index to code and back, and a text to show after a value.
+TEST(UnitTable, RoundTrips) {
+  ASSERT_EQ(UnitTable().size(), kUnitCount);
+  for (int index = 0; index < static_cast<int>(kUnitCount); ++index) {
     SCOPED_TRACE(index);
-    EXPECT_EQ(UnitTable()[static_cast<std::size_t>(index)].code, row.code);
-    EXPECT_EQ(UnitTable()[static_cast<std::size_t>(index)].listText, row.listText);
-    EXPECT_EQ(UnitCodeForIndex(index), row.code);
-    EXPECT_EQ(UnitIndexForCode(row.code), index);
-    EXPECT_EQ(UnitDisplayText(row.code), row.displayText);
+    const std::optional<std::uint8_t> code = UnitCodeForIndex(index);
+    ASSERT_TRUE(code);
+    EXPECT_EQ(UnitIndexForCode(*code), index);
+    EXPECT_FALSE(UnitDisplayText(*code).empty());
   }
   EXPECT_EQ(UnitCodeForIndex(-1), std::nullopt);  // no selection
-  EXPECT_EQ(UnitCodeForIndex(10), std::nullopt);
+  EXPECT_EQ(UnitCodeForIndex(static_cast<int>(kUnitCount)), std::nullopt);
 }
 
 TEST(UnitTable, UnknownCodesHaveNoIndexAndNoText) {
@@ -68,39 +73,37 @@ TEST(UnitTable, SecondaryVariableGetsAUnitOnlyForTemperatures) {
   EXPECT_EQ(UnitDisplayText(kPressureCalibrationUnitCode), "kPa");
 }
 
-TEST(SensorTypeTable, RowsInComboOrder) {
+// The first and last thermocouple and resistance thermometer; the index is
+// the byte the sensor commands exchange.
+TEST(SensorTypeTable, SpotValues) {
   const struct {
+    int index;
     const char* name;
     const char* lower;
     const char* upper;
-  } rows[] = {{"K" THERMOCOUPLE, "-200 " CELSIUS, "1300 " CELSIUS},
-              {"E" THERMOCOUPLE, "-270 " CELSIUS, "1000 " CELSIUS},
-              {"S" THERMOCOUPLE, "0 " CELSIUS, "1600 " CELSIUS},
-              {"B" THERMOCOUPLE, "600 " CELSIUS, "1800 " CELSIUS},
-              {"J" THERMOCOUPLE, "-210 " CELSIUS, "1200 " CELSIUS},
-              {"T" THERMOCOUPLE, "-270 " CELSIUS, "400 " CELSIUS},
-              {"R" THERMOCOUPLE, "0 " CELSIUS, "1600 " CELSIUS},
-              {"N" THERMOCOUPLE, "-270 " CELSIUS, "1300 " CELSIUS},
-              {"Pt100" RTD, "-200 " CELSIUS, "850 " CELSIUS},
-              {"Cu100" RTD, "-50 " CELSIUS, "150 " CELSIUS},
-              {"Cu50" RTD, "-50 " CELSIUS, "150 " CELSIUS},
-              {"Pt1000" RTD, "-200 " CELSIUS, "850 " CELSIUS}};
-  ASSERT_EQ(SensorTypeTable().size(), std::size(rows));
-  for (int index = 0; index < static_cast<int>(std::size(rows)); ++index) {
-    SCOPED_TRACE(index);
-    const SensorTypeEntry* entry = SensorTypeAt(index);
+  } spots[] = {{0, "K" THERMOCOUPLE, "-200 " CELSIUS, "1300 " CELSIUS},
+               {7, "N" THERMOCOUPLE, "-270 " CELSIUS, "1300 " CELSIUS},
+               {8, "Pt100" RTD, "-200 " CELSIUS, "850 " CELSIUS},
+               {11, "Pt1000" RTD, "-200 " CELSIUS, "850 " CELSIUS}};
+  ASSERT_EQ(SensorTypeTable().size(), 12u);
+  for (const auto& spot : spots) {
+    SCOPED_TRACE(spot.index);
+    const SensorTypeEntry* entry = SensorTypeAt(spot.index);
     ASSERT_NE(entry, nullptr);
-    EXPECT_EQ(entry->name, rows[index].name);
-    EXPECT_EQ(entry->lowerLimitText, rows[index].lower);
-    EXPECT_EQ(entry->upperLimitText, rows[index].upper);
+    EXPECT_EQ(entry->name, spot.name);
+    EXPECT_EQ(entry->lowerLimitText, spot.lower);
+    EXPECT_EQ(entry->upperLimitText, spot.upper);
   }
   for (int index : {-1, 12, 255}) EXPECT_EQ(SensorTypeAt(index), nullptr) << index;
 }
 
+// The index is the byte the gain commands exchange; the factor is 2 to its
+// power.
 TEST(GainTable, TextsArePowersOfTwo) {
   ASSERT_EQ(GainTable().size(), 7u);
-  const char* texts[] = {"1", "2", "4", "8", "16", "32", "64"};
-  for (std::size_t i = 0; i < std::size(texts); ++i) EXPECT_EQ(GainTable()[i], texts[i]);
+  for (std::size_t i = 0; i < GainTable().size(); ++i) {
+    EXPECT_EQ(GainTable()[i], std::to_string(1 << i)) << i;
+  }
 }
 
 TEST(CurrentPoints, OnlyFourAndTwentyMilliamps) {

@@ -218,6 +218,22 @@ TEST(ReplyFaults, ClosedPortRefusesAndReports) {
   EXPECT_FALSE(h.engine.operationInProgress());
 }
 
+// A port that fails as the request is written (the adapter has just gone):
+// the port reports the loss itself; the operation ends as refused, not as
+// one that waits for a reply.
+TEST(ReplyFaults, PortThatFailsTheWriteEndsTheOperation) {
+  EngineHarness h;
+  testing::RecordingObserver observer;
+  h.link.setObserver(&observer);
+  h.port.refusesWrites = true;
+  EXPECT_FALSE(h.start(OP_READ_CURRENT, 0));
+  EXPECT_TRUE(observer.sent.empty());
+  EXPECT_FALSE(h.engine.operationInProgress());
+  ASSERT_EQ(h.effects.ended.size(), 1u);
+  EXPECT_EQ(h.effects.ended[0].second, OperationResult::Refused);
+  h.link.setObserver(nullptr);
+}
+
 TEST(AcquisitionTick, WaitsForAnOperationInFlightForTwoSeconds) {
   EngineHarness h;
   h.start(OP_CALIBRATE_LOW, 0);

@@ -10,15 +10,8 @@
 #include "link/LinkTexts.h"
 #include "tests/faults/FaultBench.h"
 
-namespace vantrel {
+namespace vantrel::testing {
 namespace {
-
-using testing::FaultBench;
-using testing::FaultyLine;
-using testing::RunOutcome;
-
-using testing::kEndMs;
-using testing::kQuietMs;
 
 sim::LineFaults HangupAfter(int bytes) {
   sim::LineFaults faults;
@@ -26,11 +19,24 @@ sim::LineFaults HangupAfter(int bytes) {
   return faults;
 }
 
-// Waits for the hang-up: the terminal's path (here the line's link)
-// disappears with it.
-bool WaitForHangup(const QString& path) {
-  return QTest::qWaitFor([&path] { return !QFileInfo::exists(path); }, 5000);
-}
+// A bench on a line that closes its terminal `after` bytes into the first
+// reply.
+struct HangingLine {
+  explicit HangingLine(int after) : line(HangupAfter(after)), path(line.path()) {}
+
+  // Starts read-config and waits for the hang-up: the terminal's path (here
+  // the line's link) disappears with it.
+  bool startAndHangUp() {
+    if (!bench.open(path)) return false;
+    bench.start(OP_READ_CONFIG);
+    return QTest::qWaitFor([this] { return !QFileInfo::exists(path); }, 5000);
+  }
+
+  FaultyLine line;
+  FaultBench bench;
+  const QString path;
+  QSignalSpy lost{&bench.session, &Session::portLost};
+};
 
 struct HangupCase {
   const char* name;
@@ -57,14 +63,10 @@ class PortLoss : public ::testing::TestWithParam<HangupCase> {};
 // the port reports closed; from then on an operation start shows
 // "HART端口未打开！" and sends nothing. A new line opens and works.
 TEST_P(PortLoss, CutReplyIsNotDecodedAndThePortIsReportedLost) {
-  FaultyLine line(HangupAfter(GetParam().after));
-  FaultBench bench;
-  const QString path = line.path();
-  ASSERT_TRUE(bench.open(path));
-  QSignalSpy lost(&bench.session, &Session::portLost);
-
-  bench.start(OP_READ_CONFIG);
-  ASSERT_TRUE(WaitForHangup(path));
+  HangingLine hanging(GetParam().after);
+  FaultBench& bench = hanging.bench;
+  QSignalSpy& lost = hanging.lost;
+  ASSERT_TRUE(hanging.startAndHangUp());
   const RunOutcome cut = bench.finish(kQuietMs);
   EXPECT_FALSE(cut.ended);
   EXPECT_FALSE(cut.claimedSuccess()) << cut.statusTrail();
@@ -93,7 +95,7 @@ TEST_P(PortLoss, CutReplyIsNotDecodedAndThePortIsReportedLost) {
   EXPECT_EQ(bench.data.upperRangeText, "");
 
   // The vanished path does not open again; a new line does, and works.
-  EXPECT_FALSE(bench.open(path));
+  EXPECT_FALSE(bench.open(hanging.path));
   EXPECT_FALSE(bench.session.isPortOpen());
   FaultyLine fresh;
   ASSERT_TRUE(bench.open(fresh.path()));
@@ -115,14 +117,10 @@ INSTANTIATE_TEST_SUITE_P(LineFaults, PortLoss, ::testing::ValuesIn(kHangups),
 // report it again and again. The port treats that as the line going away: it
 // closes and says so at once, without waiting for the next request to fail.
 TEST(LineFaults, PortLossIsNoticedWithoutASend) {
-  FaultyLine line(HangupAfter(7));
-  FaultBench bench;
-  const QString path = line.path();
-  ASSERT_TRUE(bench.open(path));
-  QSignalSpy lost(&bench.session, &Session::portLost);
-
-  bench.start(OP_READ_CONFIG);
-  ASSERT_TRUE(WaitForHangup(path));
+  HangingLine hanging(7);
+  FaultBench& bench = hanging.bench;
+  QSignalSpy& lost = hanging.lost;
+  ASSERT_TRUE(hanging.startAndHangUp());
   ASSERT_TRUE(QTest::qWaitFor([&lost] { return lost.count() > 0; }, 5000));
   EXPECT_FALSE(bench.session.isPortOpen());
   EXPECT_EQ(bench.sent.size(), 1u);
@@ -135,4 +133,4 @@ TEST(LineFaults, PortLossIsNoticedWithoutASend) {
 }
 
 }  // namespace
-}  // namespace vantrel
+}  // namespace vantrel::testing

@@ -10,6 +10,7 @@
 
 #include <QTest>
 
+#include "link/Receiver.h"
 #include "port/LinkDriver.h"
 #include "tests/link/LinkFakes.h"
 
@@ -66,12 +67,17 @@ struct Fixture {
   void settle() {
     for (int i = 0; i < 20; ++i) QCoreApplication::processEvents(QEventLoop::AllEvents, 5);
   }
+  // Waits until the receiver has taken the start of a frame: the bytes
+  // written so far have arrived.
+  bool frameStarted() {
+    return QTest::qWaitFor([this] { return FrameInProgress(driver.core().link()); }, 5000);
+  }
 };
 
 TEST(DriverTiming, LateReadDoesNotCutAReply) {
   Fixture f;
   f.line.write({0xFF, 0xFF, 0xFF, 0xFF, 0x06, 0x80, 0x00});
-  f.settle();
+  ASSERT_TRUE(f.frameStarted());
   // The program is busy for 50 ms while the rest of the reply comes in.
   f.clock.now += 50;
   f.line.write(Bytes(kReply.begin() + 3, kReply.end()));
@@ -82,7 +88,9 @@ TEST(DriverTiming, LateReadDoesNotCutAReply) {
 TEST(DriverTiming, RealSilenceEndsAPartialFrame) {
   Fixture f;
   f.line.write({0xFF, 0xFF, 0xFF, 0xFF, 0x06, 0x80, 0x00});
-  f.settle();
+  // The frame is in progress before the silence, so that its end below is
+  // the silence's doing and not the state before any byte came.
+  ASSERT_TRUE(f.frameStarted());
   f.clock.now += 50;
   // The timer finds the line quiet: the partial frame is abandoned.
   ASSERT_TRUE(QTest::qWaitFor([&] { return f.driver.core().link().rxState == RX_IDLE; }, 5000));

@@ -6,6 +6,7 @@
 #include <QTest>
 
 #include "engine/UniqueIdentifier.h"
+#include "link/Transmitter.h"
 #include "port/LinkDriver.h"
 #include "tests/link/LinkFakes.h"
 #include "tests/link/SimulatedLine.h"
@@ -15,13 +16,10 @@ namespace {
 
 class LinkEndToEnd : public ::testing::Test {
  protected:
+  LinkEndToEnd() { driver.core().setReplyHandler(&handler); }
+
   void sendCommand0(std::uint8_t address) {
-    HartLink& link = driver.core().link();
-    link.txPreambles = 6;
-    link.txDelimiter = kStxShort;
-    link.pollAddress = address;
-    link.txCommand = 0;
-    link.txByteCount = 0;
+    PrepareCommand0(driver.core().link(), address);
     ASSERT_TRUE(driver.core().StartOperation());
   }
   bool waitForReplies(std::size_t n) {
@@ -36,7 +34,6 @@ class LinkEndToEnd : public ::testing::Test {
 
 TEST_F(LinkEndToEnd, Command0ReplyIsDecoded) {
   testing::SimulatedLine line({sim::DefaultDeviceConfig(0)});
-  driver.core().setReplyHandler(&handler);
   ASSERT_TRUE(driver.openPort(line.path()));
 
   sendCommand0(0);
@@ -60,7 +57,6 @@ TEST_F(LinkEndToEnd, Command0ReplyIsDecoded) {
 
 TEST_F(LinkEndToEnd, OnlyTheAddressedDeviceAnswers) {
   testing::SimulatedLine line({sim::DefaultDeviceConfig(0), sim::DefaultDeviceConfig(3)});
-  driver.core().setReplyHandler(&handler);
   ASSERT_TRUE(driver.openPort(line.path()));
 
   sendCommand0(5);  // nobody there
@@ -81,7 +77,6 @@ TEST_F(LinkEndToEnd, PacedReplyAfterTurnaroundArrivesWhole) {
   options.lineRate = true;
   options.turnaroundMs = 30;
   testing::SimulatedLine line({sim::DefaultDeviceConfig(0)}, options);
-  driver.core().setReplyHandler(&handler);
   ASSERT_TRUE(driver.openPort(line.path()));
 
   // The simulator paces its reply byte by byte in a thread of its own; on a
@@ -98,7 +93,6 @@ TEST_F(LinkEndToEnd, PacedReplyAfterTurnaroundArrivesWhole) {
 
 TEST_F(LinkEndToEnd, ReopenedPortKeepsWorking) {
   testing::SimulatedLine line({sim::DefaultDeviceConfig(0)});
-  driver.core().setReplyHandler(&handler);
   ASSERT_TRUE(driver.openPort(line.path()));
   sendCommand0(0);
   ASSERT_TRUE(waitForReplies(1));

@@ -7,15 +7,8 @@
 
 #include "tests/sim/SimMaster.h"
 
-namespace vantrel::sim {
+namespace vantrel::sim::testing {
 namespace {
-
-using testing::Bytes;
-using testing::FloatAt;
-using testing::LongAddressOf;
-using testing::Master;
-using testing::Reply;
-using testing::ShortAddress;
 
 const Bytes kSelf = LongAddressOf(0);
 
@@ -286,4 +279,4 @@ TEST(SimLineDevices, MovedDeviceAnswersAtItsNewAddressOnly) {
 }
 
 }  // namespace
-}  // namespace vantrel::sim
+}  // namespace vantrel::sim::testing

@@ -1,0 +1,47 @@
+// The operation table as a whole: what each row may send and how the
+// command line names it.
+#include <gtest/gtest.h>
+
+#include <set>
+
+#include "engine/OperationTable.h"
+
+namespace vantrel {
+namespace {
+
+// The current trims and the calibrations act on what the instrument measures
+// when the request arrives: they must not reach it twice. Every read and
+// plain write may.
+TEST(OperationTable, OnlyTrimsAndCalibrationsAreSentOnce) {
+  const std::set<int> once = {
+      OP_CALIBRATE_CURRENT, OP_CALIBRATE_RESISTANCE, OP_CALIBRATE_50MV, OP_CALIBRATE_0MV,
+      OP_CALIBRATE_LOW,     OP_CALIBRATE_HIGH,       OP_CALIBRATE_MID,  OP_CLEAR_ZERO};
+  for (int code = kFirstOperation; code <= kLastOperation; ++code) {
+    const auto op = static_cast<OperationCode>(code);
+    EXPECT_EQ(MaySendTwice(op), once.count(code) == 0) << OperationWord(op);
+  }
+}
+
+// Every row: its word names it on the command line, and every request it
+// sends is a command of the command table with a fixed request size (the
+// byte count comes from there).
+TEST(OperationTable, WordsAndCommandsOfEveryRow) {
+  std::set<std::string_view> words;
+  for (int code = kFirstOperation; code <= kLastOperation; ++code) {
+    const auto op = static_cast<OperationCode>(code);
+    const OperationRow& row = OperationRowOf(op);
+    EXPECT_EQ(row.code, op);
+    EXPECT_EQ(OperationFromWord(row.word), op) << row.word;
+    EXPECT_TRUE(words.insert(row.word).second) << row.word;
+    for (std::size_t i = 0; i < row.steps.size(); ++i) {
+      const HartCommandInfo* info = FindHartCommand(row.steps[i].command);
+      ASSERT_NE(info, nullptr) << row.word << " request " << i + 1;
+      EXPECT_NE(info->requestBytes, kVariableSize) << row.word << " request " << i + 1;
+    }
+  }
+  EXPECT_EQ(OperationFromWord("read"), std::nullopt);
+  EXPECT_EQ(OperationWord(static_cast<OperationCode>(0)), "");
+}
+
+}  // namespace
+}  // namespace vantrel
