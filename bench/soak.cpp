@@ -8,6 +8,7 @@
 #include <fstream>
 #include <string>
 
+#include "cli/CliOutput.h"
 #include "cli/CliSession.h"
 #include "sim/SimServerThread.h"
 
@@ -52,9 +53,7 @@ int main(int argc, char** argv) {
     return 1;
   }
   SteadyClock clock;
-  CliSession::Options options;
-  options.timeoutMs = 3000;
-  CliSession session(clock, options);
+  CliSession session(clock, CliSession::Options{});
   if (!session.openPort(QString::fromStdString(sim.devicePath()))) return 1;
 
   int done = 0;
@@ -64,11 +63,11 @@ int main(int argc, char** argv) {
       Steps(total),
       [&](const CliOutcome& outcome) {
         ++done;
-        if (!outcome.ended || outcome.result != OperationResult::Success) {
+        if (!outcome.succeeded()) {
           ++failures;
-          std::printf("operation %d (%s) failed: %s\n", done,
-                      std::string(OperationWord(outcome.op)).c_str(),
-                      outcome.ended ? outcome.status.c_str() : "no reply");
+          std::printf("operation %d (%s) did not succeed: %s %s %s\n", done,
+                      std::string(OperationWord(outcome.op)).c_str(), ResultWord(outcome),
+                      outcome.status.c_str(), outcome.reason.c_str());
         }
         if (done == 1000 || done == total || done % 10000 == 0) {
           std::printf("after %5d operations: %d failures, peak memory %ld kB, %.1f s\n", done,

@@ -1,5 +1,6 @@
 #include "app/CComDialog.h"
 
+#include <QCheckBox>
 #include <QSettings>
 
 #include <algorithm>
@@ -37,6 +38,10 @@ QComboBox* CComDialog::portBox() const {
   return ui_->combo1002;
 }
 
+QCheckBox* CComDialog::rtsBox() const {
+  return ui_->checkRts;
+}
+
 void CComDialog::showPortDialog() {
   QStringList system;
   for (const SerialPortInfo& info : SerialPort::availablePortInfos()) system << info.portName;
@@ -57,6 +62,9 @@ void CComDialog::showPortDialog() {
   if (selected < 0 && !ports.isEmpty()) selected = 0;
   box->setCurrentIndex(selected);
   if (selected < 0) box->setEditText(QString());
+  ui_->checkRts->setChecked(session_.isPortOpen()
+                                ? session_.driver().port().settings().rtsKeying
+                                : QSettings().value(QLatin1String(kRtsKeyingKey)).toBool());
 
   show();
   raise();
@@ -65,12 +73,19 @@ void CComDialog::showPortDialog() {
 
 bool CComDialog::openSelectedPort() {
   const QString name = ui_->combo1002->currentText().trimmed();
-  const bool opened = !name.isEmpty() && session_.openPort(name);
+  PortSettings settings;
+  settings.rtsKeying = ui_->checkRts->isChecked();
+  const bool opened = !name.isEmpty() && session_.openPort(name, settings);
   if (!opened) session_.closePort();
-  if (opened) QSettings().setValue(QLatin1String(kLastPortKey), name);
+  if (opened) {
+    QSettings().setValue(QLatin1String(kLastPortKey), name);
+    QSettings().setValue(QLatin1String(kRtsKeyingKey), settings.rtsKeying);
+  }
+  QString text = QString::fromUtf8(opened ? texts::kPortOpened : texts::kPortOpenFailed);
+  // A port that opened but cannot key the modem: say why.
+  if (!opened && settings.rtsKeying && !name.isEmpty()) text += '\n' + session_.portError();
   QWidget* owner = parentWidget() ? parentWidget()->window() : this;
-  ShowMessageBox(owner, MessageIcon::Information,
-                 QString::fromUtf8(opened ? texts::kPortOpened : texts::kPortOpenFailed));
+  ShowMessageBox(owner, MessageIcon::Information, text);
   return opened;
 }
 

@@ -8,6 +8,7 @@
 
 #include <memory>
 
+class QCheckBox;
 class QComboBox;
 namespace Ui {
 class CComDialog;
@@ -29,17 +30,21 @@ class CComDialog : public QDialog {
   void setExtraPorts(const QStringList& ports) { extraPorts_ = ports; }
 
   // Shows the dialog with the port list refilled. The open port is
-  // preselected, else the one last opened here, else the first.
+  // preselected, else the one last opened here, else the first; the RTS box
+  // shows how the port was last opened here.
   void showPortDialog();
 
-  // Closes the open port, opens the one the port box names and says how it
-  // went. A port that opens is remembered for the next run.
+  // Closes the open port, opens the one the port box names (keyed by RTS
+  // when the box is checked) and says how it went. A port that opens is
+  // remembered for the next run, with the RTS box.
   bool openSelectedPort();
 
   QComboBox* portBox() const;
+  QCheckBox* rtsBox() const;
 
-  // QSettings key of the remembered port.
+  // QSettings keys of the remembered port and of the RTS keying beside it.
   static constexpr char kLastPortKey[] = "Settings/LastPort";
+  static constexpr char kRtsKeyingKey[] = "Settings/RtsKeying";
 
  private:
   std::unique_ptr<Ui::CComDialog> ui_;

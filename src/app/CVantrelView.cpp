@@ -80,8 +80,8 @@ void CVantrelView::connectSession() {
   connect(s, &Session::pollAddressesFound, tabHart_, &CTabHart::refillPollAddresses);
   connect(s, &Session::searchReportReady, this, &CVantrelView::showSearchReport);
   connect(s, &Session::messageShown, this, &CVantrelView::showMessage);
-  connect(s, &Session::operationFinished, this, [this](OperationCode op, OperationResult result) {
-    emit operationFinished(static_cast<int>(op), static_cast<int>(result));
+  connect(s, &Session::operationFinished, this, [this](const OperationEnd& end) {
+    emit operationFinished(static_cast<int>(end.op), static_cast<int>(end.result));
   });
   connect(s, &Session::deviceStatusChanged, this, &CVantrelView::deviceStatusChanged);
   // The port went away (a USB adapter pulled out): say so, and show that

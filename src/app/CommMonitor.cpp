@@ -129,7 +129,8 @@ QString FrameLogModel::cellText(const DecodedFrame& f, int column) {
     case kStatusColumn:
       return f.hasStatus ? StatusText(f) : QString();
     case kDataColumn:
-      return Text(HexBytes(f.data));
+      return f.details.empty() ? Text(HexBytes(f.data))
+                               : Text(HexBytes(f.data) + "  (" + f.details + ")");
     case kRawColumn:
       return Text(HexBytes(f.raw));
     default:

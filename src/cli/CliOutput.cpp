@@ -5,6 +5,7 @@
 #include <vector>
 
 #include "cli/CliOperations.h"
+#include "engine/FrameDecoder.h"
 
 namespace vantrel {
 namespace {
@@ -63,36 +64,105 @@ std::string JsonString(const std::string& text) {
   return out + "\"";
 }
 
-std::string FormatOutcome(const CliOutcome& outcome, const DeviceData& data, bool json) {
-  const std::string word(OperationWord(outcome.op));
-  const CliValues values = outcome.ended && outcome.result == OperationResult::Success
-                               ? ValuesOf(outcome.op, data)
-                               : CliValues{};
-  std::string out;
-  if (json) {
-    out = "{\"operation\": " + JsonString(word) +
-          ", \"status\": " + (outcome.hasStatus ? JsonString(outcome.status) : "null") +
-          ", \"progress\": " + std::to_string(outcome.progress) + ", \"values\": {";
-    for (std::size_t i = 0; i < values.size(); ++i) {
-      if (i > 0) out += ", ";
-      out += JsonString(values[i].first) + ": " + ValueText(values[i].second, true);
-    }
-    out += "}, \"messages\": [";
-    for (std::size_t i = 0; i < outcome.messages.size(); ++i) {
-      if (i > 0) out += ", ";
-      out += JsonString(outcome.messages[i]);
-    }
-    out += "]";
-    if (!outcome.ended) out += ", \"error\": \"no reply\"";
-    return out + "}\n";
+const char* ResultWord(const CliOutcome& outcome) {
+  if (outcome.skipped) return "skipped";
+  switch (outcome.result) {
+    case OperationResult::Success:
+      return "success";
+    case OperationResult::Failure:
+      return "failure";
+    case OperationResult::NoReply:
+      return "no-reply";
+    case OperationResult::Refused:
+      break;
   }
-  out = word + ": " + (outcome.hasStatus ? outcome.status : "(no status)") +
-        (outcome.ended ? "" : " (no reply)") + "\n";
-  out += "progress=" + std::to_string(outcome.progress) + "\n";
-  for (const auto& [key, value] : values)
+  return "refused";
+}
+
+namespace {
+
+const char* ClassWord(ResponseClass responseClass) {
+  switch (responseClass) {
+    case ResponseClass::Success:
+      return "success";
+    case ResponseClass::Warning:
+      return "warning";
+    case ResponseClass::Error:
+      break;
+    case ResponseClass::CommunicationError:
+      return "communication-error";
+  }
+  return "error";
+}
+
+std::string JsonList(const std::vector<std::string>& texts) {
+  std::string list = "[";
+  for (std::size_t i = 0; i < texts.size(); ++i) list += (i ? ", " : "") + JsonString(texts[i]);
+  return list + "]";
+}
+
+std::string JsonResponse(const CliOutcome& o) {
+  if (!o.responseCode) return "null";
+  return "{\"code\": " + std::to_string(*o.responseCode) + ", \"class\": \"" +
+         ClassWord(ClassifyResponse(*o.responseCode)) +
+         "\", \"text\": " + JsonString(ResponseCodeText(*o.responseCode)) + "}";
+}
+
+std::string JsonDeviceStatus(const CliOutcome& o) {
+  if (!o.deviceStatus) return "null";
+  return "{\"byte\": " + std::to_string(*o.deviceStatus) +
+         ", \"bits\": " + JsonList(DeviceStatusTexts(*o.deviceStatus)) + "}";
+}
+
+std::string JsonOutcome(const CliOutcome& o, const CliValues& values) {
+  std::string out = "{\"operation\": " + JsonString(std::string(OperationWord(o.op))) +
+                    ", \"result\": \"" + ResultWord(o) + "\"" +
+                    ", \"status\": " + (o.hasStatus ? JsonString(o.status) : "null") +
+                    ", \"progress\": " + std::to_string(o.progress) + ", \"values\": {";
+  for (std::size_t i = 0; i < values.size(); ++i) {
+    if (i > 0) out += ", ";
+    out += JsonString(values[i].first) + ": " + ValueText(values[i].second, true);
+  }
+  out += "}, \"messages\": " + JsonList(o.messages);
+  out += ", \"retries\": " + std::to_string(o.retries);
+  out += ", \"response\": " + JsonResponse(o);
+  out += ", \"deviceStatus\": " + JsonDeviceStatus(o);
+  out += ", \"reason\": " + (o.reason.empty() ? std::string("null") : JsonString(o.reason));
+  return out + "}\n";
+}
+
+// The same facts as the JSON object, a line each.
+std::string PlainOutcome(const CliOutcome& o, const CliValues& values) {
+  std::string out = std::string(OperationWord(o.op)) + ": " +
+                    (o.hasStatus ? o.status : "(no status)") + "\n";
+  out += std::string("result=") + ResultWord(o) + "\n";
+  if (o.skipped) return out;
+  out += "progress=" + std::to_string(o.progress) + "\n";
+  for (const auto& [key, value] : values) {
     out += std::string(key) + "=" + ValueText(value, false) + "\n";
-  for (const std::string& message : outcome.messages) out += "message=" + message + "\n";
+  }
+  for (const std::string& message : o.messages) out += "message=" + message + "\n";
+  out += "retries=" + std::to_string(o.retries) + "\n";
+  if (o.responseCode) {
+    out += "response=" + std::to_string(*o.responseCode) + " " +
+           ResponseCodeText(*o.responseCode) + "\n";
+  }
+  if (o.deviceStatus) {
+    char hex[8];
+    std::snprintf(hex, sizeof hex, "0x%02X", *o.deviceStatus);
+    std::string bits;
+    for (const std::string& bit : DeviceStatusTexts(*o.deviceStatus)) bits += " " + bit;
+    out += std::string("deviceStatus=") + hex + bits + "\n";
+  }
+  if (!o.reason.empty()) out += "reason=" + o.reason + "\n";
   return out;
+}
+
+}  // namespace
+
+std::string FormatOutcome(const CliOutcome& outcome, const DeviceData& data, bool json) {
+  const CliValues values = outcome.succeeded() ? ValuesOf(outcome.op, data) : CliValues{};
+  return json ? JsonOutcome(outcome, values) : PlainOutcome(outcome, values);
 }
 
 }  // namespace vantrel

@@ -10,6 +10,9 @@ namespace vantrel {
 
 std::string FormatOutcome(const CliOutcome& outcome, const DeviceData& data, bool json);
 
+// "success", "failure", "no-reply", "refused" or "skipped".
+const char* ResultWord(const CliOutcome& outcome);
+
 // A JSON string literal, quotes included; UTF-8 passes through.
 std::string JsonString(const std::string& text);
 

@@ -12,10 +12,9 @@ CliSession::CliSession(const Clock& clock, Options options, QObject* parent)
       options_(options),
       session_(clock),
       startedAt_(clock.nowMs()) {
+  session_.setTiming(options_.timing);
   session_.addObserver(this);
   connectSession();
-  replyTimer_.setSingleShot(true);
-  connect(&replyTimer_, &QTimer::timeout, this, &CliSession::onTimeout);
 }
 
 CliSession::~CliSession() {
@@ -48,7 +47,9 @@ void CliSession::connectSession() {
 }
 
 bool CliSession::openPort(const QString& portName) {
-  return session_.openPort(portName);
+  PortSettings settings;
+  settings.rtsKeying = options_.rtsKeying;
+  return session_.openPort(portName, settings);
 }
 
 void CliSession::run(std::vector<CliStep> steps, std::function<void(const CliOutcome&)> each,
@@ -74,35 +75,45 @@ void CliSession::startNext() {
   session_.start(step.op, options_.pollAddress);
 }
 
-void CliSession::onEnded(OperationCode op, OperationResult result) {
-  if (!running_ || op != current_.op) return;
-  replyTimer_.stop();
+void CliSession::onEnded(const OperationEnd& end) {
+  if (!running_ || end.op != current_.op) return;
   running_ = false;
-  current_.ended = true;
-  current_.result = result;
+  current_.result = end.result;
+  current_.reason = end.reason;
+  current_.retries = end.retries;
   if (each_) each_(current_);
-  // Let the engine finish the call that reported this before the next start.
-  QTimer::singleShot(0, this, &CliSession::startNext);
+  // Let the engine finish the call that reported this before the next step.
+  if (current_.succeeded()) {
+    QTimer::singleShot(0, this, &CliSession::startNext);
+  } else {
+    QTimer::singleShot(0, this, &CliSession::skipTheRest);
+  }
 }
 
-void CliSession::onTimeout() {
-  if (!running_) return;
-  running_ = false;
-  current_.ended = false;
-  if (each_) each_(current_);
+// After an operation that did not succeed, the rest of the chain is not run.
+void CliSession::skipTheRest() {
+  while (next_ < steps_.size()) {
+    CliOutcome skipped;
+    skipped.op = steps_[next_++].op;
+    skipped.skipped = true;
+    if (each_) each_(skipped);
+  }
   if (done_) done_();
 }
 
 void CliSession::frameSent(const std::vector<std::uint8_t>& raw) {
   current_.bytesSent += raw.size();
   trace(DecodeFrame(raw, FrameDirection::Sent, elapsedMs()));
-  if (running_ && current_.op != OP_SEARCH) replyTimer_.start(options_.timeoutMs);
 }
 
-void CliSession::frameReceived(const ReceivedFrame&, const std::vector<std::uint8_t>& raw) {
+void CliSession::frameReceived(const ReceivedFrame& frame, const std::vector<std::uint8_t>& raw) {
   current_.bytesReceived += raw.size();
   ++current_.framesReceived;
   trace(DecodeFrame(raw, FrameDirection::Received, elapsedMs()));
+  if (!running_ || frame.frameType() != kFrameTypeAck) return;
+  if (!session_.driver().core().isReplyToRequest(frame)) return;
+  current_.responseCode = frame.responseCode;
+  if (!(frame.responseCode & kCommunicationErrorBit)) current_.deviceStatus = frame.deviceStatus;
 }
 
 void CliSession::frameDropped(DropReason reason, const std::vector<std::uint8_t>& raw) {

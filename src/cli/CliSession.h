@@ -6,6 +6,7 @@
 #include <QTimer>
 
 #include <functional>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -27,13 +28,21 @@ struct CliOutcome {
   bool hasStatus = false;
   int progress = 0;
   std::vector<std::string> messages;
-  bool ended = false;  // false: a reply did not come in time
+  bool skipped = false;  // not run: an operation before it did not succeed
+  OperationResult result = OperationResult::Refused;
+  std::string reason;  // why it failed; empty when there is nothing to add
+  int retries = 0;     // requests sent again, for any reason
+  // The operation's last reply: its response code, and the field device
+  // status of the last one that carried one.
+  std::optional<std::uint8_t> responseCode;
+  std::optional<std::uint8_t> deviceStatus;
   // Frames on the line: requests as written (preambles included), replies
   // from delimiter to check byte.
   std::size_t bytesSent = 0;
   std::size_t bytesReceived = 0;
   std::size_t framesReceived = 0;
-  OperationResult result = OperationResult::Refused;
+
+  bool succeeded() const { return !skipped && result == OperationResult::Success; }
 };
 
 class CliSession : public QObject, private LinkObserver {
@@ -41,7 +50,8 @@ class CliSession : public QObject, private LinkObserver {
 
  public:
   struct Options {
-    int timeoutMs = 3000;  // per awaited reply; the search runs its own course
+    LinkTiming timing;  // the reply time-out of one try, and the retries
+    bool rtsKeying = false;
     bool trace = false;
     std::uint8_t pollAddress = 0;
   };
@@ -52,8 +62,9 @@ class CliSession : public QObject, private LinkObserver {
   bool openPort(const QString& portName);
   QString portError() const { return session_.portError(); }
 
-  // Runs the steps in order and calls `done` when the last has ended or one
-  // timed out. `each` sees every outcome as it is known.
+  // Runs the steps in order and calls `done` when the last has ended. An
+  // operation that does not succeed stops the chain: the steps after it are
+  // reported skipped. `each` sees every outcome as it is known.
   void run(std::vector<CliStep> steps, std::function<void(const CliOutcome&)> each,
            std::function<void()> done);
 
@@ -68,15 +79,14 @@ class CliSession : public QObject, private LinkObserver {
 
   void connectSession();
   void startNext();
-  void onEnded(OperationCode op, OperationResult result);
-  void onTimeout();
+  void onEnded(const OperationEnd& end);
+  void skipTheRest();
   void trace(const DecodedFrame& frame);
   TimeMs elapsedMs() const;
 
   const Clock& clock_;
   Options options_;
   Session session_;
-  QTimer replyTimer_;
   TimeMs startedAt_;
 
   std::vector<CliStep> steps_;

@@ -40,8 +40,8 @@ class PrintReply : public ReplyHandler {
     std::printf("reply from address 0x%02x, command %u, response code %u, device status 0x%02x\n",
                 reply.address[0], reply.command, reply.responseCode, reply.deviceStatus);
     if (reply.command == 0 && reply.dataCount >= UniqueIdentifier::kSize) {
-      std::printf("%s\n",
-                  DescribeUniqueIdentifier(DecodeUniqueIdentifier(reply.data.data())).c_str());
+      const UniqueIdentifier id = DecodeUniqueIdentifier(reply.data.data(), reply.dataCount);
+      std::printf("%s\n", DescribeUniqueIdentifier(id).c_str());
     }
     std::fflush(stdout);
     QCoreApplication::exit(0);

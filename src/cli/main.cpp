@@ -24,8 +24,14 @@ constexpr int kExitUsage = 64;
 constexpr int kExitNoPort = 69;
 
 const char kUsage[] =
-    "Usage: vantrel-cli --port PATH [--address N] [--timeout-ms N] [--json] [--trace]\n"
-    "                   OPERATION [ARGS] [then OPERATION [ARGS] ...]\n"
+    "Usage: vantrel-cli --port PATH [--rts] [--address N] [--timeout-ms N] [--retries N]\n"
+    "                   [--json] [--trace] OPERATION [ARGS] [then OPERATION [ARGS] ...]\n"
+    "\n"
+    "  --rts            key the modem's transmitter with RTS (RS-232 modems); DTR is\n"
+    "                   held on while the port is open\n"
+    "  --timeout-ms N   wait N ms for a reply to begin after each request has left\n"
+    "                   the line (default 400; the program's own pauses do not count)\n"
+    "  --retries N      try each request N more times after a failed try (default 3)\n"
     "\n"
     "Operations:\n"
     "  comm-test | search | read-current | read-device-info | fixed-current MA\n"
@@ -40,9 +46,11 @@ const char kUsage[] =
     "  calibrate-mid KPA | read-gain | write-gain INDEX | poll\n"
     "\n"
     "Operations joined with 'then' run in order and share the device data, as in\n"
-    "the window. After 'search' the operations address the device the window's\n"
-    "list would select. Exit status: 0 all succeeded, 1 one failed or was\n"
-    "refused, 2 a reply did not come, 64 usage error, 69 the port cannot be opened.\n";
+    "the window; the first that does not succeed ends the chain, and the ones\n"
+    "after it are reported skipped. After 'search' the operations address the\n"
+    "device the window's list would select. Exit status, of the first operation\n"
+    "that did not succeed: 0 all succeeded, 1 it failed or was refused, 2 no\n"
+    "reply came; 64 usage error, 69 the port cannot be opened.\n";
 
 struct Options {
   QString port;
@@ -68,7 +76,12 @@ Options ParseArguments(int argc, char** argv) {
       options.session.pollAddress = static_cast<std::uint8_t>(reader.integer("N", 0, 63));
     } else if (arg == "--timeout-ms") {
       ArgReader reader({value("--timeout-ms")}, "--timeout-ms");
-      options.session.timeoutMs = reader.integer("N", 1, 600000);
+      options.session.timing.replyTimeoutMs = reader.integer("N", 1, 600000);
+    } else if (arg == "--retries") {
+      ArgReader reader({value("--retries")}, "--retries");
+      options.session.timing.retries = reader.integer("N", 0, 100);
+    } else if (arg == "--rts") {
+      options.session.rtsKeying = true;
     } else if (arg == "--json") {
       options.json = true;
     } else if (arg == "--trace") {
@@ -123,11 +136,8 @@ int main(int argc, char** argv) {
       [&](const CliOutcome& outcome) {
         std::fputs(FormatOutcome(outcome, session.data(), options.json).c_str(), stdout);
         std::fflush(stdout);
-        if (!outcome.ended) {
-          exitCode = kExitNoReply;
-        } else if (outcome.result != OperationResult::Success && exitCode == 0) {
-          exitCode = kExitFailure;
-        }
+        if (exitCode != 0 || outcome.skipped || outcome.succeeded()) return;
+        exitCode = outcome.result == OperationResult::NoReply ? kExitNoReply : kExitFailure;
       },
       [] { QCoreApplication::exit(0); });
   app.exec();

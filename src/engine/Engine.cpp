@@ -2,11 +2,28 @@
 
 #include "engine/Encoding.h"
 #include "engine/EngineTexts.h"
+#include "engine/FrameDecoder.h"
 #include "engine/UniqueIdentifier.h"
 #include "link/HartCommands.h"
+#include "link/LinkTexts.h"
 #include "link/Transmitter.h"
 
 namespace vantrel {
+namespace {
+
+// Busy and delayed responses are answered by asking again; dead and
+// conflicting delayed responses end the operation.
+bool IsBusyOrDelayedResponse(std::uint8_t code) {
+  return code >= RC_BUSY && code <= RC_DELAYED_RESPONSE_CONFLICT;
+}
+
+std::string JoinReasons(const std::string& first, const std::string& second) {
+  if (first.empty()) return second;
+  if (second.empty()) return first;
+  return first + "；" + second;
+}
+
+}  // namespace
 
 Engine::Engine(LinkCore& link, DeviceData& data, EngineEffects& effects)
     : link_(link), data_(data), effects_(effects) {}
@@ -26,11 +43,11 @@ bool Engine::start(OperationCode op, std::uint8_t pollAddress, TimeMs now) {
   }
   if (const char* reason = started.refuse ? started.refuse(data_) : nullptr) {
     effects_.showMessage(MessageIcon::Error, reason);
-    effects_.operationEnded(op, OperationResult::Refused);
+    effects_.operationEnded({op, OperationResult::Refused, {}, 0});
     return false;
   }
-  // A new operation takes the link: a search or a paused write in progress
-  // ends here.
+  // A new operation takes the link: a search, a paused write or the tries of
+  // an operation in progress end here.
   if (searchActive()) endSearch();
   pendingSendAt_.reset();
   return sendFirstRequest(op, pollAddress, now);
@@ -42,26 +59,127 @@ bool Engine::sendFirstRequest(OperationCode op, std::uint8_t pollAddress, TimeMs
   link.operationCode = op;
   link.operationStep = 0;
   PrepareCommand0(link, pollAddress);
-  if (!link_.StartOperation()) {
+  try_ = TryState{};
+  retries_ = 0;
+  refusedParts_.clear();
+  if (!transmit(now)) {
     inProgress_ = false;
-    effects_.operationEnded(op, OperationResult::Refused);
+    try_ = TryState{};
+    effects_.operationEnded({op, OperationResult::Refused, {}, 0});
     return false;
   }
   inProgress_ = true;
-  lastRequestAt_ = now;
   return true;
 }
 
 bool Engine::pollTick(std::uint8_t pollAddress, TimeMs now) {
   if (searchActive()) return false;
   const HartLink& link = link_.link();
-  if (inProgress_ && link.operationCode != OP_POLL && now - lastRequestAt_ < kPollYieldMs) {
-    return false;
+  if (inProgress_ && link.operationCode != OP_POLL) {
+    if (try_.failedTries > 0 || try_.resendAt || try_.delayedSince) return false;
+    if (now - lastRequestAt_ < kPollYieldMs) return false;
   }
   return start(OP_POLL, pollAddress, now);
 }
 
+void Engine::portLost(TimeMs /*now*/) {
+  if (inProgress_) fail(texts::kPortLost);
+}
+
+// --- sending and trying again --------------------------------------------
+
+// Sends the request the transmit fields hold and starts waiting for its
+// reply: the time-out counts once the request's last byte has had its line
+// time.
+bool Engine::transmit(TimeMs now) {
+  if (!link_.StartOperation()) return false;
+  lastRequestAt_ = now;
+  const TimeMs lineTime = LineTimeMs(link_.lastRequestSize(), timing_.baudRate);
+  try_.replyDue = now + lineTime + timing_.replyTimeoutMs;
+  try_.replyArriving = false;
+  return true;
+}
+
+// The same request once more: after a failed try, a busy instrument, or to
+// ask after a delayed response.
+void Engine::resend(TimeMs now) {
+  try_.resendAt.reset();
+  ++retries_;
+  if (!transmit(now)) fail(texts::kPortNotOpen);
+}
+
+// A request after command 0 of a trim or calibration: the instrument may act
+// on it, so it goes out again only when a reply proves it did not.
+bool Engine::sendingOnce() const {
+  return !row().maySendTwice && link_.link().operationStep > 0;
+}
+
+void Engine::tryFailed(TryFailure failure, std::uint8_t responseCode, TimeMs now) {
+  try_.replyDue.reset();
+  try_.replyArriving = false;
+  if (row().kind == OperationKind::Poll) {
+    // Acquisition shows nothing for a missed reply; the next tick asks again.
+    end(OperationResult::NoReply, nullptr, texts::kReasonNoReply);
+    return;
+  }
+  const bool communicationError = failure == TryFailure::CommunicationError;
+  if (!communicationError && sendingOnce()) {
+    fail(texts::kReasonResultUnknown, OperationResult::NoReply);
+    return;
+  }
+  if (try_.failedTries < timing_.retries) {
+    ++try_.failedTries;
+    resend(now);
+    return;
+  }
+  if (communicationError) {
+    fail(ResponseMeaning(responseCode));
+  } else {
+    fail(texts::kReasonNoReply, OperationResult::NoReply);
+  }
+}
+
+// 32: asked again after 500 ms, at most five times. 33 and 34: asked again
+// every 500 ms until the result comes, at most a minute. Returns true when
+// the reply was one of these and has been answered so.
+bool Engine::followBusyOrDelayed(const ReceivedFrame& reply) {
+  if (row().kind == OperationKind::Poll) return false;
+  const std::uint8_t code = reply.responseCode;
+  const TimeMs now = reply.receivedAt;
+  if (code == RC_BUSY) {
+    if (try_.busyResends >= kMaxBusyResends) return false;
+    ++try_.busyResends;
+    try_.resendAt = now + kBusyResendMs;
+    return true;
+  }
+  if (code != RC_DELAYED_RESPONSE_INITIATED && code != RC_DELAYED_RESPONSE_RUNNING) return false;
+  if (!try_.delayedSince) {
+    try_.delayedSince = now;
+    effects_.setStatusText(texts::kDeviceBusyWait);
+  }
+  if (now - *try_.delayedSince >= kDelayedResponseMs) {
+    fail(texts::kReasonDelayedTooLong);
+  } else {
+    try_.resendAt = now + kBusyResendMs;
+  }
+  return true;
+}
+
 // --- replies -------------------------------------------------------------
+
+void Engine::frameBegan(TimeMs /*now*/) {
+  if (inProgress_ && try_.replyDue) try_.replyArriving = true;
+}
+
+// A frame that began and was not a reply (a request, a burst frame) leaves
+// the wait as it was; one that was spoiled on the way ends the try.
+void Engine::frameEnded(FrameEnd end, TimeMs now) {
+  if (!try_.replyArriving) return;
+  try_.replyArriving = false;
+  if (end == FrameEnd::Dropped && inProgress_ && try_.replyDue) {
+    tryFailed(TryFailure::Spoiled, 0, now);
+  }
+}
 
 void Engine::HandleOperationReply(const ReceivedFrame& reply) {
   HartLink& link = link_.link();
@@ -71,56 +189,49 @@ void Engine::HandleOperationReply(const ReceivedFrame& reply) {
     if (searchActive()) searchReply(reply);
     return;
   }
+  try_.replyArriving = false;
   // A reply that nothing waits for (late, repeated, or while pausing before
   // the next request) is dropped: taking it for the reply of the current step
   // would send the operation's write again without the user asking. So is a
   // reply to another command than the one sent (a late answer to an
-  // abandoned operation): its bytes mean something else.
-  if (!inProgress_ || pendingSendAt_) return;
-  if (reply.command != link.txCommand) return;
+  // abandoned operation): its bytes mean something else. A frame from
+  // another device, or to the secondary master, is no reply to us.
+  if (!inProgress_ || pendingSendAt_ || try_.resendAt || !try_.replyDue) return;
+  if (!link_.isReplyToRequest(reply) || reply.command != link.txCommand) return;
   if (current.kind == OperationKind::CommTest) {
     // Any answer to command 0 is an answer, whatever its response code.
     effects_.setProgress(100);
-    effects_.setStatusText(current.texts.success);
-    inProgress_ = false;
-    effects_.operationEnded(current.code, OperationResult::Success);
+    end(OperationResult::Success, current.texts.success, {});
     return;
   }
-
-  const std::size_t requests = current.steps.size();
+  if (reply.responseCode & kCommunicationErrorBit) {
+    tryFailed(TryFailure::CommunicationError, reply.responseCode, reply.receivedAt);
+    return;
+  }
+  try_.replyDue.reset();
+  if (followBusyOrDelayed(reply)) return;
   const std::size_t step = link.operationStep;
-  if (step > requests) {
+  if (step > current.steps.size()) {
     ++link.operationStep;
-    return;
-  }
-  if (IsErrorResponse(reply.responseCode)) {
-    fail();
-    return;
-  }
-  if (step == 0) {
+  } else if (step == 0) {
     handleCommand0Reply(reply);
-    return;
-  }
-  if (const DecodeReply decode = current.steps[step - 1].decode) {
-    OperationContext c = context();
-    decode(c, reply);
-  }
-  if (step < requests) {
-    effects_.setProgress(66);
-    sendRequest(step, reply.receivedAt);
   } else {
-    endWithReply(reply);
+    handleStepReply(reply);
   }
 }
 
 // The first step of every operation: the reply names the device that the
-// requests after it go to.
+// requests after it go to. A refused command 0 ends the operation at once.
 void Engine::handleCommand0Reply(const ReceivedFrame& reply) {
   const OperationRow& current = row();
+  if (IsErrorResponse(reply.responseCode)) {
+    fail(ResponseMeaning(reply.responseCode));
+    return;
+  }
   // Without its identity block a command-0 reply names no device to send
   // the next request to.
   if (reply.dataCount < UniqueIdentifier::kSize) {
-    fail();
+    fail(texts::kReasonNoIdentity);
     return;
   }
   effects_.setProgress(current.steps.size() == 2 ? 33 : 50);
@@ -137,10 +248,38 @@ void Engine::handleCommand0Reply(const ReceivedFrame& reply) {
   }
 }
 
+// The reply to a request after command 0. A write of several parts goes on
+// when the instrument refuses one of them, and names it at the end.
+void Engine::handleStepReply(const ReceivedFrame& reply) {
+  const OperationRow& current = row();
+  const std::size_t step = link_.link().operationStep;
+  const OperationStep& sent = current.steps[step - 1];
+  const std::uint8_t code = reply.responseCode;
+  if (IsErrorResponse(code)) {
+    if (!sent.part || IsBusyOrDelayedResponse(code)) {
+      fail(ResponseMeaning(code));
+      return;
+    }
+    refusedParts_ = JoinReasons(refusedParts_, std::string(sent.part) +
+                                                    texts::kPartNotWritten +
+                                                    ResponseMeaning(code));
+  } else if (sent.decode) {
+    OperationContext c = context();
+    sent.decode(c, reply);
+  }
+  if (step < current.steps.size()) {
+    effects_.setProgress(66);
+    sendRequest(step, reply.receivedAt);
+  } else {
+    endWithReply(reply);
+  }
+}
+
 // Manufacturer and device type (reply bytes 1 and 2) and the device
 // identification number (bytes 9 to 11).
 void Engine::learnLongAddress(const ReceivedFrame& reply) {
-  data_.longAddress = {reply.data[1], reply.data[2], reply.data[9], reply.data[10], reply.data[11]};
+  data_.longAddress = {reply.data[1], reply.data[2], reply.data[9], reply.data[10],
+                       reply.data[11]};
 }
 
 // Builds request `index` after command 0 and sends it, at once or after the
@@ -152,7 +291,7 @@ void Engine::sendRequest(std::size_t index, TimeMs now) {
   RequestFields request{step.command, link.txData.data()};
   OperationContext c = context();
   if (step.fill && !step.fill(c, request)) {
-    fail();
+    fail({});
     return;
   }
   link.txCommand = request.command;
@@ -167,44 +306,64 @@ void Engine::sendRequest(std::size_t index, TimeMs now) {
 }
 
 void Engine::sendPrepared(TimeMs now) {
-  HartLink& link = link_.link();
-  link_.StartOperation();
-  ++link.operationStep;
-  lastRequestAt_ = now;
+  try_ = TryState{};
+  if (!transmit(now)) {
+    fail(texts::kPortNotOpen);
+    return;
+  }
+  ++link_.link().operationStep;
 }
 
 // The last reply of an operation: judged, shown, and the operation ends.
 void Engine::endWithReply(const ReceivedFrame& reply) {
   const OperationRow& current = row();
+  if (!refusedParts_.empty()) {
+    fail({});
+    return;
+  }
   const OperationContext c = context();
   const bool success = !current.succeeded || current.succeeded(c, reply);
   effects_.setProgress(100);
   link_.link().operationStep = 0;
   if (current.refresh) effects_.refresh(*current.refresh, RefreshDirection::ToControls);
-  finish(success ? current.texts.success : current.texts.failure,
-         success ? OperationResult::Success : OperationResult::Failure);
+  if (success) {
+    end(OperationResult::Success, current.texts.success, {});
+  } else {
+    end(OperationResult::Failure, current.texts.failure, texts::kReasonUnexpectedReply);
+  }
 }
 
-void Engine::finish(const char* statusText, OperationResult result) {
+// Ends the operation. A null `statusText` leaves the status line as it is.
+void Engine::end(OperationResult result, const char* statusText, std::string reason) {
+  const OperationCode op = row().code;
   link_.link().operationStep = 0;
   inProgress_ = false;
-  effects_.setStatusText(statusText);
-  effects_.operationEnded(row().code, result);
+  try_ = TryState{};
+  pendingSendAt_.reset();
+  if (statusText) effects_.setStatusText(statusText);
+  effects_.operationEnded({op, result, std::move(reason), retries_});
 }
 
-// Ends an operation on an error response or a request that cannot be built:
-// nothing is decoded and nothing more is sent.
-void Engine::fail() {
+// Ends an operation that did not do what was asked: nothing more is decoded
+// and nothing more is sent. The parts of a write refused before are named
+// first.
+void Engine::fail(std::string reason, OperationResult result) {
   effects_.setProgress(100);
-  finish(row().texts.failure, OperationResult::Failure);
+  end(result, row().texts.failure, JoinReasons(refusedParts_, reason));
 }
 
 // --- time ----------------------------------------------------------------
 
 std::optional<TimeMs> Engine::nextDeadline() const {
-  std::optional<TimeMs> due = pendingSendAt_;
+  std::optional<TimeMs> due;
+  auto consider = [&due](std::optional<TimeMs> at) {
+    if (at && (!due || *at < *due)) due = at;
+  };
+  consider(pendingSendAt_);
+  consider(try_.resendAt);
+  if (inProgress_ && !try_.replyArriving) consider(try_.replyDue);
   if (search_.phase == SearchPhase::BeforeProbe || search_.phase == SearchPhase::AfterProbe) {
-    if (!due || search_.due < *due) due = search_.due;
+    consider(search_.due);
   }
   return due;
 }
@@ -213,6 +372,10 @@ void Engine::handleDeadline(TimeMs now) {
   if (pendingSendAt_ && *pendingSendAt_ <= now) {
     pendingSendAt_.reset();
     sendPrepared(now);
+  }
+  if (try_.resendAt && *try_.resendAt <= now) resend(now);
+  if (inProgress_ && try_.replyDue && !try_.replyArriving && *try_.replyDue <= now) {
+    tryFailed(TryFailure::NoReply, 0, now);
   }
   if ((search_.phase == SearchPhase::BeforeProbe || search_.phase == SearchPhase::AfterProbe) &&
       search_.due <= now) {

@@ -1,8 +1,11 @@
 // The command engine: starts operations, runs each one's row of the operation
 // table (requests, reply decoding, success test, texts) and reports through
-// EngineEffects. Plain C++ on top of the link core. Like the core it never
-// reads a clock: every call that needs the time is given it, and its waits
-// (the pause before command 35, the search's probe slots) are deadlines that
+// EngineEffects. It waits for each reply a limited time and tries again as a
+// HART master does: after a lost or spoiled reply and a communication error,
+// after a busy instrument, and through a delayed response. Plain C++ on top
+// of the link core. Like the core it never reads a clock: every call that
+// needs the time is given it, and its waits (the reply time-out, the resends,
+// the pause before command 35, the search's probe slots) are deadlines that
 // the owner wakes.
 #pragma once
 
@@ -25,10 +28,31 @@ constexpr TimeMs kPollYieldMs = 2000;
 constexpr TimeMs kSearchWaitMs = 500;
 // The search probes polling addresses 0 to 14.
 constexpr std::uint8_t kSearchAddressCount = 15;
+// A busy instrument is asked again after this long, at most kMaxBusyResends
+// times.
+constexpr TimeMs kBusyResendMs = 500;
+constexpr int kMaxBusyResends = 5;
+// A delayed response is asked after every kBusyResendMs for this long.
+constexpr TimeMs kDelayedResponseMs = 60000;
+
+// How long to wait for a reply and how often to try.
+struct LinkTiming {
+  // From the moment the request's last byte has had its line time until a
+  // reply begins. A primary master waits 33 character times (302.5 ms at
+  // 1200 baud); the rest is room for a USB adapter.
+  TimeMs replyTimeoutMs = 400;
+  // Further tries of a request after a failed one.
+  int retries = 3;
+  // The line rate the request's line time is counted at.
+  int baudRate = 1200;
+};
 
 class Engine : public ReplyHandler, public Timed {
  public:
   Engine(LinkCore& link, DeviceData& data, EngineEffects& effects);
+
+  void setTiming(const LinkTiming& timing) { timing_ = timing; }
+  const LinkTiming& timing() const { return timing_; }
 
   // Starts `op` at `now` with command 0 to `pollAddress`, after checking what
   // it will write. A refused operation sends nothing and says why in a message
@@ -43,19 +67,26 @@ class Engine : public ReplyHandler, public Timed {
   // EngineEffects::showSearchReport).
   void searchReportClosed(unsigned report, TimeMs now);
 
-  // One tick of the acquisition timer: starts OP_POLL unless another
-  // operation sent a request less than kPollYieldMs ago and still waits for
-  // its reply, or a search runs. Returns true when the poll was started.
+  // One tick of the acquisition timer: starts OP_POLL unless a search runs,
+  // or another operation is trying a request again, waits out a busy or
+  // delayed response, or sent a request less than kPollYieldMs ago and still
+  // waits for its reply. Returns true when the poll was started.
   bool pollTick(std::uint8_t pollAddress, TimeMs now);
 
   // True from the first request of an operation until its last reply.
   bool operationInProgress() const { return inProgress_; }
+
+  // The port went away: an operation in progress ends at once with its
+  // failure text, as no reply can come.
+  void portLost(TimeMs now);
 
   const LongAddressBytes& longAddressBytes() const { return memory_.longAddressBytes; }
   DeviceData& data() { return data_; }
 
   // ReplyHandler: the reply's arrival time is the engine's `now`.
   void HandleOperationReply(const ReceivedFrame& reply) override;
+  void frameBegan(TimeMs now) override;
+  void frameEnded(FrameEnd end, TimeMs now) override;
 
   // Timed
   std::optional<TimeMs> nextDeadline() const override;
@@ -70,17 +101,33 @@ class Engine : public ReplyHandler, public Timed {
     bool again = false;   // asked for while the report was open
     unsigned report = 0;  // the number of the report last shown
   };
+  // The tries of the request last sent.
+  struct TryState {
+    std::optional<TimeMs> replyDue;  // no reply begun by then: the try failed
+    bool replyArriving = false;      // a frame began after the request
+    int failedTries = 0;
+    int busyResends = 0;
+    std::optional<TimeMs> delayedSince;  // the first 33 to this request
+    std::optional<TimeMs> resendAt;      // busy or delayed: the same request again
+  };
+  enum class TryFailure { NoReply, Spoiled, CommunicationError };
 
   const OperationRow& row() const;
   OperationContext context() { return {data_, effects_, memory_}; }
   bool sendFirstRequest(OperationCode op, std::uint8_t pollAddress, TimeMs now);
+  bool transmit(TimeMs now);
+  void resend(TimeMs now);
+  void tryFailed(TryFailure failure, std::uint8_t responseCode, TimeMs now);
+  bool followBusyOrDelayed(const ReceivedFrame& reply);
   void handleCommand0Reply(const ReceivedFrame& reply);
+  void handleStepReply(const ReceivedFrame& reply);
   void learnLongAddress(const ReceivedFrame& reply);
   void sendRequest(std::size_t index, TimeMs now);
   void sendPrepared(TimeMs now);
   void endWithReply(const ReceivedFrame& reply);
-  void finish(const char* statusText, OperationResult result);
-  void fail();
+  void end(OperationResult result, const char* statusText, std::string reason);
+  void fail(std::string reason, OperationResult result = OperationResult::Failure);
+  bool sendingOnce() const;
 
   void searchReply(const ReceivedFrame& reply);
   void beginProbeSlot(TimeMs now);
@@ -91,11 +138,15 @@ class Engine : public ReplyHandler, public Timed {
   LinkCore& link_;
   DeviceData& data_;
   EngineEffects& effects_;
+  LinkTiming timing_;
 
   OperationMemory memory_;
   std::optional<TimeMs> pendingSendAt_;  // the pause before a request
   bool inProgress_ = false;
   TimeMs lastRequestAt_ = 0;
+  TryState try_;
+  int retries_ = 0;           // requests sent again in this operation
+  std::string refusedParts_;  // the parts of a write the instrument refused
   SearchState search_;
 };
 

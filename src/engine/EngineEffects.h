@@ -33,8 +33,17 @@ struct PollAddressItem {
 
 enum class OperationResult {
   Success,  // ended with its success text
-  Failure,  // ended with its failure text
+  Failure,  // ended with its failure text: the instrument refused or answered wrongly
+  NoReply,  // ended with its failure text: no reply came to the last try
   Refused,  // nothing was sent: bad input or a closed port
+};
+
+// How an operation ended.
+struct OperationEnd {
+  OperationCode op = OP_COMM_TEST;
+  OperationResult result = OperationResult::Refused;
+  std::string reason;  // why it failed, in words; empty when there is nothing to add
+  int retries = 0;     // requests sent again, for any reason
 };
 
 class EngineEffects : public MessageSink {
@@ -54,7 +63,7 @@ class EngineEffects : public MessageSink {
   // tells the engine (Engine::searchReportClosed) with the same `report`.
   virtual void showSearchReport(const std::string& text, unsigned report) = 0;
   // An operation has ended. For the front ends that run operations in turn.
-  virtual void operationEnded(OperationCode /*op*/, OperationResult /*result*/) {}
+  virtual void operationEnded(const OperationEnd& /*end*/) {}
 };
 
 }  // namespace vantrel

@@ -13,6 +13,7 @@ void Engine::startSearch(TimeMs now) {
   HartLink& link = link_.link();
   pendingSendAt_.reset();
   inProgress_ = false;
+  try_ = TryState{};
   link.operationCode = OP_SEARCH;
   link.operationStep = 0;
   PrepareCommand0(link, 0);
@@ -29,7 +30,7 @@ void Engine::startSearch(TimeMs now) {
     effects_.setProgress(0);
     effects_.setStatusText(texts::kSearchFailed);
     endSearch();
-    effects_.operationEnded(OP_SEARCH, OperationResult::Refused);
+    effects_.operationEnded({OP_SEARCH, OperationResult::Refused, {}, 0});
     return;
   }
   beginProbeSlot(now);
@@ -99,7 +100,7 @@ void Engine::searchReportClosed(unsigned report, TimeMs now) {
   effects_.setProgress(100);
   effects_.setStatusText(texts::kSearchDone);
   search_.phase = SearchPhase::Idle;
-  effects_.operationEnded(OP_SEARCH, OperationResult::Success);
+  effects_.operationEnded({OP_SEARCH, OperationResult::Success, {}, 0});
   if (search_.again) startSearch(now);
 }
 

@@ -6,6 +6,7 @@ namespace vantrel::texts {
 // Status line.
 inline constexpr const char kConnected[] = "连接成功";
 inline constexpr const char kCommOk[] = "通信正常";
+inline constexpr const char kCommFailed[] = "通信失败";
 inline constexpr const char kReceiveOk[] = "接收成功";
 inline constexpr const char kReceiveFailed[] = "接收失败";
 inline constexpr const char kReadOk[] = "读取成功";
@@ -23,6 +24,23 @@ inline constexpr const char kZeroFailed[] = "清零失败";
 inline constexpr const char kSearching[] = "正在搜索";
 inline constexpr const char kSearchFailed[] = "搜索失败";
 inline constexpr const char kSearchDone[] = "搜索完成";
+// While the instrument works on a delayed response.
+inline constexpr const char kDeviceBusyWait[] = "设备忙，请稍候…";
+
+// Why an operation failed, beside its failure text.
+inline constexpr const char kReasonNoReply[] = "设备无应答";
+// A trim or calibration whose request got no reply: the instrument may have
+// acted on it.
+inline constexpr const char kReasonResultUnknown[] = "结果未知，请读取确认";
+inline constexpr const char kReasonUnexpectedReply[] = "应答与预期不符";
+inline constexpr const char kReasonNoIdentity[] = "应答中没有设备标识";
+inline constexpr const char kReasonDelayedTooLong[] = "延迟响应超过60秒";
+// "<part>未修改：<meaning>": a part of a write the instrument refused.
+inline constexpr const char kPartNotWritten[] = "未修改：";
+inline constexpr const char kPartDamping[] = "阻尼时间";
+inline constexpr const char kPartRange[] = "量程";
+inline constexpr const char kPartMessage[] = "消息";
+inline constexpr const char kPartTagDescriptorDate[] = "标签、描述符和日期";
 
 // Message boxes.
 inline constexpr const char kSearchReport[] = "搜索到在线设备：";

@@ -1,5 +1,7 @@
 #include "engine/FrameDecoder.h"
 
+#include "engine/UniqueIdentifier.h"
+
 #include <cstdio>
 
 namespace vantrel {
@@ -86,6 +88,11 @@ void Parse(DecodedFrame& f, const std::vector<std::uint8_t>& raw) {
     data.erase(data.begin(), data.begin() + kStatusByteCount);
   }
   f.data = std::move(data);
+  if (type == kFrameTypeAck && f.command == CMD_READ_UNIQUE_ID &&
+      f.responseClass != ResponseClass::CommunicationError &&
+      f.data.size() >= UniqueIdentifier::kSize) {
+    f.details = DescribeUniqueIdentifier(DecodeUniqueIdentifier(f.data.data(), f.data.size()));
+  }
 }
 
 }  // namespace
@@ -95,18 +102,29 @@ std::string CommandName(std::uint8_t command) {
   return info ? std::string(info->name) : std::string();
 }
 
-std::string ResponseCodeText(std::uint8_t code) {
+std::string ResponseMeaning(std::uint8_t code) {
   if (code & kCommunicationErrorBit) {
     const std::string bits =
         JoinBits(kCommunicationErrorBits, std::size(kCommunicationErrorBits), code, "、");
     return "通信错误：" + (bits.empty() ? std::string("未知") : bits);
   }
-  const ResponseClass responseClass = ClassifyResponse(code);
   const ResponseCodeInfo* row = FindResponseCode(code);
-  if (responseClass == ResponseClass::Success) return std::string(row->text);
-  const std::string kind = responseClass == ResponseClass::Warning ? "警告：" : "错误：";
-  if (row && !row->text.empty()) return kind + std::string(row->text);
-  return kind + "响应码 " + std::to_string(code);
+  if (row && !row->text.empty()) return std::string(row->text);
+  return "响应码 " + std::to_string(code);
+}
+
+std::string ResponseCodeText(std::uint8_t code) {
+  const ResponseClass responseClass = ClassifyResponse(code);
+  switch (responseClass) {
+    case ResponseClass::Success:
+    case ResponseClass::CommunicationError:
+      return ResponseMeaning(code);
+    case ResponseClass::Warning:
+      return "警告：" + ResponseMeaning(code);
+    case ResponseClass::Error:
+      break;
+  }
+  return "错误：" + ResponseMeaning(code);
 }
 
 std::vector<std::string> DeviceStatusTexts(std::uint8_t status) {
@@ -169,6 +187,7 @@ std::string FormatFrameLine(const DecodedFrame& f) {
     }
   }
   if (!f.data.empty()) line += " | 数据 " + HexBytes(f.data);
+  if (!f.details.empty()) line += " | " + f.details;
   line += " | " + HexBytes(f.raw);
   return line;
 }

@@ -40,6 +40,10 @@ struct DecodedFrame {
   ResponseClass responseClass = ResponseClass::Success;
   std::string responseText;
   std::vector<std::string> deviceStatusTexts;
+
+  // What the data says, where the decoder knows its layout (the identity of
+  // a command-0 reply); empty otherwise.
+  std::string details;
 };
 
 // Decodes `raw` (preambles and trailing bytes, if any, are skipped).
@@ -54,6 +58,9 @@ std::string CommandName(std::uint8_t command);
 
 // The meaning of a response code, with its class.
 std::string ResponseCodeText(std::uint8_t responseCode);
+// The meaning without the class of a command error or warning ("命令未实现",
+// "响应码 65"); a communication error in words ("通信错误：奇偶校验错误").
+std::string ResponseMeaning(std::uint8_t responseCode);
 // Each set bit of the field device status, most severe first.
 std::vector<std::string> DeviceStatusTexts(std::uint8_t deviceStatus);
 // The most severe set bit in words; empty when the status is 0.
@@ -62,8 +69,8 @@ std::string MostSevereDeviceStatus(std::uint8_t deviceStatus);
 // Space-separated upper-case hex.
 std::string HexBytes(const std::vector<std::uint8_t>& bytes);
 
-// One line: time, direction, type, address, command, byte count, data,
-// response and status, and the raw bytes.
+// One line: time, direction, type, address, command, byte count, data and
+// what it says, response and status, and the raw bytes.
 std::string FormatFrameLine(const DecodedFrame& frame);
 
 }  // namespace vantrel

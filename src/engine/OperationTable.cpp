@@ -12,7 +12,8 @@
 namespace vantrel {
 namespace {
 
-constexpr ResultTexts kCommTexts = {texts::kCommOk, texts::kCommOk};
+// Any reply is an answer; the failure text is for no reply at all.
+constexpr ResultTexts kCommTexts = {texts::kCommOk, texts::kCommFailed};
 constexpr ResultTexts kReceiveTexts = {texts::kReceiveOk, texts::kReceiveFailed};
 constexpr ResultTexts kReadTexts = {texts::kReadOk, texts::kReadFailed};
 constexpr ResultTexts kSendTexts = {texts::kSendOk, texts::kSendFailed};
@@ -343,8 +344,9 @@ constexpr OperationRow kOperations[] = {
      {{CMD_TRIM_CURRENT_ZERO, FillCurrentTrim}}, MeasuredCurrentEchoed,
      kCalibrateTexts, kNone, nullptr, kSendOnce},
     {OP_WRITE_DEVICE_INFO, "write-device-info", kTransaction, nullptr,
-     {{CMD_WRITE_MESSAGE, FillMessage},
-      {CMD_WRITE_TAG_DESCRIPTOR_DATE, FillTagDescriptorDate}}, nullptr,
+     {{CMD_WRITE_MESSAGE, FillMessage, nullptr, 0, texts::kPartMessage},
+      {CMD_WRITE_TAG_DESCRIPTOR_DATE, FillTagDescriptorDate, nullptr, 0,
+       texts::kPartTagDescriptorDate}}, nullptr,
      kSendTexts, kNone, RefuseUnpackableText, kMaySendTwice},
     {OP_WRITE_POLL_ADDRESS, "write-poll-address", kTransaction, nullptr,
      {{CMD_WRITE_POLLING_ADDRESS, FillPollAddress}}, PollAddressEchoed,
@@ -370,8 +372,9 @@ constexpr OperationRow kOperations[] = {
      {{CMD_READ_OUTPUT_INFORMATION, nullptr, DecodeOutputInformation}}, nullptr,
      kCalibrateTexts, RefreshTarget::TabConf, nullptr, kMaySendTwice},
     {OP_WRITE_CONFIG, "write-config", kTransaction, nullptr,
-     {{CMD_WRITE_DAMPING, FillDamping},
-      {CMD_WRITE_RANGE_VALUES, FillRange, nullptr, kRangeWritePauseMs}}, UnitEchoed,
+     {{CMD_WRITE_DAMPING, FillDamping, nullptr, 0, texts::kPartDamping},
+      {CMD_WRITE_RANGE_VALUES, FillRange, nullptr, kRangeWritePauseMs, texts::kPartRange}},
+     UnitEchoed,
      kModifyTexts, kNone, RefuseWithoutUnit, kMaySendTwice},
     {OP_CALIBRATE_50MV, "calibrate-50mv", kTransaction, nullptr,
      {{CMD_CALIBRATE_MILLIVOLTS, FillKey50mV}}, LongAddressEchoed,
@@ -414,7 +417,7 @@ constexpr OperationRow kOperations[] = {
     {OP_WRITE_GAIN, "write-gain", kTransaction, nullptr,
      {{CMD_WRITE_GAIN, FillGain}}, GainEchoed,
      kModifyTexts, kNone, nullptr, kMaySendTwice},
-    {OP_POLL, "poll", kTransaction, nullptr,
+    {OP_POLL, "poll", OperationKind::Poll, nullptr,
      {{CMD_READ_PRESSURE_CODE, nullptr, DecodePressureCode}}, nullptr,
      kCalibrateTexts, RefreshTarget::TabConf, nullptr, kMaySendTwice},
 };

@@ -65,6 +65,10 @@ struct OperationStep {
   FillRequest fill = nullptr;    // nullptr: a request without data
   DecodeReply decode = nullptr;  // nullptr: the reply carries nothing to keep
   TimeMs pauseBefore = 0;        // the engine waits this long before sending
+  // What this step of a write changes, in words. When the instrument refuses
+  // it, the write goes on with its next step and ends with its failure text,
+  // naming the part. nullptr: a refusal ends the operation.
+  const char* part = nullptr;
 };
 
 constexpr std::size_t kMaxSteps = 2;
@@ -89,6 +93,9 @@ enum class OperationKind {
   Transaction,  // command 0, then its steps; error codes end it with its failure text
   CommTest,     // command 0 alone; any reply to it is an answer
   Search,       // command 0 to each polling address in turn
+  // A transaction run in the background (acquisition): no retries, busy and
+  // delayed responses not followed, and nothing shown when no reply comes.
+  Poll,
 };
 
 // The status texts an operation ends with: success, and failure. An

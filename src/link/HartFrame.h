@@ -50,6 +50,15 @@ constexpr std::uint8_t kMinAcceptedPreambles = 2;
 // Line silence, in ms, that ends any frame in progress.
 constexpr TimeMs kSilenceMs = 20;
 
+// Bits of one character on the line: start bit, 8 data bits, odd parity,
+// stop bit.
+constexpr int kBitsPerByte = 11;
+// The time `bytes` take on a line at `baudRate`, rounded up to whole ms.
+constexpr TimeMs LineTimeMs(std::size_t bytes, int baudRate) {
+  const auto bits = static_cast<TimeMs>(bytes) * kBitsPerByte * 1000;
+  return (bits + baudRate - 1) / baudRate;
+}
+
 // Returns true when `byte`, masked with 0x87, is one of the five delimiters the
 // receiver knows: 0x02, 0x06, 0x81, 0x82, 0x86.
 bool IsAcceptedDelimiter(std::uint8_t byte);

@@ -15,7 +15,7 @@ LinkCore::LinkCore(LinkPort& port, MessageSink& messages) : port_(port), message
 
 void LinkCore::receiveBytes(const std::uint8_t* data, std::size_t size, TimeMs now) {
   if (size == 0) return;
-  if (lastByteTime_ && now - *lastByteTime_ >= kSilenceMs) enterSilence();
+  if (lastByteTime_ && now - *lastByteTime_ >= kSilenceMs) enterSilence(now);
   lastByteTime_ = now;
   std::size_t offset = 0;
   while (offset < size) {
@@ -45,6 +45,7 @@ void LinkCore::handleByte(std::uint8_t byte) {
     rawFrame_.push_back(byte);
   } else if (link_.rxState == RX_ADDRESS) {
     rawFrame_.assign(1, byte);  // accepted delimiter: a new frame starts
+    if (replyHandler_) replyHandler_->frameBegan(lastByteTime_.value_or(0));
   }
   switch (event) {
     case RxEvent::None:
@@ -54,14 +55,21 @@ void LinkCore::handleByte(std::uint8_t byte) {
       break;
     case RxEvent::RequestComplete:
       if (observer_) observer_->frameReceived(copyFrame(), rawFrame_);
+      frameEnded(FrameEnd::NotAReply);
       break;
     case RxEvent::CheckByteError:
       if (observer_) observer_->frameDropped(DropReason::CheckByte, rawFrame_);
+      frameEnded(FrameEnd::Dropped);
       break;
     case RxEvent::TooShort:
       if (observer_) observer_->frameDropped(DropReason::TooShort, rawFrame_);
+      frameEnded(FrameEnd::Dropped);
       break;
   }
+}
+
+void LinkCore::frameEnded(FrameEnd end) {
+  if (replyHandler_) replyHandler_->frameEnded(end, lastByteTime_.value_or(0));
 }
 
 // Hands a complete response to the reply handler (burst frames are not
@@ -69,10 +77,10 @@ void LinkCore::handleByte(std::uint8_t byte) {
 void LinkCore::dispatchResponse() {
   const ReceivedFrame frame = copyFrame();
   if (observer_) observer_->frameReceived(frame, rawFrame_);
-  if (frame.frameType() == kFrameTypeAck && replyHandler_) {
-    replyHandler_->HandleOperationReply(frame);
-  }
+  const bool response = frame.frameType() == kFrameTypeAck;
+  if (response && replyHandler_) replyHandler_->HandleOperationReply(frame);
   RestartHunt(link_);
+  if (!response) frameEnded(FrameEnd::NotAReply);
 }
 
 ReceivedFrame LinkCore::copyFrame() const {
@@ -97,12 +105,13 @@ ReceivedFrame LinkCore::copyFrame() const {
   return frame;
 }
 
-void LinkCore::enterSilence() {
+void LinkCore::enterSilence(TimeMs now) {
   if (link_.rxState == RX_IDLE) return;
-  if (FrameInProgress(link_) && observer_) {
-    observer_->frameDropped(DropReason::Silence, rawFrame_);
-  }
+  const bool cut = FrameInProgress(link_);
   EnterSilence(link_);
+  if (!cut) return;
+  if (observer_) observer_->frameDropped(DropReason::Silence, rawFrame_);
+  if (replyHandler_) replyHandler_->frameEnded(FrameEnd::Dropped, now);
 }
 
 bool LinkCore::StartOperation() {
@@ -117,13 +126,25 @@ bool LinkCore::StartOperation() {
   return true;
 }
 
+bool LinkCore::isReplyToRequest(const ReceivedFrame& reply) const {
+  if (!(reply.address[0] & kMasterBit)) return false;
+  const bool longRequest = HasLongAddress(link_.txDelimiter);
+  if (reply.isLongAddress() != longRequest) return false;
+  if (!longRequest) {
+    return (reply.address[0] & kAddressBits) == (link_.pollAddress & kAddressBits);
+  }
+  return (reply.address[0] & kAddressBits) == (link_.txLongAddress[0] & kAddressBits) &&
+         std::equal(reply.address.begin() + 1, reply.address.end(),
+                    link_.txLongAddress.begin() + 1);
+}
+
 std::optional<TimeMs> LinkCore::nextDeadline() const {
   if (link_.rxState == RX_IDLE || !lastByteTime_) return std::nullopt;
   return *lastByteTime_ + kSilenceMs;
 }
 
 void LinkCore::handleDeadline(TimeMs now) {
-  if (lastByteTime_ && now - *lastByteTime_ >= kSilenceMs) enterSilence();
+  if (lastByteTime_ && now - *lastByteTime_ >= kSilenceMs) enterSilence(now);
 }
 
 }  // namespace vantrel

@@ -63,11 +63,21 @@ class MessageSink {
   virtual void showMessage(MessageIcon icon, const std::string& text) = 0;
 };
 
-// Receives every complete response (ACK) frame.
+// How a frame that began on the line ended without a response to hand on.
+enum class FrameEnd {
+  NotAReply,  // a request, or a burst frame
+  Dropped,    // a wrong check byte, the line falling silent, no status bytes
+};
+
+// Receives every complete response (ACK) frame, and hears when any frame
+// begins and when one ends without a response.
 class ReplyHandler {
  public:
   virtual ~ReplyHandler() = default;
   virtual void HandleOperationReply(const ReceivedFrame& reply) = 0;
+  // A frame has begun: its delimiter came at `now`.
+  virtual void frameBegan(TimeMs /*now*/) {}
+  virtual void frameEnded(FrameEnd /*end*/, TimeMs /*now*/) {}
 };
 
 // Sees every frame on the line, for tracing and monitoring. `raw` runs from
@@ -110,6 +120,14 @@ class LinkCore : public Timed {
   // fails to take the request returns false as well.
   bool StartOperation();
 
+  // True when `reply` answers the request last sent: it comes from the
+  // address the request went to (compared as a device compares it), and to
+  // the primary master.
+  bool isReplyToRequest(const ReceivedFrame& reply) const;
+
+  // Bytes of the request last sent, preambles and trailing bytes included.
+  std::size_t lastRequestSize() const { return txFrame_.size(); }
+
   // The end of the current line-silence window, while the receiver is not
   // idle.
   std::optional<TimeMs> nextDeadline() const override;
@@ -118,8 +136,9 @@ class LinkCore : public Timed {
  private:
   void drainRing();
   void handleByte(std::uint8_t byte);
-  void enterSilence();
+  void enterSilence(TimeMs now);
   void dispatchResponse();
+  void frameEnded(FrameEnd end);
   ReceivedFrame copyFrame() const;
 
   LinkPort& port_;

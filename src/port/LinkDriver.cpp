@@ -6,25 +6,48 @@
 namespace vantrel {
 
 LinkDriver::LinkDriver(const Clock& clock, MessageSink& messages, QObject* parent)
-    : QObject(parent), clock_(clock), port_(this), core_(*this, messages) {
+    : QObject(parent),
+      clock_(clock),
+      port_(this),
+      keyer_(port_, PortSettings{}.baudRate),
+      core_(*this, messages) {
   timed_.push_back(&core_);
+  timed_.push_back(&keyer_);
   timer_.setSingleShot(true);
   timer_.setTimerType(Qt::PreciseTimer);
   connect(&timer_, &QTimer::timeout, this, &LinkDriver::onTimer);
   connect(&port_, &SerialPort::readyRead, this, &LinkDriver::onReadyRead);
+  connect(&port_, &SerialPort::bytesWritten, this, &LinkDriver::onBytesWritten);
+  connect(&port_, &SerialPort::portLost, this, [this] {
+    keyer_.portClosed();
+    keying_ = false;
+  });
   connect(&port_, &SerialPort::portLost, this, &LinkDriver::portLost);
 }
 
 LinkDriver::~LinkDriver() = default;
 
-bool LinkDriver::openPort(const QString& portName) {
-  port_.close();
-  port_.init(portName);
-  return port_.open();
+bool LinkDriver::openPort(const QString& portName, const PortSettings& settings) {
+  closePort();
+  openError_.clear();
+  port_.init(portName, settings);
+  if (!port_.open()) return false;
+  keying_ = settings.rtsKeying;
+  // A modem keyed by RTS never sends without it: a port that cannot drive
+  // the line is refused, not opened half working.
+  if (keying_ && !keyer_.portOpened()) {
+    openError_ = QString::fromUtf8("端口不能控制RTS和DTR（%1）").arg(port_.errorString());
+    closePort();
+    return false;
+  }
+  return true;
 }
 
 void LinkDriver::closePort() {
   port_.close();
+  keyer_.portClosed();
+  keying_ = false;
+  rescheduleTimer();
 }
 
 void LinkDriver::addTimed(Timed* timed) {
@@ -33,7 +56,18 @@ void LinkDriver::addTimed(Timed* timed) {
 }
 
 bool LinkDriver::writeData(const std::uint8_t* data, std::size_t size) {
+  if (keying_ && !keyer_.beforeWrite()) {
+    closePort();
+    emit portLost(QString::fromUtf8("端口不能控制RTS"));
+    return false;
+  }
   return port_.writeData(data, static_cast<int>(size)) == static_cast<int>(size);
+}
+
+void LinkDriver::onBytesWritten(qint64 bytes) {
+  if (!keying_) return;
+  keyer_.written(static_cast<std::size_t>(bytes), clock_.nowMs());
+  rescheduleTimer();
 }
 
 // Reads everything the port holds and hands it to the core. Bytes are

@@ -29,10 +29,12 @@ class LinkDriver : public QObject, private LinkPort {
   const Clock& clock() const { return clock_; }
 
   // Closes the port if open, then opens `portName` with the HART line
-  // settings. Returns true when it is open.
-  bool openPort(const QString& portName);
+  // settings (and RTS keying when asked). Returns true when it is open.
+  bool openPort(const QString& portName, const PortSettings& settings = PortSettings{});
   void closePort();
   bool isPortOpen() const { return port_.isOpened(); }
+  // Why the port last failed to open.
+  QString openError() const { return openError_.isEmpty() ? port_.errorString() : openError_; }
 
   // Adds another part to wake at its deadlines (the command engine). Call
   // rescheduleTimer() after anything that may have moved a deadline.
@@ -50,10 +52,14 @@ class LinkDriver : public QObject, private LinkPort {
 
   void drainPort(TimeMs now);
   void onReadyRead();
+  void onBytesWritten(qint64 bytes);
   void onTimer();
 
   const Clock& clock_;
   SerialPort port_;
+  RtsKeyer keyer_;
+  bool keying_ = false;
+  QString openError_;
   LinkCore core_;
   std::vector<Timed*> timed_;
   QTimer timer_;

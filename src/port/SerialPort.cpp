@@ -6,6 +6,7 @@ namespace vantrel {
 
 SerialPort::SerialPort(QObject* parent) : QObject(parent) {
   connect(&port_, &QSerialPort::readyRead, this, &SerialPort::readyRead);
+  connect(&port_, &QSerialPort::bytesWritten, this, &SerialPort::bytesWritten);
   connect(&port_, &QSerialPort::errorOccurred, this, &SerialPort::handleError);
 }
 
@@ -59,6 +60,14 @@ int SerialPort::writeData(const std::uint8_t* data, int size) {
     return -1;
   }
   return size;
+}
+
+bool SerialPort::setRequestToSend(bool on) {
+  return port_.isOpen() && port_.setRequestToSend(on);
+}
+
+bool SerialPort::setDataTerminalReady(bool on) {
+  return port_.isOpen() && port_.setDataTerminalReady(on);
 }
 
 int SerialPort::readAllData(std::uint8_t* buffer) {

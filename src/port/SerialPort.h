@@ -11,6 +11,8 @@
 #include <cstdint>
 #include <vector>
 
+#include "port/RtsKeyer.h"
+
 namespace vantrel {
 
 struct SerialPortInfo {
@@ -25,9 +27,11 @@ struct PortSettings {
   QSerialPort::DataBits dataBits = QSerialPort::Data8;
   QSerialPort::StopBits stopBits = QSerialPort::OneStop;
   QSerialPort::FlowControl flowControl = QSerialPort::NoFlowControl;
+  // Key the modem's transmitter with RTS, and hold DTR on (RS-232 modems).
+  bool rtsKeying = false;
 };
 
-class SerialPort : public QObject {
+class SerialPort : public QObject, public ModemLines {
   Q_OBJECT
 
  public:
@@ -46,7 +50,12 @@ class SerialPort : public QObject {
   void close();
   bool isOpened() const;
   QString portName() const { return portName_; }
+  const PortSettings& settings() const { return settings_; }
   QString errorString() const { return port_.errorString(); }
+
+  // ModemLines
+  bool setRequestToSend(bool on) override;
+  bool setDataTerminalReady(bool on) override;
 
   // Queues bytes for sending after every byte written before them. Returns
   // the number queued, or -1 when the port is closed. An open port that
@@ -60,6 +69,8 @@ class SerialPort : public QObject {
  signals:
   // Received bytes are waiting.
   void readyRead();
+  // `bytes` have been handed to the serial driver.
+  void bytesWritten(qint64 bytes);
   // The port failed while open (a USB adapter pulled out): it has been closed.
   void portLost(const QString& reason);
 

@@ -16,7 +16,11 @@ Session::Session(const Clock& clock, QObject* parent)
   driver_.core().setObserver(&observers_);
   driver_.core().setReplyHandler(&engine_);
   driver_.addTimed(&engine_);
-  connect(&driver_, &LinkDriver::portLost, this, &Session::portLost);
+  connect(&driver_, &LinkDriver::portLost, this, [this](const QString& reason) {
+    engine_.portLost(nowMs());
+    driver_.rescheduleTimer();
+    emit portLost(reason);
+  });
 }
 
 Session::~Session() {
@@ -25,8 +29,8 @@ Session::~Session() {
   driver_.closePort();
 }
 
-bool Session::openPort(const QString& portName) {
-  return driver_.openPort(portName);
+bool Session::openPort(const QString& portName, const PortSettings& settings) {
+  return driver_.openPort(portName, settings);
 }
 
 void Session::closePort() {
@@ -80,8 +84,8 @@ void Session::showSearchReport(const std::string& text, unsigned report) {
   emit searchReportReady(text, report);
 }
 
-void Session::operationEnded(OperationCode op, OperationResult result) {
-  emit operationFinished(op, result);
+void Session::operationEnded(const OperationEnd& end) {
+  emit operationFinished(end);
 }
 
 }  // namespace vantrel

@@ -41,13 +41,13 @@ class Session : public QObject, private EngineEffects {
   LinkDriver& driver() { return driver_; }
 
   // Closes the port if open, then opens `portName` with the HART line
-  // settings. Returns true when it is open.
-  bool openPort(const QString& portName);
+  // settings (and RTS keying when asked). Returns true when it is open.
+  bool openPort(const QString& portName, const PortSettings& settings = PortSettings{});
   void closePort();
   bool isPortOpen() const { return driver_.isPortOpen(); }
   QString portName() const { return driver_.port().portName(); }
   // Why the port last failed to open.
-  QString portError() const { return driver_.port().errorString(); }
+  QString portError() const { return driver_.openError(); }
 
   // Adds a watcher of every frame on the line; it must be removed before it
   // goes away.
@@ -57,6 +57,10 @@ class Session : public QObject, private EngineEffects {
   // The field device status of the last reply that carried one (0 before
   // any).
   std::uint8_t deviceStatus() const { return statusTracker_.status(); }
+
+  // How long to wait for a reply and how often to try (the window's
+  // defaults unless set).
+  void setTiming(const LinkTiming& timing) { engine_.setTiming(timing); }
 
   // Starts `op` on the instrument at `pollAddress` (see Engine::start).
   bool start(OperationCode op, std::uint8_t pollAddress);
@@ -82,7 +86,7 @@ class Session : public QObject, private EngineEffects {
   // A message box for the user.
   void messageShown(MessageIcon icon, const std::string& text);
   // An operation has ended.
-  void operationFinished(OperationCode op, OperationResult result);
+  void operationFinished(const OperationEnd& end);
   // A reply brought another field device status than the one before.
   void deviceStatusChanged(int status);
   // The port failed while open and has been closed.
@@ -97,7 +101,7 @@ class Session : public QObject, private EngineEffects {
   void setDeviceDate(const CalendarDate& date) override;
   void refillPollAddresses(const std::vector<PollAddressItem>& items) override;
   void showSearchReport(const std::string& text, unsigned report) override;
-  void operationEnded(OperationCode op, OperationResult result) override;
+  void operationEnded(const OperationEnd& end) override;
 
   TimeMs nowMs() const { return clock_.nowMs(); }
 

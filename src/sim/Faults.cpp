@@ -1,5 +1,6 @@
 #include "sim/Faults.h"
 
+#include "link/HartCommands.h"
 #include "link/HartFrame.h"
 
 namespace vantrel::sim {
@@ -44,7 +45,25 @@ void FixCheckByte(std::vector<std::uint8_t>& frame, const FrameLayout& layout) {
 
 bool LineFaults::any() const {
   return corruptRate > 0 || dropRate > 0 || lateMs > 0 || noReplyRate > 0 || wrongAddress ||
-         errorCode.has_value() || garbageBytes > 0 || hangupAfter >= 0;
+         errorCode.has_value() || garbageBytes > 0 || hangupAfter >= 0 || busy > 0 ||
+         delayed > 0 || silent > 0 || commError > 0;
+}
+
+std::uint8_t RequestFaultCode(RequestFault fault) {
+  switch (fault) {
+    case RequestFault::CommunicationError:
+      return kCommunicationErrorBit | 0x08;
+    case RequestFault::Busy:
+      return RC_BUSY;
+    case RequestFault::DelayedInitiated:
+      return RC_DELAYED_RESPONSE_INITIATED;
+    case RequestFault::DelayedRunning:
+      return RC_DELAYED_RESPONSE_RUNNING;
+    case RequestFault::None:
+    case RequestFault::Silent:
+      break;
+  }
+  return RC_SUCCESS;
 }
 
 std::vector<std::uint8_t> WithWrongAddress(const std::vector<std::uint8_t>& frame) {
@@ -85,6 +104,7 @@ void FaultInjector::set(const LineFaults& faults) {
   faults_ = faults;
   random_.seed(faults.seed);
   faultyCount_ = 0;
+  delayedRunning_ = -1;
 }
 
 LineFaults FaultInjector::faults() const {
@@ -95,6 +115,37 @@ LineFaults FaultInjector::faults() const {
 std::vector<ReplyRecord> FaultInjector::log() const {
   std::lock_guard<std::mutex> lock(mutex_);
   return log_;
+}
+
+RequestFault FaultInjector::nextRequest() {
+  std::lock_guard<std::mutex> lock(mutex_);
+  if (faults_.silent > 0) {
+    --faults_.silent;
+    if (log_.size() >= kLogLimit) log_.erase(log_.begin(), log_.begin() + kLogLimit / 2);
+    log_.push_back(ReplyRecord{{}, false, false, false});
+    return RequestFault::Silent;
+  }
+  if (faults_.commError > 0) {
+    --faults_.commError;
+    return RequestFault::CommunicationError;
+  }
+  if (faults_.busy > 0) {
+    --faults_.busy;
+    return RequestFault::Busy;
+  }
+  if (faults_.delayed > 0 && delayedRunning_ < 0) {
+    delayedRunning_ = faults_.delayed;
+    return RequestFault::DelayedInitiated;
+  }
+  if (delayedRunning_ > 0) {
+    --delayedRunning_;
+    return RequestFault::DelayedRunning;
+  }
+  if (delayedRunning_ == 0) {  // the result is ready: served from now on
+    delayedRunning_ = -1;
+    faults_.delayed = 0;
+  }
+  return RequestFault::None;
 }
 
 double FaultInjector::nextUnit() {

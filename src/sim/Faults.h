@@ -1,9 +1,11 @@
 // Faults on the simulated line: what can go wrong between the instrument and
-// the program's serial port. They are applied to each reply as it leaves the
+// the program's serial port. Most are applied to each reply as it leaves the
 // device. Two change what the device says (another address, an error response
 // code); the others damage or hold back what reaches the line (a wrong check
 // byte, lost bytes, noise in front, a late or missing reply, the terminal
-// closing in the middle of a reply). All are off by default.
+// closing in the middle of a reply). The request faults come before the
+// device: it is busy, starts a delayed response, hears nothing, or received
+// a garbled request, and then does not act on it. All are off by default.
 #pragma once
 
 #include <chrono>
@@ -40,9 +42,35 @@ struct LineFaults {
   // Seed of the random choices, so that a run can be repeated.
   std::uint64_t seed = 1;
 
+  // Request faults, counted over the requests addressed to a device; each
+  // leaves the device as it was.
+  // The next `busy` requests are answered 32 (device busy).
+  int busy = 0;
+  // The next request is answered 33 (delayed response initiated), the
+  // `delayed` after it 34 (running), and the one after those is served.
+  int delayed = 0;
+  // The next `silent` requests get no answer.
+  int silent = 0;
+  // The next `commError` requests are answered with a communication error
+  // (response code 0x88: check byte error in the request).
+  int commError = 0;
+
   // True when any fault is switched on.
   bool any() const;
 };
+
+// What becomes of a request addressed to a device.
+enum class RequestFault {
+  None,                // served
+  Silent,              // no answer
+  CommunicationError,  // answered 0x88, not acted on
+  Busy,                // answered 32, not acted on
+  DelayedInitiated,    // answered 33, not acted on yet
+  DelayedRunning,      // answered 34, not acted on yet
+};
+
+// The response code a request fault is answered with; 0 for None and Silent.
+std::uint8_t RequestFaultCode(RequestFault fault);
 
 // One reply after the faults.
 struct FaultedReply {
@@ -78,6 +106,11 @@ class FaultInjector {
   void set(const LineFaults& faults);
   LineFaults faults() const;
 
+  // Decides what becomes of the next request addressed to a device, counting
+  // down the request faults. A silent request is logged as a reply that was
+  // not sent.
+  RequestFault nextRequest();
+
   // Returns what becomes of `frame`, a whole reply (preambles through check
   // byte), or nullopt when it is not sent at all.
   std::optional<FaultedReply> apply(const std::vector<std::uint8_t>& frame);
@@ -94,6 +127,7 @@ class FaultInjector {
   LineFaults faults_;
   std::mt19937_64 random_;
   int faultyCount_ = 0;
+  int delayedRunning_ = -1;  // 34s still to answer; -1 before the delayed response begins
   std::vector<ReplyRecord> log_;
 };
 

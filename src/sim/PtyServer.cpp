@@ -66,20 +66,24 @@ void PtyServer::stop() {
   }
 }
 
-void PtyServer::schedule(const FaultedReply& reply, Clock::time_point now) {
+// A response starts the turnaround after its request has left the line, and
+// after the response before it. At the line rate each byte is due when its
+// last bit is through, so the last byte of n completes at n byte times.
+void PtyServer::schedule(const FaultedReply& reply, Clock::time_point requestEnd) {
   Clock::time_point start =
-      now + std::chrono::milliseconds(options_.turnaroundMs) + reply.extraDelay;
+      requestEnd + std::chrono::milliseconds(options_.turnaroundMs) + reply.extraDelay;
   if (!pending_.empty()) start = std::max(start, lastDue_);
   Clock::time_point due = start;
   for (std::uint8_t byte : reply.bytes) {
+    if (options_.lineRate) due += kByteTimeAtLineRate;
     pending_.push_back(PendingByte{byte, due, false});
     lastDue_ = due;
-    if (options_.lineRate) due += kByteTimeAtLineRate;
   }
   if (reply.hangup) {
     pending_.push_back(PendingByte{0, due, true});
     lastDue_ = due;
   }
+  lineFreeAt_ = std::max(lineFreeAt_, due);
 }
 
 void PtyServer::writeDueBytes(Clock::time_point now) {
@@ -142,11 +146,19 @@ void PtyServer::run() {
     if (fds[0].revents & POLLIN) {
       const ssize_t n = ::read(master_, buffer, sizeof buffer);
       if (n > 0) {
+        // The terminal hands the request over at once; on the line it takes
+        // its bytes' time from its first byte.
+        Clock::time_point requestEnd = now;
+        if (options_.lineRate) {
+          requestEnd = std::max(now, lineFreeAt_) + n * kByteTimeAtLineRate;
+          lineFreeAt_ = requestEnd;
+        }
         const TimeMs nowMs =
             std::chrono::duration_cast<std::chrono::milliseconds>(now.time_since_epoch()).count();
-        for (const auto& frame : line_.receive(buffer, static_cast<std::size_t>(n), nowMs)) {
+        for (const auto& frame :
+             line_.receive(buffer, static_cast<std::size_t>(n), nowMs, injector_.get())) {
           if (const std::optional<FaultedReply> reply = injector_->apply(frame)) {
-            schedule(*reply, now);
+            schedule(*reply, requestEnd);
           }
         }
       }

@@ -1,7 +1,10 @@
 // Serves a SimLine on a pseudo-terminal: the program opens the terminal's
-// path like a serial port. Responses can be held back by a turnaround time and
-// paced at the real line rate (11 bit times per byte at 1200 baud), and can be
-// damaged by line faults (sim/Faults.h). Requests are handed to the line with
+// path like a serial port. Responses can be held back by a turnaround time,
+// and can be damaged by line faults (sim/Faults.h). At the line rate the
+// terminal behaves as a half-duplex 1200 baud line (11 bit times per byte):
+// a request occupies the line for its bytes' time from its first byte, a
+// response starts after that and the turnaround, and each of its bytes is
+// written when its last bit is through. Requests are handed to the line with
 // the steady clock's time in ms, which the simulated readings follow.
 #pragma once
 
@@ -68,7 +71,7 @@ class PtyServer {
     bool hangup;  // not a byte: close the terminal here
   };
 
-  void schedule(const FaultedReply& reply, Clock::time_point now);
+  void schedule(const FaultedReply& reply, Clock::time_point requestEnd);
   void writeDueBytes(Clock::time_point now);
   void hangUp();
 
@@ -82,6 +85,7 @@ class PtyServer {
   std::string devicePath_;
   std::deque<PendingByte> pending_;
   Clock::time_point lastDue_{};
+  Clock::time_point lineFreeAt_{};  // the end of the last request or response on the line
 };
 
 }  // namespace vantrel::sim

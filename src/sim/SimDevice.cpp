@@ -91,10 +91,23 @@ std::vector<std::uint8_t> SimDevice::respond(const Request& request, TimeMs nowM
   }
   // The status describes the device after the request: a command 40 reply
   // already shows the fixed output it entered.
+  return BuildResponseFrame(request, config_.responsePreambles, reply.code, deviceStatus(nowMs),
+                            reply.data);
+}
+
+std::vector<std::uint8_t> SimDevice::answerWithoutActing(const Request& request,
+                                                         std::uint8_t responseCode,
+                                                         TimeMs nowMs) const {
+  const std::uint8_t status =
+      (responseCode & kCommunicationErrorBit) ? std::uint8_t{0} : deviceStatus(nowMs);
+  return BuildResponseFrame(request, config_.responsePreambles, responseCode, status, {});
+}
+
+std::uint8_t SimDevice::deviceStatus(TimeMs now) const {
   std::uint8_t status = config_.deviceStatus;
   if (state_.fixedCurrent) status |= kStatusOutputFixed;
-  if (loopCurrent(nowMs).saturated) status |= kStatusOutputSaturated;
-  return BuildResponseFrame(request, config_.responsePreambles, reply.code, status, reply.data);
+  if (loopCurrent(now).saturated) status |= kStatusOutputSaturated;
+  return status;
 }
 
 double SimDevice::pressureKPa(TimeMs now) const {

@@ -76,6 +76,12 @@ class SimDevice {
   // preambles through check byte.
   std::vector<std::uint8_t> respond(const Request& request, TimeMs nowMs = 0);
 
+  // Answers `request` with `responseCode` and no data, without acting on it
+  // (busy, a delayed response, a garbled request). A communication-error
+  // code carries no device status.
+  std::vector<std::uint8_t> answerWithoutActing(const Request& request,
+                                                std::uint8_t responseCode, TimeMs nowMs = 0) const;
+
  private:
   struct Reply {
     std::uint8_t code = RC_SUCCESS;
@@ -136,6 +142,8 @@ class SimDevice {
   // Checks the units byte and value of a pressure calibration (130-132).
   static bool ValidPressurePoint(const Data& data, float* valueKPa);
   Reply pressureCalibrated(CalibrationResult result) const;
+  // The field device status as the device stands at `now`.
+  std::uint8_t deviceStatus(TimeMs now) const;
   void appendVariables(Data& out, TimeMs now) const;
 
   SimDeviceConfig config_;

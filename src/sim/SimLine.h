@@ -5,6 +5,7 @@
 #include <cstdint>
 #include <vector>
 
+#include "sim/Faults.h"
 #include "sim/RequestParser.h"
 #include "sim/SimDevice.h"
 
@@ -17,9 +18,11 @@ class SimLine {
   // Takes bytes from the master and returns the response frames they caused,
   // in order. A request addressed to no device gets no answer. `nowMs` is the
   // time the devices answer at (a monotonic clock in ms): their readings move
-  // with it, and the same time gives the same readings.
+  // with it, and the same time gives the same readings. `faults`, when given,
+  // decides first what becomes of each request addressed to a device.
   std::vector<std::vector<std::uint8_t>> receive(const std::uint8_t* data, std::size_t size,
-                                                 TimeMs nowMs = 0);
+                                                 TimeMs nowMs = 0,
+                                                 FaultInjector* faults = nullptr);
 
   const std::vector<SimDevice>& devices() const { return devices_; }
 

@@ -33,7 +33,9 @@ const char kUsage[] =
     "                     for each, e.g. --devices 0,5 (default 0)\n"
     "  --address N        the same as --devices N\n"
     "  --link PATH        also make a symbolic link to the terminal at PATH\n"
-    "  --line-rate        send responses at 1200 baud, 11 bits per byte\n"
+    "  --line-rate        behave as a half-duplex 1200 baud line, 11 bits per byte:\n"
+    "                     a request takes its bytes' time on the line, the response\n"
+    "                     starts after it and the turnaround, each byte in its time\n"
     "  --turnaround-ms N  wait N ms after a request before answering (default 0)\n"
     "\n"
     "FAULTS\n"
@@ -57,6 +59,15 @@ const char kUsage[] =
     "  --fault-replies K  apply the faults to the first K replies only\n"
     "  --seed N           seed of the random choices (default 1); the same seed and\n"
     "                     the same requests give the same faults\n"
+    "\n"
+    "  Request faults count the requests addressed to a device; the device does\n"
+    "  not act on the requests they answer:\n"
+    "  --busy N           answer the next N requests with 32 (device busy)\n"
+    "  --delayed N        answer the next request with 33 (delayed response\n"
+    "                     initiated), the N after it with 34 (running), then serve\n"
+    "  --silent N         leave the next N requests unanswered\n"
+    "  --comm-error N     answer the next N requests with a communication error\n"
+    "                     (response code 0x88: the request's check byte was wrong)\n"
     "\n"
     "DEVICES\n"
     "  The device at polling address N has manufacturer 0x5A, device type 0x10\n"
@@ -154,6 +165,15 @@ bool ParseSeed(const char* text, std::uint64_t* value) {
   return true;
 }
 
+// The counter of a request fault option, nullptr for any other argument.
+int* RequestFaultCount(const std::string& arg, vantrel::sim::LineFaults& faults) {
+  if (arg == "--busy") return &faults.busy;
+  if (arg == "--delayed") return &faults.delayed;
+  if (arg == "--silent") return &faults.silent;
+  if (arg == "--comm-error") return &faults.commError;
+  return nullptr;
+}
+
 struct SimOptions {
   std::vector<std::uint8_t> addresses = {0};
   vantrel::sim::PtyServerOptions server;
@@ -212,6 +232,10 @@ std::optional<int> ParseArguments(int argc, char** argv, SimOptions& options) {
       faults.faultyReplies = static_cast<int>(value);
       ++i;
     } else if (arg == "--seed" && hasValue && ParseSeed(argv[i + 1], &faults.seed)) {
+      ++i;
+    } else if (int* count = RequestFaultCount(arg, faults);
+               count && hasValue && ParseInt(argv[i + 1], 0, 1000000, &value)) {
+      *count = static_cast<int>(value);
       ++i;
     } else {
       std::fprintf(stderr, "vantrel-sim: bad argument '%s'\n\n", arg.c_str());

@@ -24,6 +24,7 @@ class RecordingEffects : public EngineEffects {
   std::vector<std::string> reports;
   unsigned lastReport = 0;
   std::vector<std::pair<OperationCode, OperationResult>> ended;
+  std::vector<OperationEnd> ends;  // the same, whole
 
   void setStatusText(const std::string& text) override { statusTexts.push_back(text); }
   void setProgress(int percent) override { progress.push_back(percent); }
@@ -39,8 +40,9 @@ class RecordingEffects : public EngineEffects {
   void showMessage(MessageIcon icon, const std::string& text) override {
     messages.emplace_back(icon, text);
   }
-  void operationEnded(OperationCode op, OperationResult result) override {
-    ended.emplace_back(op, result);
+  void operationEnded(const OperationEnd& end) override {
+    ended.emplace_back(end.op, end.result);
+    ends.push_back(end);
   }
 
   std::string lastStatus() const { return statusTexts.empty() ? "" : statusTexts.back(); }

@@ -45,7 +45,7 @@ const ErrorCase kErrorCases[] = {
     {"ReadConfigNotImplemented", OP_READ_CONFIG, 64, "校准失败"},
     {"ReadCurrentCommunicationError", OP_READ_CURRENT, 0x88, "接收失败"},
     {"ReadRowTooFewBytes", OP_READ_CAL_ROW1, 5, "读取失败"},
-    {"WriteDeviceInfoBusy", OP_WRITE_DEVICE_INFO, 32, "发送失败"},
+    {"WriteDeviceInfoDelayedResponseConflict", OP_WRITE_DEVICE_INFO, 36, "发送失败"},
     {"ClearZeroError", OP_CLEAR_ZERO, 7, "清零失败"},
     {"FixedCurrentError", OP_FIXED_CURRENT, 11, "设置失败"},
     {"WriteGainError", OP_WRITE_GAIN, 16, "修改失败"},
@@ -58,6 +58,7 @@ class ErrorResponse : public ::testing::TestWithParam<ErrorCase> {};
 TEST_P(ErrorResponse, EndsWithFailureTextAndDecodesNothing) {
   const ErrorCase& c = GetParam();
   EngineHarness h;
+  h.engine.setTiming({400, 0, 1200});  // one try: a communication error is its last
   h.data.gainIndex = 1;
   h.data.unitIndex = 3;
   h.data.upperRangeText = "keep";
@@ -84,6 +85,7 @@ INSTANTIATE_TEST_SUITE_P(Codes, ErrorResponse, ::testing::ValuesIn(kErrorCases),
 
 TEST(ReplyFaults, ErrorToCommand0SendsNothingMoreAndKeepsTheIdentity) {
   EngineHarness h;
+  h.engine.setTiming({400, 0, 1200});  // one try: the communication error is its last
   h.data.longAddress = {1, 2, 3, 4, 5};
   h.data.unitIndex = 5;
   h.start(OP_WRITE_CONFIG, 0);

@@ -2,6 +2,7 @@
 #include <gtest/gtest.h>
 
 #include "engine/FrameDecoder.h"
+#include "engine/UniqueIdentifier.h"
 
 namespace vantrel {
 namespace {
@@ -37,8 +38,64 @@ TEST(FrameDecoder, Command0Reply) {
   EXPECT_EQ(f.data[1], 0x5A);
   EXPECT_EQ(FormatFrameLine(f),
             "5 ms 接收 应答(短地址 0) 命令 0 读唯一标识符 字节数 14 | 成功 | 数据 FE 5A 10 05 05 "
-            "01 01 01 00 01 02 03 | 06 80 00 0E 00 00 FE 5A 10 05 05 01 01 01 00 01 02 03 3D");
+            "01 01 01 00 01 02 03 | HART 5 制造商 0x5a 设备类型 0x10 通用版本 5 设备版本 1 "
+            "软件版本 1 硬件版本 0 信号代码 1 前导符 5 标志 0x00 设备号 010203 | 06 80 00 0E 00 00 "
+            "FE 5A 10 05 05 01 01 01 00 01 02 03 3D");
 }
+
+// The command-0 reply of each revision: the universal revision and the byte
+// count decide the layout, and the long address is made of bytes 1, 2 and
+// 9-11 in every one of them.
+struct IdentityCase {
+  const char* name;
+  Bytes data;  // after the status bytes
+  int layout;
+  const char* details;
+};
+
+const IdentityCase kIdentities[] = {
+    {"Hart5",
+     {0xFE, 0x26, 0x06, 0x05, 0x05, 0x03, 0x02, 0x09, 0x00, 0x12, 0x34, 0x56},
+     5,
+     "HART 5 制造商 0x26 设备类型 0x06 通用版本 5 设备版本 3 软件版本 2 硬件版本 1 信号代码 1 "
+     "前导符 5 标志 0x00 设备号 123456"},
+    {"Hart6",
+     {0xFE, 0x26, 0x06, 0x05, 0x06, 0x03, 0x02, 0x09, 0x00, 0x12, 0x34, 0x56, 0x05, 0x04, 0x01,
+      0x02, 0x10},
+     6,
+     "HART 6 制造商 0x26 设备类型 0x06 通用版本 6 设备版本 3 软件版本 2 硬件版本 1 信号代码 1 "
+     "前导符 5 标志 0x00 设备号 123456 应答前导符 5 设备变量 4 组态计数 258 扩展状态 0x10"},
+    {"Hart7",
+     {0xFE, 0xE1, 0x2C, 0x05, 0x07, 0x01, 0x04, 0x0C, 0x08, 0x0A, 0x0B, 0x0C, 0x08, 0x04, 0x00,
+      0x07, 0x00, 0x00, 0x26, 0x00, 0x26, 0x01},
+     7,
+     "HART 7 扩展设备类型 0xe12c 制造商 0x0026 通用版本 7 设备版本 1 软件版本 4 硬件版本 1 "
+     "信号代码 4 前导符 5 标志 0x08 设备号 0a0b0c 应答前导符 8 设备变量 4 组态计数 7 扩展状态 "
+     "0x00 私有标签 0x0026 设备配置文件 1"},
+    // A HART 7 device that sends only the HART 5 block is read as that.
+    {"Hart7Short",
+     {0xFE, 0xE1, 0x2C, 0x05, 0x07, 0x01, 0x04, 0x0C, 0x08, 0x0A, 0x0B, 0x0C},
+     5,
+     "HART 7 制造商 0xe1 设备类型 0x2c 通用版本 7 设备版本 1 软件版本 4 硬件版本 1 信号代码 4 "
+     "前导符 5 标志 0x08 设备号 0a0b0c"},
+};
+
+class IdentityLayout : public ::testing::TestWithParam<IdentityCase> {};
+
+TEST_P(IdentityLayout, DecodedByRevisionAndLength) {
+  const IdentityCase& c = GetParam();
+  Bytes raw = {0x06, 0x80, 0x00, static_cast<std::uint8_t>(c.data.size() + 2), 0x00, 0x00};
+  raw.insert(raw.end(), c.data.begin(), c.data.end());
+  raw.push_back(CheckByte(raw.data(), raw.size()));
+  const UniqueIdentifier id = DecodeUniqueIdentifier(c.data.data(), c.data.size());
+  EXPECT_EQ(id.layout, c.layout);
+  EXPECT_EQ(IdentityBytes(id), (LongAddressBytes{c.data[1], c.data[2], c.data[9], c.data[10],
+                                                 c.data[11]}));
+  EXPECT_EQ(DecodeFrame(raw, FrameDirection::Received, 0).details, c.details);
+}
+
+INSTANTIATE_TEST_SUITE_P(Command0, IdentityLayout, ::testing::ValuesIn(kIdentities),
+                         [](const auto& info) { return std::string(info.param.name); });
 
 TEST(FrameDecoder, LongFrameWriteWithData) {
   const Bytes written = {0xFF, 0xFF, 0xFF, 0xFF, 0xFF, 0xFF, 0xFF, 0x82, 0x9A, 0x10,

@@ -128,6 +128,8 @@ struct RunOutcome {
   std::size_t replies = 0;   // frames the link handed to the engine
   std::size_t requests = 0;  // request frames the link sent
   TimeMs endedAfterMs = -1;
+  std::string reason;  // why it failed, as the engine says it
+  int retries = 0;
   std::string dataBefore;  // Fingerprint() after the operation's arguments were set
   std::string dataAfter;
 
@@ -241,13 +243,14 @@ class FaultBench : private LinkObserver {
           current_.messages.push_back(text);
           QTimer::singleShot(0, &session, [this, report] { session.searchReportClosed(report); });
         });
-    QObject::connect(s, &Session::operationFinished, s,
-                     [this](OperationCode op, OperationResult result) {
-                       if (!running_ || op != op_) return;
-                       current_.ended = true;
-                       current_.result = result;
-                       current_.endedAfterMs = session.clock().nowMs() - startedAt_;
-                     });
+    QObject::connect(s, &Session::operationFinished, s, [this](const OperationEnd& end) {
+      if (!running_ || end.op != op_) return;
+      current_.ended = true;
+      current_.result = end.result;
+      current_.reason = end.reason;
+      current_.retries = end.retries;
+      current_.endedAfterMs = session.clock().nowMs() - startedAt_;
+    });
   }
 
   // LinkObserver: a reply is seen here just before the engine takes it.

@@ -60,15 +60,19 @@ class PortLoss : public ::testing::TestWithParam<HangupCase> {};
 
 // The reply cut off by the hang-up is never decoded. The port is found lost
 // at the latest when the next request is sent: LinkDriver emits portLost and
-// the port reports closed; from then on an operation start shows
-// "HART端口未打开！" and sends nothing. A new line opens and works.
+// the port reports closed, and the operation that waited for the reply ends
+// with its failure text, the lost port its reason; from then on an operation
+// start shows "HART端口未打开！" and sends nothing. A new line opens and works.
 TEST_P(PortLoss, CutReplyIsNotDecodedAndThePortIsReportedLost) {
   HangingLine hanging(GetParam().after);
   FaultBench& bench = hanging.bench;
   QSignalSpy& lost = hanging.lost;
   ASSERT_TRUE(hanging.startAndHangUp());
-  const RunOutcome cut = bench.finish(kQuietMs);
-  EXPECT_FALSE(cut.ended);
+  const RunOutcome cut = bench.finish(kEndMs);
+  ASSERT_TRUE(cut.ended);
+  EXPECT_EQ(cut.result, OperationResult::Failure);
+  EXPECT_EQ(cut.lastStatus(), "校准失败");
+  EXPECT_EQ(cut.reason, texts::kPortLost);
   EXPECT_FALSE(cut.claimedSuccess()) << cut.statusTrail();
   EXPECT_EQ(cut.replies, 0u);
   EXPECT_EQ(cut.dataAfter, cut.dataBefore);
