@@ -34,6 +34,5 @@ read -r sent received < <(awk -F' \\| ' '
 byte_us=$((11000000 / 1200))
 echo "read-current: $((t1 - t0)) ms for the whole command (process start included)"
 echo "  bytes on the line: $sent sent, $received received"
-echo "  received bytes at 1200 baud: $((received * byte_us / 1000)) ms (the simulator paces its replies)"
-echo "  all bytes at 1200 baud: $(((sent + received) * byte_us / 1000)) ms (a modem paces requests too;"
-echo "  a pseudo-terminal delivers the program's requests at once)"
+echo "  all bytes at 1200 baud: $(((sent + received) * byte_us / 1000)) ms (the simulator is a"
+echo "  half-duplex line: requests take their line time too, no turnaround here)"

@@ -185,6 +185,67 @@ TEST(Cli, ExitStatus) {
   }
 }
 
+// The reply time-out counts from each request, never the program's own pause
+// before command 35: a configuration write on a 1200 baud line with a 300 ms
+// time-out writes both commands.
+TEST(Cli, TimeOutDoesNotCountThePauseBeforeTheRange) {
+  sim::PtyServerOptions paced;
+  paced.lineRate = true;
+  paced.turnaroundMs = 20;
+  testing::SimulatedLine line({sim::DefaultDeviceConfig(0)}, paced);
+  const CliRun run =
+      RunCli({"--port", line.path(), "--json", "--timeout-ms", "300", "write-config", "--unit", "5",
+              "--lower", "0", "--upper", "200", "--damping", "1.5", "then", "read-config"});
+  ASSERT_EQ(run.outcomes.size(), 2) << run.out.toStdString();
+  EXPECT_EQ(run.outcomes[0]["status"].toString(), QString::fromUtf8("修改成功"));
+  EXPECT_EQ(run.outcomes[0]["result"].toString(), "success");
+  EXPECT_EQ(run.outcomes[0]["retries"].toInt(), 0);
+  EXPECT_EQ(run.outcomes[1]["values"].toObject()["upperRangeText"].toString(), "200.0");
+  EXPECT_EQ(run.outcomes[1]["values"].toObject()["dampingText"].toString(), "1.5");
+  EXPECT_EQ(run.exitCode, 0);
+}
+
+// Each object tells how the operation ended: the result, the requests sent
+// again, the last reply's response code and device status, and the reason.
+// The first operation that does not succeed ends the chain; the ones after it
+// are reported skipped, and the exit status is that of the first.
+TEST(Cli, ResultsAndTheChainStoppingAtTheFirstThatFails) {
+  testing::SimulatedLine line({sim::DefaultDeviceConfig(0)});
+  CliRun run = RunCli({"--port", line.path(), "--json", "--address", "9", "--timeout-ms", "100",
+                       "read-current", "then", "read-config", "then", "comm-test"});
+  ASSERT_EQ(run.outcomes.size(), 3) << run.out.toStdString();
+  const QJsonObject noReply = run.outcomes[0];
+  EXPECT_EQ(noReply["result"].toString(), "no-reply");
+  EXPECT_EQ(noReply["status"].toString(), QString::fromUtf8("接收失败"));
+  EXPECT_EQ(noReply["reason"].toString(), QString::fromUtf8("设备无应答"));
+  EXPECT_EQ(noReply["retries"].toInt(), 3);
+  EXPECT_TRUE(noReply["response"].isNull());
+  EXPECT_TRUE(noReply["deviceStatus"].isNull());
+  for (int i = 1; i < 3; ++i) {
+    EXPECT_EQ(run.outcomes[i]["result"].toString(), "skipped");
+    EXPECT_TRUE(run.outcomes[i]["status"].isNull());
+  }
+  EXPECT_EQ(run.exitCode, 2);
+
+  // The instrument refuses a range without a span (code 29): the damping is
+  // written, the range is not, and the reason names it.
+  run = RunCli({"--port", line.path(), "--json", "write-config", "--unit", "5", "--lower", "1",
+                "--upper", "1", "--damping", "1", "then", "comm-test"});
+  ASSERT_EQ(run.outcomes.size(), 2) << run.out.toStdString();
+  const QJsonObject refused = run.outcomes[0];
+  EXPECT_EQ(refused["result"].toString(), "failure");
+  EXPECT_EQ(refused["status"].toString(), QString::fromUtf8("修改失败"));
+  EXPECT_EQ(refused["reason"].toString(), QString::fromUtf8("量程未修改：响应码 29"));
+  const QJsonObject response = refused["response"].toObject();
+  EXPECT_EQ(response["code"].toInt(), 29);
+  EXPECT_EQ(response["class"].toString(), "error");
+  EXPECT_EQ(response["text"].toString(), QString::fromUtf8("错误：响应码 29"));
+  EXPECT_EQ(refused["deviceStatus"].toObject()["byte"].toInt(), 0);
+  EXPECT_EQ(refused["deviceStatus"].toObject()["bits"].toArray(), QJsonArray());
+  EXPECT_EQ(run.outcomes[1]["result"].toString(), "skipped");
+  EXPECT_EQ(run.exitCode, 1);
+}
+
 TEST(Cli, TraceDecodesEveryFrame) {
   testing::SimulatedLine line({sim::DefaultDeviceConfig(0)});
   const CliRun run = RunCli({"--port", line.path(), "--trace", "read-current"});

@@ -1,6 +1,7 @@
 // The port dialog: its lists, opening a port with the success and failure
 // messages, the remembered port, and Cancel.
 #include <QAction>
+#include <QCheckBox>
 #include <QSettings>
 
 #include "app/CComDialog.h"
@@ -15,6 +16,7 @@ class GuiPortDialog : public GuiTest {
   void SetUp() override {
     GuiTest::SetUp();
     QSettings().remove(QLatin1String(CComDialog::kLastPortKey));
+    QSettings().remove(QLatin1String(CComDialog::kRtsKeyingKey));
     dialog = view->comDialog();
   }
 
@@ -99,6 +101,31 @@ TEST_F(GuiPortDialog, TheLastPortOpenedIsPreselectedNextTime) {
   dialog->setExtraPorts({QStringLiteral("/dev/vantrel-other"), line->path()});
   showDialog();
   EXPECT_EQ(combo("combo1002")->currentText(), line->path());
+}
+
+// RTS keying: a port without control lines (the simulated line's terminal)
+// is refused with the reason and left closed; the box is remembered beside
+// the port when a port opens.
+TEST_F(GuiPortDialog, RtsKeyingIsRefusedOnAPortWithoutControlLines) {
+  connectTo({0});
+  session->closePort();
+  dialog->setExtraPorts({line->path()});
+  showDialog();
+  QCheckBox* rts = dialog->rtsBox();
+  EXPECT_EQ(rts->text(), QStringLiteral("RTS控制发送"));
+  EXPECT_FALSE(rts->isChecked());
+  rts->setChecked(true);
+  const QString refused = pressOk();
+  EXPECT_TRUE(refused.startsWith(QString::fromUtf8(texts::kPortOpenFailed) + '\n' +
+                                 QStringLiteral("端口不能控制RTS和DTR")))
+      << refused.toStdString();
+  EXPECT_FALSE(session->isPortOpen());
+
+  showDialog();
+  dialog->rtsBox()->setChecked(false);
+  EXPECT_EQ(pressOk(), QString::fromUtf8(texts::kPortOpened));
+  EXPECT_TRUE(session->isPortOpen());
+  EXPECT_FALSE(QSettings().value(QLatin1String(CComDialog::kRtsKeyingKey)).toBool());
 }
 
 TEST_F(GuiPortDialog, CancelLeavesThePortAsItWas) {

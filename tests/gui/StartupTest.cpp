@@ -3,10 +3,12 @@
 #include <QAction>
 #include <QCheckBox>
 #include <QDialog>
+#include <QElapsedTimer>
 #include <QMenuBar>
 #include <QProgressBar>
 #include <QRadioButton>
 #include <QTabWidget>
+#include <QTimer>
 
 #include "app/CAboutDlg.h"
 #include "app/CDialogConfirm.h"
@@ -177,6 +179,64 @@ TEST_F(GuiStart, PortThatVanishesIsReportedAndTheProgramGoesOn) {
   connectTo({0});
   runOk("button1006", OP_READ_CURRENT);
 }
+
+// An instrument that never answers, or answers busy twice first: the read
+// ends with its failure text after its retries, or with success, and the
+// window goes on all the while (a 20 ms timer keeps ticking).
+struct LineCase {
+  const char* name;
+  sim::LineFaults faults;
+  const char* status;
+  OperationResult result;
+};
+
+void PrintTo(const LineCase& c, std::ostream* os) {
+  *os << c.name;
+}
+
+sim::LineFaults Silent() {
+  sim::LineFaults faults;
+  faults.silent = 100;
+  return faults;
+}
+
+sim::LineFaults BusyTwice() {
+  sim::LineFaults faults;
+  faults.busy = 2;
+  return faults;
+}
+
+const LineCase kLineCases[] = {
+    {"SilentInstrument", Silent(), "接收失败", OperationResult::NoReply},
+    {"BusyTwice", BusyTwice(), "接收成功", OperationResult::Success},
+};
+
+class GuiLine : public GuiTest, public ::testing::WithParamInterface<LineCase> {};
+
+TEST_P(GuiLine, ReadEndsAndTheWindowGoesOn) {
+  const LineCase& c = GetParam();
+  sim::PtyServerOptions options;
+  options.faults = c.faults;
+  line = std::make_unique<SimulatedLine>(
+      std::vector<sim::SimDeviceConfig>{sim::DefaultDeviceConfig(0)}, options);
+  ASSERT_TRUE(session->openPort(line->path()));
+  int ticks = 0;
+  QTimer ticker;
+  ticker.setInterval(20);
+  QObject::connect(&ticker, &QTimer::timeout, [&ticks] { ++ticks; });
+  ticker.start();
+  QElapsedTimer waited;
+  waited.start();
+
+  button("button1006")->click();
+  ASSERT_EQ(waitForEnd(OP_READ_CURRENT), static_cast<int>(c.result));
+  EXPECT_EQ(status(), QString::fromUtf8(c.status));
+  EXPECT_EQ(frame->progressBar()->value(), 100);
+  EXPECT_GE(ticks, waited.elapsed() / 20 / 4) << waited.elapsed() << " ms";
+}
+
+INSTANTIATE_TEST_SUITE_P(Faults, GuiLine, ::testing::ValuesIn(kLineCases),
+                         [](const auto& info) { return std::string(info.param.name); });
 
 TEST_F(GuiStart, ReadShowsTheCurrentVariables) {
   connectTo({0});

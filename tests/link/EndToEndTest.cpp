@@ -83,12 +83,18 @@ TEST_F(LinkEndToEnd, PacedReplyAfterTurnaroundArrivesWhole) {
   // heavily loaded machine that thread can stall for longer than the line
   // silence, which drops the frame as a real line would. A few tries allow
   // for that; one whole reply shows that paced bytes are put together.
+  TimeMs sentAt = 0;
   for (int attempt = 0; attempt < 5 && handler.replies.empty(); ++attempt) {
+    sentAt = clock.nowMs();
     sendCommand0(0);
     waitForReplies(1);
   }
   ASSERT_FALSE(handler.replies.empty());
   EXPECT_EQ(handler.replies[0].dataCount, UniqueIdentifier::kSize);
+  // A half-duplex 1200 baud line: the request's 15 bytes take their time,
+  // then the turnaround, and the reply's 24 bytes complete at 11 bit times
+  // each. (A bound from below: the simulator writes no byte before its time.)
+  EXPECT_GE(handler.replies[0].receivedAt - sentAt, LineTimeMs(15 + 24, 1200) + 30 - 1);
 }
 
 TEST_F(LinkEndToEnd, ReopenedPortKeepsWorking) {

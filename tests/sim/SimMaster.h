@@ -55,14 +55,16 @@ inline float FloatAt(const Bytes& data, std::size_t offset) {
 
 class Master {
  public:
-  explicit Master(SimLine& line) : line_(line) {}
+  // `faults`, when given, decides what becomes of each request first.
+  explicit Master(SimLine& line, FaultInjector* faults = nullptr) : line_(line), faults_(faults) {}
 
   // Sends one request at time `now` and returns the reply, or nullopt when no
   // device answered.
   std::optional<Reply> send(const Bytes& address, std::uint8_t command, const Bytes& data = {},
                             TimeMs now = 0) {
     const Bytes request = RequestFrame(address, command, data);
-    const std::vector<Bytes> responses = line_.receive(request.data(), request.size(), now);
+    const std::vector<Bytes> responses =
+        line_.receive(request.data(), request.size(), now, faults_);
     if (responses.empty()) return std::nullopt;
     EXPECT_EQ(responses.size(), 1u);
     return Parse(responses[0], address, command);
@@ -91,6 +93,7 @@ class Master {
   }
 
   SimLine& line_;
+  FaultInjector* faults_;
 };
 
 }  // namespace vantrel::sim::testing

@@ -246,6 +246,64 @@ TEST_F(SimState, NewLongAddressIsTheIdentityFromThenOn) {
   EXPECT_EQ(zero->data, (Bytes{0x45, 0x22, 0x0A, 0x0B, 0x0C}));
 }
 
+// The request faults: what the device answers to four writes of gain 3 in a
+// row, and that a request they answer is not acted on (the gain read
+// afterwards). No answer is shown as -1.
+struct RequestFaultCase {
+  const char* name;
+  LineFaults faults;
+  std::vector<int> codes;
+  std::uint8_t gainAfter;
+};
+
+void PrintTo(const RequestFaultCase& c, std::ostream* os) {
+  *os << c.name;
+}
+
+LineFaults RequestFaults(int busy, int delayed, int silent, int commError) {
+  LineFaults faults;
+  faults.busy = busy;
+  faults.delayed = delayed;
+  faults.silent = silent;
+  faults.commError = commError;
+  return faults;
+}
+
+const RequestFaultCase kRequestFaults[] = {
+    {"BusyTwice", RequestFaults(2, 0, 0, 0), {32, 32, 0, 0}, 3},
+    {"BusyThroughout", RequestFaults(4, 0, 0, 0), {32, 32, 32, 32}, 0},
+    {"DelayedTwice", RequestFaults(0, 2, 0, 0), {33, 34, 34, 0}, 3},
+    {"DelayedThroughout", RequestFaults(0, 5, 0, 0), {33, 34, 34, 34}, 0},
+    {"SilentTwice", RequestFaults(0, 0, 2, 0), {-1, -1, 0, 0}, 3},
+    {"CommunicationErrorOnce", RequestFaults(0, 0, 0, 1), {0x88, 0, 0, 0}, 3},
+};
+
+class SimRequestFault : public ::testing::TestWithParam<RequestFaultCase> {};
+
+TEST_P(SimRequestFault, AnswersWithoutActing) {
+  const RequestFaultCase& c = GetParam();
+  FaultInjector faults(c.faults);
+  SimLine line({DefaultDeviceConfig(0)});
+  Master faulty(line, &faults);
+  std::vector<int> codes;
+  for (int i = 0; i < 4; ++i) {
+    const std::optional<Reply> reply = faulty.send(kSelf, 134, {0x03});
+    codes.push_back(reply ? reply->responseCode : -1);
+    if (reply && reply->responseCode != 0) {
+      EXPECT_TRUE(reply->data.empty()) << i;
+      // A communication error carries no device status.
+      if (reply->responseCode & 0x80) {
+        EXPECT_EQ(reply->status, 0) << i;
+      }
+    }
+  }
+  EXPECT_EQ(codes, c.codes);
+  EXPECT_EQ(Master(line).send(kSelf, 133)->data, Bytes{c.gainAfter});
+}
+
+INSTANTIATE_TEST_SUITE_P(Faults, SimRequestFault, ::testing::ValuesIn(kRequestFaults),
+                         [](const auto& info) { return std::string(info.param.name); });
+
 TEST(SimCalibrationAddress, ShownWithBit6OfTheManufacturer) {
   SimDeviceConfig config = DefaultDeviceConfig(0);
   config.identity.manufacturerId = 0xE6;  // sent as 0xA6, shown as 0x66
