@@ -62,6 +62,7 @@ bool Engine::sendFirstRequest(OperationCode op, std::uint8_t pollAddress, TimeMs
   try_ = TryState{};
   retries_ = 0;
   refusedParts_.clear();
+  inProgress_ = false;  // a port lost while writing ends nothing yet
   if (!transmit(now)) {
     inProgress_ = false;
     try_ = TryState{};
@@ -105,7 +106,7 @@ bool Engine::transmit(TimeMs now) {
 void Engine::resend(TimeMs now) {
   try_.resendAt.reset();
   ++retries_;
-  if (!transmit(now)) fail(texts::kPortNotOpen);
+  if (!transmit(now) && inProgress_) fail(texts::kPortNotOpen);
 }
 
 // A request after command 0 of a trim or calibration: the instrument may act
@@ -260,9 +261,8 @@ void Engine::handleStepReply(const ReceivedFrame& reply) {
       fail(ResponseMeaning(code));
       return;
     }
-    refusedParts_ = JoinReasons(refusedParts_, std::string(sent.part) +
-                                                    texts::kPartNotWritten +
-                                                    ResponseMeaning(code));
+    refusedParts_ = JoinReasons(
+        refusedParts_, std::string(sent.part) + texts::kPartNotWritten + ResponseMeaning(code));
   } else if (sent.decode) {
     OperationContext c = context();
     sent.decode(c, reply);
@@ -278,8 +278,7 @@ void Engine::handleStepReply(const ReceivedFrame& reply) {
 // Manufacturer and device type (reply bytes 1 and 2) and the device
 // identification number (bytes 9 to 11).
 void Engine::learnLongAddress(const ReceivedFrame& reply) {
-  data_.longAddress = {reply.data[1], reply.data[2], reply.data[9], reply.data[10],
-                       reply.data[11]};
+  data_.longAddress = {reply.data[1], reply.data[2], reply.data[9], reply.data[10], reply.data[11]};
 }
 
 // Builds request `index` after command 0 and sends it, at once or after the
@@ -305,10 +304,12 @@ void Engine::sendRequest(std::size_t index, TimeMs now) {
   sendPrepared(now);
 }
 
+// A port that fails as the request is written has ended the operation with
+// its loss already; a closed port ends it here.
 void Engine::sendPrepared(TimeMs now) {
   try_ = TryState{};
   if (!transmit(now)) {
-    fail(texts::kPortNotOpen);
+    if (inProgress_) fail(texts::kPortNotOpen);
     return;
   }
   ++link_.link().operationStep;
