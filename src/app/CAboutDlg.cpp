@@ -3,6 +3,7 @@
 #include "app/Artwork.h"
 #include "tabs/DialogUnits.h"
 #include "ui_CAboutDlg.h"
+#include "vantrel/Version.h"
 
 namespace vantrel {
 
@@ -14,6 +15,7 @@ CAboutDlg::CAboutDlg(QWidget* parent) : QDialog(parent), ui_(std::make_unique<Ui
   setWindowFlags(windowFlags() & ~Qt::WindowContextHelpButtonHint);
   const QSize iconSize = ui_->pictureIcon->size();
   ui_->pictureIcon->setPixmap(MakeAppIcon().pixmap(std::min(iconSize.width(), iconSize.height())));
+  ui_->labelCopyright->setText(QStringLiteral("Vantrel ") + QString::fromLatin1(kVersion));
   connect(ui_->buttonOk, &QPushButton::clicked, this, &QDialog::accept);
 }
 

@@ -45,7 +45,6 @@ QCheckBox* CComDialog::rtsBox() const {
 void CComDialog::showPortDialog() {
   QStringList system;
   for (const SerialPortInfo& info : SerialPort::availablePortInfos()) system << info.portName;
-  std::sort(system.begin(), system.end());
 
   QStringList ports = extraPorts_;
   for (const QString& name : system) {

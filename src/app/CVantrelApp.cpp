@@ -16,6 +16,7 @@
 #include "sim/SimServerThread.h"
 #include "tabs/DialogUnits.h"
 #include "tabs/MessageBoxes.h"
+#include "vantrel/Version.h"
 
 namespace vantrel {
 namespace {
@@ -51,7 +52,7 @@ CVantrelApp::~CVantrelApp() {
 bool CVantrelApp::initInstance() {
   setOrganizationName(QString::fromUtf8(kProfileKey));
   setApplicationName(QString::fromUtf8(kAppTitle));
-  setApplicationVersion(QStringLiteral("3.2.0.1"));
+  setApplicationVersion(QString::fromLatin1(kVersion));
   setDesktopFileName(QStringLiteral("vantrel"));
   setWindowIcon(MakeAppIcon());
   setFont(UiFont(kDialogPointSize));

@@ -34,6 +34,16 @@ int ArgReader::integer(const char* name, int min, int max) {
   return *value;
 }
 
+int ArgReader::choice(const char* name, std::size_t count,
+                      std::optional<int> (*byName)(std::string_view), const char* table) {
+  const std::string word = text(name);
+  const std::optional<int> index = ParseInteger(word);
+  if (index && *index >= 0 && static_cast<std::size_t>(*index) < count) return *index;
+  if (const std::optional<int> named = byName(word)) return *named;
+  throw UsageError{op_ + ": " + name + " must be an index from 0 to " + std::to_string(count - 1) +
+                   " or a name of 'list " + table + "': " + word};
+}
+
 void ArgReader::done() {
   if (!empty()) throw UsageError{op_ + ": unexpected argument " + words_[next_]};
 }
@@ -78,8 +88,12 @@ void NumberText(const ArgReader&, const char* name, const std::string& value) {
   CheckedNumberText(value, name);
 }
 
-void UnitIndexText(const ArgReader& args, const char* name, const std::string& value) {
-  ArgReader({value}, args.op()).integer(name, 0, static_cast<int>(kUnitCount) - 1);
+int UnitChoice(const ArgReader& args, const char* name, const std::string& value) {
+  return ArgReader({value}, args.op()).choice(name, kUnitCount, UnitIndexForName, "units");
+}
+
+void UnitText(const ArgReader& args, const char* name, const std::string& value) {
+  UnitChoice(args, name, value);
 }
 
 // Reads the options in any order; every one of `options` must come.
@@ -144,7 +158,7 @@ Apply PollAddressArgs(ArgReader& args) {
 }
 
 Apply SensorTypeArgs(ArgReader& args) {
-  const int index = args.integer("INDEX", 0, static_cast<int>(kSensorTypeCount) - 1);
+  const int index = args.choice("TYPE", kSensorTypeCount, SensorTypeIndexForName, "sensors");
   return [index](DeviceData& d) { d.sensorTypeIndex = index; };
 }
 
@@ -167,12 +181,12 @@ Apply LongAddressArgs(ArgReader& args) {
 }
 
 Apply ConfigArgs(ArgReader& args) {
-  static constexpr NamedOption kOptions[] = {{"--unit", UnitIndexText},
+  static constexpr NamedOption kOptions[] = {{"--unit", UnitText},
                                              {"--lower", NumberText},
                                              {"--upper", NumberText},
                                              {"--damping", NumberText}};
   const auto v = NamedOptions(args, kOptions);
-  const int unit = *ParseInteger(v[0]);
+  const int unit = UnitChoice(args, "--unit", v[0]);
   return [v, unit](DeviceData& d) {
     d.unitIndex = unit;
     d.lowerRangeText = v[1];
@@ -193,7 +207,7 @@ Apply PressureArgs(ArgReader& args) {
 }
 
 Apply GainArgs(ArgReader& args) {
-  const int index = args.integer("INDEX", 0, static_cast<int>(kGainCount) - 1);
+  const int index = args.choice("GAIN", kGainCount, GainIndexForName, "gains");
   return [index](DeviceData& d) { d.gainIndex = index; };
 }
 

@@ -4,8 +4,11 @@
 // that has either; the others take no arguments and print no values.
 #pragma once
 
+#include <cstddef>
 #include <cstdint>
+#include <optional>
 #include <string>
+#include <string_view>
 #include <utility>
 #include <variant>
 #include <vector>
@@ -30,6 +33,9 @@ class ArgReader {
   std::string text(const char* name);
   double number(const char* name);
   int integer(const char* name, int min, int max);
+  // An entry of a code table: its index, or a name `byName` knows.
+  int choice(const char* name, std::size_t count, std::optional<int> (*byName)(std::string_view),
+             const char* table);
   // Throws when words are left over.
   void done();
   const std::string& op() const { return op_; }

@@ -72,6 +72,7 @@ void CliSession::startNext() {
   current_.op = step.op;
   running_ = true;
   if (step.apply) step.apply(session_.data());
+  if (step.address) options_.pollAddress = *step.address;
   session_.start(step.op, options_.pollAddress);
 }
 

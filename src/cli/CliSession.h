@@ -19,6 +19,8 @@ namespace vantrel {
 struct CliStep {
   OperationCode op;
   std::function<void(DeviceData&)> apply;  // puts the step's arguments into the data
+  // The polling address from this step on; none: the one before holds.
+  std::optional<std::uint8_t> address = std::nullopt;
 };
 
 // What one operation did.

@@ -9,10 +9,12 @@
 #include <string>
 #include <vector>
 
+#include "cli/CliLists.h"
 #include "cli/CliOperations.h"
 #include "cli/CliOutput.h"
 #include "cli/CliSession.h"
 #include "link/LinkTexts.h"
+#include "vantrel/Version.h"
 
 namespace {
 
@@ -25,25 +27,36 @@ constexpr int kExitNoPort = 69;
 
 const char kUsage[] =
     "Usage: vantrel-cli --port PATH [--rts] [--address N] [--timeout-ms N] [--retries N]\n"
-    "                   [--json] [--trace] OPERATION [ARGS] [then OPERATION [ARGS] ...]\n"
+    "                   [--json] [--trace] OPERATION [ARGS]\n"
+    "                   [then [--address N] OPERATION [ARGS] ...]\n"
+    "       vantrel-cli [--json] list units|gains|sensors|ports\n"
+    "       vantrel-cli -h|--help | --version\n"
     "\n"
+    "  --port PATH      the modem's serial port\n"
     "  --rts            key the modem's transmitter with RTS (RS-232 modems); DTR is\n"
     "                   held on while the port is open\n"
+    "  --address N      the instrument's polling address (default 0); after 'then' it\n"
+    "                   holds from that operation on\n"
     "  --timeout-ms N   wait N ms for a reply to begin after each request has left\n"
     "                   the line (default 400; the program's own pauses do not count)\n"
     "  --retries N      try each request N more times after a failed try (default 3)\n"
+    "  --json           one JSON object per line (docs/CLI.md)\n"
+    "  --trace          each frame on the line, decoded, on standard error\n"
     "\n"
     "Operations:\n"
     "  comm-test | search | read-current | read-device-info | fixed-current MA\n"
     "  calibrate-current POINT_MA ACTUAL_MA   (POINT_MA 4 or 20)\n"
     "  write-device-info --tag T --descriptor D --message M --date YYYY-MM-DD\n"
-    "  write-poll-address N | read-long-address | write-sensor-config INDEX\n"
+    "  write-poll-address N | read-long-address | write-sensor-config TYPE\n"
     "  read-sensor-config | read-resistance | calibrate-resistance A B C D\n"
     "  write-long-address TEXT | read-config\n"
-    "  write-config --unit INDEX --lower X --upper X --damping X\n"
+    "  write-config --unit UNIT --lower X --upper X --damping X\n"
     "  calibrate-50mv | read-offset | write-offset VALUE | read-cal-row1 | read-cal-row2\n"
     "  calibrate-0mv | read-voltage | calibrate-low KPA | calibrate-high KPA | clear-zero\n"
-    "  calibrate-mid KPA | read-gain | write-gain INDEX | poll\n"
+    "  calibrate-mid KPA | read-gain | write-gain GAIN | poll\n"
+    "\n"
+    "UNIT, TYPE and GAIN are an index or a name of 'list units', 'list sensors' and\n"
+    "'list gains': kPa, degC, Pt100, x4 ...\n"
     "\n"
     "Operations joined with 'then' run in order and share the device data, as in\n"
     "the window; the first that does not succeed ends the chain, and the ones\n"
@@ -53,17 +66,33 @@ const char kUsage[] =
     "reply came; 64 usage error, 69 the port cannot be opened.\n";
 
 struct Options {
+  enum class Show { Nothing, Help, Version };
+  Show show = Show::Nothing;
   QString port;
   CliSession::Options session;
   bool json = false;
+  std::optional<std::string> list;  // `list WHAT` instead of operations
   std::vector<CliStep> steps;
 };
 
-Options ParseArguments(int argc, char** argv) {
-  Options options;
+std::uint8_t PollAddress(const std::string& word) {
+  return static_cast<std::uint8_t>(ArgReader({word}, "--address").integer("N", 0, 63));
+}
+
+// The options before the first operation. Returns the index of the first
+// word that is not one.
+int ParseGlobalOptions(int argc, char** argv, Options& options) {
   int i = 1;
   for (; i < argc; ++i) {
     const std::string arg = argv[i];
+    if (arg == "-h" || arg == "--help") {
+      options.show = Options::Show::Help;
+      return argc;
+    }
+    if (arg == "--version") {
+      options.show = Options::Show::Version;
+      return argc;
+    }
     if (arg.rfind("--", 0) != 0) break;
     auto value = [&](const char* name) -> std::string {
       if (i + 1 >= argc) throw UsageError{std::string(name) + " needs a value"};
@@ -72,8 +101,7 @@ Options ParseArguments(int argc, char** argv) {
     if (arg == "--port") {
       options.port = QString::fromLocal8Bit(value("--port").c_str());
     } else if (arg == "--address") {
-      ArgReader reader({value("--address")}, "--address");
-      options.session.pollAddress = static_cast<std::uint8_t>(reader.integer("N", 0, 63));
+      options.session.pollAddress = PollAddress(value("--address"));
     } else if (arg == "--timeout-ms") {
       ArgReader reader({value("--timeout-ms")}, "--timeout-ms");
       options.session.timing.replyTimeoutMs = reader.integer("N", 1, 600000);
@@ -86,16 +114,24 @@ Options ParseArguments(int argc, char** argv) {
       options.json = true;
     } else if (arg == "--trace") {
       options.session.trace = true;
-    } else if (arg == "--help") {
-      std::fputs(kUsage, stdout);
-      std::exit(0);
     } else {
       throw UsageError{"unknown option " + arg};
     }
   }
-  if (options.port.isEmpty()) throw UsageError{"--port is required"};
-  if (i >= argc) throw UsageError{"no operation given"};
+  return i;
+}
+
+// OPERATION [ARGS] [then [--address N] OPERATION [ARGS] ...] from argv[i].
+void ParseOperations(int i, int argc, char** argv, Options& options) {
+  std::optional<std::uint8_t> address;
   while (i < argc) {
+    if (std::string(argv[i]) == "--address") {
+      if (options.steps.empty()) throw UsageError{"--address goes before the first operation"};
+      if (i + 1 >= argc) throw UsageError{"--address needs a value"};
+      address = PollAddress(argv[i + 1]);
+      i += 2;
+      if (i >= argc) throw UsageError{"--address must be followed by an operation"};
+    }
     const std::string word = argv[i++];
     const std::optional<OperationCode> op = OperationFromWord(word);
     if (!op) throw UsageError{"unknown operation " + word};
@@ -105,31 +141,53 @@ Options ParseArguments(int argc, char** argv) {
       ++i;  // "then"
       if (i >= argc) throw UsageError{"'then' must be followed by an operation"};
     }
-    options.steps.push_back(MakeStep(*op, ArgReader(std::move(words), word)));
+    CliStep step = MakeStep(*op, ArgReader(std::move(words), word));
+    step.address = address;
+    address.reset();
+    options.steps.push_back(std::move(step));
   }
+}
+
+Options ParseArguments(int argc, char** argv) {
+  Options options;
+  const int i = ParseGlobalOptions(argc, argv, options);
+  if (options.show != Options::Show::Nothing) return options;
+  if (i < argc && std::string(argv[i]) == "list") {
+    if (i + 2 != argc || !IsListName(argv[i + 1])) {
+      throw UsageError{"list needs one of units, gains, sensors, ports"};
+    }
+    options.list = argv[i + 1];
+    return options;
+  }
+  if (options.port.isEmpty()) throw UsageError{"--port is required"};
+  if (i >= argc) throw UsageError{"no operation given"};
+  ParseOperations(i, argc, argv, options);
   return options;
 }
 
-}  // namespace
+// A mistake that ends the program before anything runs: one line on standard
+// error and, with --json, an object on standard output for a script to read.
+int Refuse(bool json, const char* result, const std::string& error, int status, const char* hint) {
+  if (json) std::printf("{\"result\": \"%s\", \"error\": %s}\n", result, JsonString(error).c_str());
+  std::fprintf(stderr, "vantrel-cli: %s%s\n", error.c_str(), hint);
+  return status;
+}
 
-int main(int argc, char** argv) {
-  QCoreApplication app(argc, argv);
-  Options options;
-  try {
-    options = ParseArguments(argc, argv);
-  } catch (const UsageError& error) {
-    std::fprintf(stderr, "vantrel-cli: %s\n\n%s", error.what.c_str(), kUsage);
-    return kExitUsage;
+bool HasArgument(int argc, char** argv, const char* wanted) {
+  for (int i = 1; i < argc; ++i) {
+    if (std::string(argv[i]) == wanted) return true;
   }
+  return false;
+}
 
+int RunSteps(QCoreApplication& app, Options& options) {
   SteadyClock clock;
   CliSession session(clock, options.session);
   if (!session.openPort(options.port)) {
-    std::fprintf(stderr, "%s %s: %s\n", texts::kPortOpenFailed, qPrintable(options.port),
-                 qPrintable(session.portError()));
-    return kExitNoPort;
+    const std::string error = std::string(texts::kPortOpenFailed) + " " +
+                              options.port.toStdString() + ": " + session.portError().toStdString();
+    return Refuse(options.json, "port-error", error, kExitNoPort, "");
   }
-
   int exitCode = 0;
   session.run(
       std::move(options.steps),
@@ -142,4 +200,30 @@ int main(int argc, char** argv) {
       [] { QCoreApplication::exit(0); });
   app.exec();
   return exitCode;
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+  QCoreApplication app(argc, argv);
+  const bool json = HasArgument(argc, argv, "--json");
+  Options options;
+  try {
+    options = ParseArguments(argc, argv);
+  } catch (const UsageError& error) {
+    return Refuse(json, "usage-error", error.what, kExitUsage, " (try --help)");
+  }
+  if (options.show == Options::Show::Help) {
+    std::fputs(kUsage, stdout);
+    return 0;
+  }
+  if (options.show == Options::Show::Version) {
+    std::printf("vantrel-cli %s\n", kVersion);
+    return 0;
+  }
+  if (options.list) {
+    std::fputs(FormatList(*options.list, options.json).c_str(), stdout);
+    return 0;
+  }
+  return RunSteps(app, options);
 }

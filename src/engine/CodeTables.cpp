@@ -7,31 +7,31 @@ namespace {
 // "°C" and "°F" in the list are a degree sign and a letter; the display uses
 // the single characters ℃ (U+2103) and ℉ (U+2109).
 constexpr std::array<UnitEntry, kUnitCount> kUnits = {{
-    {32, "°C", "℃"},
-    {33, "°F", "℉"},
-    {34, "°R", "°R"},
-    {35, "K", "K"},
-    {11, "Pa", "Pa"},
-    {12, "kPa", "kPa"},
-    {237, "MPa", "MPa"},
-    {45, "m", "m"},
-    {48, "cm", "cm"},
-    {49, "mm", "mm"},
+    {32, "°C", "℃", "degC"},
+    {33, "°F", "℉", "degF"},
+    {34, "°R", "°R", "degR"},
+    {35, "K", "K", "K"},
+    {11, "Pa", "Pa", "Pa"},
+    {12, "kPa", "kPa", "kPa"},
+    {237, "MPa", "MPa", "MPa"},
+    {45, "m", "m", "m"},
+    {48, "cm", "cm", "cm"},
+    {49, "mm", "mm", "mm"},
 }};
 
 constexpr std::array<SensorTypeEntry, kSensorTypeCount> kSensorTypes = {{
-    {"K型热电偶", "-200 ℃", "1300 ℃"},
-    {"E型热电偶", "-270 ℃", "1000 ℃"},
-    {"S型热电偶", "0 ℃", "1600 ℃"},
-    {"B型热电偶", "600 ℃", "1800 ℃"},
-    {"J型热电偶", "-210 ℃", "1200 ℃"},
-    {"T型热电偶", "-270 ℃", "400 ℃"},
-    {"R型热电偶", "0 ℃", "1600 ℃"},
-    {"N型热电偶", "-270 ℃", "1300 ℃"},
-    {"Pt100型热电阻", "-200 ℃", "850 ℃"},
-    {"Cu100型热电阻", "-50 ℃", "150 ℃"},
-    {"Cu50型热电阻", "-50 ℃", "150 ℃"},
-    {"Pt1000型热电阻", "-200 ℃", "850 ℃"},
+    {"K型热电偶", "-200 ℃", "1300 ℃", "K"},
+    {"E型热电偶", "-270 ℃", "1000 ℃", "E"},
+    {"S型热电偶", "0 ℃", "1600 ℃", "S"},
+    {"B型热电偶", "600 ℃", "1800 ℃", "B"},
+    {"J型热电偶", "-210 ℃", "1200 ℃", "J"},
+    {"T型热电偶", "-270 ℃", "400 ℃", "T"},
+    {"R型热电偶", "0 ℃", "1600 ℃", "R"},
+    {"N型热电偶", "-270 ℃", "1300 ℃", "N"},
+    {"Pt100型热电阻", "-200 ℃", "850 ℃", "Pt100"},
+    {"Cu100型热电阻", "-50 ℃", "150 ℃", "Cu100"},
+    {"Cu50型热电阻", "-50 ℃", "150 ℃", "Cu50"},
+    {"Pt1000型热电阻", "-200 ℃", "850 ℃", "Pt1000"},
 }};
 
 constexpr std::array<std::string_view, kGainCount> kGains = {"1", "2", "4", "8", "16", "32", "64"};
@@ -44,6 +44,17 @@ constexpr std::array<CurrentPointEntry, kCurrentPointCount> kCurrentPoints = {{
 template <typename Table>
 bool InTable(const Table& table, int index) {
   return index >= 0 && static_cast<std::size_t>(index) < table.size();
+}
+
+// Equal but for the case of ASCII letters; other bytes (UTF-8 text) must
+// match exactly.
+bool SameName(std::string_view a, std::string_view b) {
+  if (a.size() != b.size()) return false;
+  for (std::size_t i = 0; i < a.size(); ++i) {
+    const auto lower = [](char c) { return c >= 'A' && c <= 'Z' ? static_cast<char>(c + 32) : c; };
+    if (lower(a[i]) != lower(b[i])) return false;
+  }
+  return true;
 }
 
 }  // namespace
@@ -70,6 +81,17 @@ std::string UnitDisplayText(std::uint8_t code) {
   return std::string(kUnits[static_cast<std::size_t>(*index)].displayText);
 }
 
+std::optional<int> UnitIndexForName(std::string_view name) {
+  for (std::size_t i = 0; i < kUnits.size(); ++i) {
+    const UnitEntry& unit = kUnits[i];
+    if (SameName(name, unit.name) || SameName(name, unit.listText) ||
+        SameName(name, unit.displayText)) {
+      return static_cast<int>(i);
+    }
+  }
+  return std::nullopt;
+}
+
 bool SecondaryVariableHasUnit(std::uint8_t code) {
   return code >= 32 && code <= 35;
 }
@@ -87,8 +109,29 @@ const SensorTypeEntry* SensorTypeAt(int index) {
   return &kSensorTypes[static_cast<std::size_t>(index)];
 }
 
+std::optional<int> SensorTypeIndexForName(std::string_view name) {
+  for (std::size_t i = 0; i < kSensorTypes.size(); ++i) {
+    if (SameName(name, kSensorTypes[i].shortName) || name == kSensorTypes[i].name) {
+      return static_cast<int>(i);
+    }
+  }
+  return std::nullopt;
+}
+
 const std::array<std::string_view, kGainCount>& GainTable() {
   return kGains;
+}
+
+std::string GainName(int index) {
+  if (!InTable(kGains, index)) return {};
+  return "x" + std::string(kGains[static_cast<std::size_t>(index)]);
+}
+
+std::optional<int> GainIndexForName(std::string_view name) {
+  for (std::size_t i = 0; i < kGains.size(); ++i) {
+    if (SameName(name, GainName(static_cast<int>(i)))) return static_cast<int>(i);
+  }
+  return std::nullopt;
 }
 
 const std::array<CurrentPointEntry, kCurrentPointCount>& CurrentPointTable() {

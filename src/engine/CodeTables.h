@@ -21,6 +21,7 @@ struct UnitEntry {
   std::uint8_t code;  // HART units code
   std::string_view listText;
   std::string_view displayText;
+  std::string_view name;  // in plain ASCII, for the command line ("degC")
 };
 
 constexpr std::size_t kUnitCount = 10;
@@ -39,6 +40,10 @@ std::optional<int> UnitIndexForCode(std::uint8_t code);
 // Display text of a units code; empty for a code the table does not hold.
 std::string UnitDisplayText(std::uint8_t code);
 
+// Combo index of a unit named by its ASCII name, list text or display text
+// ("degC", "°C", "℃"), ASCII letters in any case; nullopt for other names.
+std::optional<int> UnitIndexForName(std::string_view name);
+
 // The secondary variable carries a unit only for the temperature codes 32-35.
 bool SecondaryVariableHasUnit(std::uint8_t code);
 
@@ -52,9 +57,10 @@ std::string SecondaryUnitDisplayText(std::uint8_t code);
 // edits.
 
 struct SensorTypeEntry {
-  std::string_view name;
+  std::string_view name;  // the list text, "K型热电偶"
   std::string_view lowerLimitText;
   std::string_view upperLimitText;
+  std::string_view shortName;  // in plain ASCII, "K", "Pt100"
 };
 
 constexpr std::size_t kSensorTypeCount = 12;
@@ -64,12 +70,22 @@ const std::array<SensorTypeEntry, kSensorTypeCount>& SensorTypeTable();
 // selected, in which case the limit texts are left as they are.
 const SensorTypeEntry* SensorTypeAt(int index);
 
+// Index of a sensor type named by its short name (ASCII letters in any case)
+// or its list text; nullopt for other names.
+std::optional<int> SensorTypeIndexForName(std::string_view name);
+
 // ---------------------------------------------------------------------------
 // Gain steps (combo 放大倍数): the index is the byte that the gain commands
 // exchange, the factor is 2 to the power of the index.
 
 constexpr std::size_t kGainCount = 7;
 const std::array<std::string_view, kGainCount>& GainTable();
+
+// The factor of a gain step with an x in front: "x1" ... "x64".
+std::string GainName(int index);
+// Index of a gain named "x1" ... "x64" (the x in any case); nullopt for
+// other names.
+std::optional<int> GainIndexForName(std::string_view name);
 
 // ---------------------------------------------------------------------------
 // Current points (combo 输出理论值): the two output points that can be

@@ -2,6 +2,8 @@
 
 #include <QSerialPortInfo>
 
+#include <algorithm>
+
 namespace vantrel {
 
 SerialPort::SerialPort(QObject* parent) : QObject(parent) {
@@ -19,8 +21,15 @@ std::vector<SerialPortInfo> SerialPort::availablePortInfos() {
   const QList<QSerialPortInfo> ports = QSerialPortInfo::availablePorts();
   infos.reserve(static_cast<std::size_t>(ports.size()));
   for (const QSerialPortInfo& port : ports) {
-    infos.push_back(SerialPortInfo{port.portName(), port.description()});
+    SerialPortInfo info{port.portName(),     port.description(), port.manufacturer(),
+                        port.serialNumber(), std::nullopt,       std::nullopt};
+    if (port.hasVendorIdentifier()) info.vendorId = port.vendorIdentifier();
+    if (port.hasProductIdentifier()) info.productId = port.productIdentifier();
+    infos.push_back(std::move(info));
   }
+  std::sort(infos.begin(), infos.end(), [](const SerialPortInfo& a, const SerialPortInfo& b) {
+    return a.portName < b.portName;
+  });
   return infos;
 }
 

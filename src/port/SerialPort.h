@@ -9,6 +9,7 @@
 #include <QString>
 
 #include <cstdint>
+#include <optional>
 #include <vector>
 
 #include "port/RtsKeyer.h"
@@ -18,6 +19,10 @@ namespace vantrel {
 struct SerialPortInfo {
   QString portName;     // what init() takes: a name such as ttyUSB0, or a full path
   QString description;  // as the system describes the port, may be empty
+  QString manufacturer;
+  QString serialNumber;
+  std::optional<quint16> vendorId;  // USB vendor and product, for a USB adapter
+  std::optional<quint16> productId;
 };
 
 // Line settings of a HART modem: 1200 baud, 8 data bits, odd parity, 1 stop bit.
@@ -41,7 +46,7 @@ class SerialPort : public QObject, public ModemLines {
   explicit SerialPort(QObject* parent = nullptr);
   ~SerialPort() override;
 
-  // Lists the serial ports of the machine, in the system's order.
+  // Lists the serial ports of the machine, in the order of their names.
   static std::vector<SerialPortInfo> availablePortInfos();
 
   // Stores the port name and line settings for the next open().

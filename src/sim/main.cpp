@@ -12,6 +12,7 @@
 #include "sim/DeviceList.h"
 #include "sim/PtyServer.h"
 #include "sim/SimLine.h"
+#include "vantrel/Version.h"
 
 namespace {
 
@@ -24,6 +25,7 @@ void HandleSignal(int) {
 const char kUsage[] =
     "Usage: vantrel-sim [--devices LIST | --address N] [--link PATH] [--line-rate]\n"
     "                   [--turnaround-ms N] [FAULTS]\n"
+    "       vantrel-sim -h|--help | --version\n"
     "\n"
     "Serves simulated HART field devices on a pseudo-terminal and prints the\n"
     "terminal's path on the first line of standard output. Open that path (or\n"
@@ -190,6 +192,9 @@ std::optional<int> ParseArguments(int argc, char** argv, SimOptions& options) {
     std::optional<std::vector<std::uint8_t>> list;
     if (arg == "--help" || arg == "-h") {
       std::fputs(kUsage, stdout);
+      return 0;
+    } else if (arg == "--version") {
+      std::printf("vantrel-sim %s\n", vantrel::kVersion);
       return 0;
     } else if (arg == "--line-rate") {
       options.server.lineRate = true;

@@ -110,8 +110,15 @@ void CTabConf::refresh(RefreshDirection direction) {
 
 // In the order the page has always exchanged its fields; a refused field
 // leaves the ones after it as they were.
-bool CTabConf::save() {
+bool CTabConf::save(std::optional<OperationCode> op) {
   DataExchange exchange(this);
+  // A number the operation sends is checked; the others are taken when they
+  // parse.
+  const auto number = [&](QLineEdit* edit, float& member, OperationCode sentBy) {
+    if (op == sentBy) return exchange.takeFloat(edit, member);
+    exchange.takeFloatQuietly(edit, member);
+    return true;
+  };
   data_.sensorTypeIndex = ui_->combo1041->currentIndex();
   data_.sensorLowerText = TextOf(ui_->edit1042);
   data_.sensorUpperText = TextOf(ui_->edit1043);
@@ -119,7 +126,7 @@ bool CTabConf::save() {
   data_.lowerRangeText = TextOf(ui_->edit1046);
   data_.upperRangeText = TextOf(ui_->edit1047);
   data_.dampingText = TextOf(ui_->edit1045);
-  if (!exchange.takeFloat(ui_->edit1051, data_.resistance)) return false;
+  exchange.takeFloatQuietly(ui_->edit1051, data_.resistance);
   data_.offsetText = TextOf(ui_->edit1053);
   data_.row1AdmText = TextOf(ui_->edit1055);
   data_.row1AdlText = TextOf(ui_->edit1056);
@@ -128,11 +135,12 @@ bool CTabConf::save() {
   data_.rRefText = TextOf(ui_->edit1061);
   data_.vRefText = TextOf(ui_->edit1062);
   data_.millivoltText = TextOf(ui_->edit1065);
-  if (!exchange.takeFloat(ui_->edit1070, data_.lowPressure)) return false;
-  if (!exchange.takeFloat(ui_->edit1069, data_.highPressure)) return false;
-  if (!exchange.takeFloat(ui_->edit1072, data_.midPressure)) return false;
+  if (!number(ui_->edit1070, data_.lowPressure, OP_CALIBRATE_LOW)) return false;
+  if (!number(ui_->edit1069, data_.highPressure, OP_CALIBRATE_HIGH)) return false;
+  if (!number(ui_->edit1072, data_.midPressure, OP_CALIBRATE_MID)) return false;
   data_.gainIndex = ui_->combo1076->currentIndex();
-  return exchange.takeInt(ui_->edit1074, data_.pressureCode);
+  exchange.takeIntQuietly(ui_->edit1074, data_.pressureCode);
+  return true;
 }
 
 // Every member into its control: text typed and not saved is replaced.
@@ -167,12 +175,12 @@ void CTabConf::start(OperationCode op) {
 // A write takes the page into the data first; the instrument is not written
 // when a field is refused.
 void CTabConf::saveAndStart(OperationCode op) {
-  if (save()) start(op);
+  if (save(op)) start(op);
 }
 
 void CTabConf::confirmAndStart(OperationCode op, bool saveFirst) {
   if (!confirmer_ || !confirmer_->confirm()) return;
-  if (saveFirst && !save()) return;
+  if (saveFirst && !save(op)) return;
   start(op);
 }
 

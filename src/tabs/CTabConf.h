@@ -9,6 +9,7 @@
 #include <QWidget>
 
 #include <memory>
+#include <optional>
 
 #include "engine/DeviceData.h"
 #include "engine/EngineEffects.h"
@@ -36,10 +37,12 @@ class CTabConf : public QWidget {
   void fillUnits();
   void fillGains();
 
-  // ToControls shows the data; ToData saves the page.
+  // ToControls shows the data; ToData saves the page (checking nothing).
   void refresh(RefreshDirection direction);
-  // Controls into data. False when a field was refused (and reported).
-  bool save();
+  // Controls into data, for `op`: only the fields `op` sends are checked
+  // (a refused one is reported and the save stops there); another field
+  // that does not parse is left as it was. False when a field was refused.
+  bool save(std::optional<OperationCode> op = std::nullopt);
   // Data into controls.
   void showData();
 

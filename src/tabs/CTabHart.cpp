@@ -45,15 +45,19 @@ void CTabHart::refresh(RefreshDirection direction) {
 
 // In the order the page has always exchanged its fields; a refused field
 // leaves the ones after it as they were.
-bool CTabHart::save() {
+bool CTabHart::save(std::optional<OperationCode> op) {
   DataExchange exchange(this);
   data_.message = TextOf(ui_->edit1025);
   const QDate date = ui_->date1023->date();
   data_.date = CalendarDate{date.year(), date.month(), date.day()};
   data_.tag = TextOf(ui_->edit1024);
   data_.descriptor = TextOf(ui_->edit1026);
-  if (!exchange.takeByte(ui_->edit1030, data_.newPollAddress)) return false;
-  if (!exchange.checkRange(ui_->edit1030, data_.newPollAddress, 0, 16)) return false;
+  if (op == OP_WRITE_POLL_ADDRESS) {
+    if (!exchange.takeByte(ui_->edit1030, data_.newPollAddress)) return false;
+    if (!exchange.checkRange(ui_->edit1030, data_.newPollAddress, 0, 16)) return false;
+  } else {
+    exchange.takeByteQuietly(ui_->edit1030, data_.newPollAddress, 0, 16);
+  }
   data_.longAddressText = TextOf(ui_->edit1038);
   return true;
 }
@@ -69,7 +73,7 @@ void CTabHart::showData() {
 // A write takes the page into the data first; the instrument is not written
 // when a field is refused.
 void CTabHart::saveAndStart(OperationCode op) {
-  if (save()) starter_.start(op);
+  if (save(op)) starter_.start(op);
 }
 
 std::uint8_t CTabHart::pollAddress() const {

@@ -7,6 +7,7 @@
 
 #include <cstdint>
 #include <memory>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -28,10 +29,12 @@ class CTabHart : public QWidget {
   CTabHart(DeviceData& data, OperationStarter& starter, QWidget* parent = nullptr);
   ~CTabHart() override;
 
-  // ToControls shows the data; ToData saves the page.
+  // ToControls shows the data; ToData saves the page (checking nothing).
   void refresh(RefreshDirection direction);
-  // Controls into data. False when a field was refused (and reported).
-  bool save();
+  // Controls into data, for `op`: only the fields `op` sends are checked
+  // (a refused one is reported and the save stops there); another field
+  // that does not parse is left as it was. False when a field was refused.
+  bool save(std::optional<OperationCode> op = std::nullopt);
   // Data into controls. The date picker is set only by setDeviceDate.
   void showData();
 

@@ -2,6 +2,7 @@
 
 #include <QLineEdit>
 
+#include <cmath>
 #include <limits>
 #include <optional>
 
@@ -51,6 +52,22 @@ bool DataExchange::takeByte(QLineEdit* edit, std::uint8_t& member) {
 bool DataExchange::checkRange(QLineEdit* edit, int value, int min, int max) {
   if (value >= min && value <= max) return true;
   return fail(edit, QString::fromUtf8(texts::kEnterIntegerBetween).arg(min).arg(max));
+}
+
+void DataExchange::takeFloatQuietly(const QLineEdit* edit, float& member) {
+  const std::optional<double> value = ParseNumber(TextOf(edit));
+  if (value && std::abs(*value) <= std::numeric_limits<float>::max()) {
+    member = static_cast<float>(*value);
+  }
+}
+
+void DataExchange::takeIntQuietly(const QLineEdit* edit, std::int32_t& member) {
+  if (const std::optional<int> value = ParseInteger(TextOf(edit))) member = *value;
+}
+
+void DataExchange::takeByteQuietly(const QLineEdit* edit, std::uint8_t& member, int min, int max) {
+  const std::optional<int> value = ParseInteger(TextOf(edit));
+  if (value && *value >= min && *value <= max) member = static_cast<std::uint8_t>(*value);
 }
 
 bool DataExchange::fail(QLineEdit* edit, const QString& message) {

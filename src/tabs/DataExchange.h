@@ -40,6 +40,12 @@ class DataExchange {
   // Range check of a value already taken from `edit`.
   bool checkRange(QLineEdit* edit, int value, int min, int max);
 
+  // The same for a field the operation does not send: taken when it would be
+  // accepted, otherwise left as it was, and nothing said.
+  void takeFloatQuietly(const QLineEdit* edit, float& member);
+  void takeIntQuietly(const QLineEdit* edit, std::int32_t& member);
+  void takeByteQuietly(const QLineEdit* edit, std::uint8_t& member, int min, int max);
+
  private:
   bool fail(QLineEdit* edit, const QString& message);
 

@@ -246,6 +246,94 @@ TEST(Cli, ResultsAndTheChainStoppingAtTheFirstThatFails) {
   EXPECT_EQ(run.exitCode, 1);
 }
 
+// Table values by name as the window shows them (any case), or by index;
+// what goes out is seen in the trace.
+TEST(Cli, TableValuesByName) {
+  testing::SimulatedLine line({sim::DefaultDeviceConfig(0), sim::DefaultDeviceConfig(3)});
+  const struct {
+    QStringList words;
+    const char* sent;  // in the trace of the request that writes it
+  } cases[] = {
+      {{"write-config", "--unit", "kPa", "--lower", "0", "--upper", "100", "--damping", "1"},
+       "命令 35 写主变量量程 字节数 9 | 数据 0C 42 C8 00 00 00 00 00 00"},
+      {{"write-config", "--unit", "DEGC", "--lower", "0", "--upper", "100", "--damping", "1"},
+       "命令 35 写主变量量程 字节数 9 | 数据 20"},
+      {{"write-config", "--unit", "℉", "--lower", "0", "--upper", "100", "--damping", "1"},
+       "命令 35 写主变量量程 字节数 9 | 数据 21"},
+      {{"write-config", "--unit", "6", "--lower", "0", "--upper", "100", "--damping", "1"},
+       "命令 35 写主变量量程 字节数 9 | 数据 ED"},
+      {{"write-gain", "x4"}, "命令 134 写放大倍数 字节数 1 | 数据 02"},
+      {{"write-gain", "X64"}, "命令 134 写放大倍数 字节数 1 | 数据 06"},
+      {{"write-gain", "4"}, "命令 134 写放大倍数 字节数 1 | 数据 04"},
+      {{"write-sensor-config", "Pt100"}, "命令 115 写传感器组态 字节数 3 | 数据 A5 5A 08"},
+      {{"write-sensor-config", "cu50"}, "命令 115 写传感器组态 字节数 3 | 数据 A5 5A 0A"},
+      {{"write-sensor-config", QString::fromUtf8("K型热电偶")},
+       "命令 115 写传感器组态 字节数 3 | 数据 A5 5A 00"},
+  };
+  for (const auto& c : cases) {
+    const CliRun run = RunCli(QStringList{"--port", line.path(), "--trace"} << c.words);
+    EXPECT_EQ(run.exitCode, 0) << c.words.join(' ').toStdString();
+    EXPECT_TRUE(run.err.contains(QString::fromUtf8(c.sent))) << run.err.toStdString();
+  }
+  // A name no table holds is a usage error that names the table to list.
+  const CliRun bad = RunCli({"--port", line.path(), "write-gain", "x3"});
+  EXPECT_EQ(bad.exitCode, 64);
+  EXPECT_TRUE(bad.err.contains("'list gains'")) << bad.err.toStdString();
+
+  // --address after 'then' holds from that operation on.
+  const CliRun chain = RunCli({"--port", line.path(), "--trace", "comm-test", "then", "--address",
+                               "3", "comm-test", "then", "comm-test"});
+  QStringList polled;
+  for (const QString& l : chain.err.split('\n', Qt::SkipEmptyParts)) {
+    if (l.contains(QString::fromUtf8("发送")))
+      polled << l.section(QString::fromUtf8("短地址 "), 1).left(1);
+  }
+  EXPECT_EQ(polled, (QStringList{"0", "3", "3"}));
+}
+
+// The tables and the serial ports; with --json an object even when nothing
+// runs: a usage error, a port that does not open.
+TEST(Cli, ListsVersionAndErrorObjects) {
+  CliRun run = RunCli({"list", "units"});
+  EXPECT_EQ(run.exitCode, 0);
+  EXPECT_TRUE(run.out.startsWith(QString::fromUtf8("0  degC  °C  32\n"))) << run.out.toStdString();
+  EXPECT_TRUE(run.out.contains("5  kPa  kPa  12\n"));
+  run = RunCli({"--json", "list", "sensors"});
+  ASSERT_EQ(run.outcomes.size(), 12);
+  EXPECT_EQ(run.outcomes[8]["name"].toString(), "Pt100");
+  EXPECT_EQ(run.outcomes[8]["index"].toInt(), 8);
+  run = RunCli({"--json", "list", "gains"});
+  ASSERT_EQ(run.outcomes.size(), 7);
+  EXPECT_EQ(run.outcomes[2]["name"].toString(), "x4");
+  EXPECT_EQ(run.outcomes[2]["factor"].toInt(), 4);
+  run = RunCli({"--json", "list", "ports"});
+  EXPECT_EQ(run.exitCode, 0);
+  for (const QJsonObject& port : run.outcomes) {
+    for (const char* key :
+         {"name", "description", "manufacturer", "serialNumber", "vendorId", "productId"}) {
+      EXPECT_TRUE(port.contains(key)) << key;
+    }
+  }
+
+  run = RunCli({"--version"});
+  EXPECT_EQ(run.out, "vantrel-cli 3.2.0.1\n");
+  run = RunCli({"-h"});
+  EXPECT_EQ(run.exitCode, 0);
+  EXPECT_TRUE(run.out.startsWith("Usage: vantrel-cli"));
+
+  run = RunCli({"--json", "--port", "/dev/vantrel-no-such-port", "bogus"});
+  EXPECT_EQ(run.exitCode, 64);
+  ASSERT_EQ(run.outcomes.size(), 1);
+  EXPECT_EQ(run.outcomes[0]["result"].toString(), "usage-error");
+  EXPECT_EQ(run.outcomes[0]["error"].toString(), "unknown operation bogus");
+  EXPECT_EQ(run.err, "vantrel-cli: unknown operation bogus (try --help)\n");
+  run = RunCli({"--json", "--port", "/dev/vantrel-no-such-port", "comm-test"});
+  EXPECT_EQ(run.exitCode, 69);
+  ASSERT_EQ(run.outcomes.size(), 1);
+  EXPECT_EQ(run.outcomes[0]["result"].toString(), "port-error");
+  EXPECT_TRUE(run.outcomes[0]["error"].toString().contains("/dev/vantrel-no-such-port"));
+}
+
 TEST(Cli, TraceDecodesEveryFrame) {
   testing::SimulatedLine line({sim::DefaultDeviceConfig(0)});
   const CliRun run = RunCli({"--port", line.path(), "--trace", "read-current"});

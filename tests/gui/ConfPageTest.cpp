@@ -55,6 +55,33 @@ TEST_F(GuiConfPage, WriteSendsTheTypedRangeAndReadsBack) {
   EXPECT_EQ(combo("combo1049")->currentText(), QStringLiteral("MPa"));
 }
 
+// The range write checks only what it sends: pressure and code edits that do
+// not parse (the calibrations' own fields) do not stop it; each pressure
+// still stops its own calibration (APressureThatDoesNotParseStopsTheCalibration).
+TEST_F(GuiConfPage, OtherOperationsFieldsDoNotBlockTheRangeWrite) {
+  connectTo({0});
+  edit("edit1046")->setText(QStringLiteral("0"));
+  edit("edit1047")->setText(QStringLiteral("100"));
+  edit("edit1045")->setText(QStringLiteral("1"));
+  Choose(combo("combo1049"), 5);  // kPa
+  for (const char* name : {"edit1070", "edit1069", "edit1072", "edit1074", "edit1051"}) {
+    edit(name)->setText(QString());
+  }
+  runOk("button1035", OP_WRITE_CONFIG);
+  EXPECT_EQ(recorder.withCommand(35).size(), 1u);
+  EXPECT_TRUE(OpenMessageBoxes().empty());
+
+  // The low end's own field still stops the low-end calibration; an empty
+  // high-end field does not.
+  edit("edit1069")->setText(QStringLiteral("abc"));
+  edit("edit1070")->setText(QStringLiteral("0"));
+  runOk("button1035", OP_WRITE_CONFIG);
+  readLongAddress();
+  recorder.sent.clear();
+  runOk("button1067", OP_CALIBRATE_LOW);
+  EXPECT_EQ(recorder.withCommand(131).size(), 1u);
+}
+
 TEST_F(GuiConfPage, WriteWithoutAUnitIsRefused) {
   connectTo({0});
   button("button1035")->click();

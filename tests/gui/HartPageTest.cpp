@@ -66,6 +66,24 @@ TEST_F(GuiHartPage, WrittenIdentityIsSentPackedAndReadsBack) {
   EXPECT_EQ(find<QDateEdit>("date1023")->date(), QDate(2023, 5, 6));
 }
 
+// Each write checks only what it sends: an empty or wrong "修改为" does not
+// stop the device information or the long address from being written (the
+// polling-address write still refuses it, see below).
+TEST_F(GuiHartPage, TheNewPollingAddressBlocksOnlyItsOwnWrite) {
+  connectTo({0});
+  runOk("button1035", OP_READ_LONG_ADDRESS);
+  settle();
+  for (const char* text : {"", "abc", "17"}) {
+    edit("edit1030")->setText(QString::fromLatin1(text));
+    recorder.sent.clear();
+    runOk("button1032", OP_WRITE_DEVICE_INFO);
+    EXPECT_EQ(recorder.withCommand(18).size(), 1u) << text;
+    runOk("button1036", OP_WRITE_LONG_ADDRESS);
+    EXPECT_EQ(recorder.withCommand(113).size(), 1u) << text;
+    EXPECT_TRUE(OpenMessageBoxes().empty()) << text;
+  }
+}
+
 TEST_F(GuiHartPage, EveryOperationAddressesTheLeadingNumberOfTheBox) {
   connectTo({0});
   const struct {
