@@ -1,14 +1,18 @@
 #include "app/CMainFrame.h"
 
 #include <QAction>
+#include <QGuiApplication>
 #include <QLabel>
 #include <QMenuBar>
 #include <QProgressBar>
+#include <QScreen>
 #include <QScrollArea>
+#include <QSettings>
 #include <QStatusBar>
 #include <QStyle>
 
 #include <algorithm>
+#include <cmath>
 
 #include "app/Artwork.h"
 #include "app/CAboutDlg.h"
@@ -24,10 +28,13 @@ namespace vantrel {
 namespace {
 
 constexpr int kProgressBarWidth = 200;
+// The form is never made smaller than this share of its template size.
+constexpr qreal kSmallestFormScale = 0.65;
 
 }  // namespace
 
-CMainFrame::CMainFrame(Session& session, QWidget* parent) : QMainWindow(parent), session_(session) {
+CMainFrame::CMainFrame(Session& session, QWidget* parent, std::optional<QRect> screenArea)
+    : QMainWindow(parent), session_(session) {
   setObjectName(QStringLiteral("CMainFrame"));
   setWindowTitle(QString::fromUtf8(kAppTitle));
   // A caption with the system menu and a sizing border; no minimise or
@@ -37,24 +44,64 @@ CMainFrame::CMainFrame(Session& session, QWidget* parent) : QMainWindow(parent),
   setWindowIcon(MakeAppIcon());
   setFont(UiFont(kDialogPointSize));
 
-  view_ = new CVantrelView(session_);
+  const QScreen* screen = QGuiApplication::primaryScreen();
+  screenArea_ = screenArea ? *screenArea : screen ? screen->availableGeometry() : QRect();
+
   // A form larger than the window scrolls, as a form view does.
   scroll_ = new QScrollArea;
   scroll_->setFrameShape(QFrame::NoFrame);
-  scroll_->setWidget(view_);
   setCentralWidget(scroll_);
+  SetFormScale(1.0);
+  makeView();
 
   createMonitor(session_);
   createMenus();
   createStatusBar();
+  fitToScreen();
+
+  // At the screen's top left, 20 pixels in where there is room, and just
+  // large enough for the form.
+  const int inset = std::min(20, std::max(0, screenArea_.height() - outerHeight()));
+  move(screenArea_.topLeft() + QPoint(inset, inset));
+  resize(view_->width(), innerHeight());
+}
+
+void CMainFrame::makeView() {
+  view_ = new CVantrelView(session_);
+  scroll_->setWidget(view_);  // the form before goes with it
   connect(view_, &CVantrelView::statusTextChanged, this, &CMainFrame::setStatusText);
   connect(view_, &CVantrelView::progressChanged, this, &CMainFrame::setProgress);
   connect(view_, &CVantrelView::deviceStatusChanged, this, &CMainFrame::setDeviceStatus);
+}
 
-  // At 20, 20 and just large enough for the form.
-  move(20, 20);
-  resize(view_->width(),
-         menuBar()->sizeHint().height() + view_->height() + statusBar()->sizeHint().height());
+// The window's height without its frame: menu bar, form, status bar.
+int CMainFrame::innerHeight() const {
+  return menuBar()->sizeHint().height() + view_->height() + statusBar()->sizeHint().height();
+}
+
+// With the caption and border the window manager adds.
+int CMainFrame::outerHeight() const {
+  const int frame = frameGeometry().height() - geometry().height();
+  const int caption = style()->pixelMetric(QStyle::PM_TitleBarHeight, nullptr, this);
+  return innerHeight() + std::max(frame, caption + 2 * 4);
+}
+
+// On a screen too small for the form at its template size (a 1366 x 768
+// laptop) the form is made again, smaller in steps of 5 %, until the window
+// fits, at two thirds at the least.
+void CMainFrame::fitToScreen() {
+  if (screenArea_.isEmpty()) return;
+  for (int step = 0; step < 8 && outerHeight() > screenArea_.height(); ++step) {
+    const qreal room = screenArea_.height() - (outerHeight() - view_->height());
+    qreal scale = std::floor(FormScale() * room / view_->height() * 20.0) / 20.0;
+    scale = std::min(scale, FormScale() - 0.05);
+    if (scale < kSmallestFormScale) {
+      if (FormScale() <= kSmallestFormScale) return;
+      scale = kSmallestFormScale;
+    }
+    SetFormScale(scale);
+    makeView();
+  }
 }
 
 CMainFrame::~CMainFrame() {
@@ -67,6 +114,7 @@ CMainFrame::~CMainFrame() {
 
 void CMainFrame::createMonitor(Session& session) {
   monitor_ = new CommMonitor(session.clock(), this);
+  connect(monitor_, &QDockWidget::topLevelChanged, this, &CMainFrame::onMonitorPlaced);
   addDockWidget(Qt::BottomDockWidgetArea, monitor_);
   monitor_->hide();
   session.addObserver(monitor_);
@@ -85,13 +133,14 @@ void CMainFrame::createMenus() {
 
   QMenu* operation = menuBar()->addMenu(QStringLiteral("操作(&O)"));
   operation->setObjectName(QStringLiteral("menuOperation"));
-  connect(add(operation, "action32772", "通信端口(&R)"), &QAction::triggered, view_,
-          &CVantrelView::showPortDialog);
+  // Through the frame: the form may be made again to fit the screen.
+  connect(add(operation, "action32772", "通信端口(&R)"), &QAction::triggered, this,
+          [this] { view_->showPortDialog(); });
   operation->addSeparator();
-  connect(add(operation, "action32775", "通信测试(&T)"), &QAction::triggered, view_,
-          &CVantrelView::onCommTest);
-  connect(add(operation, "action32774", "搜索设备(&S)"), &QAction::triggered, view_,
-          &CVantrelView::onSearchDevices);
+  connect(add(operation, "action32775", "通信测试(&T)"), &QAction::triggered, this,
+          [this] { view_->onCommTest(); });
+  connect(add(operation, "action32774", "搜索设备(&S)"), &QAction::triggered, this,
+          [this] { view_->onSearchDevices(); });
   // Reset and stop have no function: shown, never enabled.
   add(operation, "action32776", "复位设备(&C)")->setEnabled(false);
   add(operation, "action32777", "停止通信(&K)")->setEnabled(false);
@@ -157,13 +206,62 @@ void CMainFrame::setDeviceStatus(int status) {
 
 // Opening the docked monitor makes the window taller by the monitor's height,
 // so the form keeps its room; closing it gives that height back.
+// Opening the docked monitor makes the window taller by the monitor's height,
+// so the form keeps its room; closing it gives that height back. Where the
+// screen has no room for that (a laptop), the monitor opens as a window of
+// its own instead, unless the user has docked it there before: then the dock
+// takes what the screen has not from the form, which scrolls. The user's
+// last choice, docked or not, is kept in the settings.
 void CMainFrame::onMonitorToggled(bool shown) {
   if (isMaximized() || isFullScreen()) return;
-  if (shown && monitorHeight_ == 0 && !monitor_->isFloating()) {
-    monitorHeight_ = monitor_->sizeHint().height() +
+  if (!shown) {
+    if (monitorHeight_ != 0) resize(width(), height() - monitorHeight_);
+    monitorHeight_ = 0;
+    return;
+  }
+  if (monitorHeight_ != 0) return;
+  const QVariant chosen = QSettings().value(QLatin1String(kMonitorFloatingKey));
+  const int wanted = monitor_->sizeHint().height() +
                      style()->pixelMetric(QStyle::PM_DockWidgetSeparatorExtent, nullptr, this);
-    resize(width(), height() + monitorHeight_);
-  } else if (!shown && monitorHeight_ != 0) {
+  const int room = screenArea_.isEmpty() ? wanted : screenArea_.height() - outerHeight();
+  const bool floating = chosen.isValid() ? chosen.toBool() : room < wanted;
+  if (floating != monitor_->isFloating()) {
+    placingMonitor_ = true;  // the program's choice, not the user's
+    monitor_->setFloating(floating);
+    placingMonitor_ = false;
+  }
+  if (floating) {
+    placeFloatingMonitor();
+    return;
+  }
+  monitorHeight_ = std::clamp(room, 0, wanted);
+  if (monitorHeight_ != 0) resize(width(), height() + monitorHeight_);
+}
+
+// Below the window where it fits, otherwise at the bottom of the screen; the
+// whole window on the screen, its frame included.
+void CMainFrame::placeFloatingMonitor() {
+  const QRect area = screenArea_.isEmpty() ? frameGeometry() : screenArea_;
+  monitor_->resize(std::min(width(), area.width()),
+                   std::min(monitor_->sizeHint().height(), area.height() / 2));
+  // A window's position is its frame's.
+  monitor_->move(std::max(area.left(), frameGeometry().left()), frameGeometry().bottom() + 1);
+  // A new window's frame is known only once the window system has drawn it:
+  // room is kept for one like the main window's.
+  const QRect placed = monitor_->frameGeometry();
+  const QSize frame =
+      (frameGeometry().size() - size()).expandedTo(placed.size() - monitor_->size());
+  const int dx = std::min(0, area.right() - placed.right() - frame.width());
+  const int dy = std::min(0, area.bottom() - placed.bottom() - frame.height());
+  monitor_->move(std::max(area.left(), placed.left() + dx),
+                 std::max(area.top(), placed.top() + dy));
+}
+
+// Docking or floating the monitor by hand is remembered for the next time.
+void CMainFrame::onMonitorPlaced(bool floating) {
+  if (placingMonitor_) return;
+  QSettings().setValue(QLatin1String(kMonitorFloatingKey), floating);
+  if (floating && monitorHeight_ != 0) {
     resize(width(), height() - monitorHeight_);
     monitorHeight_ = 0;
   }

@@ -4,6 +4,9 @@
 #pragma once
 
 #include <QMainWindow>
+#include <QRect>
+
+#include <optional>
 
 class QAction;
 class QLabel;
@@ -20,11 +23,17 @@ class CMainFrame : public QMainWindow {
   Q_OBJECT
 
  public:
-  // `session` must outlive the frame.
-  explicit CMainFrame(Session& session, QWidget* parent = nullptr);
+  // `session` must outlive the frame. The window is made to fit
+  // `screenArea` (by default the primary screen's available area).
+  explicit CMainFrame(Session& session, QWidget* parent = nullptr,
+                      std::optional<QRect> screenArea = std::nullopt);
   ~CMainFrame() override;
 
   CVantrelView* view() const { return view_; }
+
+  // QSettings key of the user's choice: the monitor docked (false) or in a
+  // window of its own (true). Unset: docked where the screen has room.
+  static constexpr char kMonitorFloatingKey[] = "Settings/MonitorFloating";
   QLabel* statusPane() const { return statusPane_; }
   QProgressBar* progressBar() const { return progressBar_; }
   CommMonitor* commMonitor() const { return monitor_; }
@@ -46,12 +55,19 @@ class CMainFrame : public QMainWindow {
   QMenu* createPopupMenu() override { return nullptr; }
 
  private:
+  void makeView();
+  void fitToScreen();
+  int innerHeight() const;
+  int outerHeight() const;
   void createMenus();
   void createStatusBar();
   void createMonitor(Session& session);
   void onMonitorToggled(bool shown);
+  void onMonitorPlaced(bool floating);
+  void placeFloatingMonitor();
 
   Session& session_;
+  QRect screenArea_;
   CVantrelView* view_ = nullptr;
   QScrollArea* scroll_ = nullptr;
   QLabel* statusPane_ = nullptr;
@@ -59,6 +75,7 @@ class CMainFrame : public QMainWindow {
   QLabel* deviceStatusPane_ = nullptr;
   CommMonitor* monitor_ = nullptr;
   int monitorHeight_ = 0;  // what showing the docked monitor added to the window
+  bool placingMonitor_ = false;
 };
 
 }  // namespace vantrel

@@ -4,6 +4,8 @@
 #include <QPointer>
 #include <QTabBar>
 
+#include <algorithm>
+
 #include "app/Artwork.h"
 #include "app/CComDialog.h"
 #include "app/CDialogConfirm.h"
@@ -30,13 +32,13 @@ void Queue(QObject* target, Call call) {
 
 CVantrelView::CVantrelView(Session& session, QWidget* parent)
     : QWidget(parent), session_(session), ui_(std::make_unique<Ui::CVantrelView>()) {
-  setFont(UiFont(kFormPointSize));
+  setFont(FormFont(kFormPointSize));
   ui_->setupUi(this);
   ApplyDialogUnits(this);
   setFixedSize(size());
 
-  ui_->edit1003->setFont(UiFont(kPvPointSize));
-  ui_->tab1000->tabBar()->setFont(UiFont(kTabPointSize));
+  ui_->edit1003->setFont(FormFont(kPvPointSize));
+  ui_->tab1000->tabBar()->setFont(FormFont(kTabPointSize));
   // A picture control takes the size of its bitmap.
   ui_->pictureLogo->setPixmap(MakeLogo());
   ui_->pictureLogo->resize(kLogoWidth, kLogoHeight);
@@ -52,6 +54,7 @@ CVantrelView::CVantrelView(Session& session, QWidget* parent)
   ui_->tab1000->addTab(tabConf_, QStringLiteral("组态设置"));
   ui_->tab1000->addTab(tabCur_, QStringLiteral("电流调整"));
   ui_->tab1000->setCurrentIndex(0);
+  fitTabsToPages();
 
   dialogConfirmer_ = std::make_unique<DialogConfirmer>(this);
   tabConf_->setConfirmer(dialogConfirmer_.get());
@@ -91,6 +94,28 @@ void CVantrelView::connectSession() {
     emit statusTextChanged(QString::fromUtf8(texts::kNotConnected));
     showMessage(MessageIcon::Error, texts::kPortLost);
   });
+}
+
+// The page area is made as large as the pages' visible contents: the
+// templates make it shorter than the lowest group boxes of two pages, which
+// would be cut. The form grows with it.
+void CVantrelView::fitTabsToPages() {
+  QTabWidget* tabs = ui_->tab1000;
+  const int margin = fontMetrics().height() / 4;
+  for (int i = 0; i < tabs->count(); ++i) {
+    QWidget* page = tabs->widget(i);
+    QRect used;
+    for (QWidget* child : page->findChildren<QWidget*>(QString(), Qt::FindDirectChildrenOnly)) {
+      if (child->isVisibleTo(page)) used |= child->geometry();
+    }
+    page->setMinimumSize(used.right() + margin, used.bottom() + margin);
+  }
+  const QSize needed = tabs->minimumSizeHint();
+  const int wider = std::max(0, needed.width() - tabs->width());
+  const int taller = std::max(0, needed.height() - tabs->height());
+  if (wider == 0 && taller == 0) return;
+  tabs->resize(tabs->width() + wider, tabs->height() + taller);
+  setFixedSize(width() + wider, height() + taller);
 }
 
 QTabWidget* CVantrelView::tabControl() const {

@@ -82,6 +82,7 @@ class CVantrelView : public QWidget, private OperationStarter {
   void refresh(RefreshTarget target, RefreshDirection direction);
   void showSearchReport(const std::string& text, unsigned report);
   void fillLists();
+  void fitTabsToPages();
 
   Session& session_;
   std::unique_ptr<Ui::CVantrelView> ui_;

@@ -28,7 +28,7 @@ void MirrorSelection(QComboBox* box, int& index, QObject* context) {
 
 CTabConf::CTabConf(DeviceData& data, OperationStarter& starter, QWidget* parent)
     : QWidget(parent), ui_(std::make_unique<Ui::CTabConf>()), data_(data), starter_(starter) {
-  setFont(UiFont(kFormPointSize));
+  setFont(FormFont(kFormPointSize));
   ui_->setupUi(this);
   ApplyDialogUnits(this);
 

@@ -12,7 +12,7 @@ namespace vantrel {
 
 CTabCur::CTabCur(DeviceData& data, OperationStarter& starter, QWidget* parent)
     : QWidget(parent), ui_(std::make_unique<Ui::CTabCur>()), data_(data), starter_(starter) {
-  setFont(UiFont(kFormPointSize));
+  setFont(FormFont(kFormPointSize));
   ui_->setupUi(this);
   ApplyDialogUnits(this);
 

@@ -11,7 +11,7 @@ namespace vantrel {
 
 CTabHart::CTabHart(DeviceData& data, OperationStarter& starter, QWidget* parent)
     : QWidget(parent), ui_(std::make_unique<Ui::CTabHart>()), data_(data), starter_(starter) {
-  setFont(UiFont(kFormPointSize));
+  setFont(FormFont(kFormPointSize));
   ui_->setupUi(this);
   ApplyDialogUnits(this);
 

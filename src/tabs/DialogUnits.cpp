@@ -55,6 +55,22 @@ QFont UiFont(qreal pointSize) {
   return font;
 }
 
+namespace {
+qreal gFormScale = 1.0;
+}  // namespace
+
+void SetFormScale(qreal scale) {
+  gFormScale = scale;
+}
+
+qreal FormScale() {
+  return gFormScale;
+}
+
+QFont FormFont(qreal pointSize) {
+  return UiFont(pointSize * gFormScale);
+}
+
 DialogBaseUnits BaseUnitsFor(const QFont& font) {
   // The same measure the Windows dialog manager takes: the width of the 52
   // Latin letters, halved and rounded, and the full character height.

@@ -23,6 +23,14 @@ constexpr qreal kPvPointSize = 40;     // the primary variable
 QString UiFontFamily();
 QFont UiFont(qreal pointSize);
 
+// The main form and its pages are laid out at this share of their template
+// sizes (fonts, and with them the dialog units): 1 where the screen has room,
+// less on a small one. Set it before the form is made.
+void SetFormScale(qreal scale);
+qreal FormScale();
+// UiFont(pointSize) at the form's scale.
+QFont FormFont(qreal pointSize);
+
 struct DialogBaseUnits {
   int x = 0;  // average character width in pixels
   int y = 0;  // character height in pixels

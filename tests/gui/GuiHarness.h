@@ -125,7 +125,7 @@ class GuiTest : public ::testing::Test {
  protected:
   void SetUp() override {
     session = std::make_unique<Session>();
-    frame = std::make_unique<CMainFrame>(*session);
+    frame = std::make_unique<CMainFrame>(*session, nullptr, screenArea());
     view = frame->view();
     session->addObserver(&recorder);
     view->setConfirmer(&confirmer);
@@ -142,6 +142,10 @@ class GuiTest : public ::testing::Test {
     session.reset();
     line.reset();
   }
+
+  // The screen area the main frame is made for: by default the test
+  // platform's screen, a 1366 x 768 laptop's.
+  virtual std::optional<QRect> screenArea() const { return std::nullopt; }
 
   // Starts simulated devices at `addresses` and opens their line.
   void connectTo(std::vector<std::uint8_t> addresses) {

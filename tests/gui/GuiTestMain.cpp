@@ -1,6 +1,8 @@
-// One QApplication for the whole binary, on the offscreen platform, with the
-// settings kept in a temporary directory instead of the user's profile.
+// One QApplication for the whole binary, on the offscreen platform with one
+// screen of a plant laptop (1366 x 768), with the settings kept in a
+// temporary directory instead of the user's profile.
 #include <QApplication>
+#include <QFile>
 #include <QSettings>
 #include <QTemporaryDir>
 
@@ -9,7 +11,15 @@
 #include "tabs/DialogUnits.h"
 
 int main(int argc, char** argv) {
-  qputenv("QT_QPA_PLATFORM", "offscreen");
+  QTemporaryDir platform;
+  const QString screens = platform.filePath(QStringLiteral("screens.json"));
+  QFile config(screens);
+  if (config.open(QIODevice::WriteOnly)) {
+    config.write(R"({"screens": [{"name": "Laptop", "x": 0, "y": 0, "width": 1366,
+                     "height": 768, "logicalDpi": 96, "logicalBaseDpi": 96, "dpr": 1}]})");
+    config.close();
+  }
+  qputenv("QT_QPA_PLATFORM", "offscreen:configfile=" + screens.toLocal8Bit());
   QApplication app(argc, argv);
   QApplication::setOrganizationName(QStringLiteral("VantrelTests"));
   QApplication::setApplicationName(QStringLiteral("gui_tests"));

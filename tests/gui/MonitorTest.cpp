@@ -56,6 +56,10 @@ Bytes Reply(std::uint8_t command, std::uint8_t responseCode, std::uint8_t status
 
 class GuiMonitor : public GuiTest {
  protected:
+  // A desktop screen, with room for the docked monitor below the form (the
+  // laptop's is in LayoutTest.cpp).
+  std::optional<QRect> screenArea() const override { return QRect(0, 0, 1920, 1200); }
+
   CommMonitor* monitor() const { return frame->commMonitor(); }
   FrameLogModel* model() const { return monitor()->model(); }
   QAction* monitorAction() const {
