@@ -53,7 +53,7 @@ bool CVantrelApp::initInstance() {
   setOrganizationName(QString::fromUtf8(kProfileKey));
   setApplicationName(QString::fromUtf8(kAppTitle));
   setApplicationVersion(QString::fromLatin1(kVersion));
-  setDesktopFileName(QStringLiteral("vantrel"));
+  setDesktopFileName(QStringLiteral("org.vantrel.Vantrel"));
   setWindowIcon(MakeAppIcon());
   setFont(UiFont(kDialogPointSize));
 
