@@ -16,6 +16,6 @@ fi
 out=docs/screenshots
 mkdir -p "$out"
 # The program reads the simulated instruments, grabs each page and ends.
-xvfb-run -a -s "-screen 0 1280x1024x24" \
+xvfb-run -a -s "-screen 0 1366x768x24" \
   env QT_QPA_PLATFORM=xcb build/dev/src/app/vantrel --demo --screenshot-dir "$out"
 ls -l "$out"
