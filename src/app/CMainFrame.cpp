@@ -205,8 +205,6 @@ void CMainFrame::setDeviceStatus(int status) {
 }
 
 // Opening the docked monitor makes the window taller by the monitor's height,
-// so the form keeps its room; closing it gives that height back.
-// Opening the docked monitor makes the window taller by the monitor's height,
 // so the form keeps its room; closing it gives that height back. Where the
 // screen has no room for that (a laptop), the monitor opens as a window of
 // its own instead, unless the user has docked it there before: then the dock

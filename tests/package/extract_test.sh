@@ -40,6 +40,17 @@ got=$("$root/bin/vantrel-cli" --version)
 got=$("$root/bin/vantrel-sim" --version)
 [ "$got" = "vantrel-sim $version" ] || fail "vantrel-sim --version printed '$got'"
 
+# The completion offers every operation that the help names.
+words=$("$root/bin/vantrel-cli" --help | sed -n '/^Operations:/,/^$/p' |
+  grep -oE '\b(search|poll|[a-z][a-z0-9]*(-[a-z0-9]+)+)\b' | sort -u)
+[ "$(wc -w <<<"$words")" -ge 30 ] || fail "the help names too few operations: $words"
+offered=$(bash -c \
+  'source "$1"; COMP_WORDS=(vantrel-cli ""); COMP_CWORD=1; _vantrel_cli; printf "%s\n" "${COMPREPLY[@]}"' \
+  _ "$root/share/bash-completion/completions/vantrel-cli")
+for word in $words; do
+  grep -qx -- "$word" <<<"$offered" || fail "bash completion lacks the operation $word"
+done
+
 # The simulator prints its terminal's path on its first line; wait for it
 # with a generous bound.
 "$root/bin/vantrel-sim" >"$tmp/sim.out" &
