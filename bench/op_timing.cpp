@@ -15,7 +15,7 @@ namespace {
 using namespace vantrel;
 
 constexpr double kByteMs = 11.0 * 1000.0 / 1200.0;
-constexpr int kSimPreambles = 5;  // the simulated device's preambles per reply
+constexpr int kSimPreambles = 5;   // the simulated device's preambles per reply
 constexpr int kTurnaroundMs = 20;  // the simulated device's, as in the demonstration
 
 CliStep StepFor(OperationCode op) {
@@ -84,8 +84,7 @@ int main(int argc, char** argv) {
       },
       [] { QCoreApplication::exit(0); });
   app.exec();
-  std::printf("worst ratio of time to line time (search excluded): %.3f (target <= 1.02)\n",
-              worst);
+  std::printf("worst ratio of time to line time (search excluded): %.3f (target <= 1.02)\n", worst);
   std::printf(
       "* requests and replies at 1200 baud, 11 bits a byte, a %d ms turnaround before each\n"
       "  reply, and for write-config its %lld ms pause before command 35.\n",

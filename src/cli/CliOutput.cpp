@@ -133,8 +133,8 @@ std::string JsonOutcome(const CliOutcome& o, const CliValues& values) {
 
 // The same facts as the JSON object, a line each.
 std::string PlainOutcome(const CliOutcome& o, const CliValues& values) {
-  std::string out = std::string(OperationWord(o.op)) + ": " +
-                    (o.hasStatus ? o.status : "(no status)") + "\n";
+  std::string out =
+      std::string(OperationWord(o.op)) + ": " + (o.hasStatus ? o.status : "(no status)") + "\n";
   out += std::string("result=") + ResultWord(o) + "\n";
   if (o.skipped) return out;
   out += "progress=" + std::to_string(o.progress) + "\n";
@@ -144,8 +144,8 @@ std::string PlainOutcome(const CliOutcome& o, const CliValues& values) {
   for (const std::string& message : o.messages) out += "message=" + message + "\n";
   out += "retries=" + std::to_string(o.retries) + "\n";
   if (o.responseCode) {
-    out += "response=" + std::to_string(*o.responseCode) + " " +
-           ResponseCodeText(*o.responseCode) + "\n";
+    out += "response=" + std::to_string(*o.responseCode) + " " + ResponseCodeText(*o.responseCode) +
+           "\n";
   }
   if (o.deviceStatus) {
     char hex[8];

@@ -38,7 +38,7 @@ struct UniqueIdentifier {
   std::uint16_t privateLabelCode = 0;
   std::uint8_t deviceProfile = 0;
 
-  static constexpr std::size_t kSize = 12;        // HART 5
+  static constexpr std::size_t kSize = 12;  // HART 5
   static constexpr std::size_t kSizeHart6 = 17;
   static constexpr std::size_t kSizeHart7 = 22;
 

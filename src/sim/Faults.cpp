@@ -45,8 +45,8 @@ void FixCheckByte(std::vector<std::uint8_t>& frame, const FrameLayout& layout) {
 
 bool LineFaults::any() const {
   return corruptRate > 0 || dropRate > 0 || lateMs > 0 || noReplyRate > 0 || wrongAddress ||
-         errorCode.has_value() || garbageBytes > 0 || hangupAfter >= 0 || busy > 0 ||
-         delayed > 0 || silent > 0 || commError > 0;
+         errorCode.has_value() || garbageBytes > 0 || hangupAfter >= 0 || busy > 0 || delayed > 0 ||
+         silent > 0 || commError > 0;
 }
 
 std::uint8_t RequestFaultCode(RequestFault fault) {

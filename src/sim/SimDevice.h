@@ -79,8 +79,8 @@ class SimDevice {
   // Answers `request` with `responseCode` and no data, without acting on it
   // (busy, a delayed response, a garbled request). A communication-error
   // code carries no device status.
-  std::vector<std::uint8_t> answerWithoutActing(const Request& request,
-                                                std::uint8_t responseCode, TimeMs nowMs = 0) const;
+  std::vector<std::uint8_t> answerWithoutActing(const Request& request, std::uint8_t responseCode,
+                                                TimeMs nowMs = 0) const;
 
  private:
   struct Reply {

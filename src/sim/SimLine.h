@@ -21,8 +21,7 @@ class SimLine {
   // with it, and the same time gives the same readings. `faults`, when given,
   // decides first what becomes of each request addressed to a device.
   std::vector<std::vector<std::uint8_t>> receive(const std::uint8_t* data, std::size_t size,
-                                                 TimeMs nowMs = 0,
-                                                 FaultInjector* faults = nullptr);
+                                                 TimeMs nowMs = 0, FaultInjector* faults = nullptr);
 
   const std::vector<SimDevice>& devices() const { return devices_; }
 

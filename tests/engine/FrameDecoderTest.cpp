@@ -66,8 +66,8 @@ const IdentityCase kIdentities[] = {
      "HART 6 制造商 0x26 设备类型 0x06 通用版本 6 设备版本 3 软件版本 2 硬件版本 1 信号代码 1 "
      "前导符 5 标志 0x00 设备号 123456 应答前导符 5 设备变量 4 组态计数 258 扩展状态 0x10"},
     {"Hart7",
-     {0xFE, 0xE1, 0x2C, 0x05, 0x07, 0x01, 0x04, 0x0C, 0x08, 0x0A, 0x0B, 0x0C, 0x08, 0x04, 0x00,
-      0x07, 0x00, 0x00, 0x26, 0x00, 0x26, 0x01},
+     {0xFE, 0xE1, 0x2C, 0x05, 0x07, 0x01, 0x04, 0x0C, 0x08, 0x0A, 0x0B,
+      0x0C, 0x08, 0x04, 0x00, 0x07, 0x00, 0x00, 0x26, 0x00, 0x26, 0x01},
      7,
      "HART 7 扩展设备类型 0xe12c 制造商 0x0026 通用版本 7 设备版本 1 软件版本 4 硬件版本 1 "
      "信号代码 4 前导符 5 标志 0x08 设备号 0a0b0c 应答前导符 8 设备变量 4 组态计数 7 扩展状态 "
@@ -89,8 +89,8 @@ TEST_P(IdentityLayout, DecodedByRevisionAndLength) {
   raw.push_back(CheckByte(raw.data(), raw.size()));
   const UniqueIdentifier id = DecodeUniqueIdentifier(c.data.data(), c.data.size());
   EXPECT_EQ(id.layout, c.layout);
-  EXPECT_EQ(IdentityBytes(id), (LongAddressBytes{c.data[1], c.data[2], c.data[9], c.data[10],
-                                                 c.data[11]}));
+  EXPECT_EQ(IdentityBytes(id),
+            (LongAddressBytes{c.data[1], c.data[2], c.data[9], c.data[10], c.data[11]}));
   EXPECT_EQ(DecodeFrame(raw, FrameDirection::Received, 0).details, c.details);
 }
 

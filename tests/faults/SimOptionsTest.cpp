@@ -61,9 +61,8 @@ TEST(SimOptions, HelpListsEveryFaultOption) {
   const QString help = QString::fromUtf8(process.readAllStandardOutput());
   for (const char* option :
        {"--corrupt-rate P", "--drop-rate P", "--late-ms N", "--no-reply", "--no-reply-rate P",
-        "--wrong-address", "--error-code N", "--garbage N", "--hangup-after N",
-        "--fault-replies K", "--seed N", "--busy N", "--delayed N", "--silent N",
-        "--comm-error N"}) {
+        "--wrong-address", "--error-code N", "--garbage N", "--hangup-after N", "--fault-replies K",
+        "--seed N", "--busy N", "--delayed N", "--silent N", "--comm-error N"}) {
     EXPECT_TRUE(help.contains(QString::fromUtf8(option))) << option;
   }
 }
@@ -83,8 +82,8 @@ TEST(SimOptions, BadFaultValuesAreRefused) {
 struct OptionCase {
   const char* name;
   QStringList arguments;
-  const char* status;  // the last status text of the first read-config
-  int retries;         // its requests sent again
+  const char* status;   // the last status text of the first read-config
+  int retries;          // its requests sent again
   TimeMs minEndMs = 0;  // it ends no sooner than this
   // The address of each reply the link hands on (one byte for a short
   // frame); empty: not checked.
@@ -140,8 +139,7 @@ TEST_P(SimOptionFault, MeetsTheFirstOperationOnly) {
     for (std::size_t i = 0; i < c.handedAddresses.size(); ++i) {
       const ReceivedFrame& frame = bench.handedFrames[i];
       const std::size_t size = frame.isLongAddress() ? kLongAddressSize : 1;
-      EXPECT_EQ(Bytes(frame.address.begin(), frame.address.begin() + size),
-                c.handedAddresses[i])
+      EXPECT_EQ(Bytes(frame.address.begin(), frame.address.begin() + size), c.handedAddresses[i])
           << "reply " << i;
     }
   }
