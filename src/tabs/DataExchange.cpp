@@ -2,7 +2,6 @@
 
 #include <QLineEdit>
 
-#include <cmath>
 #include <limits>
 #include <optional>
 
@@ -23,13 +22,24 @@ std::string TextOf(const QLineEdit* edit) {
   return edit->text().toStdString();
 }
 
-bool DataExchange::takeFloat(QLineEdit* edit, float& member) {
+namespace {
+
+// A number a float field accepts: one that parses and fits a float.
+std::optional<float> FloatOf(const QLineEdit* edit) {
   const std::optional<double> value = ParseNumber(TextOf(edit));
   if (!value || *value > std::numeric_limits<float>::max() ||
       *value < -std::numeric_limits<float>::max()) {
-    return fail(edit, QString::fromUtf8(texts::kEnterNumber));
+    return std::nullopt;
   }
-  member = static_cast<float>(*value);
+  return static_cast<float>(*value);
+}
+
+}  // namespace
+
+bool DataExchange::takeFloat(QLineEdit* edit, float& member) {
+  const std::optional<float> value = FloatOf(edit);
+  if (!value) return fail(edit, QString::fromUtf8(texts::kEnterNumber));
+  member = *value;
   return true;
 }
 
@@ -55,10 +65,7 @@ bool DataExchange::checkRange(QLineEdit* edit, int value, int min, int max) {
 }
 
 void DataExchange::takeFloatQuietly(const QLineEdit* edit, float& member) {
-  const std::optional<double> value = ParseNumber(TextOf(edit));
-  if (value && std::abs(*value) <= std::numeric_limits<float>::max()) {
-    member = static_cast<float>(*value);
-  }
+  if (const std::optional<float> value = FloatOf(edit)) member = *value;
 }
 
 void DataExchange::takeIntQuietly(const QLineEdit* edit, std::int32_t& member) {
