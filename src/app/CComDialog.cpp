@@ -7,6 +7,7 @@
 
 #include "link/LinkTexts.h"
 #include "port/Session.h"
+#include "tabs/DataExchange.h"
 #include "tabs/DialogUnits.h"
 #include "tabs/MessageBoxes.h"
 #include "ui_CComDialog.h"
@@ -80,7 +81,7 @@ bool CComDialog::openSelectedPort() {
     QSettings().setValue(QLatin1String(kLastPortKey), name);
     QSettings().setValue(QLatin1String(kRtsKeyingKey), settings.rtsKeying);
   }
-  QString text = QString::fromUtf8(opened ? texts::kPortOpened : texts::kPortOpenFailed);
+  QString text = CoreText(opened ? texts::kPortOpened : texts::kPortOpenFailed);
   // A port that opened but cannot key the modem: say why.
   if (!opened && settings.rtsKeying && !name.isEmpty()) text += '\n' + session_.portError();
   QWidget* owner = parentWidget() ? parentWidget()->window() : this;

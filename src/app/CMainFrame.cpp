@@ -21,6 +21,7 @@
 #include "engine/FrameDecoder.h"
 #include "link/LinkTexts.h"
 #include "port/Session.h"
+#include "tabs/DataExchange.h"
 #include "tabs/DialogUnits.h"
 #include "tabs/MessageBoxes.h"
 
@@ -36,7 +37,7 @@ constexpr qreal kSmallestFormScale = 0.65;
 CMainFrame::CMainFrame(Session& session, QWidget* parent, std::optional<QRect> screenArea)
     : QMainWindow(parent), session_(session) {
   setObjectName(QStringLiteral("CMainFrame"));
-  setWindowTitle(QString::fromUtf8(kAppTitle));
+  setWindowTitle(UiText(kAppTitle));
   // A caption with the system menu and a sizing border; no minimise or
   // maximise box.
   setWindowFlags(Qt::Window | Qt::CustomizeWindowHint | Qt::WindowTitleHint |
@@ -121,46 +122,46 @@ void CMainFrame::createMonitor(Session& session) {
 }
 
 void CMainFrame::createMenus() {
-  auto add = [this](QMenu* menu, const char* name, const char* text) {
-    QAction* action = menu->addAction(QString::fromUtf8(text));
+  auto add = [](QMenu* menu, const char* name, const QString& text) {
+    QAction* action = menu->addAction(text);
     action->setObjectName(QString::fromUtf8(name));
     return action;
   };
 
-  QMenu* program = menuBar()->addMenu(QStringLiteral("程序(&P)"));
+  QMenu* program = menuBar()->addMenu(tr("程序(&P)"));
   program->setObjectName(QStringLiteral("menuProgram"));
-  connect(add(program, "action57665", "退出(&X)"), &QAction::triggered, this, &QWidget::close);
+  connect(add(program, "action57665", tr("退出(&X)")), &QAction::triggered, this, &QWidget::close);
 
-  QMenu* operation = menuBar()->addMenu(QStringLiteral("操作(&O)"));
+  QMenu* operation = menuBar()->addMenu(tr("操作(&O)"));
   operation->setObjectName(QStringLiteral("menuOperation"));
   // Through the frame: the form may be made again to fit the screen.
-  connect(add(operation, "action32772", "通信端口(&R)"), &QAction::triggered, this,
+  connect(add(operation, "action32772", tr("通信端口(&R)")), &QAction::triggered, this,
           [this] { view_->showPortDialog(); });
   operation->addSeparator();
-  connect(add(operation, "action32775", "通信测试(&T)"), &QAction::triggered, this,
+  connect(add(operation, "action32775", tr("通信测试(&T)")), &QAction::triggered, this,
           [this] { view_->onCommTest(); });
-  connect(add(operation, "action32774", "搜索设备(&S)"), &QAction::triggered, this,
+  connect(add(operation, "action32774", tr("搜索设备(&S)")), &QAction::triggered, this,
           [this] { view_->onSearchDevices(); });
   // Reset and stop have no function: shown, never enabled.
-  add(operation, "action32776", "复位设备(&C)")->setEnabled(false);
-  add(operation, "action32777", "停止通信(&K)")->setEnabled(false);
+  add(operation, "action32776", tr("复位设备(&C)"))->setEnabled(false);
+  add(operation, "action32777", tr("停止通信(&K)"))->setEnabled(false);
   operation->addSeparator();
   // The dock's own action, so that the check mark follows the monitor also
   // when its close button hides it.
   QAction* monitor = monitor_->toggleViewAction();
   monitor->setObjectName(QStringLiteral("actionCommMonitor"));
-  monitor->setText(QStringLiteral("通信监视(&M)"));
+  monitor->setText(tr("通信监视(&M)"));
   operation->addAction(monitor);
   connect(monitor, &QAction::toggled, this, &CMainFrame::onMonitorToggled);
 
-  QMenu* help = menuBar()->addMenu(QStringLiteral("帮助(&H)"));
+  QMenu* help = menuBar()->addMenu(tr("帮助(&H)"));
   help->setObjectName(QStringLiteral("menuHelp"));
-  connect(add(help, "action57664", "关于 Vantrel(&A)..."), &QAction::triggered, this,
+  connect(add(help, "action57664", tr("关于 Vantrel(&A)...")), &QAction::triggered, this,
           &CMainFrame::onAppAbout);
 }
 
 void CMainFrame::createStatusBar() {
-  statusPane_ = new QLabel(QString::fromUtf8(texts::kNotConnected));
+  statusPane_ = new QLabel(CoreText(texts::kNotConnected));
   statusPane_->setObjectName(QStringLiteral("statusPane0"));
   statusPane_->setFrameShape(QFrame::Panel);
   statusPane_->setFrameShadow(QFrame::Sunken);
@@ -196,11 +197,11 @@ void CMainFrame::setDeviceStatus(int status) {
   const QString text = QString::fromStdString(MostSevereDeviceStatus(bits));
   QString all;
   for (const std::string& bit : DeviceStatusTexts(bits)) {
-    if (!all.isEmpty()) all += QStringLiteral("、");
+    if (!all.isEmpty()) all += tr("、");
     all += QString::fromStdString(bit);
   }
   deviceStatusPane_->setText(text);
-  deviceStatusPane_->setToolTip(all.isEmpty() ? QString() : QStringLiteral("设备状态：") + all);
+  deviceStatusPane_->setToolTip(all.isEmpty() ? QString() : tr("设备状态：") + all);
   deviceStatusPane_->setVisible(!text.isEmpty());
 }
 

@@ -4,6 +4,7 @@
 #include <QTimer>
 
 #include <cstdio>
+#include <optional>
 #include <string>
 
 #include "app/Artwork.h"
@@ -12,6 +13,7 @@
 #include "app/CVantrelView.h"
 #include "app/FirstPaintProbe.h"
 #include "app/ScreenshotRun.h"
+#include "i18n/Language.h"
 #include "port/Session.h"
 #include "sim/SimServerThread.h"
 #include "tabs/DialogUnits.h"
@@ -66,6 +68,12 @@ bool CVantrelApp::initInstance() {
       QStringLiteral("Start with simulated instruments at polling addresses 0 and 3 and open "
                      "their line."));
   parser.addOption(demoOption);
+  const QCommandLineOption langOption(
+      QStringLiteral("lang"),
+      QStringLiteral("Show the texts in LANG: zh (Chinese) or en (English). Without it, English "
+                     "where the locale's language is English, Chinese otherwise."),
+      QStringLiteral("LANG"));
+  parser.addOption(langOption);
   QCommandLineOption screenshotOption(
       QStringLiteral("screenshot-dir"),
       QStringLiteral("Save pictures of the pages into DIR and end."), QStringLiteral("DIR"));
@@ -77,6 +85,7 @@ bool CVantrelApp::initInstance() {
   firstPaintOption.setFlags(QCommandLineOption::HiddenFromHelp);
   parser.addOption(firstPaintOption);
   parser.process(arguments());
+  if (!chooseLanguage(parser.value(langOption))) return false;
 
   if (parser.isSet(demoOption)) {
     demo_ = StartDemoLine();
@@ -106,6 +115,22 @@ bool CVantrelApp::initInstance() {
       QTimer::singleShot(0, qApp, [ok] { QCoreApplication::exit(ok ? 0 : 1); });
     });
     QTimer::singleShot(0, screenshots_.get(), &ScreenshotRun::start);
+  }
+  return true;
+}
+
+// Before any widget is made, so that every text is made in the language.
+bool CVantrelApp::chooseLanguage(const QString& name) {
+  std::optional<UiLanguage> language = LanguageOfSystem();
+  if (!name.isEmpty()) {
+    language = LanguageNamed(name);
+    if (!language) {
+      std::fprintf(stderr, "vantrel: --lang takes zh or en, not %s\n", qPrintable(name));
+      return false;
+    }
+  }
+  if (!UseLanguage(*language)) {
+    std::fprintf(stderr, "vantrel: the English texts cannot be loaded; the texts stay Chinese\n");
   }
   return true;
 }

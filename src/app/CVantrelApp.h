@@ -29,6 +29,10 @@ class CVantrelApp : public QApplication {
   CMainFrame* mainFrame() const { return mainFrame_.get(); }
 
  private:
+  // `name` is the value of --lang, empty without it. False for a name that
+  // is no language.
+  bool chooseLanguage(const QString& name);
+
   // Destroyed in reverse order: the frame before the session it shows, the
   // session (and with it the port) before the simulated instruments it
   // talks to.

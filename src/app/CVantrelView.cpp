@@ -50,9 +50,9 @@ CVantrelView::CVantrelView(Session& session, QWidget* parent)
   tabHart_ = new CTabHart(data, *this);
   tabConf_ = new CTabConf(data, *this);
   tabCur_ = new CTabCur(data, *this);
-  ui_->tab1000->addTab(tabHart_, QStringLiteral("Hart设置"));
-  ui_->tab1000->addTab(tabConf_, QStringLiteral("组态设置"));
-  ui_->tab1000->addTab(tabCur_, QStringLiteral("电流调整"));
+  ui_->tab1000->addTab(tabHart_, tr("Hart设置"));
+  ui_->tab1000->addTab(tabConf_, tr("组态设置"));
+  ui_->tab1000->addTab(tabCur_, tr("电流调整"));
   ui_->tab1000->setCurrentIndex(0);
   fitTabsToPages();
 
@@ -91,7 +91,7 @@ void CVantrelView::connectSession() {
   // nothing is connected; the program goes on and the port can be opened
   // again from the port dialog.
   connect(s, &Session::portLost, this, [this] {
-    emit statusTextChanged(QString::fromUtf8(texts::kNotConnected));
+    emit statusTextChanged(CoreText(texts::kNotConnected));
     showMessage(MessageIcon::Error, texts::kPortLost);
   });
 }
@@ -170,7 +170,7 @@ void CVantrelView::showData() {
 }
 
 void CVantrelView::showMessage(MessageIcon icon, const std::string& text) {
-  ShowMessageBox(window(), icon, Utf8Text(text));
+  ShowMessageBox(window(), icon, CoreText(text));
 }
 
 void CVantrelView::refresh(RefreshTarget target, RefreshDirection direction) {

@@ -19,13 +19,18 @@
 #include <cstdio>
 #include <utility>
 
+#include "tabs/DataExchange.h"
 #include "tabs/MessageBoxes.h"
 
 namespace vantrel {
 namespace {
 
 const char* const kColumnTitles[FrameLogModel::kColumnCount] = {
-    "时间(ms)", "方向", "类型", "地址", "命令", "字节数", "响应码", "设备状态", "数据", "原始字节",
+    QT_TRANSLATE_NOOP("vantrel", "时间(ms)"), QT_TRANSLATE_NOOP("vantrel", "方向"),
+    QT_TRANSLATE_NOOP("vantrel", "类型"),     QT_TRANSLATE_NOOP("vantrel", "地址"),
+    QT_TRANSLATE_NOOP("vantrel", "命令"),     QT_TRANSLATE_NOOP("vantrel", "字节数"),
+    QT_TRANSLATE_NOOP("vantrel", "响应码"),   QT_TRANSLATE_NOOP("vantrel", "设备状态"),
+    QT_TRANSLATE_NOOP("vantrel", "数据"),     QT_TRANSLATE_NOOP("vantrel", "原始字节"),
 };
 
 // Starting widths, in average character widths: wide enough for the usual
@@ -47,7 +52,8 @@ QString StatusText(const DecodedFrame& f) {
   std::snprintf(hex, sizeof hex, "%02X", f.deviceStatus);
   QString text = QString::fromLatin1(hex);
   for (std::size_t i = 0; i < f.deviceStatusTexts.size(); ++i) {
-    text += (i == 0 ? QStringLiteral(" ") : QStringLiteral("、")) + Text(f.deviceStatusTexts[i]);
+    text += (i == 0 ? QStringLiteral(" ") : UiText(QT_TRANSLATE_NOOP("vantrel", "、"))) +
+            Text(f.deviceStatusTexts[i]);
   }
   return text;
 }
@@ -56,8 +62,9 @@ QString StatusText(const DecodedFrame& f) {
 // link goes on while the user looks for a place.
 void ChooseWithDialog(QWidget* parent, const QString& suggested,
                       std::function<void(const QString&)> chosen) {
-  auto* dialog = new QFileDialog(parent, QStringLiteral("保存通信记录"), suggested,
-                                 QStringLiteral("文本文件 (*.txt);;所有文件 (*)"));
+  auto* dialog =
+      new QFileDialog(parent, UiText(QT_TRANSLATE_NOOP("vantrel", "保存通信记录")), suggested,
+                      UiText(QT_TRANSLATE_NOOP("vantrel", "文本文件 (*.txt);;所有文件 (*)")));
   dialog->setAttribute(Qt::WA_DeleteOnClose);
   dialog->setAcceptMode(QFileDialog::AcceptSave);
   dialog->setDefaultSuffix(QStringLiteral("txt"));
@@ -115,9 +122,9 @@ QString FrameLogModel::cellText(const DecodedFrame& f, int column) {
     case kTimeColumn:
       return QString::number(f.timeMs);
     case kDirectionColumn:
-      return f.direction == FrameDirection::Sent ? QStringLiteral("发送") : QStringLiteral("接收");
+      return f.direction == FrameDirection::Sent ? tr("发送") : tr("接收");
     case kKindColumn:
-      return f.dropped ? Text(f.kind + " [丢弃：" + f.dropReason + "]") : Text(f.kind);
+      return f.dropped ? Text(f.kind + DroppedText(f.dropReason)) : Text(f.kind);
     case kAddressColumn:
       return Text(f.address);
     case kCommandColumn:
@@ -163,7 +170,7 @@ QVariant FrameLogModel::data(const QModelIndex& index, int role) const {
 QVariant FrameLogModel::headerData(int section, Qt::Orientation orientation, int role) const {
   if (orientation != Qt::Horizontal || role != Qt::DisplayRole) return {};
   if (section < 0 || section >= kColumnCount) return {};
-  return QString::fromUtf8(kColumnTitles[section]);
+  return UiText(kColumnTitles[section]);
 }
 
 // --- CommMonitor -----------------------------------------------------------
@@ -171,7 +178,7 @@ QVariant FrameLogModel::headerData(int section, Qt::Orientation orientation, int
 CommMonitor::CommMonitor(const Clock& clock, QWidget* parent)
     : QDockWidget(parent), clock_(clock), startedAt_(clock.nowMs()) {
   setObjectName(QStringLiteral("commMonitor"));
-  setWindowTitle(QStringLiteral("通信监视"));
+  setWindowTitle(tr("通信监视"));
 
   model_ = new FrameLogModel(this);
 
@@ -198,9 +205,9 @@ CommMonitor::CommMonitor(const Clock& clock, QWidget* parent)
     columns->resizeSection(column, kColumnChars[column] * charWidth + 12);
   }
 
-  clearButton_ = new QPushButton(QStringLiteral("清除"));
+  clearButton_ = new QPushButton(tr("清除"));
   clearButton_->setObjectName(QStringLiteral("buttonClearLog"));
-  saveButton_ = new QPushButton(QStringLiteral("保存…"));
+  saveButton_ = new QPushButton(tr("保存…"));
   saveButton_->setObjectName(QStringLiteral("buttonSaveLog"));
   connect(clearButton_, &QPushButton::clicked, this, &CommMonitor::clear);
   connect(saveButton_, &QPushButton::clicked, this, &CommMonitor::save);
@@ -271,7 +278,7 @@ bool CommMonitor::saveTo(const QString& path, QString* error) const {
 void CommMonitor::save() {
   const QString folder = QStandardPaths::writableLocation(QStandardPaths::DocumentsLocation);
   const QString name =
-      QStringLiteral("通信记录_%1.txt")
+      tr("通信记录_%1.txt")
           .arg(QDateTime::currentDateTime().toString(QStringLiteral("yyyyMMdd_HHmmss")));
   const QString suggested = folder.isEmpty() ? name : QDir(folder).filePath(name);
 
@@ -280,9 +287,8 @@ void CommMonitor::save() {
     if (!self || path.isEmpty()) return;
     QString error;
     if (!self->saveTo(path, &error)) {
-      ShowMessageBox(
-          self->window(), MessageIcon::Error,
-          QStringLiteral("无法保存通信记录：%1（%2）").arg(QDir::toNativeSeparators(path), error));
+      ShowMessageBox(self->window(), MessageIcon::Error,
+                     tr("无法保存通信记录：%1（%2）").arg(QDir::toNativeSeparators(path), error));
     }
   };
   if (chooser_) {

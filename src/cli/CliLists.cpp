@@ -4,6 +4,7 @@
 
 #include "cli/CliOutput.h"
 #include "engine/CodeTables.h"
+#include "link/Translate.h"
 #include "port/SerialPort.h"
 
 namespace vantrel {
@@ -70,7 +71,8 @@ std::string Sensors(bool json) {
     const SensorTypeEntry& sensor = SensorTypeTable()[i];
     out += Row(
         {Number("index", static_cast<long long>(i)), Text("name", std::string(sensor.shortName)),
-         Text("text", std::string(sensor.name)), Text("lower", std::string(sensor.lowerLimitText)),
+         Text("text", Tr(std::string(sensor.name))),
+         Text("lower", std::string(sensor.lowerLimitText)),
          Text("upper", std::string(sensor.upperLimitText))},
         json);
   }

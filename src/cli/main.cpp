@@ -13,6 +13,7 @@
 #include "cli/CliOperations.h"
 #include "cli/CliOutput.h"
 #include "cli/CliSession.h"
+#include "i18n/Language.h"
 #include "link/LinkTexts.h"
 #include "vantrel/Version.h"
 
@@ -27,9 +28,9 @@ constexpr int kExitNoPort = 69;
 
 const char kUsage[] =
     "Usage: vantrel-cli --port PATH [--rts] [--address N] [--timeout-ms N] [--retries N]\n"
-    "                   [--json] [--trace] OPERATION [ARGS]\n"
+    "                   [--json] [--trace] [--lang zh|en] OPERATION [ARGS]\n"
     "                   [then [--address N] OPERATION [ARGS] ...]\n"
-    "       vantrel-cli [--json] list units|gains|sensors|ports\n"
+    "       vantrel-cli [--json] [--lang zh|en] list units|gains|sensors|ports\n"
     "       vantrel-cli -h|--help | --version\n"
     "\n"
     "  --port PATH      the modem's serial port\n"
@@ -42,6 +43,9 @@ const char kUsage[] =
     "  --retries N      try each request N more times after a failed try (default 3)\n"
     "  --json           one JSON object per line (docs/CLI.md)\n"
     "  --trace          each frame on the line, decoded, on standard error\n"
+    "  --lang zh|en     the language of the instrument's texts: status, reasons,\n"
+    "                   the decoded frames (default: English where the locale's\n"
+    "                   language is English, Chinese otherwise)\n"
     "\n"
     "Operations:\n"
     "  comm-test | search | read-current | read-device-info | fixed-current MA\n"
@@ -71,7 +75,8 @@ struct Options {
   QString port;
   CliSession::Options session;
   bool json = false;
-  std::optional<std::string> list;  // `list WHAT` instead of operations
+  std::optional<UiLanguage> language;  // --lang; the locale's without it
+  std::optional<std::string> list;     // `list WHAT` instead of operations
   std::vector<CliStep> steps;
 };
 
@@ -114,6 +119,9 @@ int ParseGlobalOptions(int argc, char** argv, Options& options) {
       options.json = true;
     } else if (arg == "--trace") {
       options.session.trace = true;
+    } else if (arg == "--lang") {
+      options.language = LanguageNamed(QString::fromLocal8Bit(value("--lang").c_str()));
+      if (!options.language) throw UsageError{"--lang takes zh or en"};
     } else {
       throw UsageError{"unknown option " + arg};
     }
@@ -184,8 +192,8 @@ int RunSteps(QCoreApplication& app, Options& options) {
   SteadyClock clock;
   CliSession session(clock, options.session);
   if (!session.openPort(options.port)) {
-    const std::string error = std::string(texts::kPortOpenFailed) + " " +
-                              options.port.toStdString() + ": " + session.portError().toStdString();
+    const std::string error = Tr(texts::kPortOpenFailed) + " " + options.port.toStdString() + ": " +
+                              session.portError().toStdString();
     return Refuse(options.json, "port-error", error, kExitNoPort, "");
   }
   int exitCode = 0;
@@ -213,6 +221,7 @@ int main(int argc, char** argv) {
   } catch (const UsageError& error) {
     return Refuse(json, "usage-error", error.what, kExitUsage, " (try --help)");
   }
+  UseLanguage(options.language.value_or(LanguageOfSystem()));
   if (options.show == Options::Show::Help) {
     std::fputs(kUsage, stdout);
     return 0;

@@ -1,5 +1,7 @@
 #include "engine/CodeTables.h"
 
+#include "link/Translate.h"
+
 namespace vantrel {
 
 namespace {
@@ -20,18 +22,18 @@ constexpr std::array<UnitEntry, kUnitCount> kUnits = {{
 }};
 
 constexpr std::array<SensorTypeEntry, kSensorTypeCount> kSensorTypes = {{
-    {"K型热电偶", "-200 ℃", "1300 ℃", "K"},
-    {"E型热电偶", "-270 ℃", "1000 ℃", "E"},
-    {"S型热电偶", "0 ℃", "1600 ℃", "S"},
-    {"B型热电偶", "600 ℃", "1800 ℃", "B"},
-    {"J型热电偶", "-210 ℃", "1200 ℃", "J"},
-    {"T型热电偶", "-270 ℃", "400 ℃", "T"},
-    {"R型热电偶", "0 ℃", "1600 ℃", "R"},
-    {"N型热电偶", "-270 ℃", "1300 ℃", "N"},
-    {"Pt100型热电阻", "-200 ℃", "850 ℃", "Pt100"},
-    {"Cu100型热电阻", "-50 ℃", "150 ℃", "Cu100"},
-    {"Cu50型热电阻", "-50 ℃", "150 ℃", "Cu50"},
-    {"Pt1000型热电阻", "-200 ℃", "850 ℃", "Pt1000"},
+    {VANTREL_TR_NOOP("core", "K型热电偶"), "-200 ℃", "1300 ℃", "K"},
+    {VANTREL_TR_NOOP("core", "E型热电偶"), "-270 ℃", "1000 ℃", "E"},
+    {VANTREL_TR_NOOP("core", "S型热电偶"), "0 ℃", "1600 ℃", "S"},
+    {VANTREL_TR_NOOP("core", "B型热电偶"), "600 ℃", "1800 ℃", "B"},
+    {VANTREL_TR_NOOP("core", "J型热电偶"), "-210 ℃", "1200 ℃", "J"},
+    {VANTREL_TR_NOOP("core", "T型热电偶"), "-270 ℃", "400 ℃", "T"},
+    {VANTREL_TR_NOOP("core", "R型热电偶"), "0 ℃", "1600 ℃", "R"},
+    {VANTREL_TR_NOOP("core", "N型热电偶"), "-270 ℃", "1300 ℃", "N"},
+    {VANTREL_TR_NOOP("core", "Pt100型热电阻"), "-200 ℃", "850 ℃", "Pt100"},
+    {VANTREL_TR_NOOP("core", "Cu100型热电阻"), "-50 ℃", "150 ℃", "Cu100"},
+    {VANTREL_TR_NOOP("core", "Cu50型热电阻"), "-50 ℃", "150 ℃", "Cu50"},
+    {VANTREL_TR_NOOP("core", "Pt1000型热电阻"), "-200 ℃", "850 ℃", "Pt1000"},
 }};
 
 constexpr std::array<std::string_view, kGainCount> kGains = {"1", "2", "4", "8", "16", "32", "64"};

@@ -20,7 +20,7 @@ bool IsBusyOrDelayedResponse(std::uint8_t code) {
 std::string JoinReasons(const std::string& first, const std::string& second) {
   if (first.empty()) return second;
   if (second.empty()) return first;
-  return first + "；" + second;
+  return Tr(first) + Tr(texts::kReasonSeparator) + Tr(second);
 }
 
 }  // namespace
@@ -261,8 +261,8 @@ void Engine::handleStepReply(const ReceivedFrame& reply) {
       fail(ResponseMeaning(code));
       return;
     }
-    refusedParts_ = JoinReasons(
-        refusedParts_, std::string(sent.part) + texts::kPartNotWritten + ResponseMeaning(code));
+    refusedParts_ = JoinReasons(refusedParts_,
+                                Tr(sent.part) + Tr(texts::kPartNotWritten) + ResponseMeaning(code));
   } else if (sent.decode) {
     OperationContext c = context();
     sent.decode(c, reply);

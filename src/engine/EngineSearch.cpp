@@ -77,7 +77,7 @@ void Engine::searchReply(const ReceivedFrame& reply) {
 // list keeps its items in text order ("10 " before "2 ") and selects the
 // first of that order.
 void Engine::reportSearch() {
-  std::string text = texts::kSearchReport;
+  std::string text = Tr(texts::kSearchReport);
   std::vector<PollAddressItem> items;
   for (std::size_t address = 0; address < data_.foundFlags.size(); ++address) {
     if (!data_.foundFlags[address]) continue;

@@ -4,8 +4,13 @@
 
 #include <cstdio>
 
+#include "link/Translate.h"
+
 namespace vantrel {
 namespace {
+
+// Between the items of a list of status bits.
+constexpr char kListSeparator[] = VANTREL_TR_NOOP("core", "、");
 
 struct StatusBit {
   std::uint8_t mask;
@@ -14,13 +19,22 @@ struct StatusBit {
 
 // Most severe first: the first set bit is what the status bar shows.
 constexpr StatusBit kDeviceStatusBits[] = {
-    {0x80, "设备故障"},     {0x04, "回路电流饱和"}, {0x01, "主变量超限"}, {0x02, "非主变量超限"},
-    {0x08, "回路电流固定"}, {0x20, "冷启动"},       {0x40, "组态已更改"}, {0x10, "有更多状态可用"},
+    {0x80, VANTREL_TR_NOOP("core", "设备故障")},
+    {0x04, VANTREL_TR_NOOP("core", "回路电流饱和")},
+    {0x01, VANTREL_TR_NOOP("core", "主变量超限")},
+    {0x02, VANTREL_TR_NOOP("core", "非主变量超限")},
+    {0x08, VANTREL_TR_NOOP("core", "回路电流固定")},
+    {0x20, VANTREL_TR_NOOP("core", "冷启动")},
+    {0x40, VANTREL_TR_NOOP("core", "组态已更改")},
+    {0x10, VANTREL_TR_NOOP("core", "有更多状态可用")},
 };
 
 constexpr StatusBit kCommunicationErrorBits[] = {
-    {0x40, "奇偶校验错误"}, {0x20, "溢出错误"},       {0x10, "帧格式错误"},
-    {0x08, "校验和错误"},   {0x02, "接收缓冲区溢出"},
+    {0x40, VANTREL_TR_NOOP("core", "奇偶校验错误")},
+    {0x20, VANTREL_TR_NOOP("core", "溢出错误")},
+    {0x10, VANTREL_TR_NOOP("core", "帧格式错误")},
+    {0x08, VANTREL_TR_NOOP("core", "校验和错误")},
+    {0x02, VANTREL_TR_NOOP("core", "接收缓冲区溢出")},
 };
 
 std::string JoinBits(const StatusBit* bits, std::size_t count, std::uint8_t value,
@@ -28,8 +42,8 @@ std::string JoinBits(const StatusBit* bits, std::size_t count, std::uint8_t valu
   std::string text;
   for (std::size_t i = 0; i < count; ++i) {
     if (!(value & bits[i].mask)) continue;
-    if (!text.empty()) text += separator;
-    text += bits[i].text;
+    if (!text.empty()) text += Tr(separator);
+    text += Tr(bits[i].text);
   }
   return text;
 }
@@ -37,11 +51,11 @@ std::string JoinBits(const StatusBit* bits, std::size_t count, std::uint8_t valu
 const char* DropReasonText(DropReason reason) {
   switch (reason) {
     case DropReason::CheckByte:
-      return "校验字节错误";
+      return VANTREL_TR_NOOP("core", "校验字节错误");
     case DropReason::Silence:
-      return "线路静默，帧不完整";
+      return VANTREL_TR_NOOP("core", "线路静默，帧不完整");
     case DropReason::TooShort:
-      return "应答缺少状态字节";
+      return VANTREL_TR_NOOP("core", "应答缺少状态字节");
   }
   return "";
 }
@@ -54,7 +68,9 @@ void Parse(DecodedFrame& f, const std::vector<std::uint8_t>& raw) {
   if (i >= raw.size()) return;
   f.delimiter = raw[i++];
   const std::uint8_t type = FrameType(f.delimiter);
-  f.kind = type == kFrameTypeRequest ? "请求" : type == kFrameTypeAck ? "应答" : "突发";
+  f.kind = Tr(type == kFrameTypeRequest ? VANTREL_TR_NOOP("core", "请求")
+              : type == kFrameTypeAck   ? VANTREL_TR_NOOP("core", "应答")
+                                        : VANTREL_TR_NOOP("core", "突发"));
   f.longAddress = HasLongAddress(f.delimiter);
   const std::size_t addressSize = f.longAddress ? kLongAddressSize : 1;
   char text[8];
@@ -99,18 +115,19 @@ void Parse(DecodedFrame& f, const std::vector<std::uint8_t>& raw) {
 
 std::string CommandName(std::uint8_t command) {
   const HartCommandInfo* info = FindHartCommand(command);
-  return info ? std::string(info->name) : std::string();
+  return info ? Tr(std::string(info->name)) : std::string();
 }
 
 std::string ResponseMeaning(std::uint8_t code) {
   if (code & kCommunicationErrorBit) {
     const std::string bits =
-        JoinBits(kCommunicationErrorBits, std::size(kCommunicationErrorBits), code, "、");
-    return "通信错误：" + (bits.empty() ? std::string("未知") : bits);
+        JoinBits(kCommunicationErrorBits, std::size(kCommunicationErrorBits), code, kListSeparator);
+    return Tr(VANTREL_TR_NOOP("core", "通信错误：")) +
+           (bits.empty() ? Tr(VANTREL_TR_NOOP("core", "未知")) : bits);
   }
   const ResponseCodeInfo* row = FindResponseCode(code);
-  if (row && !row->text.empty()) return std::string(row->text);
-  return "响应码 " + std::to_string(code);
+  if (row && !row->text.empty()) return Tr(std::string(row->text));
+  return Tr(VANTREL_TR_NOOP("core", "响应码 ")) + std::to_string(code);
 }
 
 std::string ResponseCodeText(std::uint8_t code) {
@@ -120,17 +137,17 @@ std::string ResponseCodeText(std::uint8_t code) {
     case ResponseClass::CommunicationError:
       return ResponseMeaning(code);
     case ResponseClass::Warning:
-      return "警告：" + ResponseMeaning(code);
+      return Tr(VANTREL_TR_NOOP("core", "警告：")) + ResponseMeaning(code);
     case ResponseClass::Error:
       break;
   }
-  return "错误：" + ResponseMeaning(code);
+  return Tr(VANTREL_TR_NOOP("core", "错误：")) + ResponseMeaning(code);
 }
 
 std::vector<std::string> DeviceStatusTexts(std::uint8_t status) {
   std::vector<std::string> texts;
   for (const StatusBit& bit : kDeviceStatusBits) {
-    if (status & bit.mask) texts.emplace_back(bit.text);
+    if (status & bit.mask) texts.push_back(Tr(bit.text));
   }
   return texts;
 }
@@ -163,33 +180,41 @@ DecodedFrame DecodeDroppedFrame(const std::vector<std::uint8_t>& raw, DropReason
                                 TimeMs timeMs) {
   DecodedFrame f = DecodeFrame(raw, FrameDirection::Received, timeMs);
   f.dropped = true;
-  f.dropReason = DropReasonText(reason);
+  f.dropReason = Tr(DropReasonText(reason));
   return f;
 }
 
 std::string FormatFrameLine(const DecodedFrame& f) {
   std::string line = std::to_string(f.timeMs) + " ms ";
-  line += f.direction == FrameDirection::Sent ? "发送" : "接收";
-  if (f.dropped) line += " [丢弃：" + f.dropReason + "]";
-  line += " " + f.kind + (f.longAddress ? "(长地址 " : "(短地址 ") + f.address + ")";
+  line += Tr(f.direction == FrameDirection::Sent ? VANTREL_TR_NOOP("core", "发送")
+                                                 : VANTREL_TR_NOOP("core", "接收"));
+  if (f.dropped) line += DroppedText(f.dropReason);
+  line += " " + f.kind +
+          Tr(f.longAddress ? VANTREL_TR_NOOP("core", "(长地址 ")
+                           : VANTREL_TR_NOOP("core", "(短地址 ")) +
+          f.address + ")";
   if (f.command) {
-    line += " 命令 " + std::to_string(*f.command);
+    line += Tr(VANTREL_TR_NOOP("core", " 命令 ")) + std::to_string(*f.command);
     if (!f.commandName.empty()) line += " " + f.commandName;
   }
-  if (f.byteCount) line += " 字节数 " + std::to_string(*f.byteCount);
+  if (f.byteCount) line += Tr(VANTREL_TR_NOOP("core", " 字节数 ")) + std::to_string(*f.byteCount);
   if (f.hasStatus) {
     line += " | " + f.responseText;
     if (!f.deviceStatusTexts.empty()) {
-      line += " | 设备状态：";
+      line += Tr(VANTREL_TR_NOOP("core", " | 设备状态："));
       for (std::size_t i = 0; i < f.deviceStatusTexts.size(); ++i) {
-        line += (i ? "、" : "") + f.deviceStatusTexts[i];
+        line += (i ? Tr(kListSeparator) : std::string()) + f.deviceStatusTexts[i];
       }
     }
   }
-  if (!f.data.empty()) line += " | 数据 " + HexBytes(f.data);
+  if (!f.data.empty()) line += Tr(VANTREL_TR_NOOP("core", " | 数据 ")) + HexBytes(f.data);
   if (!f.details.empty()) line += " | " + f.details;
   line += " | " + HexBytes(f.raw);
   return line;
+}
+
+std::string DroppedText(const std::string& dropReason) {
+  return Tr(VANTREL_TR_NOOP("core", " [丢弃：")) + dropReason + "]";
 }
 
 }  // namespace vantrel

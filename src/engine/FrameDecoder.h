@@ -73,4 +73,7 @@ std::string HexBytes(const std::vector<std::uint8_t>& bytes);
 // what it says, response and status, and the raw bytes.
 std::string FormatFrameLine(const DecodedFrame& frame);
 
+// " [丢弃：<reason>]": what a dropped frame's type is followed by.
+std::string DroppedText(const std::string& dropReason);
+
 }  // namespace vantrel

@@ -2,6 +2,8 @@
 
 #include <cstdio>
 
+#include "link/Translate.h"
+
 namespace vantrel {
 namespace {
 
@@ -51,32 +53,47 @@ LongAddressBytes IdentityBytes(const UniqueIdentifier& id) {
   return {id.manufacturerId, id.deviceType, id.deviceId[0], id.deviceId[1], id.deviceId[2]};
 }
 
+namespace {
+
+// Appends " <label> <value>", the value printed with `format`.
+void AddField(std::string& line, const char* label, const char* format, unsigned value) {
+  char text[16];
+  std::snprintf(text, sizeof text, format, value);
+  if (!line.empty()) line += ' ';
+  line += Tr(label) + ' ' + text;
+}
+
+}  // namespace
+
 std::string DescribeUniqueIdentifier(const UniqueIdentifier& id) {
-  char line[320];
-  int n = 0;
+  std::string line;
   if (id.layout == 7) {
-    n = std::snprintf(line, sizeof line, "HART 7 扩展设备类型 0x%04x 制造商 0x%04x",
-                      id.expandedDeviceType(), id.manufacturerCode);
+    line = "HART 7";
+    AddField(line, VANTREL_TR_NOOP("core", "扩展设备类型"), "0x%04x", id.expandedDeviceType());
+    AddField(line, VANTREL_TR_NOOP("core", "制造商"), "0x%04x", id.manufacturerCode);
   } else {
-    n = std::snprintf(line, sizeof line, "HART %u 制造商 0x%02x 设备类型 0x%02x",
-                      static_cast<unsigned>(id.layout == 6 ? 6 : id.universalRevision),
-                      id.manufacturerId, id.deviceType);
+    line = "HART " + std::to_string(id.layout == 6 ? 6 : id.universalRevision);
+    AddField(line, VANTREL_TR_NOOP("core", "制造商"), "0x%02x", id.manufacturerId);
+    AddField(line, VANTREL_TR_NOOP("core", "设备类型"), "0x%02x", id.deviceType);
   }
-  n += std::snprintf(line + n, sizeof line - static_cast<std::size_t>(n),
-                     " 通用版本 %u 设备版本 %u 软件版本 %u 硬件版本 %u 信号代码 %u 前导符 %u "
-                     "标志 0x%02x 设备号 %02x%02x%02x",
-                     id.universalRevision, id.deviceRevision, id.softwareRevision,
-                     id.hardwareRevision >> 3, id.hardwareRevision & 0x07, id.minPreambles,
-                     id.flags, id.deviceId[0], id.deviceId[1], id.deviceId[2]);
+  AddField(line, VANTREL_TR_NOOP("core", "通用版本"), "%u", id.universalRevision);
+  AddField(line, VANTREL_TR_NOOP("core", "设备版本"), "%u", id.deviceRevision);
+  AddField(line, VANTREL_TR_NOOP("core", "软件版本"), "%u", id.softwareRevision);
+  AddField(line, VANTREL_TR_NOOP("core", "硬件版本"), "%u", id.hardwareRevision >> 3u);
+  AddField(line, VANTREL_TR_NOOP("core", "信号代码"), "%u", id.hardwareRevision & 0x07u);
+  AddField(line, VANTREL_TR_NOOP("core", "前导符"), "%u", id.minPreambles);
+  AddField(line, VANTREL_TR_NOOP("core", "标志"), "0x%02x", id.flags);
+  AddField(line, VANTREL_TR_NOOP("core", "设备号"), "%06x",
+           static_cast<unsigned>(id.deviceId[0] << 16 | id.deviceId[1] << 8 | id.deviceId[2]));
   if (id.layout >= 6) {
-    n += std::snprintf(line + n, sizeof line - static_cast<std::size_t>(n),
-                       " 应答前导符 %u 设备变量 %u 组态计数 %u 扩展状态 0x%02x",
-                       id.responsePreambles, id.maxDeviceVariables, id.configChangeCounter,
-                       id.extendedStatus);
+    AddField(line, VANTREL_TR_NOOP("core", "应答前导符"), "%u", id.responsePreambles);
+    AddField(line, VANTREL_TR_NOOP("core", "设备变量"), "%u", id.maxDeviceVariables);
+    AddField(line, VANTREL_TR_NOOP("core", "组态计数"), "%u", id.configChangeCounter);
+    AddField(line, VANTREL_TR_NOOP("core", "扩展状态"), "0x%02x", id.extendedStatus);
   }
   if (id.layout == 7) {
-    std::snprintf(line + n, sizeof line - static_cast<std::size_t>(n),
-                  " 私有标签 0x%04x 设备配置文件 %u", id.privateLabelCode, id.deviceProfile);
+    AddField(line, VANTREL_TR_NOOP("core", "私有标签"), "0x%04x", id.privateLabelCode);
+    AddField(line, VANTREL_TR_NOOP("core", "设备配置文件"), "%u", id.deviceProfile);
   }
   return line;
 }

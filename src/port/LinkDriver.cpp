@@ -36,7 +36,7 @@ bool LinkDriver::openPort(const QString& portName, const PortSettings& settings)
   // A modem keyed by RTS never sends without it: a port that cannot drive
   // the line is refused, not opened half working.
   if (keying_ && !keyer_.portOpened()) {
-    openError_ = QString::fromUtf8("端口不能控制RTS和DTR（%1）").arg(port_.errorString());
+    openError_ = tr("端口不能控制RTS和DTR（%1）").arg(port_.errorString());
     closePort();
     return false;
   }
@@ -58,7 +58,7 @@ void LinkDriver::addTimed(Timed* timed) {
 bool LinkDriver::writeData(const std::uint8_t* data, std::size_t size) {
   if (keying_ && !keyer_.beforeWrite()) {
     closePort();
-    emit portLost(QString::fromUtf8("端口不能控制RTS"));
+    emit portLost(tr("端口不能控制RTS"));
     return false;
   }
   return port_.writeData(data, static_cast<int>(size)) == static_cast<int>(size);

@@ -1,5 +1,7 @@
 #include "port/Session.h"
 
+#include "link/Translate.h"
+
 namespace vantrel {
 
 Session::Session(QObject* parent) : Session(steadyClock_, parent) {}
@@ -57,11 +59,11 @@ void Session::searchReportClosed(unsigned report) {
 // --- EngineEffects ---------------------------------------------------------
 
 void Session::showMessage(MessageIcon icon, const std::string& text) {
-  emit messageShown(icon, text);
+  emit messageShown(icon, Tr(text));
 }
 
 void Session::setStatusText(const std::string& text) {
-  emit statusTextChanged(text);
+  emit statusTextChanged(Tr(text));
 }
 
 void Session::setProgress(int percent) {
@@ -85,7 +87,9 @@ void Session::showSearchReport(const std::string& text, unsigned report) {
 }
 
 void Session::operationEnded(const OperationEnd& end) {
-  emit operationFinished(end);
+  OperationEnd shown = end;
+  shown.reason = Tr(end.reason);
+  emit operationFinished(shown);
 }
 
 }  // namespace vantrel

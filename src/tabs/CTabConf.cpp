@@ -2,6 +2,7 @@
 
 #include "engine/CodeTables.h"
 #include "engine/Encoding.h"
+#include "link/Translate.h"
 #include "tabs/ComboLists.h"
 #include "tabs/DataExchange.h"
 #include "tabs/DialogUnits.h"
@@ -10,8 +11,8 @@
 namespace vantrel {
 namespace {
 
-inline constexpr char kStartAcquisition[] = "开始采集";
-inline constexpr char kStopAcquisition[] = "停止采集";
+inline constexpr char kStartAcquisition[] = QT_TRANSLATE_NOOP("vantrel", "开始采集");
+inline constexpr char kStopAcquisition[] = QT_TRANSLATE_NOOP("vantrel", "停止采集");
 
 QString ListText(std::string_view text) {
   return QString::fromUtf8(text.data(), static_cast<qsizetype>(text.size()));
@@ -84,7 +85,7 @@ CTabConf::~CTabConf() = default;
 
 void CTabConf::fillSensorTypes() {
   QStringList names;
-  for (const SensorTypeEntry& entry : SensorTypeTable()) names << ListText(entry.name);
+  for (const SensorTypeEntry& entry : SensorTypeTable()) names << CoreText(std::string(entry.name));
   FillList(ui_->combo1041, names, data_.sensorTypeIndex);
 }
 
@@ -207,8 +208,7 @@ void CTabConf::splitRange() {
 // The view's one-second timer polls the pressure code while this is on.
 void CTabConf::toggleAcquisition() {
   data_.acquiring = !data_.acquiring;
-  ui_->button1075->setText(
-      QString::fromUtf8(data_.acquiring ? kStopAcquisition : kStartAcquisition));
+  ui_->button1075->setText(UiText(data_.acquiring ? kStopAcquisition : kStartAcquisition));
 }
 
 }  // namespace vantrel

@@ -6,6 +6,7 @@
 #include <optional>
 
 #include "engine/Encoding.h"
+#include "link/Translate.h"
 #include "tabs/MessageBoxes.h"
 
 namespace vantrel {
@@ -16,6 +17,14 @@ QString FloatText(float value) {
 
 QString Utf8Text(const std::string& text) {
   return QString::fromStdString(text);
+}
+
+QString UiText(const char* source) {
+  return QCoreApplication::translate(kUiTextContext, source);
+}
+
+QString CoreText(const std::string& source) {
+  return QString::fromStdString(Tr(source));
 }
 
 std::string TextOf(const QLineEdit* edit) {
@@ -38,14 +47,14 @@ std::optional<float> FloatOf(const QLineEdit* edit) {
 
 bool DataExchange::takeFloat(QLineEdit* edit, float& member) {
   const std::optional<float> value = FloatOf(edit);
-  if (!value) return fail(edit, QString::fromUtf8(texts::kEnterNumber));
+  if (!value) return fail(edit, UiText(texts::kEnterNumber));
   member = *value;
   return true;
 }
 
 bool DataExchange::takeInt(QLineEdit* edit, std::int32_t& member) {
   const std::optional<int> value = ParseInteger(TextOf(edit));
-  if (!value) return fail(edit, QString::fromUtf8(texts::kEnterInteger));
+  if (!value) return fail(edit, UiText(texts::kEnterInteger));
   member = *value;
   return true;
 }
@@ -53,7 +62,7 @@ bool DataExchange::takeInt(QLineEdit* edit, std::int32_t& member) {
 bool DataExchange::takeByte(QLineEdit* edit, std::uint8_t& member) {
   const std::optional<int> value = ParseInteger(TextOf(edit));
   if (!value || *value < 0 || *value > 255) {
-    return fail(edit, QString::fromUtf8(texts::kEnterIntegerBetween).arg(0).arg(255));
+    return fail(edit, UiText(texts::kEnterIntegerBetween).arg(0).arg(255));
   }
   member = static_cast<std::uint8_t>(*value);
   return true;
@@ -61,7 +70,7 @@ bool DataExchange::takeByte(QLineEdit* edit, std::uint8_t& member) {
 
 bool DataExchange::checkRange(QLineEdit* edit, int value, int min, int max) {
   if (value >= min && value <= max) return true;
-  return fail(edit, QString::fromUtf8(texts::kEnterIntegerBetween).arg(min).arg(max));
+  return fail(edit, UiText(texts::kEnterIntegerBetween).arg(min).arg(max));
 }
 
 void DataExchange::takeFloatQuietly(const QLineEdit* edit, float& member) {

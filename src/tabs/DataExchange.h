@@ -4,6 +4,7 @@
 // no operation.
 #pragma once
 
+#include <QCoreApplication>
 #include <QString>
 
 #include <cstdint>
@@ -14,11 +15,21 @@ class QWidget;
 
 namespace vantrel {
 
+// The window's own texts outside its classes, marked for the translation
+// tools under the context "vantrel".
+inline constexpr char kUiTextContext[] = "vantrel";
+
 namespace texts {
-inline constexpr char kEnterInteger[] = "请输入一个整数。";
-inline constexpr char kEnterNumber[] = "请输入一个数字。";
-inline constexpr char kEnterIntegerBetween[] = "请输入一个介于 %1 和 %2 之间的整数。";
+inline constexpr char kEnterInteger[] = QT_TRANSLATE_NOOP("vantrel", "请输入一个整数。");
+inline constexpr char kEnterNumber[] = QT_TRANSLATE_NOOP("vantrel", "请输入一个数字。");
+inline constexpr char kEnterIntegerBetween[] =
+    QT_TRANSLATE_NOOP("vantrel", "请输入一个介于 %1 和 %2 之间的整数。");
 }  // namespace texts
+
+// A text marked under "vantrel", in the language the program runs in.
+QString UiText(const char* source);
+// A text of the core, in the language the program runs in.
+QString CoreText(const std::string& source);
 
 // Numbers as the pages show them: floats with at most 6 significant digits
 // (4 for 4.0, 12.3457 for 12.3456789), integers in decimal.

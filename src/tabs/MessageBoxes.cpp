@@ -21,8 +21,8 @@ QMessageBox::Icon BoxIcon(MessageIcon icon) {
 
 QMessageBox* ShowMessageBox(QWidget* parent, MessageIcon icon, const QString& text,
                             std::function<void()> closed) {
-  auto* box =
-      new QMessageBox(BoxIcon(icon), QString::fromUtf8(kAppTitle), text, QMessageBox::Ok, parent);
+  auto* box = new QMessageBox(BoxIcon(icon), QCoreApplication::translate("vantrel", kAppTitle),
+                              text, QMessageBox::Ok, parent);
   box->setAttribute(Qt::WA_DeleteOnClose);
   if (closed) {
     QObject::connect(box, &QMessageBox::finished, box, [closed = std::move(closed)] { closed(); });

@@ -3,6 +3,7 @@
 // open.
 #pragma once
 
+#include <QCoreApplication>
 #include <QString>
 
 #include <functional>
@@ -14,7 +15,9 @@ class QWidget;
 
 namespace vantrel {
 
-inline constexpr char kAppTitle[] = "HART调试工具";
+// The caption of the main window and of every message box. The settings keep
+// the untranslated text as the program's name.
+inline constexpr char kAppTitle[] = QT_TRANSLATE_NOOP("vantrel", "HART调试工具");
 
 // Opens a window-modal box over `parent` and returns at once. `closed` runs
 // when the user has dismissed it. The box deletes itself once closed.

@@ -6,6 +6,7 @@
 #include <QJsonDocument>
 #include <QJsonObject>
 #include <QProcess>
+#include <QRegularExpression>
 
 #include "tests/link/SimulatedLine.h"
 
@@ -19,9 +20,20 @@ struct CliRun {
   QString err;
 };
 
-CliRun RunCli(const QStringList& arguments, int timeoutMs = 60000) {
+// Chinese unless the arguments choose, or `locale` is given as the only
+// locale of the environment: the developer's own must not change what the
+// tests see.
+CliRun RunCli(const QStringList& arguments, int timeoutMs = 60000, const QString& locale = {}) {
   QProcess process;
-  process.start(QStringLiteral(VANTREL_CLI_PATH), arguments);
+  const bool chosen = arguments.contains(QStringLiteral("--lang")) || !locale.isEmpty();
+  if (!locale.isEmpty()) {
+    QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
+    for (const char* name : {"LANGUAGE", "LC_ALL", "LC_MESSAGES"}) environment.remove(name);
+    environment.insert(QStringLiteral("LANG"), locale);
+    process.setProcessEnvironment(environment);
+  }
+  process.start(QStringLiteral(VANTREL_CLI_PATH),
+                chosen ? arguments : QStringList{"--lang", "zh"} + arguments);
   CliRun run;
   if (!process.waitForFinished(timeoutMs)) {
     process.kill();
@@ -342,6 +354,56 @@ TEST(Cli, TraceDecodesEveryFrame) {
   EXPECT_TRUE(lines[0].contains(QString::fromUtf8("发送 请求(短地址 0) 命令 0 读唯一标识符")));
   EXPECT_TRUE(lines[0].endsWith("02 80 00 00 82"));
   EXPECT_TRUE(lines[3].contains(QString::fromUtf8("接收 应答(长地址 9a 10 01 02 03) 命令 3")));
+}
+
+// The language: --lang, else the locale's (English for an English locale,
+// Chinese for any other). Shown in the texts, never in the JSON keys or the
+// result words.
+TEST(Cli, TextsFollowTheLanguage) {
+  const struct {
+    QStringList lang;
+    const char* locale;
+    bool english;
+  } cases[] = {
+      {{"--lang", "en"}, "zh_CN.UTF-8", true},
+      {{"--lang", "zh"}, "en_US.UTF-8", false},
+      {{}, "en_US.UTF-8", true},
+      {{}, "en_GB", true},
+      {{}, "de_DE.UTF-8", false},
+      {{}, "C", false},
+  };
+  for (const auto& c : cases) {
+    const std::string name = c.lang.join(' ').toStdString() + " LANG=" + c.locale;
+    CliRun run = RunCli(c.lang + QStringList{"--json", "list", "sensors"}, 60000, c.locale);
+    ASSERT_EQ(run.outcomes.size(), 12) << name;
+    EXPECT_EQ(run.outcomes[0]["text"].toString(),
+              c.english ? "Type K thermocouple" : QString::fromUtf8("K型热电偶"))
+        << name;
+    run = RunCli(c.lang + QStringList{"--json", "--port", "/dev/vantrel-no-such-port", "comm-test"},
+                 60000, c.locale);
+    ASSERT_EQ(run.outcomes.size(), 1) << name;
+    EXPECT_EQ(run.outcomes[0]["result"].toString(), "port-error");
+    EXPECT_TRUE(run.outcomes[0]["error"].toString().startsWith(
+        c.english ? "HART port failed to open! " : QString::fromUtf8("HART打开失败！ ")))
+        << name;
+  }
+
+  // A reason made of pieces, each in English; the trace has no Chinese left.
+  testing::SimulatedLine line({sim::DefaultDeviceConfig(0)});
+  CliRun run = RunCli({"--lang", "en", "--port", line.path(), "--json", "--trace",
+                       "read-device-info", "then", "write-config", "--unit", "kPa", "--lower", "1",
+                       "--upper", "1", "--damping", "1"});
+  ASSERT_EQ(run.outcomes.size(), 2) << run.out.toStdString();
+  EXPECT_EQ(run.outcomes[0]["status"].toString(), "Received");
+  EXPECT_EQ(run.outcomes[1]["result"].toString(), "failure");
+  EXPECT_EQ(run.outcomes[1]["status"].toString(), "Write failed");
+  EXPECT_EQ(run.outcomes[1]["reason"].toString(), "range not written: response code 29");
+  EXPECT_EQ(run.outcomes[1]["response"].toObject()["text"].toString(), "error: response code 29");
+  const QRegularExpression chinese(QStringLiteral("[\\x{4e00}-\\x{9fff}，：；！（）]"));
+  EXPECT_FALSE(run.out.contains(chinese)) << run.out.toStdString();
+  EXPECT_FALSE(run.err.contains(chinese)) << run.err.toStdString();
+  EXPECT_TRUE(run.err.contains("Sent request (polling address 0) command 0 Read unique identifier"))
+      << run.err.toStdString();
 }
 
 }  // namespace

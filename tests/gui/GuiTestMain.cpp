@@ -8,6 +8,7 @@
 
 #include <gtest/gtest.h>
 
+#include "i18n/Language.h"
 #include "tabs/DialogUnits.h"
 
 int main(int argc, char** argv) {
@@ -24,6 +25,8 @@ int main(int argc, char** argv) {
   QApplication::setOrganizationName(QStringLiteral("VantrelTests"));
   QApplication::setApplicationName(QStringLiteral("gui_tests"));
   QApplication::setFont(vantrel::UiFont(vantrel::kDialogPointSize));
+  // The texts the tests expect, whatever the developer's locale.
+  vantrel::UseLanguage(vantrel::UiLanguage::Chinese);
   QTemporaryDir settings;
   QSettings::setDefaultFormat(QSettings::IniFormat);
   QSettings::setPath(QSettings::IniFormat, QSettings::UserScope, settings.path());

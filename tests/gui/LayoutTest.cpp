@@ -1,14 +1,25 @@
 // The main window on a plant laptop's 1366 x 768 screen (the test platform's):
 // it fits, status bar and monitor included, and no page is cut; on a larger
 // screen it is laid out at its template size, as it always was.
+#include <QAbstractButton>
+#include <QCheckBox>
 #include <QGroupBox>
 #include <QGuiApplication>
+#include <QLabel>
+#include <QMenuBar>
+#include <QRadioButton>
 #include <QScreen>
 #include <QScrollArea>
 #include <QStatusBar>
+#include <QStyle>
+#include <QStyleOptionButton>
 #include <QTabWidget>
 
+#include "app/CAboutDlg.h"
+#include "app/CComDialog.h"
+#include "app/CDialogConfirm.h"
 #include "app/CommMonitor.h"
+#include "i18n/Language.h"
 #include "tabs/DialogUnits.h"
 #include "tests/gui/GuiHarness.h"
 
@@ -83,6 +94,122 @@ TEST_F(GuiLayout, ALargerScreenKeepsTheTemplateSize) {
   EXPECT_GT(frame->height(), height);
   EXPECT_TRUE(desktop.contains(frame->frameGeometry()));
 }
+
+// A frame made in one language, the tests' Chinese brought back after it.
+class GuiLanguage : public GuiTest, public ::testing::WithParamInterface<UiLanguage> {
+ protected:
+  void SetUp() override {
+    ASSERT_TRUE(UseLanguage(GetParam()));
+    GuiTest::SetUp();
+  }
+  void TearDown() override {
+    GuiTest::TearDown();
+    UseLanguage(UiLanguage::Chinese);
+  }
+};
+
+QString Plain(QString text) {
+  return text.remove(QLatin1Char('&'));
+}
+
+// What of a control's text does not fit it, in pixels (0: it fits).
+int CutOff(QWidget* widget) {
+  const QFontMetrics metrics = widget->fontMetrics();
+  if (auto* label = qobject_cast<QLabel*>(widget)) {
+    if (label->text().isEmpty() || !label->pixmap().isNull()) return 0;
+    if (label->wordWrap()) {
+      // A line that does not fit is missing whole; a pixel or two of the
+      // last line's spacing is not.
+      const int missing = label->heightForWidth(label->width()) - label->height();
+      return missing > metrics.height() / 2 ? missing : 0;
+    }
+    const int advance = metrics.horizontalAdvance(label->text());
+    int cut = std::max(0, advance - label->contentsRect().width());
+    // A label may be wider than its text and lie under the control beside
+    // it: the text itself must stay clear of that control.
+    QRect text = label->geometry();
+    if (label->alignment() & Qt::AlignRight)
+      text.setLeft(text.right() - advance);
+    else if (!(label->alignment() & Qt::AlignHCenter))
+      text.setWidth(advance);
+    for (QWidget* other :
+         label->parentWidget()->findChildren<QWidget*>(Qt::FindDirectChildrenOnly)) {
+      if (other == label || !other->isVisible() || qobject_cast<QGroupBox*>(other)) continue;
+      cut = std::max(cut, text.intersected(other->geometry()).width());
+    }
+    return cut;
+  }
+  if (auto* group = qobject_cast<QGroupBox*>(widget)) {
+    return std::max(0, metrics.horizontalAdvance(Plain(group->title())) + 8 - group->width());
+  }
+  if (auto* button = qobject_cast<QAbstractButton*>(widget)) {
+    // Check boxes and radio buttons give part of their width to the mark.
+    QStyleOptionButton option;
+    option.initFrom(button);
+    int room = button->width() - 8;
+    if (qobject_cast<QCheckBox*>(button)) {
+      room = button->style()->subElementRect(QStyle::SE_CheckBoxContents, &option, button).width();
+    } else if (qobject_cast<QRadioButton*>(button)) {
+      room =
+          button->style()->subElementRect(QStyle::SE_RadioButtonContents, &option, button).width();
+    }
+    return std::max(0, metrics.horizontalAdvance(Plain(button->text())) - room);
+  }
+  return 0;
+}
+
+// Every label, button and group title of the pages shows its whole text, in
+// both languages: a translation that is too long for its place is cut.
+void ExpectEveryTextFits(QWidget* window, const std::string& where) {
+  for (QWidget* widget : window->findChildren<QWidget*>()) {
+    if (!widget->isVisibleTo(window)) continue;
+    EXPECT_EQ(CutOff(widget), 0) << where << ": " << widget->objectName().toStdString();
+  }
+}
+
+TEST_P(GuiLanguage, EveryTextOfThePagesAndDialogsFitsItsControl) {
+  QTabWidget* tabs = view->tabControl();
+  for (int i = 0; i < tabs->count(); ++i) {
+    tabs->setCurrentIndex(i);
+    QCoreApplication::processEvents();
+    ExpectEveryTextFits(view, "page " + std::to_string(i));
+  }
+  CDialogConfirm confirm(frame.get());
+  CAboutDlg about(frame.get());
+  for (QDialog* dialog : {static_cast<QDialog*>(view->comDialog()), static_cast<QDialog*>(&confirm),
+                          static_cast<QDialog*>(&about)}) {
+    dialog->show();
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(dialog));
+    ExpectEveryTextFits(dialog, dialog->metaObject()->className());
+    dialog->hide();
+  }
+}
+
+// The window's own texts, a core text in the status bar and a message box:
+// all in the language chosen (the link's message passes through the session).
+TEST_P(GuiLanguage, TheWindowSpeaksTheLanguageChosen) {
+  const bool english = GetParam() == UiLanguage::English;
+  EXPECT_EQ(frame->windowTitle(), english ? "HART Configurator" : "HART调试工具");
+  QStringList menus;
+  for (QAction* action : frame->menuBar()->actions()) menus << action->text();
+  const QStringList expected = english ? QStringList{"&Program", "&Operation", "&Help"}
+                                       : QStringList{"程序(&P)", "操作(&O)", "帮助(&H)"};
+  EXPECT_EQ(menus, expected);
+  EXPECT_EQ(view->tabControl()->tabText(1), english ? "Configuration" : "组态设置");
+  EXPECT_EQ(status(), english ? "Not connected" : "未连接");
+  // A communication test with no port open: the link's own message.
+  frame->findChild<QAction*>(QStringLiteral("action32775"))->trigger();
+  QMessageBox* box = WaitForMessageBox();
+  ASSERT_NE(box, nullptr);
+  EXPECT_EQ(box->text(), english ? "HART port not open!" : "HART端口未打开！");
+  EXPECT_EQ(box->windowTitle(), english ? "HART Configurator" : "HART调试工具");
+}
+
+INSTANTIATE_TEST_SUITE_P(Languages, GuiLanguage,
+                         ::testing::Values(UiLanguage::Chinese, UiLanguage::English),
+                         [](const ::testing::TestParamInfo<UiLanguage>& info) {
+                           return info.param == UiLanguage::English ? "English" : "Chinese";
+                         });
 
 }  // namespace
 }  // namespace vantrel::testing

@@ -1,0 +1,1206 @@
+<?xml version="1.0" encoding="utf-8"?>
+<!DOCTYPE TS>
+<TS version="2.1" language="en" sourcelanguage="zh_CN">
+<context>
+    <name>CAboutDlg</name>
+    <message>
+        <source>关于 Vantrel</source>
+        <translation>About Vantrel</translation>
+    </message>
+    <message>
+        <source>HART调试工具，V3.2 </source>
+        <translation>HART Configurator, V3.2 </translation>
+    </message>
+    <message>
+        <source>Vantrel 3.2.0.1</source>
+        <translation>Vantrel 3.2.0.1</translation>
+    </message>
+    <message>
+        <source>确定</source>
+        <translation>OK</translation>
+    </message>
+</context>
+<context>
+    <name>CComDialog</name>
+    <message>
+        <source>端口配置</source>
+        <translation>Port Settings</translation>
+    </message>
+    <message>
+        <source>端口号</source>
+        <translation>Port</translation>
+    </message>
+    <message>
+        <source>波特率</source>
+        <translation>Baud rate</translation>
+    </message>
+    <message>
+        <source>RTS控制发送</source>
+        <translation>RTS keys transmitter</translation>
+    </message>
+    <message>
+        <source>确定</source>
+        <translation>OK</translation>
+    </message>
+    <message>
+        <source>取消</source>
+        <translation>Cancel</translation>
+    </message>
+</context>
+<context>
+    <name>CDialogConfirm</name>
+    <message>
+        <source>操作提醒</source>
+        <translation>Confirm</translation>
+    </message>
+    <message>
+        <source>操作前请等待压力稳定，是否确认执行当前操作？</source>
+        <translation>Let the pressure settle first. Go ahead?</translation>
+    </message>
+    <message>
+        <source>确定</source>
+        <translation>OK</translation>
+    </message>
+    <message>
+        <source>取消</source>
+        <translation>Cancel</translation>
+    </message>
+</context>
+<context>
+    <name>CTabConf</name>
+    <message>
+        <source>组态设置</source>
+        <translation>Configuration</translation>
+    </message>
+    <message>
+        <source>测量下限</source>
+        <translation>Lower</translation>
+    </message>
+    <message>
+        <source>测量上限</source>
+        <translation>Upper</translation>
+    </message>
+    <message>
+        <source>单位</source>
+        <translation>Unit</translation>
+    </message>
+    <message>
+        <source>阻尼时间</source>
+        <translation>Damping</translation>
+    </message>
+    <message>
+        <source>读取</source>
+        <translation>Read</translation>
+    </message>
+    <message>
+        <source>修改</source>
+        <translation>Write</translation>
+    </message>
+    <message>
+        <source>均分压力</source>
+        <translation>Split</translation>
+    </message>
+    <message>
+        <source>清除零点</source>
+        <translation>Clear zero</translation>
+    </message>
+    <message>
+        <source>点击清除零点，将对当前测量值清零，在零压力情况下，有较小偏差时使用。</source>
+        <translation>Zeroes the reading. Use at zero pressure for a small offset.</translation>
+    </message>
+    <message>
+        <source>高低端标定</source>
+        <translation>Pressure calibration</translation>
+    </message>
+    <message>
+        <source>放大倍数</source>
+        <translation>Gain</translation>
+    </message>
+    <message>
+        <source>压力码值</source>
+        <translation>Raw count</translation>
+    </message>
+    <message>
+        <source>开始采集</source>
+        <translation>Start</translation>
+    </message>
+    <message>
+        <source>低端压力值</source>
+        <translation>Low</translation>
+    </message>
+    <message>
+        <source>低端标定</source>
+        <translation>Cal. low</translation>
+    </message>
+    <message>
+        <source>中点压力值</source>
+        <translation>Mid</translation>
+    </message>
+    <message>
+        <source>中点标定</source>
+        <translation>Cal. mid</translation>
+    </message>
+    <message>
+        <source>高端压力值</source>
+        <translation>High</translation>
+    </message>
+    <message>
+        <source>高端标定</source>
+        <translation>Cal. high</translation>
+    </message>
+    <message>
+        <source>电压校准</source>
+        <translation>Voltage calibration</translation>
+    </message>
+    <message>
+        <source>mV</source>
+        <translation>mV</translation>
+    </message>
+    <message>
+        <source>0mV 校准</source>
+        <translation>0 mV cal.</translation>
+    </message>
+    <message>
+        <source>50mV 校准</source>
+        <translation>50 mV cal.</translation>
+    </message>
+    <message>
+        <source>电阻校准</source>
+        <translation>Resistance calibration</translation>
+    </message>
+    <message>
+        <source>ADM</source>
+        <translation>ADM</translation>
+    </message>
+    <message>
+        <source>ADL</source>
+        <translation>ADL</translation>
+    </message>
+    <message>
+        <source>R_REF</source>
+        <translation>R_REF</translation>
+    </message>
+    <message>
+        <source>V_REF</source>
+        <translation>V_REF</translation>
+    </message>
+    <message>
+        <source>校准</source>
+        <translation>Calibrate</translation>
+    </message>
+    <message>
+        <source>电阻值</source>
+        <translation>Ohms</translation>
+    </message>
+    <message>
+        <source>冷端修正</source>
+        <translation>Cold junction</translation>
+    </message>
+    <message>
+        <source>冷端温度</source>
+        <translation>CJ temp.</translation>
+    </message>
+    <message>
+        <source>℃</source>
+        <translation>℃</translation>
+    </message>
+    <message>
+        <source>写入</source>
+        <translation>Write</translation>
+    </message>
+    <message>
+        <source>偏移修正</source>
+        <translation>Offset</translation>
+    </message>
+    <message>
+        <source>偏移值</source>
+        <translation>Offset</translation>
+    </message>
+    <message>
+        <source>传感器组态</source>
+        <translation>Sensor</translation>
+    </message>
+    <message>
+        <source>类型</source>
+        <translation>Type</translation>
+    </message>
+    <message>
+        <source>传感器下限</source>
+        <translation>Sensor low</translation>
+    </message>
+    <message>
+        <source>传感器上限</source>
+        <translation>Sensor high</translation>
+    </message>
+</context>
+<context>
+    <name>CTabCur</name>
+    <message>
+        <source>3.8mA</source>
+        <translation>3.8mA</translation>
+    </message>
+    <message>
+        <source>4.0mA</source>
+        <translation>4.0mA</translation>
+    </message>
+    <message>
+        <source>8.0mA</source>
+        <translation>8.0mA</translation>
+    </message>
+    <message>
+        <source>12.0mA</source>
+        <translation>12.0mA</translation>
+    </message>
+    <message>
+        <source>16.0mA</source>
+        <translation>16.0mA</translation>
+    </message>
+    <message>
+        <source>20.0mA</source>
+        <translation>20.0mA</translation>
+    </message>
+    <message>
+        <source>20.8mA</source>
+        <translation>20.8mA</translation>
+    </message>
+    <message>
+        <source>其他</source>
+        <translation>Other</translation>
+    </message>
+    <message>
+        <source>输出电流校准</source>
+        <translation>Loop current trim</translation>
+    </message>
+    <message>
+        <source>固定电流输出</source>
+        <translation>Fixed current</translation>
+    </message>
+    <message>
+        <source>输出理论值</source>
+        <translation>Point</translation>
+    </message>
+    <message>
+        <source>实际电流输出</source>
+        <translation>Measured</translation>
+    </message>
+    <message>
+        <source>mA</source>
+        <translation>mA</translation>
+    </message>
+    <message>
+        <source>校准</source>
+        <translation>Calibrate</translation>
+    </message>
+    <message>
+        <source>使能</source>
+        <translation>Enable</translation>
+    </message>
+    <message>
+        <source>发送</source>
+        <translation>Send</translation>
+    </message>
+    <message>
+        <source>退出</source>
+        <translation>Release</translation>
+    </message>
+</context>
+<context>
+    <name>CTabHart</name>
+    <message>
+        <source>设备信息</source>
+        <translation>Device information</translation>
+    </message>
+    <message>
+        <source>日期</source>
+        <translation>Date</translation>
+    </message>
+    <message>
+        <source>TAG</source>
+        <translation>TAG</translation>
+    </message>
+    <message>
+        <source>描述符</source>
+        <translation>Descriptor</translation>
+    </message>
+    <message>
+        <source>消息</source>
+        <translation>Message</translation>
+    </message>
+    <message>
+        <source>yyyy/M/d</source>
+        <translation>yyyy/M/d</translation>
+    </message>
+    <message>
+        <source>读取</source>
+        <translation>Read</translation>
+    </message>
+    <message>
+        <source>修改</source>
+        <translation>Write</translation>
+    </message>
+    <message>
+        <source>短地址</source>
+        <translation>Polling address</translation>
+    </message>
+    <message>
+        <source>Hart轮询地址</source>
+        <translation>Address</translation>
+    </message>
+    <message>
+        <source>修改为</source>
+        <translation>New</translation>
+    </message>
+    <message>
+        <source>长地址</source>
+        <translation>Long address</translation>
+    </message>
+</context>
+<context>
+    <name>CVantrelView</name>
+    <message>
+        <source>当前变量</source>
+        <translation>Process variables</translation>
+    </message>
+    <message>
+        <source>mA</source>
+        <translation>mA</translation>
+    </message>
+    <message>
+        <source>%</source>
+        <translation>%</translation>
+    </message>
+    <message>
+        <source>读取</source>
+        <translation>Read</translation>
+    </message>
+</context>
+<context>
+    <name>core</name>
+    <message>
+        <source>K型热电偶</source>
+        <translation>Type K thermocouple</translation>
+    </message>
+    <message>
+        <source>E型热电偶</source>
+        <translation>Type E thermocouple</translation>
+    </message>
+    <message>
+        <source>S型热电偶</source>
+        <translation>Type S thermocouple</translation>
+    </message>
+    <message>
+        <source>B型热电偶</source>
+        <translation>Type B thermocouple</translation>
+    </message>
+    <message>
+        <source>J型热电偶</source>
+        <translation>Type J thermocouple</translation>
+    </message>
+    <message>
+        <source>T型热电偶</source>
+        <translation>Type T thermocouple</translation>
+    </message>
+    <message>
+        <source>R型热电偶</source>
+        <translation>Type R thermocouple</translation>
+    </message>
+    <message>
+        <source>N型热电偶</source>
+        <translation>Type N thermocouple</translation>
+    </message>
+    <message>
+        <source>Pt100型热电阻</source>
+        <translation>Pt100 RTD</translation>
+    </message>
+    <message>
+        <source>Cu100型热电阻</source>
+        <translation>Cu100 RTD</translation>
+    </message>
+    <message>
+        <source>Cu50型热电阻</source>
+        <translation>Cu50 RTD</translation>
+    </message>
+    <message>
+        <source>Pt1000型热电阻</source>
+        <translation>Pt1000 RTD</translation>
+    </message>
+    <message>
+        <source>连接成功</source>
+        <translation>Connected</translation>
+    </message>
+    <message>
+        <source>通信正常</source>
+        <translation>Communication OK</translation>
+    </message>
+    <message>
+        <source>通信失败</source>
+        <translation>Communication failed</translation>
+    </message>
+    <message>
+        <source>接收成功</source>
+        <translation>Received</translation>
+    </message>
+    <message>
+        <source>接收失败</source>
+        <translation>Receive failed</translation>
+    </message>
+    <message>
+        <source>读取成功</source>
+        <translation>Read OK</translation>
+    </message>
+    <message>
+        <source>读取失败</source>
+        <translation>Read failed</translation>
+    </message>
+    <message>
+        <source>发送成功</source>
+        <translation>Sent</translation>
+    </message>
+    <message>
+        <source>发送失败</source>
+        <translation>Send failed</translation>
+    </message>
+    <message>
+        <source>校准成功</source>
+        <translation>Calibrated</translation>
+    </message>
+    <message>
+        <source>校准失败</source>
+        <translation>Calibration failed</translation>
+    </message>
+    <message>
+        <source>设置成功</source>
+        <translation>Set</translation>
+    </message>
+    <message>
+        <source>设置失败</source>
+        <translation>Setting failed</translation>
+    </message>
+    <message>
+        <source>修改成功</source>
+        <translation>Written</translation>
+    </message>
+    <message>
+        <source>修改失败</source>
+        <translation>Write failed</translation>
+    </message>
+    <message>
+        <source>清零成功</source>
+        <translation>Zeroed</translation>
+    </message>
+    <message>
+        <source>清零失败</source>
+        <translation>Zeroing failed</translation>
+    </message>
+    <message>
+        <source>正在搜索</source>
+        <translation>Searching</translation>
+    </message>
+    <message>
+        <source>搜索失败</source>
+        <translation>Search failed</translation>
+    </message>
+    <message>
+        <source>搜索完成</source>
+        <translation>Search complete</translation>
+    </message>
+    <message>
+        <source>设备忙，请稍候…</source>
+        <translation>Device busy, please wait…</translation>
+    </message>
+    <message>
+        <source>设备无应答</source>
+        <translation>no reply from the device</translation>
+    </message>
+    <message>
+        <source>结果未知，请读取确认</source>
+        <translation>result unknown, read back to check</translation>
+    </message>
+    <message>
+        <source>应答与预期不符</source>
+        <translation>unexpected reply</translation>
+    </message>
+    <message>
+        <source>应答中没有设备标识</source>
+        <translation>no device identity in the reply</translation>
+    </message>
+    <message>
+        <source>延迟响应超过60秒</source>
+        <translation>delayed response took over 60 s</translation>
+    </message>
+    <message>
+        <source>；</source>
+        <translation>; </translation>
+    </message>
+    <message>
+        <source>未修改：</source>
+        <translation> not written: </translation>
+    </message>
+    <message>
+        <source>阻尼时间</source>
+        <translation>damping</translation>
+    </message>
+    <message>
+        <source>量程</source>
+        <translation>range</translation>
+    </message>
+    <message>
+        <source>消息</source>
+        <translation>message</translation>
+    </message>
+    <message>
+        <source>标签、描述符和日期</source>
+        <translation>tag, descriptor and date</translation>
+    </message>
+    <message>
+        <source>搜索到在线设备：</source>
+        <translation>Devices found: </translation>
+    </message>
+    <message>
+        <source>请先选择电流！</source>
+        <translation>Select a current first!</translation>
+    </message>
+    <message>
+        <source>请先选择单位！</source>
+        <translation>Select a unit first!</translation>
+    </message>
+    <message>
+        <source>请先选择传感器类型！</source>
+        <translation>Select a sensor type first!</translation>
+    </message>
+    <message>
+        <source>长地址格式错误！格式应为：0x5a 0x10 0x01 0x02 0x03</source>
+        <translation>Bad long address! Write it as: 0x5a 0x10 0x01 0x02 0x03</translation>
+    </message>
+    <message>
+        <source>偏移值超出范围！</source>
+        <translation>Offset out of range!</translation>
+    </message>
+    <message>
+        <source>标签、描述符和消息只能包含英文字母、数字和符号！</source>
+        <translation>Tag, descriptor and message may hold only letters A-Z, digits and symbols!</translation>
+    </message>
+    <message>
+        <source>、</source>
+        <translation>, </translation>
+    </message>
+    <message>
+        <source>设备故障</source>
+        <translation>device malfunction</translation>
+    </message>
+    <message>
+        <source>回路电流饱和</source>
+        <translation>loop current saturated</translation>
+    </message>
+    <message>
+        <source>主变量超限</source>
+        <translation>PV out of limits</translation>
+    </message>
+    <message>
+        <source>非主变量超限</source>
+        <translation>non-PV out of limits</translation>
+    </message>
+    <message>
+        <source>回路电流固定</source>
+        <translation>loop current fixed</translation>
+    </message>
+    <message>
+        <source>冷启动</source>
+        <translation>cold start</translation>
+    </message>
+    <message>
+        <source>组态已更改</source>
+        <translation>configuration changed</translation>
+    </message>
+    <message>
+        <source>有更多状态可用</source>
+        <translation>more status available</translation>
+    </message>
+    <message>
+        <source>奇偶校验错误</source>
+        <translation>parity error</translation>
+    </message>
+    <message>
+        <source>溢出错误</source>
+        <translation>overrun error</translation>
+    </message>
+    <message>
+        <source>帧格式错误</source>
+        <translation>framing error</translation>
+    </message>
+    <message>
+        <source>校验和错误</source>
+        <translation>checksum error</translation>
+    </message>
+    <message>
+        <source>接收缓冲区溢出</source>
+        <translation>receive buffer overflow</translation>
+    </message>
+    <message>
+        <source>校验字节错误</source>
+        <translation>bad check byte</translation>
+    </message>
+    <message>
+        <source>线路静默，帧不完整</source>
+        <translation>line went silent, frame incomplete</translation>
+    </message>
+    <message>
+        <source>应答缺少状态字节</source>
+        <translation>reply without status bytes</translation>
+    </message>
+    <message>
+        <source>请求</source>
+        <translation>request</translation>
+    </message>
+    <message>
+        <source>应答</source>
+        <translation>reply</translation>
+    </message>
+    <message>
+        <source>突发</source>
+        <translation>burst</translation>
+    </message>
+    <message>
+        <source>通信错误：</source>
+        <translation>communication error: </translation>
+    </message>
+    <message>
+        <source>未知</source>
+        <translation>unknown</translation>
+    </message>
+    <message>
+        <source>响应码 </source>
+        <translation>response code </translation>
+    </message>
+    <message>
+        <source>警告：</source>
+        <translation>warning: </translation>
+    </message>
+    <message>
+        <source>错误：</source>
+        <translation>error: </translation>
+    </message>
+    <message>
+        <source>发送</source>
+        <translation>Sent</translation>
+    </message>
+    <message>
+        <source>接收</source>
+        <translation>Received</translation>
+    </message>
+    <message>
+        <source>(长地址 </source>
+        <translation> (long address </translation>
+    </message>
+    <message>
+        <source>(短地址 </source>
+        <translation> (polling address </translation>
+    </message>
+    <message>
+        <source> 命令 </source>
+        <translation> command </translation>
+    </message>
+    <message>
+        <source> 字节数 </source>
+        <translation> byte count </translation>
+    </message>
+    <message>
+        <source> | 设备状态：</source>
+        <translation> | device status: </translation>
+    </message>
+    <message>
+        <source> | 数据 </source>
+        <translation> | data </translation>
+    </message>
+    <message>
+        <source> [丢弃：</source>
+        <translation> [dropped: </translation>
+    </message>
+    <message>
+        <source>扩展设备类型</source>
+        <translation>expanded device type</translation>
+    </message>
+    <message>
+        <source>制造商</source>
+        <translation>manufacturer</translation>
+    </message>
+    <message>
+        <source>设备类型</source>
+        <translation>device type</translation>
+    </message>
+    <message>
+        <source>通用版本</source>
+        <translation>universal rev.</translation>
+    </message>
+    <message>
+        <source>设备版本</source>
+        <translation>device rev.</translation>
+    </message>
+    <message>
+        <source>软件版本</source>
+        <translation>software rev.</translation>
+    </message>
+    <message>
+        <source>硬件版本</source>
+        <translation>hardware rev.</translation>
+    </message>
+    <message>
+        <source>信号代码</source>
+        <translation>signalling code</translation>
+    </message>
+    <message>
+        <source>前导符</source>
+        <translation>preambles</translation>
+    </message>
+    <message>
+        <source>标志</source>
+        <translation>flags</translation>
+    </message>
+    <message>
+        <source>设备号</source>
+        <translation>device ID</translation>
+    </message>
+    <message>
+        <source>应答前导符</source>
+        <translation>reply preambles</translation>
+    </message>
+    <message>
+        <source>设备变量</source>
+        <translation>device variables</translation>
+    </message>
+    <message>
+        <source>组态计数</source>
+        <translation>config. changes</translation>
+    </message>
+    <message>
+        <source>扩展状态</source>
+        <translation>extended status</translation>
+    </message>
+    <message>
+        <source>私有标签</source>
+        <translation>private label</translation>
+    </message>
+    <message>
+        <source>设备配置文件</source>
+        <translation>device profile</translation>
+    </message>
+    <message>
+        <source>读唯一标识符</source>
+        <translation>Read unique identifier</translation>
+    </message>
+    <message>
+        <source>读电流和动态变量</source>
+        <translation>Read current and dynamic variables</translation>
+    </message>
+    <message>
+        <source>写轮询地址</source>
+        <translation>Write polling address</translation>
+    </message>
+    <message>
+        <source>读消息</source>
+        <translation>Read message</translation>
+    </message>
+    <message>
+        <source>读标签、描述符和日期</source>
+        <translation>Read tag, descriptor, date</translation>
+    </message>
+    <message>
+        <source>读主变量输出信息</source>
+        <translation>Read PV output information</translation>
+    </message>
+    <message>
+        <source>写消息</source>
+        <translation>Write message</translation>
+    </message>
+    <message>
+        <source>写标签、描述符和日期</source>
+        <translation>Write tag, descriptor, date</translation>
+    </message>
+    <message>
+        <source>写主变量阻尼</source>
+        <translation>Write PV damping</translation>
+    </message>
+    <message>
+        <source>写主变量量程</source>
+        <translation>Write PV range values</translation>
+    </message>
+    <message>
+        <source>进入/退出固定电流模式</source>
+        <translation>Enter/exit fixed current mode</translation>
+    </message>
+    <message>
+        <source>设置主变量零点</source>
+        <translation>Set PV zero</translation>
+    </message>
+    <message>
+        <source>微调回路电流零点</source>
+        <translation>Trim loop current zero</translation>
+    </message>
+    <message>
+        <source>微调回路电流增益</source>
+        <translation>Trim loop current gain</translation>
+    </message>
+    <message>
+        <source>读全部动态变量</source>
+        <translation>Read dynamic variables</translation>
+    </message>
+    <message>
+        <source>电阻校准</source>
+        <translation>Calibrate resistance</translation>
+    </message>
+    <message>
+        <source>写长地址</source>
+        <translation>Write long address</translation>
+    </message>
+    <message>
+        <source>读传感器组态</source>
+        <translation>Read sensor configuration</translation>
+    </message>
+    <message>
+        <source>写传感器组态</source>
+        <translation>Write sensor configuration</translation>
+    </message>
+    <message>
+        <source>毫伏校准</source>
+        <translation>Millivolt calibration</translation>
+    </message>
+    <message>
+        <source>读偏移修正</source>
+        <translation>Read offset</translation>
+    </message>
+    <message>
+        <source>写偏移修正</source>
+        <translation>Write offset</translation>
+    </message>
+    <message>
+        <source>读电阻校准参考值</source>
+        <translation>Read resistance references</translation>
+    </message>
+    <message>
+        <source>读毫伏值</source>
+        <translation>Read millivolts</translation>
+    </message>
+    <message>
+        <source>高端标定</source>
+        <translation>Calibrate high</translation>
+    </message>
+    <message>
+        <source>低端标定</source>
+        <translation>Calibrate low</translation>
+    </message>
+    <message>
+        <source>中点标定</source>
+        <translation>Calibrate mid</translation>
+    </message>
+    <message>
+        <source>读放大倍数</source>
+        <translation>Read gain</translation>
+    </message>
+    <message>
+        <source>写放大倍数</source>
+        <translation>Write gain</translation>
+    </message>
+    <message>
+        <source>读压力码值</source>
+        <translation>Read pressure count</translation>
+    </message>
+    <message>
+        <source>成功</source>
+        <translation>success</translation>
+    </message>
+    <message>
+        <source>无效选择</source>
+        <translation>invalid selection</translation>
+    </message>
+    <message>
+        <source>参数过大</source>
+        <translation>value too large</translation>
+    </message>
+    <message>
+        <source>参数过小</source>
+        <translation>value too small</translation>
+    </message>
+    <message>
+        <source>数据字节太少</source>
+        <translation>too few data bytes</translation>
+    </message>
+    <message>
+        <source>设备特定命令错误</source>
+        <translation>device-specific command error</translation>
+    </message>
+    <message>
+        <source>处于写保护模式</source>
+        <translation>in write-protect mode</translation>
+    </message>
+    <message>
+        <source>已设为最接近的可能值</source>
+        <translation>set to nearest possible value</translation>
+    </message>
+    <message>
+        <source>下限值过高</source>
+        <translation>lower range value too high</translation>
+    </message>
+    <message>
+        <source>下限值过低</source>
+        <translation>lower range value too low</translation>
+    </message>
+    <message>
+        <source>上限值过高</source>
+        <translation>upper range value too high</translation>
+    </message>
+    <message>
+        <source>上限值过低</source>
+        <translation>upper range value too low</translation>
+    </message>
+    <message>
+        <source>上下限值均超出范围</source>
+        <translation>both range values out of limits</translation>
+    </message>
+    <message>
+        <source>量程过小</source>
+        <translation>span too small</translation>
+    </message>
+    <message>
+        <source>访问受限</source>
+        <translation>access restricted</translation>
+    </message>
+    <message>
+        <source>设备忙</source>
+        <translation>device busy</translation>
+    </message>
+    <message>
+        <source>延迟响应已启动</source>
+        <translation>delayed response initiated</translation>
+    </message>
+    <message>
+        <source>延迟响应正在执行</source>
+        <translation>delayed response running</translation>
+    </message>
+    <message>
+        <source>延迟响应已失效</source>
+        <translation>delayed response dead</translation>
+    </message>
+    <message>
+        <source>延迟响应冲突</source>
+        <translation>delayed response conflict</translation>
+    </message>
+    <message>
+        <source>命令未实现</source>
+        <translation>command not implemented</translation>
+    </message>
+    <message>
+        <source>HART端口未打开！</source>
+        <translation>HART port not open!</translation>
+    </message>
+    <message>
+        <source>HART打开成功！</source>
+        <translation>HART port opened!</translation>
+    </message>
+    <message>
+        <source>HART打开失败！</source>
+        <translation>HART port failed to open!</translation>
+    </message>
+    <message>
+        <source>HART端口已断开！</source>
+        <translation>HART port disconnected!</translation>
+    </message>
+    <message>
+        <source>未连接</source>
+        <translation>Not connected</translation>
+    </message>
+</context>
+<context>
+    <name>vantrel</name>
+    <message>
+        <source>时间(ms)</source>
+        <translation>Time (ms)</translation>
+    </message>
+    <message>
+        <source>方向</source>
+        <translation>Dir.</translation>
+    </message>
+    <message>
+        <source>类型</source>
+        <translation>Type</translation>
+    </message>
+    <message>
+        <source>地址</source>
+        <translation>Address</translation>
+    </message>
+    <message>
+        <source>命令</source>
+        <translation>Command</translation>
+    </message>
+    <message>
+        <source>字节数</source>
+        <translation>Bytes</translation>
+    </message>
+    <message>
+        <source>响应码</source>
+        <translation>Response</translation>
+    </message>
+    <message>
+        <source>设备状态</source>
+        <translation>Device status</translation>
+    </message>
+    <message>
+        <source>数据</source>
+        <translation>Data</translation>
+    </message>
+    <message>
+        <source>原始字节</source>
+        <translation>Raw bytes</translation>
+    </message>
+    <message>
+        <source>、</source>
+        <translation>, </translation>
+    </message>
+    <message>
+        <source>保存通信记录</source>
+        <translation>Save communication log</translation>
+    </message>
+    <message>
+        <source>文本文件 (*.txt);;所有文件 (*)</source>
+        <translation>Text files (*.txt);;All files (*)</translation>
+    </message>
+    <message>
+        <source>开始采集</source>
+        <translation>Start</translation>
+    </message>
+    <message>
+        <source>停止采集</source>
+        <translation>Stop</translation>
+    </message>
+    <message>
+        <source>请输入一个整数。</source>
+        <translation>Enter a whole number.</translation>
+    </message>
+    <message>
+        <source>请输入一个数字。</source>
+        <translation>Enter a number.</translation>
+    </message>
+    <message>
+        <source>请输入一个介于 %1 和 %2 之间的整数。</source>
+        <translation>Enter a whole number from %1 to %2.</translation>
+    </message>
+    <message>
+        <source>HART调试工具</source>
+        <translation>HART Configurator</translation>
+    </message>
+</context>
+<context>
+    <name>vantrel::CMainFrame</name>
+    <message>
+        <source>程序(&amp;P)</source>
+        <translation>&amp;Program</translation>
+    </message>
+    <message>
+        <source>退出(&amp;X)</source>
+        <translation>E&amp;xit</translation>
+    </message>
+    <message>
+        <source>操作(&amp;O)</source>
+        <translation>&amp;Operation</translation>
+    </message>
+    <message>
+        <source>通信端口(&amp;R)</source>
+        <translation>Communication &amp;port</translation>
+    </message>
+    <message>
+        <source>通信测试(&amp;T)</source>
+        <translation>Communication &amp;test</translation>
+    </message>
+    <message>
+        <source>搜索设备(&amp;S)</source>
+        <translation>&amp;Search devices</translation>
+    </message>
+    <message>
+        <source>复位设备(&amp;C)</source>
+        <translation>Reset devi&amp;ce</translation>
+    </message>
+    <message>
+        <source>停止通信(&amp;K)</source>
+        <translation>Stop communication (&amp;K)</translation>
+    </message>
+    <message>
+        <source>通信监视(&amp;M)</source>
+        <translation>Communication &amp;monitor</translation>
+    </message>
+    <message>
+        <source>帮助(&amp;H)</source>
+        <translation>&amp;Help</translation>
+    </message>
+    <message>
+        <source>关于 Vantrel(&amp;A)...</source>
+        <translation>&amp;About Vantrel...</translation>
+    </message>
+    <message>
+        <source>、</source>
+        <translation>, </translation>
+    </message>
+    <message>
+        <source>设备状态：</source>
+        <translation>Device status: </translation>
+    </message>
+</context>
+<context>
+    <name>vantrel::CVantrelView</name>
+    <message>
+        <source>Hart设置</source>
+        <translation>HART</translation>
+    </message>
+    <message>
+        <source>组态设置</source>
+        <translation>Configuration</translation>
+    </message>
+    <message>
+        <source>电流调整</source>
+        <translation>Current</translation>
+    </message>
+</context>
+<context>
+    <name>vantrel::CommMonitor</name>
+    <message>
+        <source>通信监视</source>
+        <translation>Communication monitor</translation>
+    </message>
+    <message>
+        <source>清除</source>
+        <translation>Clear</translation>
+    </message>
+    <message>
+        <source>保存…</source>
+        <translation>Save…</translation>
+    </message>
+    <message>
+        <source>通信记录_%1.txt</source>
+        <translation>comm_log_%1.txt</translation>
+    </message>
+    <message>
+        <source>无法保存通信记录：%1（%2）</source>
+        <translation>Cannot save the communication log: %1 (%2)</translation>
+    </message>
+</context>
+<context>
+    <name>vantrel::FrameLogModel</name>
+    <message>
+        <source>发送</source>
+        <translation>Sent</translation>
+    </message>
+    <message>
+        <source>接收</source>
+        <translation>Received</translation>
+    </message>
+</context>
+<context>
+    <name>vantrel::LinkDriver</name>
+    <message>
+        <source>端口不能控制RTS和DTR（%1）</source>
+        <translation>The port cannot drive RTS and DTR (%1)</translation>
+    </message>
+    <message>
+        <source>端口不能控制RTS</source>
+        <translation>The port cannot drive RTS</translation>
+    </message>
+</context>
+</TS>
