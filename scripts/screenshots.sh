@@ -1,6 +1,7 @@
 #!/usr/bin/env bash
 # Builds the window program and saves a picture of each page and dialog into
-# docs/screenshots/, taken from `vantrel --demo` under a virtual X server.
+# docs/screenshots/, taken from `vantrel --demo` under a virtual X server, and
+# the configuration page once more in English (page-2-conf-en.png).
 set -euo pipefail
 cd "$(dirname "$0")/.."
 bash scripts/install-deps.sh
@@ -16,6 +17,13 @@ fi
 out=docs/screenshots
 mkdir -p "$out"
 # The program reads the simulated instruments, grabs each page and ends.
-xvfb-run -a -s "-screen 0 1366x768x24" \
-  env QT_QPA_PLATFORM=xcb build/dev/src/app/vantrel --demo --screenshot-dir "$out"
+shoot() {
+  xvfb-run -a -s "-screen 0 1366x768x24" \
+    env QT_QPA_PLATFORM=xcb build/dev/src/app/vantrel --demo "$@"
+}
+shoot --lang zh --screenshot-dir "$out"
+english=$(mktemp -d)
+trap 'rm -rf "$english"' EXIT
+shoot --lang en --screenshot-dir "$english"
+cp "$english/page-2-conf.png" "$out/page-2-conf-en.png"
 ls -l "$out"
