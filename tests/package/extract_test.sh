@@ -63,4 +63,7 @@ port=$(head -n 1 "$tmp/sim.out")
 [ -n "$port" ] || fail "vantrel-sim printed no terminal"
 reply=$("$root/bin/vantrel-cli" --port "$port" --json comm-test)
 [[ "$reply" == *'"result": "success"'* ]] || fail "comm-test through the package: $reply"
+# The English texts are built into the program, not looked for beside it.
+reply=$("$root/bin/vantrel-cli" --lang en --port "$port" --json comm-test)
+[[ "$reply" == *'"status": "Communication OK"'* ]] || fail "no English in the package: $reply"
 echo "package $deb: extracted, vantrel-cli and vantrel-sim run"
