@@ -5,6 +5,7 @@
 #include <vector>
 
 #include "cli/CliOperations.h"
+#include "config/JsonText.h"
 #include "engine/FrameDecoder.h"
 
 namespace vantrel {
@@ -31,38 +32,6 @@ std::string ValueText(const CliValue& value, bool json) {
 }
 
 }  // namespace
-
-std::string JsonString(const std::string& text) {
-  std::string out = "\"";
-  for (unsigned char c : text) {
-    switch (c) {
-      case '"':
-        out += "\\\"";
-        break;
-      case '\\':
-        out += "\\\\";
-        break;
-      case '\n':
-        out += "\\n";
-        break;
-      case '\r':
-        out += "\\r";
-        break;
-      case '\t':
-        out += "\\t";
-        break;
-      default:
-        if (c < 0x20) {
-          char escaped[8];
-          std::snprintf(escaped, sizeof escaped, "\\u%04x", c);
-          out += escaped;
-        } else {
-          out += static_cast<char>(c);
-        }
-    }
-  }
-  return out + "\"";
-}
 
 const char* ResultWord(const CliOutcome& outcome) {
   if (outcome.skipped) return "skipped";

@@ -5,6 +5,7 @@
 #include <string>
 
 #include "cli/CliSession.h"
+#include "config/JsonText.h"
 
 namespace vantrel {
 
@@ -12,8 +13,5 @@ std::string FormatOutcome(const CliOutcome& outcome, const DeviceData& data, boo
 
 // "success", "failure", "no-reply", "refused" or "skipped".
 const char* ResultWord(const CliOutcome& outcome);
-
-// A JSON string literal, quotes included; UTF-8 passes through.
-std::string JsonString(const std::string& text);
 
 }  // namespace vantrel

@@ -9,6 +9,7 @@
 #include <string>
 #include <vector>
 
+#include "cli/CliConfigFile.h"
 #include "cli/CliLists.h"
 #include "cli/CliOperations.h"
 #include "cli/CliOutput.h"
@@ -24,6 +25,7 @@ using namespace vantrel;
 constexpr int kExitFailure = 1;
 constexpr int kExitNoReply = 2;
 constexpr int kExitUsage = 64;
+constexpr int kExitCannotCreate = 73;
 constexpr int kExitNoPort = 69;
 
 const char kUsage[] =
@@ -58,6 +60,7 @@ const char kUsage[] =
     "  calibrate-50mv | read-offset | write-offset VALUE | read-cal-row1 | read-cal-row2\n"
     "  calibrate-0mv | read-voltage | calibrate-low KPA | calibrate-high KPA | clear-zero\n"
     "  calibrate-mid KPA | read-gain | write-gain GAIN | poll\n"
+    "  save-config FILE   (alone: reads the configuration and saves it, docs/CONFIG.md)\n"
     "\n"
     "UNIT, TYPE and GAIN are an index or a name of 'list units', 'list sensors' and\n"
     "'list gains': kPa, degC, Pt100, x4 ...\n"
@@ -67,7 +70,8 @@ const char kUsage[] =
     "after it are reported skipped. After 'search' the operations address the\n"
     "device the window's list would select. Exit status, of the first operation\n"
     "that did not succeed: 0 all succeeded, 1 it failed or was refused, 2 no\n"
-    "reply came; 64 usage error, 69 the port cannot be opened.\n";
+    "reply came; 64 usage error, 69 the port cannot be opened, 73 the file of\n"
+    "save-config cannot be written.\n";
 
 struct Options {
   enum class Show { Nothing, Help, Version };
@@ -75,8 +79,9 @@ struct Options {
   QString port;
   CliSession::Options session;
   bool json = false;
-  std::optional<UiLanguage> language;  // --lang; the locale's without it
-  std::optional<std::string> list;     // `list WHAT` instead of operations
+  std::optional<UiLanguage> language;   // --lang; the locale's without it
+  std::optional<std::string> list;      // `list WHAT` instead of operations
+  std::optional<std::string> saveFile;  // `save-config FILE` instead of operations
   std::vector<CliStep> steps;
 };
 
@@ -141,6 +146,15 @@ void ParseOperations(int i, int argc, char** argv, Options& options) {
       if (i >= argc) throw UsageError{"--address must be followed by an operation"};
     }
     const std::string word = argv[i++];
+    if (word == "save-config") {
+      if (!options.steps.empty() || i + 1 != argc) {
+        throw UsageError{"save-config FILE runs alone, without 'then'"};
+      }
+      options.saveFile = argv[i];
+      options.steps = SaveConfigSteps();
+      options.steps.front().address = address;
+      return;
+    }
     const std::optional<OperationCode> op = OperationFromWord(word);
     if (!op) throw UsageError{"unknown operation " + word};
     std::vector<std::string> words;
@@ -188,6 +202,28 @@ bool HasArgument(int argc, char** argv, const char* wanted) {
   return false;
 }
 
+// save-config: the reads, then the file. One object for the whole save.
+int RunSave(QCoreApplication& app, CliSession& session, Options& options) {
+  SaveOutcome save;
+  save.file = *options.saveFile;
+  session.run(
+      std::move(options.steps),
+      [&](const CliOutcome& outcome) {
+        if (!save.failedRead && !outcome.skipped && !outcome.succeeded()) save.failedRead = outcome;
+      },
+      [] { QCoreApplication::exit(0); });
+  app.exec();
+  if (!save.failedRead) {
+    save.written =
+        WriteConfigurationFile(save.file, session.data(), session.pollAddress(), save.fileError);
+  }
+  std::fputs(FormatSave(save, options.json).c_str(), stdout);
+  if (save.failedRead) {
+    return save.failedRead->result == OperationResult::NoReply ? kExitNoReply : kExitFailure;
+  }
+  return save.written ? 0 : kExitCannotCreate;
+}
+
 int RunSteps(QCoreApplication& app, Options& options) {
   SteadyClock clock;
   CliSession session(clock, options.session);
@@ -196,6 +232,7 @@ int RunSteps(QCoreApplication& app, Options& options) {
                               session.portError().toStdString();
     return Refuse(options.json, "port-error", error, kExitNoPort, "");
   }
+  if (options.saveFile) return RunSave(app, session, options);
   int exitCode = 0;
   session.run(
       std::move(options.steps),

@@ -51,6 +51,15 @@ struct DeviceData {
   float midPressure = 0.0f;   // kPa
   int gainIndex = -1;         // -1: nothing selected
   std::int32_t pressureCode = 0;
+
+  // --- as the instrument sent them, for saving its configuration ---
+  // The pages show rounded texts ("%.1f" shows 0.25 as "0.2"); these keep the
+  // values of the last replies exactly.
+  std::uint8_t hartRevision = 0;  // universal command revision of the last command-0 reply
+  float upperRange = 0.0f;        // command 15, in the unit of unitIndex
+  float lowerRange = 0.0f;
+  float damping = 0.0f;           // s
+  std::int16_t offsetTenths = 0;  // the offset correction, in tenths of a degree
 };
 
 }  // namespace vantrel

@@ -276,9 +276,10 @@ void Engine::handleStepReply(const ReceivedFrame& reply) {
 }
 
 // Manufacturer and device type (reply bytes 1 and 2) and the device
-// identification number (bytes 9 to 11).
+// identification number (bytes 9 to 11); the HART revision (byte 4).
 void Engine::learnLongAddress(const ReceivedFrame& reply) {
   data_.longAddress = {reply.data[1], reply.data[2], reply.data[9], reply.data[10], reply.data[11]};
+  data_.hartRevision = reply.data[4];
 }
 
 // Builds request `index` after command 0 and sends it, at once or after the

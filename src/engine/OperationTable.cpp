@@ -261,13 +261,17 @@ void DecodeOutputInformation(OperationContext& c, const ReceivedFrame& reply) {
   const std::uint8_t* r = reply.data.data();
   DeviceData& d = c.data;
   if (const std::optional<int> index = UnitIndexForCode(r[2])) d.unitIndex = *index;
-  d.upperRangeText = FormatFixed(ReadFloatBE(r + 3), 1);
-  d.lowerRangeText = FormatFixed(ReadFloatBE(r + 7), 1);
-  d.dampingText = FormatFixed(ReadFloatBE(r + 11), 1);
+  d.upperRange = ReadFloatBE(r + 3);
+  d.lowerRange = ReadFloatBE(r + 7);
+  d.damping = ReadFloatBE(r + 11);
+  d.upperRangeText = FormatFixed(d.upperRange, 1);
+  d.lowerRangeText = FormatFixed(d.lowerRange, 1);
+  d.dampingText = FormatFixed(d.damping, 1);
 }
 
 void DecodeOffset(OperationContext& c, const ReceivedFrame& reply) {
-  c.data.offsetText = FormatFixed(OffsetFromTenths(ReadInt16BE(reply.data.data())), 1);
+  c.data.offsetTenths = ReadInt16BE(reply.data.data());
+  c.data.offsetText = FormatFixed(OffsetFromTenths(c.data.offsetTenths), 1);
 }
 
 template <std::string DeviceData::*Adm, std::string DeviceData::*Adl>

@@ -2,11 +2,13 @@
 // instrument on a pseudo-terminal.
 #include <gtest/gtest.h>
 
+#include <QFile>
 #include <QJsonArray>
 #include <QJsonDocument>
 #include <QJsonObject>
 #include <QProcess>
 #include <QRegularExpression>
+#include <QTemporaryDir>
 
 #include "tests/link/SimulatedLine.h"
 
@@ -404,6 +406,55 @@ TEST(Cli, TextsFollowTheLanguage) {
   EXPECT_FALSE(run.err.contains(chinese)) << run.err.toStdString();
   EXPECT_TRUE(run.err.contains("Sent request (polling address 0) command 0 Read unique identifier"))
       << run.err.toStdString();
+}
+
+// save-config reads the instrument and saves what it sent, exactly: 0.25 MPa
+// stays 0.25 (the page shows "0.2"). A read that fails saves nothing; a file
+// that cannot be written is said so.
+TEST(Cli, SaveConfigKeepsTheValuesExactly) {
+  testing::SimulatedLine line({sim::DefaultDeviceConfig(0), sim::DefaultDeviceConfig(3)});
+  QTemporaryDir dir;
+  const QString file = dir.filePath(QStringLiteral("pt-3.json"));
+  ASSERT_EQ(RunCli({"--port", line.path(), "--address", "3", "write-config", "--unit", "MPa",
+                    "--lower", "0", "--upper", "0.25", "--damping", "0.1"})
+                .exitCode,
+            0);
+  CliRun run = RunCli({"--port", line.path(), "--json", "--address", "3", "save-config", file});
+  ASSERT_EQ(run.outcomes.size(), 1) << run.out.toStdString();
+  EXPECT_EQ(run.outcomes[0]["operation"].toString(), "save-config");
+  EXPECT_EQ(run.outcomes[0]["result"].toString(), "success");
+  EXPECT_EQ(run.exitCode, 0);
+  QFile saved(file);
+  ASSERT_TRUE(saved.open(QIODevice::ReadOnly));
+  const QJsonObject config = QJsonDocument::fromJson(saved.readAll()).object();
+  EXPECT_EQ(config["format"].toString(), "vantrel-configuration");
+  EXPECT_EQ(config["identity"].toObject()["deviceId"].toString(), "010206");
+  EXPECT_EQ(config["pollingAddress"].toInt(), 3);
+  const QJsonObject range = config["range"].toObject();
+  EXPECT_EQ(static_cast<float>(range["upper"].toDouble()), 0.25f);
+  EXPECT_EQ(range["unit"].toString(), "MPa");
+  EXPECT_EQ(static_cast<float>(config["damping"].toObject()["value"].toDouble()), 0.1f);
+  EXPECT_EQ(config["tag"].toString(), "PT-03");
+
+  const struct {
+    QStringList arguments;
+    const char* result;
+    int exitCode;
+  } failures[] = {
+      {{"--address", "9", "--timeout-ms", "100", "save-config", dir.filePath("none.json")},
+       "no-reply",
+       2},
+      {{"save-config", dir.filePath("no-such-folder/x.json")}, "file-error", 73},
+  };
+  for (const auto& f : failures) {
+    run = RunCli(QStringList{"--port", line.path(), "--json"} + f.arguments);
+    ASSERT_EQ(run.outcomes.size(), 1) << run.out.toStdString();
+    EXPECT_EQ(run.outcomes[0]["result"].toString(), f.result);
+    EXPECT_FALSE(run.outcomes[0]["reason"].toString().isEmpty());
+    EXPECT_EQ(run.exitCode, f.exitCode);
+  }
+  EXPECT_FALSE(QFile::exists(dir.filePath("none.json")));
+  EXPECT_EQ(RunCli({"--port", line.path(), "save-config", file, "then", "comm-test"}).exitCode, 64);
 }
 
 }  // namespace

@@ -1,0 +1,60 @@
+#include "cli/CliConfigFile.h"
+
+#include <QSaveFile>
+
+#include "cli/CliOutput.h"
+#include "config/Configuration.h"
+#include "config/JsonText.h"
+#include "engine/OperationTable.h"
+
+namespace vantrel {
+
+std::vector<CliStep> SaveConfigSteps() {
+  std::vector<CliStep> steps;
+  for (OperationCode op : {OP_READ_LONG_ADDRESS, OP_READ_DEVICE_INFO, OP_READ_CONFIG,
+                           OP_READ_SENSOR_CONFIG, OP_READ_GAIN, OP_READ_OFFSET}) {
+    steps.push_back({op, {}});
+  }
+  return steps;
+}
+
+bool WriteConfigurationFile(const std::string& file, const DeviceData& data,
+                            std::uint8_t pollingAddress, std::string& error) {
+  // The local time with its offset from UTC written out.
+  const QDateTime now = QDateTime::currentDateTime();
+  const Configuration configuration =
+      ConfigurationOf(data, pollingAddress, now.toOffsetFromUtc(now.offsetFromUtc()));
+  const std::string text = ConfigurationJson(configuration);
+  QSaveFile out(QString::fromLocal8Bit(file.c_str()));
+  if (!out.open(QIODevice::WriteOnly) ||
+      out.write(text.data(), static_cast<qint64>(text.size())) !=
+          static_cast<qint64>(text.size()) ||
+      !out.commit()) {
+    error = out.errorString().toStdString();
+    return false;
+  }
+  return true;
+}
+
+std::string FormatSave(const SaveOutcome& save, bool json) {
+  std::string result = "success";
+  std::string reason;
+  if (save.failedRead) {
+    result = ResultWord(*save.failedRead);
+    reason = std::string(OperationWord(save.failedRead->op)) + ": " + save.failedRead->status;
+    if (!save.failedRead->reason.empty()) reason += " (" + save.failedRead->reason + ")";
+  } else if (!save.written) {
+    result = "file-error";
+    reason = save.fileError;
+  }
+  if (json) {
+    return "{\"operation\": \"save-config\", \"result\": " + JsonString(result) +
+           ", \"file\": " + JsonString(save.file) +
+           ", \"reason\": " + (reason.empty() ? std::string("null") : JsonString(reason)) + "}\n";
+  }
+  std::string out = "save-config: " + save.file + "\nresult=" + result + "\n";
+  if (!reason.empty()) out += "reason=" + reason + "\n";
+  return out;
+}
+
+}  // namespace vantrel
