@@ -36,13 +36,18 @@ bool WriteConfigurationFile(const std::string& file, const DeviceData& data,
   return true;
 }
 
+std::string ReasonOf(const CliOutcome& outcome) {
+  std::string reason = std::string(OperationWord(outcome.op)) + ": " + outcome.status;
+  if (!outcome.reason.empty()) reason += " (" + outcome.reason + ")";
+  return reason;
+}
+
 std::string FormatSave(const SaveOutcome& save, bool json) {
   std::string result = "success";
   std::string reason;
   if (save.failedRead) {
     result = ResultWord(*save.failedRead);
-    reason = std::string(OperationWord(save.failedRead->op)) + ": " + save.failedRead->status;
-    if (!save.failedRead->reason.empty()) reason += " (" + save.failedRead->reason + ")";
+    reason = ReasonOf(*save.failedRead);
   } else if (!save.written) {
     result = "file-error";
     reason = save.fileError;

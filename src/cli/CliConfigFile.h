@@ -27,6 +27,10 @@ struct SaveOutcome {
 bool WriteConfigurationFile(const std::string& file, const DeviceData& data,
                             std::uint8_t pollingAddress, std::string& error);
 
+// Why a read or write of a save or load did not succeed, with its word:
+// "read-gain: 接收失败 (设备无应答)".
+std::string ReasonOf(const CliOutcome& outcome);
+
 // One JSON object, or the plain lines, for the save.
 std::string FormatSave(const SaveOutcome& save, bool json);
 

@@ -1,6 +1,7 @@
 // vantrel-cli: runs the program's operations from the command line, for
 // scripts and bench checks. The same engine as the window, no window.
 #include <QCoreApplication>
+#include <QFile>
 
 #include <cstdint>
 #include <cstdio>
@@ -9,7 +10,14 @@
 #include <string>
 #include <vector>
 
+#ifdef _WIN32
+#include <io.h>
+#else
+#include <unistd.h>
+#endif
+
 #include "cli/CliConfigFile.h"
+#include "cli/CliConfigLoad.h"
 #include "cli/CliLists.h"
 #include "cli/CliOperations.h"
 #include "cli/CliOutput.h"
@@ -25,6 +33,8 @@ using namespace vantrel;
 constexpr int kExitFailure = 1;
 constexpr int kExitNoReply = 2;
 constexpr int kExitUsage = 64;
+constexpr int kExitBadFile = 65;
+constexpr int kExitNoFile = 66;
 constexpr int kExitCannotCreate = 73;
 constexpr int kExitNoPort = 69;
 
@@ -61,6 +71,9 @@ const char kUsage[] =
     "  calibrate-0mv | read-voltage | calibrate-low KPA | calibrate-high KPA | clear-zero\n"
     "  calibrate-mid KPA | read-gain | write-gain GAIN | poll\n"
     "  save-config FILE   (alone: reads the configuration and saves it, docs/CONFIG.md)\n"
+    "  load-config FILE [--dry-run] [--yes] [--allow-other-device] [--with-address]\n"
+    "                     (alone: compares the instrument with FILE and writes what\n"
+    "                     differs; without a terminal it needs --yes)\n"
     "\n"
     "UNIT, TYPE and GAIN are an index or a name of 'list units', 'list sensors' and\n"
     "'list gains': kPa, degC, Pt100, x4 ...\n"
@@ -70,8 +83,9 @@ const char kUsage[] =
     "after it are reported skipped. After 'search' the operations address the\n"
     "device the window's list would select. Exit status, of the first operation\n"
     "that did not succeed: 0 all succeeded, 1 it failed or was refused, 2 no\n"
-    "reply came; 64 usage error, 69 the port cannot be opened, 73 the file of\n"
-    "save-config cannot be written.\n";
+    "reply came; 64 usage error, 65 the file of load-config is no valid\n"
+    "configuration, 66 it cannot be read, 69 the port cannot be opened, 73 the\n"
+    "file of save-config cannot be written.\n";
 
 struct Options {
   enum class Show { Nothing, Help, Version };
@@ -82,6 +96,8 @@ struct Options {
   std::optional<UiLanguage> language;   // --lang; the locale's without it
   std::optional<std::string> list;      // `list WHAT` instead of operations
   std::optional<std::string> saveFile;  // `save-config FILE` instead of operations
+  std::optional<LoadOptions> load;      // `load-config FILE ...` instead of operations
+  bool yes = false;                     // load without asking
   std::vector<CliStep> steps;
 };
 
@@ -134,6 +150,29 @@ int ParseGlobalOptions(int argc, char** argv, Options& options) {
   return i;
 }
 
+// load-config FILE [--dry-run] [--yes] [--allow-other-device] [--with-address]
+// from argv[i], the file.
+void ParseLoad(int i, int argc, char** argv, Options& options) {
+  if (i >= argc) throw UsageError{"load-config needs a FILE"};
+  LoadOptions load;
+  load.file = argv[i++];
+  for (; i < argc; ++i) {
+    const std::string flag = argv[i];
+    if (flag == "--dry-run") {
+      load.dryRun = true;
+    } else if (flag == "--yes") {
+      options.yes = true;
+    } else if (flag == "--allow-other-device") {
+      load.allowOtherDevice = true;
+    } else if (flag == "--with-address") {
+      load.withAddress = true;
+    } else {
+      throw UsageError{"load-config does not take " + flag};
+    }
+  }
+  options.load = std::move(load);
+}
+
 // OPERATION [ARGS] [then [--address N] OPERATION [ARGS] ...] from argv[i].
 void ParseOperations(int i, int argc, char** argv, Options& options) {
   std::optional<std::uint8_t> address;
@@ -146,6 +185,12 @@ void ParseOperations(int i, int argc, char** argv, Options& options) {
       if (i >= argc) throw UsageError{"--address must be followed by an operation"};
     }
     const std::string word = argv[i++];
+    if (word == "load-config") {
+      if (!options.steps.empty()) throw UsageError{"load-config FILE runs alone, without 'then'"};
+      ParseLoad(i, argc, argv, options);
+      options.session.pollAddress = address.value_or(options.session.pollAddress);
+      return;
+    }
     if (word == "save-config") {
       if (!options.steps.empty() || i + 1 != argc) {
         throw UsageError{"save-config FILE runs alone, without 'then'"};
@@ -224,7 +269,62 @@ int RunSave(QCoreApplication& app, CliSession& session, Options& options) {
   return save.written ? 0 : kExitCannotCreate;
 }
 
+// Without --yes a load that would write asks on the terminal; without a
+// terminal it writes nothing.
+bool AskToWrite(const LoadReport& report) {
+  if (!isatty(fileno(stdin)) || !isatty(fileno(stderr))) return false;
+  std::fprintf(stderr, "%s", FormatLoad(report, "", false).c_str());
+  std::fprintf(stderr, "Write %zu field(s) to the instrument? [y/N] ", report.differences.size());
+  char answer[16] = {};
+  return std::fgets(answer, sizeof answer, stdin) && (answer[0] == 'y' || answer[0] == 'Y');
+}
+
+// load-config: the file first (a bad one writes nothing), then the load.
+int RunLoad(QCoreApplication& app, CliSession& session, Options& options,
+            const Configuration& file) {
+  ConfigLoad load(session, file, *options.load, [&options](const LoadReport& report) {
+    return options.yes || AskToWrite(report);
+  });
+  load.start([] { QCoreApplication::exit(0); });
+  app.exec();
+  std::fputs(FormatLoad(load.report(), options.load->file, options.json).c_str(), stdout);
+  const std::string& result = load.report().result;
+  if (result == "success") return 0;
+  return result == "no-reply" ? kExitNoReply : kExitFailure;
+}
+
+// Reads and checks the file of load-config. 0, or the exit status of a file
+// that cannot be read or is no configuration (said on standard error and,
+// with --json, in an object).
+int ReadConfigurationFile(const Options& options, Configuration& configuration) {
+  const std::string& name = options.load->file;
+  QFile file(QString::fromLocal8Bit(name.c_str()));
+  const auto refuse = [&](const char* result, const std::string& why, int status) {
+    if (options.json) {
+      std::printf(
+          "{\"operation\": \"load-config\", \"result\": \"%s\", \"file\": %s, "
+          "\"reason\": %s}\n",
+          result, JsonString(name).c_str(), JsonString(why).c_str());
+    }
+    std::fprintf(stderr, "vantrel-cli: %s: %s\n", name.c_str(), why.c_str());
+    return status;
+  };
+  if (!file.open(QIODevice::ReadOnly)) {
+    return refuse("file-error", file.errorString().toStdString(), kExitNoFile);
+  }
+  const std::string error = ParseConfiguration(file.readAll(), configuration);
+  if (!error.empty()) return refuse("bad-file", error, kExitBadFile);
+  if (options.load->withAddress && configuration.pollingAddress > 15) {
+    return refuse("bad-file", "pollingAddress: only 0 to 15 can be written", kExitBadFile);
+  }
+  return 0;
+}
+
 int RunSteps(QCoreApplication& app, Options& options) {
+  Configuration file;
+  if (options.load) {
+    if (const int status = ReadConfigurationFile(options, file)) return status;
+  }
   SteadyClock clock;
   CliSession session(clock, options.session);
   if (!session.openPort(options.port)) {
@@ -233,6 +333,7 @@ int RunSteps(QCoreApplication& app, Options& options) {
     return Refuse(options.json, "port-error", error, kExitNoPort, "");
   }
   if (options.saveFile) return RunSave(app, session, options);
+  if (options.load) return RunLoad(app, session, options, file);
   int exitCode = 0;
   session.run(
       std::move(options.steps),

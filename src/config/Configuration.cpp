@@ -1,7 +1,14 @@
 #include "config/Configuration.h"
 
+#include <QJsonDocument>
+#include <QJsonObject>
+#include <QJsonValue>
+
+#include <algorithm>
+#include <cmath>
 #include <cstdio>
 #include <cstdlib>
+#include <optional>
 #include <string_view>
 
 #include "config/JsonText.h"
@@ -67,6 +74,141 @@ Configuration ConfigurationOf(const DeviceData& data, std::uint8_t pollingAddres
   c.gainIndex = data.gainIndex;
   c.offsetTenths = data.offsetTenths;
   return c;
+}
+
+namespace {
+
+// Reads the fields of a configuration one after another; the first that is
+// wrong is kept, with its name.
+class FieldReader {
+ public:
+  explicit FieldReader(const QJsonObject& root) : root_(root) {}
+
+  const std::string& error() const { return error_; }
+
+  QJsonValue value(const char* path) const {
+    const QString name = QString::fromLatin1(path);
+    const int dot = name.indexOf('.');
+    if (dot < 0) return root_.value(name);
+    return root_.value(name.left(dot)).toObject().value(name.mid(dot + 1));
+  }
+
+  void fail(const char* path, const char* why) {
+    if (error_.empty()) error_ = std::string(path) + ": " + why;
+  }
+
+  int integer(const char* path, int min, int max) {
+    const QJsonValue v = value(path);
+    const double number = v.toDouble(std::nan(""));
+    if (!v.isDouble() || number != std::floor(number) || number < min || number > max) {
+      fail(path, "not a whole number in range");
+      return min;
+    }
+    return static_cast<int>(number);
+  }
+
+  float number(const char* path) {
+    const QJsonValue v = value(path);
+    const double number = v.toDouble();
+    if (!v.isDouble() || !std::isfinite(static_cast<float>(number))) {
+      fail(path, "not a number");
+      return 0.0f;
+    }
+    return static_cast<float>(number);
+  }
+
+  std::string text(const char* path, std::size_t longest) {
+    const QJsonValue v = value(path);
+    const std::string text = v.toString().toStdString();
+    if (!v.isString()) {
+      fail(path, "not a text");
+    } else if (text.size() > longest) {
+      fail(path, "too long");
+    } else if (!IsPackableText(text)) {
+      fail(path, "only letters A-Z, digits and symbols can be written");
+    }
+    return text;
+  }
+
+  // A name of a code table, or null where null is allowed.
+  int choice(const char* path, std::optional<int> (*byName)(std::string_view), bool nullable) {
+    const QJsonValue v = value(path);
+    if (nullable && v.isNull()) return -1;
+    const std::optional<int> index = byName(v.toString().toStdString());
+    if (!v.isString() || !index) fail(path, "not a name the program knows");
+    return index.value_or(-1);
+  }
+
+ private:
+  const QJsonObject& root_;
+  std::string error_;
+};
+
+std::optional<std::array<std::uint8_t, 3>> DeviceIdOf(const QString& hex) {
+  bool ok = false;
+  const unsigned id = hex.toUInt(&ok, 16);
+  if (hex.size() != 6 || !ok) return std::nullopt;
+  return std::array<std::uint8_t, 3>{static_cast<std::uint8_t>(id >> 16),
+                                     static_cast<std::uint8_t>(id >> 8),
+                                     static_cast<std::uint8_t>(id)};
+}
+
+std::optional<CalendarDate> DateOf(const QString& text) {
+  const QStringList parts = text.split('-');
+  if (parts.size() != 3 || parts[0].size() != 4 || parts[1].size() != 2 || parts[2].size() != 2) {
+    return std::nullopt;
+  }
+  const CalendarDate date{parts[0].toInt(), parts[1].toInt(), parts[2].toInt()};
+  if (date.year < 1900 || date.year > 2155 || date.month < 1 || date.month > 12 || date.day < 1 ||
+      date.day > DaysInMonth(date.year, date.month)) {
+    return std::nullopt;
+  }
+  return date;
+}
+
+}  // namespace
+
+std::string ParseConfiguration(const QByteArray& text, Configuration& c) {
+  QJsonParseError parse;
+  const QJsonDocument document = QJsonDocument::fromJson(text, &parse);
+  if (parse.error != QJsonParseError::NoError) {
+    return "not JSON: " + parse.errorString().toStdString();
+  }
+  if (!document.isObject()) return "not a configuration: not a JSON object";
+  const QJsonObject root = document.object();
+  if (root.value(QStringLiteral("format")).toString() != QLatin1String(kConfigurationFormat)) {
+    return "format: not a vantrel-configuration";
+  }
+  FieldReader r(root);
+  const int version = r.integer("version", 1, 1000000);
+  if (!r.error().empty()) return r.error();
+  if (version > kConfigurationVersion) {
+    return "version: " + std::to_string(version) + " is newer than this program reads";
+  }
+  c.manufacturer = static_cast<std::uint8_t>(r.integer("identity.manufacturer", 0, 255));
+  c.deviceType = static_cast<std::uint8_t>(r.integer("identity.deviceType", 0, 255));
+  c.hartRevision = static_cast<std::uint8_t>(r.integer("identity.hartRevision", 0, 255));
+  const std::optional<std::array<std::uint8_t, 3>> id =
+      DeviceIdOf(r.value("identity.deviceId").toString());
+  if (!id) r.fail("identity.deviceId", "not six hex digits");
+  c.deviceId = id.value_or(std::array<std::uint8_t, 3>{});
+  c.tag = r.text("tag", 8);
+  c.descriptor = r.text("descriptor", 16);
+  c.message = r.text("message", 32);
+  const std::optional<CalendarDate> date = DateOf(r.value("date").toString());
+  if (!date) r.fail("date", "not a date YYYY-MM-DD from 1900 to 2155");
+  c.date = date.value_or(CalendarDate{2000, 1, 1});
+  c.pollingAddress = static_cast<std::uint8_t>(r.integer("pollingAddress", 0, 15));
+  c.upperRange = r.number("range.upper");
+  c.lowerRange = r.number("range.lower");
+  c.unitIndex = r.choice("range.unit", UnitIndexForName, false);
+  c.damping = r.number("damping.value");
+  if (r.error().empty() && c.damping < 0.0f) r.fail("damping.value", "less than 0");
+  c.sensorTypeIndex = r.choice("sensor.type", SensorTypeIndexForName, true);
+  c.gainIndex = GainIndexForName(r.value("gain").toString().toStdString()).value_or(-1);
+  const double offset = r.value("offset.value").toDouble();
+  c.offsetTenths = static_cast<std::int16_t>(std::lround(std::clamp(offset, -3000.0, 3000.0) * 10));
+  return r.error();
 }
 
 std::string ConfigurationJson(const Configuration& c) {

@@ -43,6 +43,12 @@ struct Configuration {
 // type, the gain and the offset.
 Configuration ConfigurationOf(const DeviceData& data, std::uint8_t pollingAddress, QDateTime time);
 
+// Reads a configuration file's text. Empty when it is one; otherwise what is
+// wrong with it, naming the field ("range.upper: not a number"). Only what a
+// load may write and what identifies the instrument must be valid: gain and
+// offset are read as they are and never written.
+std::string ParseConfiguration(const QByteArray& text, Configuration& configuration);
+
 // The file's text: a JSON object with "format" and "version" first, then the
 // time, the identity and the values with their units. Floats are written as
 // the shortest text that reads back as the same 32-bit float.

@@ -8,7 +8,9 @@
 #include <QJsonObject>
 #include <QProcess>
 #include <QRegularExpression>
+
 #include <QTemporaryDir>
+#include <optional>
 
 #include "tests/link/SimulatedLine.h"
 
@@ -455,6 +457,144 @@ TEST(Cli, SaveConfigKeepsTheValuesExactly) {
   }
   EXPECT_FALSE(QFile::exists(dir.filePath("none.json")));
   EXPECT_EQ(RunCli({"--port", line.path(), "save-config", file, "then", "comm-test"}).exitCode, 64);
+}
+
+QJsonObject ReadJsonFile(const QString& path) {
+  QFile file(path);
+  EXPECT_TRUE(file.open(QIODevice::ReadOnly)) << path.toStdString();
+  return QJsonDocument::fromJson(file.readAll()).object();
+}
+
+void WriteFile(const QString& path, const QByteArray& text) {
+  QFile file(path);
+  ASSERT_TRUE(file.open(QIODevice::WriteOnly));
+  file.write(text);
+}
+
+// The lines of a trace that carry a request of this instrument's own
+// commands (112 to 135) or a write.
+QStringList WritesAndOwnCommands(const QString& trace) {
+  QStringList found;
+  static const QRegularExpression request(
+      QString::fromUtf8("发送 .* 命令 (1(1[2-9]|2[0-9]|3[0-5])|6|17|18|34|35|44|115|119|128) "));
+  for (const QString& line : trace.split('\n')) {
+    if (request.match(line).hasMatch()) found << line;
+  }
+  return found;
+}
+
+// Save, change, compare without writing, load back exactly; a spare only with
+// consent, another model never (nothing but command 0 goes to it).
+TEST(Cli, LoadConfigBringsTheSavedValuesBack) {
+  testing::SimulatedLine line({sim::DefaultDeviceConfig(0), sim::DefaultDeviceConfig(3)});
+  QTemporaryDir dir;
+  const QString saved = dir.filePath("pt-0.json");
+  const QStringList port = {"--port", line.path(), "--json"};
+  ASSERT_EQ(RunCli(port + QStringList{"write-config", "--unit", "MPa", "--lower", "0", "--upper",
+                                      "0.25", "--damping", "0.1"})
+                .exitCode,
+            0);
+  ASSERT_EQ(RunCli(port + QStringList{"save-config", saved}).exitCode, 0);
+  const QStringList changed = {"write-config", "--unit", "kPa",       "--lower", "0",
+                               "--upper",      "100",    "--damping", "1"};
+  ASSERT_EQ(RunCli(port + changed).exitCode, 0);
+
+  CliRun run = RunCli(port + QStringList{"--trace", "load-config", saved, "--dry-run"});
+  ASSERT_EQ(run.outcomes.size(), 1) << run.out.toStdString();
+  EXPECT_EQ(run.exitCode, 0);
+  const QJsonArray differences = run.outcomes[0]["differences"].toArray();
+  ASSERT_EQ(differences.size(), 3);
+  EXPECT_EQ(differences[0].toObject(),
+            (QJsonObject{{"field", "range.upper"}, {"instrument", "100"}, {"file", "0.25"}}));
+  EXPECT_EQ(WritesAndOwnCommands(run.err).filter(QString::fromUtf8("命令 35 ")), QStringList());
+
+  // Without a terminal, a load that would write needs --yes.
+  run = RunCli(port + QStringList{"load-config", saved});
+  EXPECT_EQ(run.outcomes[0]["result"].toString(), "refused");
+  EXPECT_EQ(run.exitCode, 1);
+  run = RunCli(port + QStringList{"load-config", saved, "--yes"});
+  EXPECT_EQ(run.outcomes[0]["result"].toString(), "success");
+  EXPECT_EQ(run.outcomes[0]["written"].toArray(), QJsonArray{"write-config"});
+  EXPECT_EQ(run.outcomes[0]["notTaken"].toArray(), QJsonArray());
+  EXPECT_EQ(run.exitCode, 0);
+  ASSERT_EQ(RunCli(port + QStringList{"save-config", dir.filePath("again.json")}).exitCode, 0);
+  const QJsonObject range = ReadJsonFile(dir.filePath("again.json"))["range"].toObject();
+  EXPECT_EQ(static_cast<float>(range["upper"].toDouble()), 0.25f);
+  EXPECT_EQ(range["unit"].toString(), "MPa");
+
+  // The same model at address 3, another device ID: a spare.
+  const QStringList spare = {"--port", line.path(),   "--json", "--address",
+                             "3",      "load-config", saved,    "--yes"};
+  run = RunCli(spare);
+  EXPECT_EQ(run.outcomes[0]["result"].toString(), "refused");
+  EXPECT_TRUE(run.outcomes[0]["otherDevice"].toBool());
+  EXPECT_EQ(run.exitCode, 1);
+  run = RunCli(spare + QStringList{"--allow-other-device"});
+  EXPECT_EQ(run.outcomes[0]["result"].toString(), "success");
+  EXPECT_EQ(run.exitCode, 0);
+
+  // Another model: refused even with consent; only command 0 was sent.
+  QJsonObject other = ReadJsonFile(saved);
+  QJsonObject identity = other["identity"].toObject();
+  identity["deviceType"] = 0x11;
+  other["identity"] = identity;
+  WriteFile(dir.filePath("other.json"), QJsonDocument(other).toJson());
+  run = RunCli(port + QStringList{"--trace", "load-config", dir.filePath("other.json"), "--yes",
+                                  "--allow-other-device"});
+  EXPECT_EQ(run.outcomes[0]["result"].toString(), "refused");
+  EXPECT_TRUE(run.outcomes[0]["reason"].toString().startsWith("another model"))
+      << run.out.toStdString();
+  EXPECT_EQ(run.exitCode, 1);
+  EXPECT_EQ(WritesAndOwnCommands(run.err), QStringList()) << run.err.toStdString();
+}
+
+// A file that is no configuration is refused before the port is opened: the
+// exit status and the field, and nothing on the line.
+TEST(Cli, BadConfigurationFilesWriteNothing) {
+  testing::SimulatedLine line({sim::DefaultDeviceConfig(0)});
+  QTemporaryDir dir;
+  const QString good = dir.filePath("good.json");
+  ASSERT_EQ(RunCli({"--port", line.path(), "save-config", good}).exitCode, 0);
+  const QJsonObject saved = ReadJsonFile(good);
+  const auto with = [&saved](const char* key, const QJsonValue& value) {
+    QJsonObject changed = saved;
+    const QString name = QString::fromLatin1(key);
+    if (name.contains('.')) {
+      QJsonObject inner = changed[name.section('.', 0, 0)].toObject();
+      inner[name.section('.', 1)] = value;
+      changed[name.section('.', 0, 0)] = inner;
+    } else {
+      changed[name] = value;
+    }
+    return QJsonDocument(changed).toJson();
+  };
+  const struct {
+    const char* name;
+    std::optional<QByteArray> text;  // none: no such file
+    int exitCode;
+    const char* says;
+  } cases[] = {
+      {"broken", QByteArray("{\"format\": "), 65, "not JSON"},
+      {"empty", QByteArray(), 65, "not JSON"},
+      {"list", QByteArray("[1, 2]"), 65, "not a JSON object"},
+      {"format", with("format", "other-tool"), 65, "format"},
+      {"newer", with("version", 2), 65, "version: 2 is newer"},
+      {"range", with("range.upper", "abc"), 65, "range.upper: not a number"},
+      {"tag", with("tag", QString::fromUtf8("测试")), 65, "tag: only letters"},
+      {"unit", with("range.unit", "bar"), 65, "range.unit"},
+      {"missing", std::nullopt, 66, "No such file"},
+  };
+  for (const auto& c : cases) {
+    const QString path = dir.filePath(QString::fromLatin1(c.name) + ".json");
+    if (c.text) WriteFile(path, *c.text);
+    const CliRun run =
+        RunCli({"--port", line.path(), "--json", "--trace", "load-config", path, "--yes"});
+    EXPECT_EQ(run.exitCode, c.exitCode) << c.name;
+    ASSERT_EQ(run.outcomes.size(), 1) << c.name << run.out.toStdString();
+    EXPECT_TRUE(run.outcomes[0]["reason"].toString().contains(c.says))
+        << c.name << ": " << run.out.toStdString();
+    EXPECT_FALSE(run.err.contains(QString::fromUtf8("发送"))) << c.name;
+  }
 }
 
 }  // namespace

@@ -41,7 +41,7 @@ got=$("$root/bin/vantrel-sim" --version)
 [ "$got" = "vantrel-sim $version" ] || fail "vantrel-sim --version printed '$got'"
 
 # The completion offers every operation that the help names.
-words=$("$root/bin/vantrel-cli" --help | sed -n '/^Operations:/,/^$/p' |
+words=$("$root/bin/vantrel-cli" --help | sed -n '/^Operations:/,/^$/p' | sed 's/--[a-z-]*//g' |
   grep -oE '\b(search|poll|[a-z][a-z0-9]*(-[a-z0-9]+)+)\b' | sort -u)
 [ "$(wc -w <<<"$words")" -ge 30 ] || fail "the help names too few operations: $words"
 offered=$(bash -c \
