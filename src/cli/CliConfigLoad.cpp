@@ -11,22 +11,6 @@
 namespace vantrel {
 namespace {
 
-std::string DateText(const CalendarDate& date) {
-  char text[16];
-  std::snprintf(text, sizeof text, "%04d-%02d-%02d", date.year, date.month, date.day);
-  return text;
-}
-
-std::string UnitText(int index) {
-  if (index < 0 || index >= static_cast<int>(kUnitCount)) return "?";
-  return std::string(UnitTable()[static_cast<std::size_t>(index)].name);
-}
-
-std::string SensorText(int index) {
-  if (index < 0 || index >= static_cast<int>(kSensorTypeCount)) return "?";
-  return std::string(SensorTypeTable()[static_cast<std::size_t>(index)].shortName);
-}
-
 std::string LongAddressText(const Configuration& c) {
   return FormatLongAddressText(LongAddressToShow(c.manufacturer, c.deviceType, c.deviceId));
 }
@@ -63,15 +47,15 @@ std::vector<FieldDifference> Differences(const Configuration& a, const Configura
   add("tag", a.tag != b.tag, a.tag, b.tag);
   add("descriptor", a.descriptor != b.descriptor, a.descriptor, b.descriptor);
   add("message", a.message != b.message, a.message, b.message);
-  add("date", a.date != b.date, DateText(a.date), DateText(b.date));
+  add("date", a.date != b.date, FormatDateText(a.date), FormatDateText(b.date));
   add("range.upper", a.upperRange != b.upperRange, JsonFloat(a.upperRange),
       JsonFloat(b.upperRange));
   add("range.lower", a.lowerRange != b.lowerRange, JsonFloat(a.lowerRange),
       JsonFloat(b.lowerRange));
-  add("range.unit", a.unitIndex != b.unitIndex, UnitText(a.unitIndex), UnitText(b.unitIndex));
+  add("range.unit", a.unitIndex != b.unitIndex, UnitName(a.unitIndex), UnitName(b.unitIndex));
   add("damping", a.damping != b.damping, JsonFloat(a.damping), JsonFloat(b.damping));
   add("sensor.type", b.sensorTypeIndex >= 0 && a.sensorTypeIndex != b.sensorTypeIndex,
-      SensorText(a.sensorTypeIndex), SensorText(b.sensorTypeIndex));
+      SensorTypeName(a.sensorTypeIndex), SensorTypeName(b.sensorTypeIndex));
   if (withAddress) {
     add("pollingAddress", a.pollingAddress != b.pollingAddress, std::to_string(a.pollingAddress),
         std::to_string(b.pollingAddress));
@@ -104,6 +88,7 @@ void ConfigLoad::runThen(std::vector<CliStep> steps, void (ConfigLoad::*next)())
       std::move(steps),
       [this](const CliOutcome& outcome) {
         if (!failed_ && !outcome.skipped && !outcome.succeeded()) failed_ = outcome;
+        if (outcome.journalNotWritten) report_.journalNotWritten = true;
       },
       [this, next] {
         if (!failed_) {
@@ -154,6 +139,7 @@ void ConfigLoad::configurationRead() {
       std::move(steps),
       [this](const CliOutcome& outcome) {
         if (!failed_ && !outcome.skipped && !outcome.succeeded()) failed_ = outcome;
+        if (outcome.journalNotWritten) report_.journalNotWritten = true;
       },
       [this] { written(); });
 }
@@ -241,7 +227,8 @@ std::string FormatLoad(const LoadReport& report, const std::string& file, bool j
            ", \"differences\": " + differences + "]" +
            ", \"written\": " + JsonList(report.written) +
            ", \"notTaken\": " + JsonList(report.notTaken) +
-           ", \"reason\": " + (report.reason.empty() ? "null" : JsonString(report.reason)) + "}\n";
+           ", \"reason\": " + (report.reason.empty() ? "null" : JsonString(report.reason)) +
+           (report.journalNotWritten ? ", \"journal\": \"not written\"" : "") + "}\n";
   }
   std::string out = "load-config: " + file + "\n";
   for (const FieldDifference& d : report.differences) {

@@ -41,6 +41,7 @@ struct LoadReport {
   std::vector<FieldDifference> differences;
   std::vector<std::string> written;
   std::vector<std::string> notTaken;
+  bool journalNotWritten = false;
 };
 
 class ConfigLoad : public QObject {

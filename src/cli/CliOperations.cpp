@@ -213,12 +213,6 @@ Apply GainArgs(ArgReader& args) {
 
 // --- values, one function per operation that shows any ---------------------
 
-std::string FormatDate(const CalendarDate& date) {
-  char text[16];
-  std::snprintf(text, sizeof text, "%04d-%02d-%02d", date.year, date.month, date.day);
-  return text;
-}
-
 long long Whole(int value) {
   return static_cast<long long>(value);
 }
@@ -242,7 +236,7 @@ CliValues DeviceInfoValues(const DeviceData& d) {
   return {{"tag", d.tag},
           {"descriptor", d.descriptor},
           {"message", d.message},
-          {"date", FormatDate(d.date)}};
+          {"date", FormatDateText(d.date)}};
 }
 
 CliValues LongAddressValues(const DeviceData& d) {

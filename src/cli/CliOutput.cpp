@@ -97,6 +97,7 @@ std::string JsonOutcome(const CliOutcome& o, const CliValues& values) {
   out += ", \"response\": " + JsonResponse(o);
   out += ", \"deviceStatus\": " + JsonDeviceStatus(o);
   out += ", \"reason\": " + (o.reason.empty() ? std::string("null") : JsonString(o.reason));
+  if (o.journalNotWritten) out += ", \"journal\": \"not written\"";
   return out + "}\n";
 }
 

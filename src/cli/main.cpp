@@ -18,6 +18,7 @@
 
 #include "cli/CliConfigFile.h"
 #include "cli/CliConfigLoad.h"
+#include "cli/CliJournal.h"
 #include "cli/CliLists.h"
 #include "cli/CliOperations.h"
 #include "cli/CliOutput.h"
@@ -43,6 +44,7 @@ const char kUsage[] =
     "                   [--json] [--trace] [--lang zh|en] OPERATION [ARGS]\n"
     "                   [then [--address N] OPERATION [ARGS] ...]\n"
     "       vantrel-cli [--json] [--lang zh|en] list units|gains|sensors|ports\n"
+    "       vantrel-cli [--journal FILE] journal [--csv] [--since YYYY-MM-DD]\n"
     "       vantrel-cli -h|--help | --version\n"
     "\n"
     "  --port PATH      the modem's serial port\n"
@@ -55,6 +57,10 @@ const char kUsage[] =
     "  --retries N      try each request N more times after a failed try (default 3)\n"
     "  --json           one JSON object per line (docs/CLI.md)\n"
     "  --trace          each frame on the line, decoded, on standard error\n"
+    "  --journal FILE   the change journal, where every write, fixed current and\n"
+    "                   calibration is recorded (default\n"
+    "                   ~/.local/share/vantrel/journal.jsonl)\n"
+    "  --no-journal     record nothing\n"
     "  --lang zh|en     the language of the instrument's texts: status, reasons,\n"
     "                   the decoded frames (default: English where the locale's\n"
     "                   language is English, Chinese otherwise)\n"
@@ -98,6 +104,12 @@ struct Options {
   std::optional<std::string> saveFile;  // `save-config FILE` instead of operations
   std::optional<LoadOptions> load;      // `load-config FILE ...` instead of operations
   bool yes = false;                     // load without asking
+  std::optional<QString> journal;       // --journal FILE; the default without it
+  bool noJournal = false;
+  // `journal [--csv] [--since DATE]` instead of operations
+  bool showJournal = false;
+  bool csv = false;
+  std::optional<QDate> since;
   std::vector<CliStep> steps;
 };
 
@@ -140,6 +152,10 @@ int ParseGlobalOptions(int argc, char** argv, Options& options) {
       options.json = true;
     } else if (arg == "--trace") {
       options.session.trace = true;
+    } else if (arg == "--journal") {
+      options.journal = QString::fromLocal8Bit(value("--journal").c_str());
+    } else if (arg == "--no-journal") {
+      options.noJournal = true;
     } else if (arg == "--lang") {
       options.language = LanguageNamed(QString::fromLocal8Bit(value("--lang").c_str()));
       if (!options.language) throw UsageError{"--lang takes zh or en"};
@@ -215,10 +231,30 @@ void ParseOperations(int i, int argc, char** argv, Options& options) {
   }
 }
 
+// journal [--csv] [--since YYYY-MM-DD] from argv[i], the first option.
+void ParseJournal(int i, int argc, char** argv, Options& options) {
+  options.showJournal = true;
+  for (; i < argc; ++i) {
+    const std::string arg = argv[i];
+    if (arg == "--csv") {
+      options.csv = true;
+    } else if (arg == "--since" && i + 1 < argc) {
+      options.since = QDate::fromString(QString::fromLatin1(argv[++i]), Qt::ISODate);
+      if (!options.since->isValid()) throw UsageError{"--since takes a date YYYY-MM-DD"};
+    } else {
+      throw UsageError{"journal takes --csv and --since YYYY-MM-DD, not " + arg};
+    }
+  }
+}
+
 Options ParseArguments(int argc, char** argv) {
   Options options;
   const int i = ParseGlobalOptions(argc, argv, options);
   if (options.show != Options::Show::Nothing) return options;
+  if (i < argc && std::string(argv[i]) == "journal") {
+    ParseJournal(i + 1, argc, argv, options);
+    return options;
+  }
   if (i < argc && std::string(argv[i]) == "list") {
     if (i + 2 != argc || !IsListName(argv[i + 1])) {
       throw UsageError{"list needs one of units, gains, sensors, ports"};
@@ -267,6 +303,21 @@ int RunSave(QCoreApplication& app, CliSession& session, Options& options) {
     return save.failedRead->result == OperationResult::NoReply ? kExitNoReply : kExitFailure;
   }
   return save.written ? 0 : kExitCannotCreate;
+}
+
+// The journal printed; the lines skipped are said on standard error.
+int ShowJournal(const Options& options) {
+  const QString path = options.journal.value_or(Journal::defaultPath());
+  const JournalContents journal = ReadJournal(path);
+  for (const std::string& warning : journal.warnings) {
+    std::fprintf(stderr, "vantrel-cli: warning: %s: %s\n", qPrintable(path), warning.c_str());
+  }
+  if (!journal.error.isEmpty()) {
+    std::fprintf(stderr, "vantrel-cli: %s: %s\n", qPrintable(path), qPrintable(journal.error));
+    return kExitNoFile;
+  }
+  std::fputs(FormatJournal(journal, options.csv, options.since).c_str(), stdout);
+  return 0;
 }
 
 // Without --yes a load that would write asks on the terminal; without a
@@ -332,6 +383,9 @@ int RunSteps(QCoreApplication& app, Options& options) {
                               session.portError().toStdString();
     return Refuse(options.json, "port-error", error, kExitNoPort, "");
   }
+  if (!options.noJournal) {
+    session.setJournal(std::make_unique<Journal>(options.journal.value_or(Journal::defaultPath())));
+  }
   if (options.saveFile) return RunSave(app, session, options);
   if (options.load) return RunLoad(app, session, options, file);
   int exitCode = 0;
@@ -368,6 +422,7 @@ int main(int argc, char** argv) {
     std::printf("vantrel-cli %s\n", kVersion);
     return 0;
   }
+  if (options.showJournal) return ShowJournal(options);
   if (options.list) {
     std::fputs(FormatList(*options.list, options.json).c_str(), stdout);
     return 0;

@@ -28,20 +28,9 @@ std::string Hex(const std::uint8_t* bytes, std::size_t count) {
   return text;
 }
 
-std::string DateText(const CalendarDate& date) {
-  char text[16];
-  std::snprintf(text, sizeof text, "%04d-%02d-%02d", date.year, date.month, date.day);
-  return text;
-}
-
 // The number in a limit text of the sensor table ("-200 ℃").
 std::string LimitNumber(std::string_view text) {
   return JsonFloat(std::strtof(std::string(text).c_str(), nullptr));
-}
-
-std::string UnitName(int index) {
-  if (index < 0 || index >= static_cast<int>(kUnitCount)) return "null";
-  return JsonString(std::string(UnitTable()[static_cast<std::size_t>(index)].name));
 }
 
 std::string Sensor(int index) {
@@ -213,7 +202,8 @@ std::string ParseConfiguration(const QByteArray& text, Configuration& c) {
 
 std::string ConfigurationJson(const Configuration& c) {
   const LongAddressBytes shown = LongAddressToShow(c.manufacturer, c.deviceType, c.deviceId);
-  const std::string unit = UnitName(c.unitIndex);
+  const std::string unitName = UnitName(c.unitIndex);
+  const std::string unit = unitName.empty() ? "null" : JsonString(unitName);
   std::string out = "{\n";
   out += "  \"format\": " + JsonString(kConfigurationFormat) + ",\n";
   out += "  \"version\": " + std::to_string(kConfigurationVersion) + ",\n";
@@ -226,7 +216,7 @@ std::string ConfigurationJson(const Configuration& c) {
   out += "  \"tag\": " + JsonString(c.tag) + ",\n";
   out += "  \"descriptor\": " + JsonString(c.descriptor) + ",\n";
   out += "  \"message\": " + JsonString(c.message) + ",\n";
-  out += "  \"date\": " + JsonString(DateText(c.date)) + ",\n";
+  out += "  \"date\": " + JsonString(FormatDateText(c.date)) + ",\n";
   out += "  \"pollingAddress\": " + std::to_string(c.pollingAddress) + ",\n";
   out += "  \"range\": {\"upper\": " + JsonFloat(c.upperRange) +
          ", \"lower\": " + JsonFloat(c.lowerRange) + ", \"unit\": " + unit + "},\n";

@@ -129,6 +129,17 @@ std::string GainName(int index) {
   return "x" + std::string(kGains[static_cast<std::size_t>(index)]);
 }
 
+std::string UnitName(int index) {
+  return InTable(kUnits, index) ? std::string(kUnits[static_cast<std::size_t>(index)].name)
+                                : std::string();
+}
+
+std::string SensorTypeName(int index) {
+  return InTable(kSensorTypes, index)
+             ? std::string(kSensorTypes[static_cast<std::size_t>(index)].shortName)
+             : std::string();
+}
+
 std::optional<int> GainIndexForName(std::string_view name) {
   for (std::size_t i = 0; i < kGains.size(); ++i) {
     if (SameName(name, GainName(static_cast<int>(i)))) return static_cast<int>(i);

@@ -83,6 +83,11 @@ const std::array<std::string_view, kGainCount>& GainTable();
 
 // The factor of a gain step with an x in front: "x1" ... "x64".
 std::string GainName(int index);
+
+// The plain ASCII names of a unit ("kPa", "degC") and a sensor type ("Pt100");
+// empty for an index outside the table.
+std::string UnitName(int index);
+std::string SensorTypeName(int index);
 // Index of a gain named "x1" ... "x64" (the x in any case); nullopt for
 // other names.
 std::optional<int> GainIndexForName(std::string_view name);

@@ -260,6 +260,12 @@ std::array<std::uint8_t, 3> EncodeDateBytes(const CalendarDate& date) {
           static_cast<std::uint8_t>(date.year - 1900)};
 }
 
+std::string FormatDateText(const CalendarDate& date) {
+  char text[16];
+  std::snprintf(text, sizeof text, "%04d-%02d-%02d", date.year, date.month, date.day);
+  return text;
+}
+
 int DaysInMonth(int year, int month) {
   static constexpr int kDays[12] = {31, 28, 31, 30, 31, 30, 31, 31, 30, 31, 30, 31};
   return month == 2 && IsLeapYear(year) ? 29 : kDays[month - 1];

@@ -97,6 +97,9 @@ CalendarDate DecodeDateBytes(const std::uint8_t* src);
 // Days in `month` (1-12) of `year` in the Gregorian calendar.
 int DaysInMonth(int year, int month);
 
+// "2026-12-08".
+std::string FormatDateText(const CalendarDate& date);
+
 // ---------------------------------------------------------------------------
 // Long address: manufacturer, device type, device identification number.
 

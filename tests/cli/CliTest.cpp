@@ -24,18 +24,26 @@ struct CliRun {
   QString err;
 };
 
+// Where the program keeps its data in these tests (the default journal):
+// never the developer's own.
+QString DataHome() {
+  static QTemporaryDir home;
+  return home.path();
+}
+
 // Chinese unless the arguments choose, or `locale` is given as the only
 // locale of the environment: the developer's own must not change what the
 // tests see.
 CliRun RunCli(const QStringList& arguments, int timeoutMs = 60000, const QString& locale = {}) {
   QProcess process;
   const bool chosen = arguments.contains(QStringLiteral("--lang")) || !locale.isEmpty();
+  QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
+  environment.insert(QStringLiteral("XDG_DATA_HOME"), DataHome());
   if (!locale.isEmpty()) {
-    QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
     for (const char* name : {"LANGUAGE", "LC_ALL", "LC_MESSAGES"}) environment.remove(name);
     environment.insert(QStringLiteral("LANG"), locale);
-    process.setProcessEnvironment(environment);
   }
+  process.setProcessEnvironment(environment);
   process.start(QStringLiteral(VANTREL_CLI_PATH),
                 chosen ? arguments : QStringList{"--lang", "zh"} + arguments);
   CliRun run;
@@ -595,6 +603,90 @@ TEST(Cli, BadConfigurationFilesWriteNothing) {
         << c.name << ": " << run.out.toStdString();
     EXPECT_FALSE(run.err.contains(QString::fromUtf8("发送"))) << c.name;
   }
+}
+
+// One record per write, fixed current and calibration, none for a read; a
+// journal that cannot be written is said once and the operations go on.
+TEST(Cli, TheJournalRecordsEveryChange) {
+  testing::SimulatedLine line({sim::DefaultDeviceConfig(0)});
+  QTemporaryDir dir;
+  const QString journal = dir.filePath("journal.jsonl");
+  CliRun run = RunCli({"--port",
+                       line.path(),
+                       "--json",
+                       "--journal",
+                       journal,
+                       "read-device-info",
+                       "then",
+                       "write-config",
+                       "--unit",
+                       "kPa",
+                       "--lower",
+                       "0",
+                       "--upper",
+                       "250",
+                       "--damping",
+                       "2",
+                       "then",
+                       "read-config",
+                       "then",
+                       "fixed-current",
+                       "12",
+                       "then",
+                       "fixed-current",
+                       "0",
+                       "then",
+                       "read-long-address",
+                       "then",
+                       "clear-zero"});
+  ASSERT_EQ(run.exitCode, 0) << run.out.toStdString();
+  run = RunCli({"--journal", journal, "journal"});
+  QList<QJsonObject> records;
+  for (const QString& l : run.out.split('\n', Qt::SkipEmptyParts)) {
+    records << QJsonDocument::fromJson(l.toUtf8()).object();
+  }
+  ASSERT_EQ(records.size(), 4) << run.out.toStdString();
+  const QStringList operations = {"write-config", "fixed-current", "fixed-current", "clear-zero"};
+  for (int i = 0; i < 4; ++i) {
+    EXPECT_EQ(records[i]["operation"].toString(), operations[i]);
+    EXPECT_EQ(records[i]["port"].toString(), line.path());
+    EXPECT_EQ(records[i]["longAddress"].toString(), "0x5a 0x10 0x01 0x02 0x03");
+    EXPECT_EQ(records[i]["tag"].toString(), "PT-00");
+    EXPECT_EQ(records[i]["result"].toString(), "success");
+    EXPECT_TRUE(QDateTime::fromString(records[i]["time"].toString(), Qt::ISODate).isValid());
+  }
+  EXPECT_EQ(records[0]["sent"].toObject(),
+            (QJsonObject{{"unit", "kPa"}, {"upper", 250}, {"lower", 0}, {"damping", 2}}));
+  EXPECT_EQ(records[0]["status"].toString(), QString::fromUtf8("修改成功"));
+  EXPECT_EQ(records[0]["response"].toObject()["code"].toInt(), 0);
+  EXPECT_EQ(records[1]["sent"].toObject(), (QJsonObject{{"current", 12}}));
+  EXPECT_EQ(records[1]["deviceStatus"].toObject()["byte"].toInt(), 0x08);  // fixed
+  run = RunCli({"--journal", journal, "journal", "--csv", "--since", "2000-01-01"});
+  EXPECT_EQ(run.out.count('\n'), 5);
+  EXPECT_TRUE(run.out.startsWith("time,port,longAddress,tag,operation,"));
+  run = RunCli({"--journal", journal, "journal", "--since", "2999-01-01"});
+  EXPECT_EQ(run.out, "");
+
+  // A cut-off last line: a warning, and every earlier record.
+  QFile file(journal);
+  ASSERT_TRUE(file.open(QIODevice::Append));
+  file.write("{\"time\": \"20");
+  file.close();
+  run = RunCli({"--journal", journal, "journal"});
+  EXPECT_EQ(run.out.count('\n'), 4);
+  EXPECT_TRUE(run.err.contains("line 5: cut off, skipped")) << run.err.toStdString();
+
+  // Under a file, the journal cannot be written: one warning, the
+  // operations still run, each object says so.
+  run = RunCli({"--port", line.path(), "--json", "--journal", dir.filePath("journal.jsonl/x"),
+                "fixed-current", "12", "then", "fixed-current", "0"});
+  EXPECT_EQ(run.exitCode, 0);
+  ASSERT_EQ(run.outcomes.size(), 2);
+  for (const QJsonObject& o : run.outcomes) {
+    EXPECT_EQ(o["result"].toString(), "success");
+    EXPECT_EQ(o["journal"].toString(), "not written");
+  }
+  EXPECT_EQ(run.err.count("cannot be written"), 1) << run.err.toStdString();
 }
 
 }  // namespace

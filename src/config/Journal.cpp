@@ -1,0 +1,248 @@
+#include "config/Journal.h"
+
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+#include <QJsonDocument>
+#include <QStandardPaths>
+
+#ifdef _WIN32
+#include <io.h>
+#else
+#include <unistd.h>
+#endif
+
+#include "config/JsonText.h"
+#include "engine/CodeTables.h"
+#include "engine/Encoding.h"
+#include "engine/FrameDecoder.h"
+#include "engine/OperationTable.h"
+#include "link/HartCommands.h"
+
+namespace vantrel {
+namespace {
+
+// Collects the values of one operation; with `knownOnly` it leaves out what
+// the program does not know.
+class ValueList {
+ public:
+  explicit ValueList(bool knownOnly) : knownOnly_(knownOnly) {}
+  void text(const char* key, const std::string& value) {
+    if (!knownOnly_ || !value.empty()) values_.emplace_back(key, JsonString(value));
+  }
+  // A number the page holds as text: written as the number it reads as.
+  void number(const char* key, const std::string& value) {
+    const std::optional<double> number = ParseNumber(value);
+    if (number) {
+      values_.emplace_back(key, JsonFloat(static_cast<float>(*number)));
+    } else if (!knownOnly_) {
+      values_.emplace_back(key, JsonString(value));
+    }
+  }
+  // A value given for the operation, with no earlier one to show.
+  void given(const char* key, float value) {
+    if (!knownOnly_) values_.emplace_back(key, JsonFloat(value));
+  }
+  void name(const char* key, int index, std::string (*nameOf)(int)) {
+    if (index >= 0) {
+      values_.emplace_back(key, JsonString(nameOf(index)));
+    } else if (!knownOnly_) {
+      values_.emplace_back(key, "null");
+    }
+  }
+  JournalValues take() { return std::move(values_); }
+
+ private:
+  bool knownOnly_;
+  JournalValues values_;
+};
+
+std::string ValuesJson(const JournalValues& values) {
+  std::string out = "{";
+  for (std::size_t i = 0; i < values.size(); ++i) {
+    out += (i ? ", " : "") + JsonString(values[i].first) + ": " + values[i].second;
+  }
+  return out + "}";
+}
+
+// The operation's values when it writes (or drives) something.
+void AddValues(ValueList& v, OperationCode op, const DeviceData& d) {
+  switch (op) {
+    case OP_FIXED_CURRENT:
+      return v.given("current", d.calibrationPoint);
+    case OP_CALIBRATE_CURRENT:
+      v.given("point", d.calibrationPoint);
+      return v.given("actual", d.actualCurrent);
+    case OP_WRITE_DEVICE_INFO:
+      v.text("tag", d.tag);
+      v.text("descriptor", d.descriptor);
+      v.text("message", d.message);
+      return v.text("date", FormatDateText(d.date));
+    case OP_WRITE_POLL_ADDRESS:
+      return v.given("pollingAddress", d.newPollAddress);
+    case OP_WRITE_SENSOR_CONFIG:
+      return v.name("sensorType", d.sensorTypeIndex, SensorTypeName);
+    case OP_CALIBRATE_RESISTANCE:
+      v.number("row1Adm", d.row1AdmText);
+      v.number("row1Adl", d.row1AdlText);
+      v.number("row2Adm", d.row2AdmText);
+      return v.number("row2Adl", d.row2AdlText);
+    case OP_WRITE_LONG_ADDRESS:
+      return v.text("longAddress", d.longAddressText);
+    case OP_WRITE_CONFIG:
+      v.name("unit", d.unitIndex, UnitName);
+      v.number("upper", d.upperRangeText);
+      v.number("lower", d.lowerRangeText);
+      return v.number("damping", d.dampingText);
+    case OP_WRITE_OFFSET:
+      return v.number("offset", d.offsetText);
+    case OP_CALIBRATE_LOW:
+      return v.given("pressure", d.lowPressure);
+    case OP_CALIBRATE_HIGH:
+      return v.given("pressure", d.highPressure);
+    case OP_CALIBRATE_MID:
+      return v.given("pressure", d.midPressure);
+    case OP_WRITE_GAIN:
+      return v.name("gain", d.gainIndex, GainName);
+    default:
+      return;
+  }
+}
+
+bool SyncToDisk(QFile& file) {
+  if (!file.flush()) return false;
+#ifdef _WIN32
+  return _commit(file.handle()) == 0;
+#else
+  return fsync(file.handle()) == 0;
+#endif
+}
+
+}  // namespace
+
+bool IsJournaled(OperationCode op) {
+  switch (op) {
+    case OP_FIXED_CURRENT:
+    case OP_CALIBRATE_CURRENT:
+    case OP_WRITE_DEVICE_INFO:
+    case OP_WRITE_POLL_ADDRESS:
+    case OP_WRITE_SENSOR_CONFIG:
+    case OP_CALIBRATE_RESISTANCE:
+    case OP_WRITE_LONG_ADDRESS:
+    case OP_WRITE_CONFIG:
+    case OP_CALIBRATE_50MV:
+    case OP_WRITE_OFFSET:
+    case OP_CALIBRATE_0MV:
+    case OP_CALIBRATE_LOW:
+    case OP_CALIBRATE_HIGH:
+    case OP_CLEAR_ZERO:
+    case OP_CALIBRATE_MID:
+    case OP_WRITE_GAIN:
+      return true;
+    default:
+      return false;
+  }
+}
+
+JournalValues JournalValuesOf(OperationCode op, const DeviceData& data, bool knownOnly) {
+  ValueList values(knownOnly);
+  AddValues(values, op, data);
+  return values.take();
+}
+
+std::string JournalLine(const JournalRecord& r) {
+  const auto optionalText = [](const std::string& text) {
+    return text.empty() ? std::string("null") : JsonString(text);
+  };
+  std::string line =
+      "{\"time\": " + JsonString(r.time.toString(Qt::ISODate).toStdString()) +
+      ", \"port\": " + JsonString(r.port) + ", \"longAddress\": " + optionalText(r.longAddress) +
+      ", \"tag\": " + optionalText(r.tag) +
+      ", \"operation\": " + JsonString(std::string(OperationWord(r.op))) +
+      ", \"sent\": " + ValuesJson(r.sent) + ", \"before\": " + ValuesJson(r.before) +
+      ", \"status\": " + optionalText(r.status) + ", \"result\": " + JsonString(r.result);
+  if (r.result == "no-reply") line += ", \"outcome\": \"unknown\"";
+  line += ", \"response\": ";
+  if (r.responseCode) {
+    line += "{\"code\": " + std::to_string(*r.responseCode) +
+            ", \"text\": " + JsonString(ResponseCodeText(*r.responseCode)) + "}";
+  } else {
+    line += "null";
+  }
+  line += ", \"deviceStatus\": ";
+  if (r.deviceStatus) {
+    std::string bits = "[";
+    const std::vector<std::string> texts = DeviceStatusTexts(*r.deviceStatus);
+    for (std::size_t i = 0; i < texts.size(); ++i) bits += (i ? ", " : "") + JsonString(texts[i]);
+    line += "{\"byte\": " + std::to_string(*r.deviceStatus) + ", \"bits\": " + bits + "]}";
+  } else {
+    line += "null";
+  }
+  return line + "}";
+}
+
+QString Journal::defaultPath() {
+  return QStandardPaths::writableLocation(QStandardPaths::GenericDataLocation) +
+         QStringLiteral("/vantrel/journal.jsonl");
+}
+
+Journal::Journal(QString path, qint64 rollOverBytes)
+    : path_(std::move(path)), rollOverBytes_(rollOverBytes) {}
+
+bool Journal::append(const std::string& line, QString* error) {
+  const QFileInfo info(path_);
+  if (!QDir().mkpath(info.absolutePath())) {
+    if (error) *error = QStringLiteral("cannot make the folder %1").arg(info.absolutePath());
+    return false;
+  }
+  if (info.exists() && info.size() >= rollOverBytes_ && !rollOver(error)) return false;
+  QFile file(path_);
+  const QByteArray bytes = QByteArray::fromStdString(line) + '\n';
+  if (!file.open(QIODevice::WriteOnly | QIODevice::Append) || file.write(bytes) != bytes.size() ||
+      !SyncToDisk(file)) {
+    if (error) *error = file.errorString();
+    return false;
+  }
+  return true;
+}
+
+// journal.jsonl becomes journal-20261208-093000.jsonl (-2, -3 … when that
+// name is taken): nothing is ever overwritten or deleted.
+bool Journal::rollOver(QString* error) {
+  const QFileInfo info(path_);
+  const QString stem =
+      info.dir().filePath(info.completeBaseName() + QLatin1Char('-') +
+                          QDateTime::currentDateTime().toString(QStringLiteral("yyyyMMdd-HHmmss")));
+  QString target = stem + QStringLiteral(".jsonl");
+  for (int n = 2; QFileInfo::exists(target); ++n) {
+    target = stem + QStringLiteral("-%1.jsonl").arg(n);
+  }
+  if (QFile::rename(path_, target)) return true;
+  if (error) *error = QStringLiteral("cannot rename %1 to %2").arg(path_, target);
+  return false;
+}
+
+JournalContents ReadJournal(const QString& path) {
+  JournalContents contents;
+  QFile file(path);
+  if (!file.open(QIODevice::ReadOnly)) {
+    if (file.exists()) contents.error = file.errorString();
+    return contents;  // no journal yet: nothing was recorded
+  }
+  const QList<QByteArray> lines = file.readAll().split('\n');
+  for (int i = 0; i < lines.size(); ++i) {
+    if (lines[i].trimmed().isEmpty()) continue;
+    QJsonParseError parse;
+    const QJsonDocument record = QJsonDocument::fromJson(lines[i], &parse);
+    if (parse.error == QJsonParseError::NoError && record.isObject()) {
+      contents.records.push_back(record.object());
+      continue;
+    }
+    const bool last = i == lines.size() - 1;  // no line end after it
+    contents.warnings.push_back("line " + std::to_string(i + 1) + ": " +
+                                (last ? "cut off" : "not a record") + ", skipped");
+  }
+  return contents;
+}
+
+}  // namespace vantrel
