@@ -2,7 +2,6 @@
 
 #include <cstdio>
 
-#include "cli/CliOutput.h"
 #include "engine/FrameDecoder.h"
 
 namespace vantrel {
@@ -47,8 +46,18 @@ void CliSession::connectSession() {
   connect(&session_, &Session::operationFinished, this, &CliSession::onEnded);
 }
 
+void CliSession::setJournal(std::unique_ptr<Journal> journal) {
+  journal_ = std::make_unique<JournalKeeper>(session_, std::move(journal));
+  connect(journal_.get(), &JournalKeeper::journalFailed, this,
+          [](const QString& path, const QString& reason) {
+            std::fprintf(stderr,
+                         "vantrel-cli: warning: the journal %s cannot be written (%s); the "
+                         "operations go on\n",
+                         qPrintable(path), qPrintable(reason));
+          });
+}
+
 bool CliSession::openPort(const QString& portName) {
-  portName_ = portName;
   PortSettings settings;
   settings.rtsKeying = options_.rtsKeying;
   return session_.openPort(portName, settings);
@@ -73,13 +82,8 @@ void CliSession::startNext() {
   current_ = CliOutcome{};
   current_.op = step.op;
   running_ = true;
-  if (journal_ && IsJournaled(step.op)) {
-    current_.before = JournalValuesOf(step.op, session_.data(), true);
-    current_.tag = session_.data().tag;
-  }
   if (step.apply) step.apply(session_.data());
-  if (journal_ && IsJournaled(step.op))
-    current_.sent = JournalValuesOf(step.op, session_.data(), false);
+  if (journal_) journal_->starting(step.op);
   if (step.address) options_.pollAddress = *step.address;
   session_.start(step.op, options_.pollAddress);
 }
@@ -90,7 +94,8 @@ void CliSession::onEnded(const OperationEnd& end) {
   current_.result = end.result;
   current_.reason = end.reason;
   current_.retries = end.retries;
-  if (journal_ && IsJournaled(end.op) && end.result != OperationResult::Refused) record(current_);
+  // The record is on disk before the outcome is printed.
+  if (journal_ && !journal_->ended(end)) current_.journalNotWritten = true;
   if (each_) each_(current_);
   // Let the engine finish the call that reported this before the next step.
   if (current_.succeeded()) {
@@ -109,34 +114,6 @@ void CliSession::skipTheRest() {
     if (each_) each_(skipped);
   }
   if (done_) done_();
-}
-
-// The journal's record, whole and on disk before the outcome is shown.
-void CliSession::record(CliOutcome& outcome) {
-  JournalRecord r;
-  const QDateTime now = QDateTime::currentDateTime();
-  r.time = now.toOffsetFromUtc(now.offsetFromUtc());
-  r.port = portName_.toStdString();
-  const DeviceData& data = session_.data();
-  if (data.longAddress != LongAddressBytes{}) {
-    r.longAddress = FormatLongAddressText(LongAddressToShow(data.longAddress));
-  }
-  r.tag = outcome.tag;
-  r.op = outcome.op;
-  r.sent = outcome.sent;
-  r.before = outcome.before;
-  r.status = outcome.status;
-  r.result = ResultWord(outcome);
-  r.responseCode = outcome.responseCode;
-  r.deviceStatus = outcome.deviceStatus;
-  QString error;
-  if (journal_->append(JournalLine(r), &error)) return;
-  outcome.journalNotWritten = true;
-  if (journalWarned_) return;
-  journalWarned_ = true;
-  std::fprintf(
-      stderr, "vantrel-cli: warning: the journal %s cannot be written (%s); the operations go on\n",
-      qPrintable(journal_->path()), qPrintable(error));
 }
 
 void CliSession::frameSent(const std::vector<std::uint8_t>& raw) {

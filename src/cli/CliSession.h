@@ -11,7 +11,7 @@
 #include <string>
 #include <vector>
 
-#include "config/Journal.h"
+#include "config/JournalKeeper.h"
 #include "engine/DeviceData.h"
 #include "engine/FrameDecoder.h"
 #include "port/Session.h"
@@ -46,12 +46,7 @@ struct CliOutcome {
   std::size_t bytesReceived = 0;
   std::size_t framesReceived = 0;
 
-  // For the change journal: the values the operation sent, those the
-  // program knew before, and the tag as last read.
-  JournalValues sent;
-  JournalValues before;
-  std::string tag;
-  bool journalNotWritten = false;  // the journal was asked for and failed
+  bool journalNotWritten = false;  // its journal record could not be written
 
   bool succeeded() const { return !skipped && result == OperationResult::Success; }
 };
@@ -74,7 +69,7 @@ class CliSession : public QObject, private LinkObserver {
   // Records every write, fixed current and calibration in `journal`. Once it
   // cannot be written, standard error says so (once) and the operations go
   // on, each outcome marked.
-  void setJournal(std::unique_ptr<Journal> journal) { journal_ = std::move(journal); }
+  void setJournal(std::unique_ptr<Journal> journal);
   QString portError() const { return session_.portError(); }
 
   // Runs the steps in order and calls `done` when the last has ended. An
@@ -97,7 +92,6 @@ class CliSession : public QObject, private LinkObserver {
   void onEnded(const OperationEnd& end);
   void skipTheRest();
   void trace(const DecodedFrame& frame);
-  void record(CliOutcome& outcome);
   TimeMs elapsedMs() const;
 
   const Clock& clock_;
@@ -111,9 +105,7 @@ class CliSession : public QObject, private LinkObserver {
   bool running_ = false;
   std::function<void(const CliOutcome&)> each_;
   std::function<void()> done_;
-  QString portName_;
-  std::unique_ptr<Journal> journal_;
-  bool journalWarned_ = false;
+  std::unique_ptr<JournalKeeper> journal_;
 };
 
 }  // namespace vantrel

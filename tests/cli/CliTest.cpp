@@ -611,43 +611,22 @@ TEST(Cli, TheJournalRecordsEveryChange) {
   testing::SimulatedLine line({sim::DefaultDeviceConfig(0)});
   QTemporaryDir dir;
   const QString journal = dir.filePath("journal.jsonl");
-  CliRun run = RunCli({"--port",
-                       line.path(),
-                       "--json",
-                       "--journal",
-                       journal,
-                       "read-device-info",
-                       "then",
-                       "write-config",
-                       "--unit",
-                       "kPa",
-                       "--lower",
-                       "0",
-                       "--upper",
-                       "250",
-                       "--damping",
-                       "2",
-                       "then",
-                       "read-config",
-                       "then",
-                       "fixed-current",
-                       "12",
-                       "then",
-                       "fixed-current",
-                       "0",
-                       "then",
-                       "read-long-address",
-                       "then",
-                       "clear-zero"});
+  const QString chain =
+      "read-device-info then write-config --unit kPa --lower 0 --upper 250 --damping 2 then "
+      "read-config then write-config --unit kPa --lower 0 --upper 300 --damping 2 then "
+      "fixed-current 12 then fixed-current 0 then read-long-address then clear-zero";
+  CliRun run =
+      RunCli(QStringList{"--port", line.path(), "--json", "--journal", journal} + chain.split(' '));
   ASSERT_EQ(run.exitCode, 0) << run.out.toStdString();
   run = RunCli({"--journal", journal, "journal"});
   QList<QJsonObject> records;
   for (const QString& l : run.out.split('\n', Qt::SkipEmptyParts)) {
     records << QJsonDocument::fromJson(l.toUtf8()).object();
   }
-  ASSERT_EQ(records.size(), 4) << run.out.toStdString();
-  const QStringList operations = {"write-config", "fixed-current", "fixed-current", "clear-zero"};
-  for (int i = 0; i < 4; ++i) {
+  ASSERT_EQ(records.size(), 5) << run.out.toStdString();
+  const QStringList operations = {"write-config", "write-config", "fixed-current", "fixed-current",
+                                  "clear-zero"};
+  for (int i = 0; i < 5; ++i) {
     EXPECT_EQ(records[i]["operation"].toString(), operations[i]);
     EXPECT_EQ(records[i]["port"].toString(), line.path());
     EXPECT_EQ(records[i]["longAddress"].toString(), "0x5a 0x10 0x01 0x02 0x03");
@@ -659,10 +638,14 @@ TEST(Cli, TheJournalRecordsEveryChange) {
             (QJsonObject{{"unit", "kPa"}, {"upper", 250}, {"lower", 0}, {"damping", 2}}));
   EXPECT_EQ(records[0]["status"].toString(), QString::fromUtf8("修改成功"));
   EXPECT_EQ(records[0]["response"].toObject()["code"].toInt(), 0);
-  EXPECT_EQ(records[1]["sent"].toObject(), (QJsonObject{{"current", 12}}));
-  EXPECT_EQ(records[1]["deviceStatus"].toObject()["byte"].toInt(), 0x08);  // fixed
+  // Before: what the program showed, here what read-config had read.
+  EXPECT_EQ(records[1]["before"].toObject(),
+            (QJsonObject{{"unit", "kPa"}, {"upper", 250}, {"lower", 0}, {"damping", 2}}));
+  EXPECT_EQ(records[1]["sent"].toObject()["upper"].toInt(), 300);
+  EXPECT_EQ(records[2]["sent"].toObject(), (QJsonObject{{"current", 12}}));
+  EXPECT_EQ(records[2]["deviceStatus"].toObject()["byte"].toInt(), 0x08);  // fixed
   run = RunCli({"--journal", journal, "journal", "--csv", "--since", "2000-01-01"});
-  EXPECT_EQ(run.out.count('\n'), 5);
+  EXPECT_EQ(run.out.count('\n'), 6);
   EXPECT_TRUE(run.out.startsWith("time,port,longAddress,tag,operation,"));
   run = RunCli({"--journal", journal, "journal", "--since", "2999-01-01"});
   EXPECT_EQ(run.out, "");
@@ -673,8 +656,8 @@ TEST(Cli, TheJournalRecordsEveryChange) {
   file.write("{\"time\": \"20");
   file.close();
   run = RunCli({"--journal", journal, "journal"});
-  EXPECT_EQ(run.out.count('\n'), 4);
-  EXPECT_TRUE(run.err.contains("line 5: cut off, skipped")) << run.err.toStdString();
+  EXPECT_EQ(run.out.count('\n'), 5);
+  EXPECT_TRUE(run.err.contains("line 6: cut off, skipped")) << run.err.toStdString();
 
   // Under a file, the journal cannot be written: one warning, the
   // operations still run, each object says so.

@@ -1,0 +1,77 @@
+#include "config/JournalKeeper.h"
+
+#include "engine/Encoding.h"
+#include "link/HartCommands.h"
+
+namespace vantrel {
+namespace {
+
+const char* ResultWord(OperationResult result) {
+  switch (result) {
+    case OperationResult::Success:
+      return "success";
+    case OperationResult::Failure:
+      return "failure";
+    case OperationResult::NoReply:
+      return "no-reply";
+    case OperationResult::Refused:
+      break;
+  }
+  return "refused";
+}
+
+}  // namespace
+
+JournalKeeper::JournalKeeper(Session& session, std::unique_ptr<Journal> journal, QObject* parent)
+    : QObject(parent), session_(session), journal_(std::move(journal)), shown_(session.data()) {
+  session_.addObserver(this);
+  connect(&session_, &Session::statusTextChanged, this, [this](const std::string& text) {
+    if (pending_) pending_->status = text;
+  });
+}
+
+JournalKeeper::~JournalKeeper() {
+  session_.removeObserver(this);
+}
+
+void JournalKeeper::starting(OperationCode op) {
+  pending_.reset();
+  if (!IsJournaled(op)) return;
+  JournalRecord r;
+  r.op = op;
+  r.port = session_.portName().toStdString();
+  r.tag = shown_.tag;
+  r.before = JournalValuesOf(op, shown_, true);
+  r.sent = JournalValuesOf(op, session_.data(), false);
+  pending_ = std::move(r);
+}
+
+void JournalKeeper::frameReceived(const ReceivedFrame& frame, const std::vector<std::uint8_t>&) {
+  if (!pending_ || frame.frameType() != kFrameTypeAck) return;
+  if (!session_.driver().core().isReplyToRequest(frame)) return;
+  pending_->responseCode = frame.responseCode;
+  if (!(frame.responseCode & kCommunicationErrorBit)) pending_->deviceStatus = frame.deviceStatus;
+}
+
+bool JournalKeeper::ended(const OperationEnd& end) {
+  shown_ = session_.data();
+  std::optional<JournalRecord> pending = std::move(pending_);
+  pending_.reset();
+  if (!pending || pending->op != end.op || end.result == OperationResult::Refused) return true;
+  JournalRecord& r = *pending;
+  const QDateTime now = QDateTime::currentDateTime();
+  r.time = now.toOffsetFromUtc(now.offsetFromUtc());
+  if (shown_.longAddress != LongAddressBytes{}) {
+    r.longAddress = FormatLongAddressText(LongAddressToShow(shown_.longAddress));
+  }
+  r.result = ResultWord(end.result);
+  QString error;
+  if (journal_->append(JournalLine(r), &error)) return true;
+  if (!failed_) {
+    failed_ = true;
+    emit journalFailed(journal_->path(), error);
+  }
+  return false;
+}
+
+}  // namespace vantrel
