@@ -1087,6 +1087,42 @@
         <source>HART调试工具</source>
         <translation>HART Configurator</translation>
     </message>
+    <message>
+        <source>时间</source>
+        <translation>Time</translation>
+    </message>
+    <message>
+        <source>端口</source>
+        <translation>Port</translation>
+    </message>
+    <message>
+        <source>长地址</source>
+        <translation>Long address</translation>
+    </message>
+    <message>
+        <source>标签</source>
+        <translation>Tag</translation>
+    </message>
+    <message>
+        <source>操作</source>
+        <translation>Operation</translation>
+    </message>
+    <message>
+        <source>写入值</source>
+        <translation>Sent</translation>
+    </message>
+    <message>
+        <source>原值</source>
+        <translation>Before</translation>
+    </message>
+    <message>
+        <source>状态</source>
+        <translation>Status</translation>
+    </message>
+    <message>
+        <source>结果</source>
+        <translation>Result</translation>
+    </message>
 </context>
 <context>
     <name>vantrel::CMainFrame</name>
@@ -1142,6 +1178,14 @@
         <source>设备状态：</source>
         <translation>Device status: </translation>
     </message>
+    <message>
+        <source>保存组态…</source>
+        <translation>Save configuration…</translation>
+    </message>
+    <message>
+        <source>操作记录…</source>
+        <translation>Change journal…</translation>
+    </message>
 </context>
 <context>
     <name>vantrel::CVantrelView</name>
@@ -1156,6 +1200,26 @@
     <message>
         <source>电流调整</source>
         <translation>Current</translation>
+    </message>
+    <message>
+        <source>操作记录无法写入：%1（%2）。操作照常进行。</source>
+        <translation>The change journal cannot be written: %1 (%2). Operations go on.</translation>
+    </message>
+    <message>
+        <source>保存组态</source>
+        <translation>Save configuration</translation>
+    </message>
+    <message>
+        <source>组态文件 (*.json)</source>
+        <translation>Configuration files (*.json)</translation>
+    </message>
+    <message>
+        <source>组态已保存</source>
+        <translation>Configuration saved</translation>
+    </message>
+    <message>
+        <source>组态未保存：%1（%2）</source>
+        <translation>Configuration not saved: %1 (%2)</translation>
     </message>
 </context>
 <context>
@@ -1190,6 +1254,41 @@
     <message>
         <source>接收</source>
         <translation>Received</translation>
+    </message>
+</context>
+<context>
+    <name>vantrel::JournalDialog</name>
+    <message>
+        <source>操作记录</source>
+        <translation>Change journal</translation>
+    </message>
+    <message>
+        <source>导出CSV…</source>
+        <translation>Export CSV…</translation>
+    </message>
+    <message>
+        <source>关闭</source>
+        <translation>Close</translation>
+    </message>
+    <message>
+        <source>（%1 行无法读取，已跳过）</source>
+        <translation> (%1 unreadable line(s) skipped)</translation>
+    </message>
+    <message>
+        <source>导出操作记录</source>
+        <translation>Export change journal</translation>
+    </message>
+    <message>
+        <source>CSV 文件 (*.csv)</source>
+        <translation>CSV files (*.csv)</translation>
+    </message>
+    <message>
+        <source>操作记录_%1.csv</source>
+        <translation>change_journal_%1.csv</translation>
+    </message>
+    <message>
+        <source>无法导出操作记录：%1（%2）</source>
+        <translation>Cannot export the change journal: %1 (%2)</translation>
     </message>
 </context>
 <context>

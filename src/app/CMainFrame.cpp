@@ -130,6 +130,11 @@ void CMainFrame::createMenus() {
 
   QMenu* program = menuBar()->addMenu(tr("程序(&P)"));
   program->setObjectName(QStringLiteral("menuProgram"));
+  connect(add(program, "actionSaveConfig", tr("保存组态…")), &QAction::triggered, this,
+          [this] { view_->saveConfiguration(); });
+  connect(add(program, "actionJournal", tr("操作记录…")), &QAction::triggered, this,
+          [this] { view_->showJournal(); });
+  program->addSeparator();
   connect(add(program, "action57665", tr("退出(&X)")), &QAction::triggered, this, &QWidget::close);
 
   QMenu* operation = menuBar()->addMenu(tr("操作(&O)"));

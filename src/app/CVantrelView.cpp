@@ -1,6 +1,7 @@
 #include "app/CVantrelView.h"
 
 #include <QComboBox>
+#include <QDir>
 #include <QPointer>
 #include <QTabBar>
 
@@ -9,6 +10,9 @@
 #include "app/Artwork.h"
 #include "app/CComDialog.h"
 #include "app/CDialogConfirm.h"
+#include "app/ConfigSaveRun.h"
+#include "app/JournalDialog.h"
+#include "config/JournalKeeper.h"
 #include "link/LinkTexts.h"
 #include "tabs/CTabConf.h"
 #include "tabs/CTabCur.h"
@@ -45,6 +49,7 @@ CVantrelView::CVantrelView(Session& session, QWidget* parent)
 
   comDialog_ = new CComDialog(session_, this);
   comDialog_->hide();
+  journal_ = new JournalKeeper(session_, std::make_unique<Journal>(Journal::defaultPath()), this);
 
   DeviceData& data = session_.data();
   tabHart_ = new CTabHart(data, *this);
@@ -83,9 +88,18 @@ void CVantrelView::connectSession() {
   connect(s, &Session::pollAddressesFound, tabHart_, &CTabHart::refillPollAddresses);
   connect(s, &Session::searchReportReady, this, &CVantrelView::showSearchReport);
   connect(s, &Session::messageShown, this, &CVantrelView::showMessage);
+  // The journal's record is written before anyone hears of the end.
   connect(s, &Session::operationFinished, this, [this](const OperationEnd& end) {
+    journal_->ended(end);
     emit operationFinished(static_cast<int>(end.op), static_cast<int>(end.result));
   });
+  // Once: the operations still run.
+  connect(journal_, &JournalKeeper::journalFailed, this,
+          [this](const QString& path, const QString& reason) {
+            ShowMessageBox(window(), MessageIcon::Warning,
+                           tr("操作记录无法写入：%1（%2）。操作照常进行。")
+                               .arg(QDir::toNativeSeparators(path), reason));
+          });
   connect(s, &Session::deviceStatusChanged, this, &CVantrelView::deviceStatusChanged);
   // The port went away (a USB adapter pulled out): say so, and show that
   // nothing is connected; the program goes on and the port can be opened
@@ -137,7 +151,36 @@ void CVantrelView::setConfirmer(Confirmer* confirmer) {
 }
 
 void CVantrelView::start(OperationCode op) {
+  journal_->starting(op);
   session_.start(op, tabHart_->pollAddress());
+}
+
+void CVantrelView::saveConfiguration() {
+  const FileDialogTexts texts{tr("保存组态"), tr("组态文件 (*.json)"), QStringLiteral("json")};
+  const QString suggested = InDocuments(QStringLiteral("%1.json").arg(
+      data().tag.empty() ? QStringLiteral("vantrel") : Utf8Text(data().tag).trimmed()));
+  QPointer<CVantrelView> self(this);
+  ChooseFile(this, texts, suggested, chooser_, [self](const QString& file) {
+    if (!self || file.isEmpty()) return;
+    auto* run = new ConfigSaveRun(
+        self->session_, self->tabHart_->pollAddress(), file, [self, file](const QString& error) {
+          if (!self) return;
+          if (error.isEmpty()) {
+            emit self->statusTextChanged(tr("组态已保存"));
+            return;
+          }
+          ShowMessageBox(self->window(), MessageIcon::Error,
+                         tr("组态未保存：%1（%2）").arg(QDir::toNativeSeparators(file), error));
+        });
+    run->start();
+  });
+}
+
+void CVantrelView::showJournal() {
+  auto* dialog = new JournalDialog(journal_->path(), window());
+  dialog->setAttribute(Qt::WA_DeleteOnClose);
+  dialog->setFileChooser(chooser_);
+  dialog->open();
 }
 
 void CVantrelView::showPortDialog() {

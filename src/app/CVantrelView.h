@@ -11,6 +11,7 @@
 #include <memory>
 #include <string>
 
+#include "app/FileDialogs.h"
 #include "port/Session.h"
 #include "tabs/PageServices.h"
 
@@ -26,6 +27,8 @@ class CTabConf;
 class CTabCur;
 class CTabHart;
 class DialogConfirmer;
+
+class JournalKeeper;
 
 class CVantrelView : public QWidget, private OperationStarter {
   Q_OBJECT
@@ -59,6 +62,13 @@ class CVantrelView : public QWidget, private OperationStarter {
 
  public slots:
   void showPortDialog();
+  // 程序 menu: saves the instrument's configuration to a file the user
+  // chooses; shows the change journal.
+  void saveConfiguration();
+  void showJournal();
+  // Replaces the file dialogs (tests).
+  void setFileChooser(FileChooser chooser) { chooser_ = std::move(chooser); }
+  JournalKeeper* journal() const { return journal_; }
   void onCommTest();
   void onSearchDevices();
   void onReadCurrent();
@@ -90,6 +100,8 @@ class CVantrelView : public QWidget, private OperationStarter {
   CTabConf* tabConf_ = nullptr;
   CTabCur* tabCur_ = nullptr;
   CComDialog* comDialog_ = nullptr;
+  JournalKeeper* journal_ = nullptr;
+  FileChooser chooser_;
   std::unique_ptr<DialogConfirmer> dialogConfirmer_;
   QTimer acquisitionTimer_;
 };

@@ -4,14 +4,12 @@
 #include <QColor>
 #include <QDateTime>
 #include <QDir>
-#include <QFileDialog>
 #include <QHBoxLayout>
 #include <QHeaderView>
 #include <QPointer>
 #include <QPushButton>
 #include <QSaveFile>
 #include <QScrollBar>
-#include <QStandardPaths>
 #include <QTableView>
 #include <QVBoxLayout>
 
@@ -19,6 +17,7 @@
 #include <cstdio>
 #include <utility>
 
+#include "app/FileDialogs.h"
 #include "tabs/DataExchange.h"
 #include "tabs/MessageBoxes.h"
 
@@ -56,21 +55,6 @@ QString StatusText(const DecodedFrame& f) {
             Text(f.deviceStatusTexts[i]);
   }
   return text;
-}
-
-// The save dialog: opened window-modal without a nested event loop, so the
-// link goes on while the user looks for a place.
-void ChooseWithDialog(QWidget* parent, const QString& suggested,
-                      std::function<void(const QString&)> chosen) {
-  auto* dialog =
-      new QFileDialog(parent, UiText(QT_TRANSLATE_NOOP("vantrel", "保存通信记录")), suggested,
-                      UiText(QT_TRANSLATE_NOOP("vantrel", "文本文件 (*.txt);;所有文件 (*)")));
-  dialog->setAttribute(Qt::WA_DeleteOnClose);
-  dialog->setAcceptMode(QFileDialog::AcceptSave);
-  dialog->setDefaultSuffix(QStringLiteral("txt"));
-  QObject::connect(dialog, &QFileDialog::fileSelected, dialog,
-                   [chosen = std::move(chosen)](const QString& path) { chosen(path); });
-  dialog->open();
 }
 
 }  // namespace
@@ -276,11 +260,9 @@ bool CommMonitor::saveTo(const QString& path, QString* error) const {
 }
 
 void CommMonitor::save() {
-  const QString folder = QStandardPaths::writableLocation(QStandardPaths::DocumentsLocation);
-  const QString name =
+  const QString suggested = InDocuments(
       tr("通信记录_%1.txt")
-          .arg(QDateTime::currentDateTime().toString(QStringLiteral("yyyyMMdd_HHmmss")));
-  const QString suggested = folder.isEmpty() ? name : QDir(folder).filePath(name);
+          .arg(QDateTime::currentDateTime().toString(QStringLiteral("yyyyMMdd_HHmmss"))));
 
   QPointer<CommMonitor> self(this);
   auto chosen = [self](const QString& path) {
@@ -291,11 +273,11 @@ void CommMonitor::save() {
                      tr("无法保存通信记录：%1（%2）").arg(QDir::toNativeSeparators(path), error));
     }
   };
-  if (chooser_) {
-    chooser_(this, suggested, std::move(chosen));
-  } else {
-    ChooseWithDialog(this, suggested, std::move(chosen));
-  }
+  const FileDialogTexts texts{
+      UiText(QT_TRANSLATE_NOOP("vantrel", "保存通信记录")),
+      UiText(QT_TRANSLATE_NOOP("vantrel", "文本文件 (*.txt);;所有文件 (*)")),
+      QStringLiteral("txt")};
+  ChooseFile(this, texts, suggested, chooser_, std::move(chosen));
 }
 
 }  // namespace vantrel

@@ -14,6 +14,7 @@
 #include <functional>
 #include <vector>
 
+#include "app/FileDialogs.h"
 #include "engine/FrameDecoder.h"
 #include "link/LinkCore.h"
 #include "port/Clock.h"
@@ -75,11 +76,7 @@ class CommMonitor : public QDockWidget, public LinkObserver {
   Q_OBJECT
 
  public:
-  // Asks for the file to save to, starting from `suggested`, and calls
-  // `chosen` with the path once the user has picked one (not at all when the
-  // user cancels). It may return before `chosen` runs.
-  using FileChooser = std::function<void(QWidget* parent, const QString& suggested,
-                                         std::function<void(const QString& path)> chosen)>;
+  using FileChooser = vantrel::FileChooser;
 
   // Frame times count from the construction of the monitor, at program
   // start, on `clock` (which must outlive the monitor).

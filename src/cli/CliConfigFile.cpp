@@ -11,10 +11,7 @@ namespace vantrel {
 
 std::vector<CliStep> SaveConfigSteps() {
   std::vector<CliStep> steps;
-  for (OperationCode op : {OP_READ_LONG_ADDRESS, OP_READ_DEVICE_INFO, OP_READ_CONFIG,
-                           OP_READ_SENSOR_CONFIG, OP_READ_GAIN, OP_READ_OFFSET}) {
-    steps.push_back({op, {}});
-  }
+  for (OperationCode op : ConfigurationReads()) steps.push_back({op, {}});
   return steps;
 }
 

@@ -18,7 +18,6 @@
 
 #include "cli/CliConfigFile.h"
 #include "cli/CliConfigLoad.h"
-#include "cli/CliJournal.h"
 #include "cli/CliLists.h"
 #include "cli/CliOperations.h"
 #include "cli/CliOutput.h"

@@ -43,6 +43,11 @@ std::string Sensor(int index) {
 
 }  // namespace
 
+std::vector<OperationCode> ConfigurationReads() {
+  return {OP_READ_LONG_ADDRESS,  OP_READ_DEVICE_INFO, OP_READ_CONFIG,
+          OP_READ_SENSOR_CONFIG, OP_READ_GAIN,        OP_READ_OFFSET};
+}
+
 Configuration ConfigurationOf(const DeviceData& data, std::uint8_t pollingAddress, QDateTime time) {
   Configuration c;
   c.time = std::move(time);

@@ -8,6 +8,9 @@
 #include <array>
 #include <cstdint>
 #include <string>
+#include <vector>
+
+#include "engine/OperationCode.h"
 
 #include "engine/DeviceData.h"
 
@@ -37,6 +40,11 @@ struct Configuration {
   int gainIndex = -1;
   std::int16_t offsetTenths = 0;
 };
+
+// The reads that fill what a configuration holds, in order: identity and
+// long address, device information, output information, sensor type, gain,
+// offset.
+std::vector<OperationCode> ConfigurationReads();
 
 // The configuration in `data` after the reads of a save: the identity of the
 // last command 0, the device information, the output information, the sensor

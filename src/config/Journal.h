@@ -40,7 +40,7 @@ struct JournalRecord {
   JournalValues sent;
   JournalValues before;
   std::string status;  // the status text
-  std::string result;  // "success", "failure", "no-reply"
+  std::string result;  // "success", "failure", "no-reply", "interrupted"
   std::optional<std::uint8_t> responseCode;
   std::optional<std::uint8_t> deviceStatus;
 };
@@ -81,5 +81,9 @@ struct JournalContents {
 // Reads a journal. A line that is cut off (the program ended while writing
 // it) or is not a record is skipped with a warning; every other is read.
 JournalContents ReadJournal(const QString& path);
+
+// The records from `since` on (all without it), oldest first: as stored, a
+// JSON object a line, or as CSV with a header line (objects as compact JSON).
+std::string FormatJournal(const JournalContents& journal, bool csv, std::optional<QDate> since);
 
 }  // namespace vantrel

@@ -35,6 +35,9 @@ JournalKeeper::~JournalKeeper() {
 }
 
 void JournalKeeper::starting(OperationCode op) {
+  // One that never ended (a new start took the line over) is recorded as
+  // such: the instrument may have acted on what was sent.
+  if (pending_) write(std::move(*pending_), "interrupted");
   pending_.reset();
   if (!IsJournaled(op)) return;
   JournalRecord r;
@@ -55,16 +58,20 @@ void JournalKeeper::frameReceived(const ReceivedFrame& frame, const std::vector<
 
 bool JournalKeeper::ended(const OperationEnd& end) {
   shown_ = session_.data();
-  std::optional<JournalRecord> pending = std::move(pending_);
+  if (!pending_ || pending_->op != end.op) return true;  // a poll, a read
+  JournalRecord r = std::move(*pending_);
   pending_.reset();
-  if (!pending || pending->op != end.op || end.result == OperationResult::Refused) return true;
-  JournalRecord& r = *pending;
+  if (end.result == OperationResult::Refused) return true;  // nothing was sent
+  return write(std::move(r), ResultWord(end.result));
+}
+
+bool JournalKeeper::write(JournalRecord r, const char* result) {
   const QDateTime now = QDateTime::currentDateTime();
   r.time = now.toOffsetFromUtc(now.offsetFromUtc());
   if (shown_.longAddress != LongAddressBytes{}) {
     r.longAddress = FormatLongAddressText(LongAddressToShow(shown_.longAddress));
   }
-  r.result = ResultWord(end.result);
+  r.result = result;
   QString error;
   if (journal_->append(JournalLine(r), &error)) return true;
   if (!failed_) {

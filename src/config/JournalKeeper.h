@@ -38,6 +38,7 @@ class JournalKeeper : public QObject, private LinkObserver {
   void frameSent(const std::vector<std::uint8_t>&) override {}
   void frameReceived(const ReceivedFrame& frame, const std::vector<std::uint8_t>& raw) override;
   void frameDropped(DropReason, const std::vector<std::uint8_t>&) override {}
+  bool write(JournalRecord record, const char* result);
 
   Session& session_;
   std::unique_ptr<Journal> journal_;

@@ -1,6 +1,7 @@
 // One QApplication for the whole binary, on the offscreen platform with one
 // screen of a plant laptop (1366 x 768), with the settings kept in a
-// temporary directory instead of the user's profile.
+// temporary directory instead of the user's profile (the change journal
+// too).
 #include <QApplication>
 #include <QFile>
 #include <QSettings>
@@ -21,6 +22,9 @@ int main(int argc, char** argv) {
     config.close();
   }
   qputenv("QT_QPA_PLATFORM", "offscreen:configfile=" + screens.toLocal8Bit());
+  // The change journal and other data go into a folder of the tests'.
+  QTemporaryDir data;
+  qputenv("XDG_DATA_HOME", data.path().toLocal8Bit());
   QApplication app(argc, argv);
   QApplication::setOrganizationName(QStringLiteral("VantrelTests"));
   QApplication::setApplicationName(QStringLiteral("gui_tests"));

@@ -1,0 +1,101 @@
+// The 程序 menu's configuration file and change journal: a save writes what
+// the instrument holds; a write from a page is recorded and shown newest
+// first; the export is CSV a spreadsheet reads.
+#include <QCheckBox>
+#include <QFile>
+#include <QJsonDocument>
+#include <QJsonObject>
+#include <QRadioButton>
+#include <QTabWidget>
+#include <QTableWidget>
+#include <QTemporaryDir>
+
+#include "app/JournalDialog.h"
+#include "config/Journal.h"
+#include "tests/gui/GuiHarness.h"
+
+namespace vantrel::testing {
+namespace {
+
+class GuiFiles : public GuiTest {
+ protected:
+  void SetUp() override {
+    GuiTest::SetUp();
+    QFile::remove(Journal::defaultPath());
+    view->setFileChooser(
+        [this](QWidget*, const QString&, std::function<void(const QString&)> chosen) {
+          chosen(chosenFile);
+        });
+  }
+
+  QTemporaryDir dir;
+  QString chosenFile;
+};
+
+TEST_F(GuiFiles, SaveConfigurationWritesWhatTheInstrumentHolds) {
+  connectTo({0});
+  chosenFile = dir.filePath("pt.json");
+  frame->findChild<QAction*>(QStringLiteral("actionSaveConfig"))->trigger();
+  ASSERT_TRUE(QTest::qWaitFor([&] { return status() == QString::fromUtf8("组态已保存"); },
+                              kReplyWaitMs * 6))
+      << status().toStdString();
+  QFile file(chosenFile);
+  ASSERT_TRUE(file.open(QIODevice::ReadOnly));
+  const QJsonObject saved = QJsonDocument::fromJson(file.readAll()).object();
+  EXPECT_EQ(saved["format"].toString(), "vantrel-configuration");
+  EXPECT_EQ(saved["tag"].toString(), "PT-00");
+  EXPECT_EQ(saved["range"].toObject()["unit"].toString(), "kPa");
+  // The pages show what was read.
+  EXPECT_EQ(view->tabHart()->findChild<QLineEdit*>("edit1024")->text(), "PT-00");
+
+  // No instrument: nothing is saved, and the message says why.
+  chosenFile = dir.filePath("none.json");
+  session->closePort();
+  frame->findChild<QAction*>(QStringLiteral("actionSaveConfig"))->trigger();
+  QMessageBox* box = WaitForMessageBox();
+  ASSERT_NE(box, nullptr);
+  EXPECT_FALSE(QFile::exists(chosenFile));
+}
+
+TEST_F(GuiFiles, WritesAreRecordedAndShownNewestFirst) {
+  connectTo({0});
+  scope = view->tabCur();
+  view->tabControl()->setCurrentIndex(2);
+  find<QCheckBox>("check1011")->click();
+  find<QRadioButton>("radio1016")->click();
+  runOk("button1021", OP_FIXED_CURRENT);  // 12 mA
+  runOk("button1040", OP_FIXED_CURRENT);  // released
+  scope = nullptr;
+  runOk("button1006", OP_READ_CURRENT);  // a read: not recorded
+
+  const JournalContents journal = ReadJournal(Journal::defaultPath());
+  ASSERT_EQ(journal.records.size(), 2u);
+  EXPECT_EQ(journal.records[0]["sent"].toObject(), (QJsonObject{{"current", 12}}));
+  EXPECT_EQ(journal.records[1]["sent"].toObject(), (QJsonObject{{"current", 0}}));
+  EXPECT_EQ(journal.records[1]["result"].toString(), "success");
+
+  view->showJournal();
+  auto* dialog = frame->findChild<JournalDialog*>();
+  ASSERT_NE(dialog, nullptr);
+  QTableWidget* table = dialog->table();
+  ASSERT_EQ(table->rowCount(), 2);
+  EXPECT_EQ(table->item(0, 4)->text(), "fixed-current");
+  EXPECT_EQ(table->item(0, 5)->text(), "{\"current\":0}");  // the newest first
+  EXPECT_EQ(table->item(1, 5)->text(), "{\"current\":12}");
+
+  dialog->setFileChooser(
+      [this](QWidget*, const QString&, std::function<void(const QString&)> chosen) {
+        chosen(dir.filePath("journal.csv"));
+      });
+  dialog->exportButton()->click();
+  QFile csv(dir.filePath("journal.csv"));
+  ASSERT_TRUE(csv.open(QIODevice::ReadOnly));
+  const QByteArray text = csv.readAll();
+  EXPECT_TRUE(text.startsWith("\xEF\xBB\xBFtime,port,longAddress,tag,operation,"))
+      << text.left(60).toStdString();
+  EXPECT_EQ(text.count('\n'), 3);
+  EXPECT_TRUE(text.contains(QString::fromUtf8("设置成功").toUtf8()));
+}
+
+}  // namespace
+}  // namespace vantrel::testing
