@@ -1123,6 +1123,42 @@
         <source>结果</source>
         <translation>Result</translation>
     </message>
+    <message>
+        <source>描述符</source>
+        <translation>Descriptor</translation>
+    </message>
+    <message>
+        <source>消息</source>
+        <translation>Message</translation>
+    </message>
+    <message>
+        <source>日期</source>
+        <translation>Date</translation>
+    </message>
+    <message>
+        <source>测量上限</source>
+        <translation>Upper range value</translation>
+    </message>
+    <message>
+        <source>测量下限</source>
+        <translation>Lower range value</translation>
+    </message>
+    <message>
+        <source>单位</source>
+        <translation>Unit</translation>
+    </message>
+    <message>
+        <source>阻尼时间</source>
+        <translation>Damping</translation>
+    </message>
+    <message>
+        <source>传感器类型</source>
+        <translation>Sensor type</translation>
+    </message>
+    <message>
+        <source>短地址</source>
+        <translation>Polling address</translation>
+    </message>
 </context>
 <context>
     <name>vantrel::CMainFrame</name>
@@ -1186,6 +1222,10 @@
         <source>操作记录…</source>
         <translation>Change journal…</translation>
     </message>
+    <message>
+        <source>载入组态…</source>
+        <translation>Load configuration…</translation>
+    </message>
 </context>
 <context>
     <name>vantrel::CVantrelView</name>
@@ -1221,6 +1261,14 @@
         <source>组态未保存：%1（%2）</source>
         <translation>Configuration not saved: %1 (%2)</translation>
     </message>
+    <message>
+        <source>载入组态</source>
+        <translation>Load configuration</translation>
+    </message>
+    <message>
+        <source>组态文件无法载入：%1（%2）</source>
+        <translation>Cannot load the configuration file: %1 (%2)</translation>
+    </message>
 </context>
 <context>
     <name>vantrel::CommMonitor</name>
@@ -1243,6 +1291,51 @@
     <message>
         <source>无法保存通信记录：%1（%2）</source>
         <translation>Cannot save the communication log: %1 (%2)</translation>
+    </message>
+</context>
+<context>
+    <name>vantrel::ConfigLoadRun</name>
+    <message>
+        <source>组态未载入：%1</source>
+        <translation>Configuration not loaded: %1</translation>
+    </message>
+    <message>
+        <source>仪表：%1
+文件：%2</source>
+        <translation>Instrument: %1
+File: %2</translation>
+    </message>
+    <message>
+        <source>另一型号的仪表，不能载入此组态。
+</source>
+        <translation>The instrument is another model; this configuration cannot be loaded.
+</translation>
+    </message>
+    <message>
+        <source>这是同型号的另一台仪表。是否载入此组态？
+</source>
+        <translation>This is another instrument of the same model. Load this configuration into it?
+</translation>
+    </message>
+    <message>
+        <source>仪表与组态文件一致，无需写入。</source>
+        <translation>The instrument matches the configuration file; nothing to write.</translation>
+    </message>
+    <message>
+        <source>组态写入后无法读回：%1</source>
+        <translation>The configuration was written but cannot be read back: %1</translation>
+    </message>
+    <message>
+        <source>组态已写入</source>
+        <translation>Configuration written</translation>
+    </message>
+    <message>
+        <source>组态未全部写入。</source>
+        <translation>The configuration was not written completely.</translation>
+    </message>
+    <message>
+        <source>仪表未接受：%1</source>
+        <translation>Not taken by the instrument: %1</translation>
     </message>
 </context>
 <context>
@@ -1300,6 +1393,44 @@
     <message>
         <source>端口不能控制RTS</source>
         <translation>The port cannot drive RTS</translation>
+    </message>
+</context>
+<context>
+    <name>vantrel::LoadDialog</name>
+    <message>
+        <source>载入组态</source>
+        <translation>Load configuration</translation>
+    </message>
+    <message>
+        <source>仪表与文件不同的项目。写入选中的项目：</source>
+        <translation>Where the instrument and the file differ. Write the checked ones:</translation>
+    </message>
+    <message>
+        <source>项目</source>
+        <translation>Field</translation>
+    </message>
+    <message>
+        <source>仪表</source>
+        <translation>Instrument</translation>
+    </message>
+    <message>
+        <source>文件</source>
+        <translation>File</translation>
+    </message>
+    <message>
+        <source>写入</source>
+        <translation>Write</translation>
+    </message>
+    <message>
+        <source>取消</source>
+        <translation>Cancel</translation>
+    </message>
+</context>
+<context>
+    <name>vantrel::OperationRun</name>
+    <message>
+        <source>%1 未能执行</source>
+        <translation>%1 could not run</translation>
     </message>
 </context>
 </TS>

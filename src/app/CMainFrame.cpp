@@ -132,6 +132,8 @@ void CMainFrame::createMenus() {
   program->setObjectName(QStringLiteral("menuProgram"));
   connect(add(program, "actionSaveConfig", tr("保存组态…")), &QAction::triggered, this,
           [this] { view_->saveConfiguration(); });
+  connect(add(program, "actionLoadConfig", tr("载入组态…")), &QAction::triggered, this,
+          [this] { view_->loadConfiguration(); });
   connect(add(program, "actionJournal", tr("操作记录…")), &QAction::triggered, this,
           [this] { view_->showJournal(); });
   program->addSeparator();

@@ -2,6 +2,7 @@
 
 #include <QComboBox>
 #include <QDir>
+#include <QFile>
 #include <QPointer>
 #include <QTabBar>
 
@@ -10,8 +11,9 @@
 #include "app/Artwork.h"
 #include "app/CComDialog.h"
 #include "app/CDialogConfirm.h"
-#include "app/ConfigSaveRun.h"
+#include "app/ConfigLoadRun.h"
 #include "app/JournalDialog.h"
+#include "app/OperationRun.h"
 #include "config/JournalKeeper.h"
 #include "link/LinkTexts.h"
 #include "tabs/CTabConf.h"
@@ -155,6 +157,14 @@ void CVantrelView::start(OperationCode op) {
   session_.start(op, tabHart_->pollAddress());
 }
 
+// The file's operations start as the pages' do: through the journal.
+OperationRun::Starter CVantrelView::starter() {
+  return [this](OperationCode op) {
+    journal_->starting(op);
+    return session_.start(op, tabHart_->pollAddress());
+  };
+}
+
 void CVantrelView::saveConfiguration() {
   const FileDialogTexts texts{tr("保存组态"), tr("组态文件 (*.json)"), QStringLiteral("json")};
   const QString suggested = InDocuments(QStringLiteral("%1.json").arg(
@@ -162,16 +172,43 @@ void CVantrelView::saveConfiguration() {
   QPointer<CVantrelView> self(this);
   ChooseFile(this, texts, suggested, chooser_, [self](const QString& file) {
     if (!self || file.isEmpty()) return;
-    auto* run = new ConfigSaveRun(
-        self->session_, self->tabHart_->pollAddress(), file, [self, file](const QString& error) {
-          if (!self) return;
-          if (error.isEmpty()) {
-            emit self->statusTextChanged(tr("组态已保存"));
-            return;
-          }
-          ShowMessageBox(self->window(), MessageIcon::Error,
-                         tr("组态未保存：%1（%2）").arg(QDir::toNativeSeparators(file), error));
-        });
+    const std::uint8_t address = self->tabHart_->pollAddress();
+    auto saved = [self, file, address](QString error) {
+      if (!self) return;
+      if (error.isEmpty() && SaveConfigurationFile(file, self->session_.data(), address, &error)) {
+        emit self->statusTextChanged(tr("组态已保存"));
+        return;
+      }
+      ShowMessageBox(self->window(), MessageIcon::Error,
+                     tr("组态未保存：%1（%2）").arg(QDir::toNativeSeparators(file), error));
+    };
+    (new OperationRun(self->session_, self->starter(), OperationRun::Reads(), saved, self))
+        ->start();
+  });
+}
+
+void CVantrelView::loadConfiguration() {
+  const FileDialogTexts texts{tr("载入组态"), tr("组态文件 (*.json)"), QStringLiteral("json"),
+                              false};
+  QPointer<CVantrelView> self(this);
+  ChooseFile(this, texts, InDocuments({}), chooser_, [self](const QString& path) {
+    if (!self || path.isEmpty()) return;
+    QFile file(path);
+    Configuration configuration;
+    const std::string error = file.open(QIODevice::ReadOnly)
+                                  ? ParseConfiguration(file.readAll(), configuration)
+                                  : file.errorString().toStdString();
+    if (!error.empty()) {
+      ShowMessageBox(
+          self->window(), MessageIcon::Error,
+          tr("组态文件无法载入：%1（%2）").arg(QDir::toNativeSeparators(path), Utf8Text(error)));
+      return;
+    }
+    auto* run = new ConfigLoadRun(self->session_, self->starter(), configuration, self->window(),
+                                  [self](const QString& text) {
+                                    if (self) emit self->statusTextChanged(text);
+                                  });
+    run->setParent(self);
     run->start();
   });
 }

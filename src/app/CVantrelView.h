@@ -12,6 +12,7 @@
 #include <string>
 
 #include "app/FileDialogs.h"
+#include "app/OperationRun.h"
 #include "port/Session.h"
 #include "tabs/PageServices.h"
 
@@ -63,8 +64,9 @@ class CVantrelView : public QWidget, private OperationStarter {
  public slots:
   void showPortDialog();
   // 程序 menu: saves the instrument's configuration to a file the user
-  // chooses; shows the change journal.
+  // chooses, loads one into it; shows the change journal.
   void saveConfiguration();
+  void loadConfiguration();
   void showJournal();
   // Replaces the file dialogs (tests).
   void setFileChooser(FileChooser chooser) { chooser_ = std::move(chooser); }
@@ -87,6 +89,7 @@ class CVantrelView : public QWidget, private OperationStarter {
   void deviceStatusChanged(int status);
 
  private:
+  OperationRun::Starter starter();
   void connectSession();
   void showMessage(MessageIcon icon, const std::string& text);
   void refresh(RefreshTarget target, RefreshDirection direction);

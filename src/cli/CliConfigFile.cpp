@@ -1,7 +1,5 @@
 #include "cli/CliConfigFile.h"
 
-#include <QSaveFile>
-
 #include "cli/CliOutput.h"
 #include "config/Configuration.h"
 #include "config/JsonText.h"
@@ -17,20 +15,12 @@ std::vector<CliStep> SaveConfigSteps() {
 
 bool WriteConfigurationFile(const std::string& file, const DeviceData& data,
                             std::uint8_t pollingAddress, std::string& error) {
-  // The local time with its offset from UTC written out.
-  const QDateTime now = QDateTime::currentDateTime();
-  const Configuration configuration =
-      ConfigurationOf(data, pollingAddress, now.toOffsetFromUtc(now.offsetFromUtc()));
-  const std::string text = ConfigurationJson(configuration);
-  QSaveFile out(QString::fromLocal8Bit(file.c_str()));
-  if (!out.open(QIODevice::WriteOnly) ||
-      out.write(text.data(), static_cast<qint64>(text.size())) !=
-          static_cast<qint64>(text.size()) ||
-      !out.commit()) {
-    error = out.errorString().toStdString();
-    return false;
+  QString why;
+  if (SaveConfigurationFile(QString::fromLocal8Bit(file.c_str()), data, pollingAddress, &why)) {
+    return true;
   }
-  return true;
+  error = why.toStdString();
+  return false;
 }
 
 std::string ReasonOf(const CliOutcome& outcome) {

@@ -5,23 +5,12 @@
 #include "cli/CliConfigFile.h"
 #include "cli/CliOutput.h"
 #include "config/JsonText.h"
+#include "config/LoadPlan.h"
 #include "engine/CodeTables.h"
 #include "engine/Encoding.h"
 
 namespace vantrel {
 namespace {
-
-std::string LongAddressText(const Configuration& c) {
-  return FormatLongAddressText(LongAddressToShow(c.manufacturer, c.deviceType, c.deviceId));
-}
-
-std::string IdentityText(const Configuration& c) {
-  char text[96];
-  std::snprintf(text, sizeof text,
-                "manufacturer 0x%02x, device type 0x%02x, device ID %02x%02x%02x", c.manufacturer,
-                c.deviceType, c.deviceId[0], c.deviceId[1], c.deviceId[2]);
-  return text;
-}
 
 bool Written(const LoadReport& report, const char* group) {
   for (const FieldDifference& d : report.differences) {
@@ -37,33 +26,6 @@ std::string JsonList(const std::vector<std::string>& items) {
 }
 
 }  // namespace
-
-std::vector<FieldDifference> Differences(const Configuration& a, const Configuration& b,
-                                         bool withAddress) {
-  std::vector<FieldDifference> out;
-  auto add = [&out](const char* field, bool differ, std::string mine, std::string theirs) {
-    if (differ) out.push_back({field, std::move(mine), std::move(theirs)});
-  };
-  add("tag", a.tag != b.tag, a.tag, b.tag);
-  add("descriptor", a.descriptor != b.descriptor, a.descriptor, b.descriptor);
-  add("message", a.message != b.message, a.message, b.message);
-  add("date", a.date != b.date, FormatDateText(a.date), FormatDateText(b.date));
-  add("range.upper", a.upperRange != b.upperRange, JsonFloat(a.upperRange),
-      JsonFloat(b.upperRange));
-  add("range.lower", a.lowerRange != b.lowerRange, JsonFloat(a.lowerRange),
-      JsonFloat(b.lowerRange));
-  add("range.unit", a.unitIndex != b.unitIndex, UnitName(a.unitIndex), UnitName(b.unitIndex));
-  add("damping", a.damping != b.damping, JsonFloat(a.damping), JsonFloat(b.damping));
-  add("sensor.type", b.sensorTypeIndex >= 0 && a.sensorTypeIndex != b.sensorTypeIndex,
-      SensorTypeName(a.sensorTypeIndex), SensorTypeName(b.sensorTypeIndex));
-  if (withAddress) {
-    add("pollingAddress", a.pollingAddress != b.pollingAddress, std::to_string(a.pollingAddress),
-        std::to_string(b.pollingAddress));
-    add("longAddress", LongAddressText(a) != LongAddressText(b), LongAddressText(a),
-        LongAddressText(b));
-  }
-  return out;
-}
 
 ConfigLoad::ConfigLoad(CliSession& session, Configuration file, LoadOptions options,
                        std::function<bool(const LoadReport&)> consent, QObject* parent)
@@ -103,12 +65,13 @@ void ConfigLoad::runThen(std::vector<CliStep> steps, void (ConfigLoad::*next)())
 // before anything but command 0 was sent.
 void ConfigLoad::identityRead() {
   const Configuration here = instrument();
-  if (here.manufacturer != file_.manufacturer || here.deviceType != file_.deviceType) {
+  const IdentityMatch match = CompareIdentity(here, file_);
+  if (match == IdentityMatch::OtherModel) {
     finish("refused", "another model: the instrument has " + IdentityText(here) + ", the file " +
                           IdentityText(file_));
     return;
   }
-  if (here.deviceId != file_.deviceId) {
+  if (match == IdentityMatch::OtherDevice) {
     report_.otherDevice = true;
     if (!options_.allowOtherDevice) {
       finish("refused", "another instrument of the same model: the instrument has " +
@@ -144,40 +107,13 @@ void ConfigLoad::configurationRead() {
       [this] { written(); });
 }
 
-// Only the operations whose fields differ; each takes the file's values for
-// what it writes (the fields that do not differ are equal anyway).
+// Only the operations whose fields differ.
 std::vector<CliStep> ConfigLoad::writeSteps() const {
-  const Configuration f = file_;
+  std::vector<std::string> fields;
+  for (const FieldDifference& d : report_.differences) fields.push_back(d.field);
   std::vector<CliStep> steps;
-  if (Written(report_, "tag") || Written(report_, "descriptor") || Written(report_, "message") ||
-      Written(report_, "date")) {
-    steps.push_back({OP_WRITE_DEVICE_INFO, [f](DeviceData& d) {
-                       d.tag = f.tag;
-                       d.descriptor = f.descriptor;
-                       d.message = f.message;
-                       d.date = f.date;
-                     }});
-  }
-  if (Written(report_, "range") || Written(report_, "damping")) {
-    steps.push_back({OP_WRITE_CONFIG, [f](DeviceData& d) {
-                       d.unitIndex = f.unitIndex;
-                       d.upperRangeText = JsonFloat(f.upperRange);
-                       d.lowerRangeText = JsonFloat(f.lowerRange);
-                       d.dampingText = JsonFloat(f.damping);
-                     }});
-  }
-  if (Written(report_, "sensor")) {
-    steps.push_back(
-        {OP_WRITE_SENSOR_CONFIG, [f](DeviceData& d) { d.sensorTypeIndex = f.sensorTypeIndex; }});
-  }
-  if (Written(report_, "longAddress")) {
-    const std::string text = LongAddressText(f);
-    steps.push_back({OP_WRITE_LONG_ADDRESS, [text](DeviceData& d) { d.longAddressText = text; }});
-  }
-  // Last: the instrument answers at its new address from then on.
-  if (Written(report_, "pollingAddress")) {
-    steps.push_back(
-        {OP_WRITE_POLL_ADDRESS, [f](DeviceData& d) { d.newPollAddress = f.pollingAddress; }});
+  for (PlannedWrite& write : LoadWrites(instrument(), file_, fields)) {
+    steps.push_back({write.op, std::move(write.apply)});
   }
   return steps;
 }

@@ -13,6 +13,7 @@
 
 #include "cli/CliSession.h"
 #include "config/Configuration.h"
+#include "config/LoadPlan.h"
 
 namespace vantrel {
 
@@ -22,17 +23,6 @@ struct LoadOptions {
   bool allowOtherDevice = false;
   bool withAddress = false;  // also the polling address and the long address
 };
-
-// One field where the instrument and the file differ, both as text.
-struct FieldDifference {
-  std::string field;  // "range.upper"
-  std::string instrument;
-  std::string file;
-};
-
-// The fields a load may write that differ between two configurations.
-std::vector<FieldDifference> Differences(const Configuration& instrument, const Configuration& file,
-                                         bool withAddress);
 
 struct LoadReport {
   std::string result = "success";  // as for an operation, "refused" without consent

@@ -3,6 +3,7 @@
 #include <QJsonDocument>
 #include <QJsonObject>
 #include <QJsonValue>
+#include <QSaveFile>
 
 #include <algorithm>
 #include <cmath>
@@ -42,6 +43,22 @@ std::string Sensor(int index) {
 }
 
 }  // namespace
+
+bool SaveConfigurationFile(const QString& file, const DeviceData& data, std::uint8_t pollingAddress,
+                           QString* error) {
+  const QDateTime now = QDateTime::currentDateTime();
+  const std::string text = ConfigurationJson(
+      ConfigurationOf(data, pollingAddress, now.toOffsetFromUtc(now.offsetFromUtc())));
+  QSaveFile out(file);
+  if (!out.open(QIODevice::WriteOnly) ||
+      out.write(text.data(), static_cast<qint64>(text.size())) !=
+          static_cast<qint64>(text.size()) ||
+      !out.commit()) {
+    if (error) *error = out.errorString();
+    return false;
+  }
+  return true;
+}
 
 std::vector<OperationCode> ConfigurationReads() {
   return {OP_READ_LONG_ADDRESS,  OP_READ_DEVICE_INFO, OP_READ_CONFIG,

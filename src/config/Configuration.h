@@ -57,6 +57,11 @@ Configuration ConfigurationOf(const DeviceData& data, std::uint8_t pollingAddres
 // offset are read as they are and never written.
 std::string ParseConfiguration(const QByteArray& text, Configuration& configuration);
 
+// Writes the configuration read into `data` to `file` (whole or not at all),
+// with the local time of now. False, with why, when it cannot.
+bool SaveConfigurationFile(const QString& file, const DeviceData& data, std::uint8_t pollingAddress,
+                           QString* error);
+
 // The file's text: a JSON object with "format" and "version" first, then the
 // time, the identity and the values with their units. Floats are written as
 // the shortest text that reads back as the same 32-bit float.

@@ -11,6 +11,7 @@
 
 #include "config/Configuration.h"
 #include "config/JsonText.h"
+#include "config/LoadPlan.h"
 
 namespace vantrel {
 namespace {
@@ -101,6 +102,56 @@ TEST(ConfigurationFile, HoldsTheIdentityAndTheValuesWithTheirUnits) {
   EXPECT_TRUE(unknown["range"].toObject()["unit"].isNull());
   EXPECT_TRUE(unknown["sensor"].isNull());
   EXPECT_TRUE(unknown["gain"].isNull());
+}
+
+// A load writes the chosen fields; what an operation sends besides them keeps
+// the instrument's own values exactly (0.25, not the page's "0.2").
+TEST(ConfigurationFile, ALoadWritesTheChosenFieldsAndKeepsTheRest) {
+  Configuration mine;
+  mine.tag = "PT-00";
+  mine.descriptor = "OLD";
+  mine.unitIndex = 6;
+  mine.upperRange = 0.25f;
+  mine.lowerRange = 0.0f;
+  mine.damping = 0.5f;
+  Configuration file = mine;
+  file.tag = "PT-01";
+  file.descriptor = "NEW";
+  file.upperRange = 0.4f;
+  file.damping = 2.0f;
+  file.sensorTypeIndex = 8;
+  const struct {
+    std::vector<std::string> fields;
+    std::vector<OperationCode> ops;
+    const char* tag;
+    const char* upper;
+    const char* damping;
+  } cases[] = {
+      {{"tag"}, {OP_WRITE_DEVICE_INFO}, "PT-01", "", ""},
+      {{"damping"}, {OP_WRITE_CONFIG}, "", "0.25", "2"},
+      {{"range.upper", "tag"}, {OP_WRITE_DEVICE_INFO, OP_WRITE_CONFIG}, "PT-01", "0.4", "0.5"},
+      {{"sensor.type"}, {OP_WRITE_SENSOR_CONFIG}, "", "", ""},
+      {{}, {}, "", "", ""},
+  };
+  for (const auto& c : cases) {
+    const std::vector<PlannedWrite> writes = LoadWrites(mine, file, c.fields);
+    std::vector<OperationCode> ops;
+    DeviceData d;
+    for (const PlannedWrite& w : writes) {
+      ops.push_back(w.op);
+      w.apply(d);
+    }
+    EXPECT_EQ(ops, c.ops) << c.fields.size();
+    EXPECT_EQ(d.tag, c.tag);
+    EXPECT_EQ(d.upperRangeText, c.upper);
+    EXPECT_EQ(d.dampingText, c.damping);
+    EXPECT_EQ(d.descriptor, d.tag.empty() ? "" : "OLD");  // not chosen
+  }
+  EXPECT_EQ(CompareIdentity(mine, file), IdentityMatch::Same);
+  file.deviceId[2] = 6;
+  EXPECT_EQ(CompareIdentity(mine, file), IdentityMatch::OtherDevice);
+  file.deviceType = 0x11;
+  EXPECT_EQ(CompareIdentity(mine, file), IdentityMatch::OtherModel);
 }
 
 }  // namespace

@@ -2,7 +2,9 @@
 // the instrument holds; a write from a page is recorded and shown newest
 // first; the export is CSV a spreadsheet reads.
 #include <QCheckBox>
+#include <QDir>
 #include <QFile>
+#include <QFileInfo>
 #include <QJsonDocument>
 #include <QJsonObject>
 #include <QRadioButton>
@@ -11,6 +13,7 @@
 #include <QTemporaryDir>
 
 #include "app/JournalDialog.h"
+#include "app/LoadDialog.h"
 #include "config/Journal.h"
 #include "tests/gui/GuiHarness.h"
 
@@ -95,6 +98,83 @@ TEST_F(GuiFiles, WritesAreRecordedAndShownNewestFirst) {
       << text.left(60).toStdString();
   EXPECT_EQ(text.count('\n'), 3);
   EXPECT_TRUE(text.contains(QString::fromUtf8("设置成功").toUtf8()));
+}
+
+// The saved file with `changes` made, under `name`.
+QString ChangedCopy(const QString& saved, const QString& name,
+                    const std::function<void(QJsonObject&)>& changes) {
+  QFile in(saved);
+  EXPECT_TRUE(in.open(QIODevice::ReadOnly));
+  QJsonObject config = QJsonDocument::fromJson(in.readAll()).object();
+  changes(config);
+  const QString path = QFileInfo(saved).dir().filePath(name);
+  QFile out(path);
+  EXPECT_TRUE(out.open(QIODevice::WriteOnly));
+  out.write(QJsonDocument(config).toJson());
+  return path;
+}
+
+// The load dialog lists the differences; only the checked ones are written;
+// cancel writes nothing; another model gets nothing but command 0.
+TEST_F(GuiFiles, LoadWritesOnlyTheCheckedDifferences) {
+  connectTo({0});
+  chosenFile = dir.filePath("pt.json");
+  frame->findChild<QAction*>(QStringLiteral("actionSaveConfig"))->trigger();
+  ASSERT_TRUE(QTest::qWaitFor([&] { return status() == QString::fromUtf8("组态已保存"); },
+                              kReplyWaitMs * 6));
+  chosenFile = ChangedCopy(dir.filePath("pt.json"), "changed.json", [](QJsonObject& c) {
+    c["tag"] = "NEW-TAG";
+    QJsonObject range = c["range"].toObject();
+    range["upper"] = 250;
+    c["range"] = range;
+  });
+  const auto openDialog = [&]() -> LoadDialog* {
+    frame->findChild<QAction*>(QStringLiteral("actionLoadConfig"))->trigger();
+    LoadDialog* dialog = nullptr;
+    (void)QTest::qWaitFor([&] { return (dialog = frame->findChild<LoadDialog*>()) != nullptr; },
+                          kReplyWaitMs * 6);
+    return dialog;
+  };
+  const auto writes = [&] {
+    return recorder.withCommand(18).size() + recorder.withCommand(17).size() +
+           recorder.withCommand(34).size() + recorder.withCommand(35).size();
+  };
+
+  LoadDialog* dialog = openDialog();
+  ASSERT_NE(dialog, nullptr);
+  ASSERT_EQ(dialog->table()->rowCount(), 2);
+  EXPECT_EQ(dialog->table()->item(0, 0)->text(), QString::fromUtf8("标签"));
+  EXPECT_EQ(dialog->table()->item(0, 1)->text(), "PT-00");
+  EXPECT_EQ(dialog->table()->item(0, 2)->text(), "NEW-TAG");
+  EXPECT_EQ(dialog->table()->item(1, 2)->text(), "250");
+  dialog->cancelButton()->click();
+  QTest::qWait(200);
+  EXPECT_EQ(writes(), 0u);
+
+  dialog = openDialog();
+  ASSERT_NE(dialog, nullptr);
+  dialog->table()->item(1, 0)->setCheckState(Qt::Unchecked);  // not the range
+  dialog->writeButton()->click();
+  ASSERT_TRUE(QTest::qWaitFor([&] { return status() == QString::fromUtf8("组态已写入"); },
+                              kReplyWaitMs * 10))
+      << status().toStdString();
+  EXPECT_EQ(recorder.withCommand(18).size(), 1u);  // tag, descriptor, date
+  EXPECT_EQ(recorder.withCommand(35).size(), 0u);  // the range stays
+  EXPECT_EQ(session->data().tag, "NEW-TAG");
+  EXPECT_EQ(session->data().upperRange, 100.0f);
+
+  // Another model: refused, with only command 0 sent for it.
+  chosenFile = ChangedCopy(dir.filePath("pt.json"), "other.json", [](QJsonObject& c) {
+    QJsonObject identity = c["identity"].toObject();
+    identity["deviceType"] = 0x11;
+    c["identity"] = identity;
+  });
+  recorder.sent.clear();
+  frame->findChild<QAction*>(QStringLiteral("actionLoadConfig"))->trigger();
+  QMessageBox* box = WaitForMessageBox(kReplyWaitMs * 6);
+  ASSERT_NE(box, nullptr);
+  EXPECT_TRUE(box->text().contains("0x11")) << box->text().toStdString();
+  for (const SentRequest& request : recorder.sent) EXPECT_EQ(request.command, 0);
 }
 
 }  // namespace

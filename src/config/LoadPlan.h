@@ -1,0 +1,47 @@
+// Loading a saved configuration into an instrument: how the two compare,
+// field by field, and the writes that give the instrument the file's value
+// of the fields chosen. The command line and the window load alike.
+#pragma once
+
+#include <functional>
+#include <string>
+#include <vector>
+
+#include "config/Configuration.h"
+
+namespace vantrel {
+
+enum class IdentityMatch {
+  Same,         // the instrument the file was saved from
+  OtherDevice,  // the same model, another device ID: a spare
+  OtherModel,   // never loaded
+};
+
+IdentityMatch CompareIdentity(const Configuration& instrument, const Configuration& file);
+
+// "manufacturer 0x5a, device type 0x10, device ID 010203"
+std::string IdentityText(const Configuration& configuration);
+
+// One field where the instrument and the file differ, both as text.
+struct FieldDifference {
+  std::string field;  // "range.upper"
+  std::string instrument;
+  std::string file;
+};
+
+// The fields a load may write that differ between two configurations.
+std::vector<FieldDifference> Differences(const Configuration& instrument, const Configuration& file,
+                                         bool withAddress);
+
+struct PlannedWrite {
+  OperationCode op;
+  std::function<void(DeviceData&)> apply;
+};
+
+// The operations that write `fields` (names of Differences), in the order to
+// send them, the polling address last. An operation also sends fields that
+// were not chosen; those keep the instrument's own values, exactly as read.
+std::vector<PlannedWrite> LoadWrites(const Configuration& instrument, const Configuration& file,
+                                     const std::vector<std::string>& fields);
+
+}  // namespace vantrel
