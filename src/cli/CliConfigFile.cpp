@@ -42,6 +42,7 @@ std::string FormatSave(const SaveOutcome& save, bool json) {
   if (json) {
     return "{\"operation\": \"save-config\", \"result\": " + JsonString(result) +
            ", \"file\": " + JsonString(save.file) +
+           ", \"differences\": [], \"written\": [], \"notTaken\": []" +
            ", \"reason\": " + (reason.empty() ? std::string("null") : JsonString(reason)) + "}\n";
   }
   std::string out = "save-config: " + save.file + "\nresult=" + result + "\n";

@@ -177,5 +177,36 @@ TEST_F(GuiFiles, LoadWritesOnlyTheCheckedDifferences) {
   for (const SentRequest& request : recorder.sent) EXPECT_EQ(request.command, 0);
 }
 
+// A spare of the same model: a confirmation naming both instruments; No
+// loads nothing, Yes goes on to the differences.
+TEST_F(GuiFiles, ASpareIsLoadedOnlyWithConsent) {
+  connectTo({0, 3});
+  chosenFile = dir.filePath("pt-0.json");
+  frame->findChild<QAction*>(QStringLiteral("actionSaveConfig"))->trigger();
+  ASSERT_TRUE(QTest::qWaitFor([&] { return status() == QString::fromUtf8("组态已保存"); },
+                              kReplyWaitMs * 6));
+  view->tabHart()->refillPollAddresses({{"3 ", 3}});
+  for (const QMessageBox::StandardButton answer : {QMessageBox::No, QMessageBox::Yes}) {
+    recorder.sent.clear();
+    frame->findChild<QAction*>(QStringLiteral("actionLoadConfig"))->trigger();
+    QMessageBox* box = WaitForMessageBox(kReplyWaitMs * 6);
+    ASSERT_NE(box, nullptr);
+    EXPECT_TRUE(box->text().contains("010203") && box->text().contains("010206"))
+        << box->text().toStdString();
+    box->button(answer)->click();
+    QTest::qWait(300);
+    auto* dialog = frame->findChild<LoadDialog*>();
+    if (answer == QMessageBox::No) {
+      EXPECT_EQ(dialog, nullptr);
+      for (const SentRequest& request : recorder.sent) EXPECT_EQ(request.command, 0);
+      continue;
+    }
+    ASSERT_TRUE(QTest::qWaitFor([&] { return (dialog = frame->findChild<LoadDialog*>()); },
+                                kReplyWaitMs * 6));
+    EXPECT_EQ(dialog->table()->item(0, 2)->text(), "PT-00");
+    dialog->cancelButton()->click();
+  }
+}
+
 }  // namespace
 }  // namespace vantrel::testing
