@@ -4,6 +4,7 @@
 #include <QDir>
 #include <QFile>
 #include <QPointer>
+#include <QRegularExpression>
 #include <QTabBar>
 
 #include <algorithm>
@@ -167,8 +168,11 @@ OperationRun::Starter CVantrelView::starter() {
 
 void CVantrelView::saveConfiguration() {
   const FileDialogTexts texts{tr("保存组态"), tr("组态文件 (*.json)"), QStringLiteral("json")};
-  const QString suggested = InDocuments(QStringLiteral("%1.json").arg(
-      data().tag.empty() ? QStringLiteral("vantrel") : Utf8Text(data().tag).trimmed()));
+  // Named after the tag, with what a file name cannot hold replaced.
+  QString name = Utf8Text(data().tag).trimmed();
+  name.replace(QRegularExpression(QStringLiteral("[^A-Za-z0-9_.-]")), QStringLiteral("_"));
+  const QString suggested =
+      InDocuments((name.isEmpty() ? QStringLiteral("vantrel") : name) + QStringLiteral(".json"));
   QPointer<CVantrelView> self(this);
   ChooseFile(this, texts, suggested, chooser_, [self](const QString& file) {
     if (!self || file.isEmpty()) return;
