@@ -167,6 +167,7 @@ std::string FormatLoad(const LoadReport& report, const std::string& file, bool j
            (report.journalNotWritten ? ", \"journal\": \"not written\"" : "") + "}\n";
   }
   std::string out = "load-config: " + file + "\n";
+  if (report.otherDevice) out += "otherDevice=the same model, another device ID\n";
   for (const FieldDifference& d : report.differences) {
     out += "difference=" + d.field + ": " + d.instrument + " -> " + d.file + "\n";
   }
