@@ -1,8 +1,9 @@
 #include "config/JsonText.h"
 
-#include <charconv>
 #include <cmath>
 #include <cstdio>
+
+#include "engine/Encoding.h"
 
 namespace vantrel {
 
@@ -39,18 +40,7 @@ std::string JsonString(const std::string& text) {
 }
 
 std::string JsonFloat(float value) {
-  if (!std::isfinite(value)) return "null";
-  // Without a precision, to_chars gives the shortest digits that read back
-  // as the same float; written out without an exponent for the numbers of
-  // the plant (100000, not 1e+05).
-  char text[64];
-  const float magnitude = std::fabs(value);
-  const bool plain = magnitude == 0.0f || (magnitude >= 1e-4f && magnitude < 1e15f);
-  const std::to_chars_result written =
-      plain ? std::to_chars(text, text + sizeof text, value, std::chars_format::fixed)
-            : std::to_chars(text, text + sizeof text, value);
-  if (written.ec != std::errc()) return "null";
-  return std::string(text, written.ptr);
+  return std::isfinite(value) ? ShortestFloatText(value) : "null";
 }
 
 }  // namespace vantrel

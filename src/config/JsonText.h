@@ -11,7 +11,7 @@ std::string JsonString(const std::string& text);
 
 // The shortest decimal text that reads back as the same 32-bit float
 // (0.25f as "0.25", 0.1f as "0.1", never "0.10000000149"), without an
-// exponent where that stays short (100000); "null" for a value that is not
+// exponent from 0.0001 up to 10^9 (100000); "null" for a value that is not
 // finite.
 std::string JsonFloat(float value);
 

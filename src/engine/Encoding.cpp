@@ -358,6 +358,25 @@ std::optional<LongAddressBytes> ParseLongAddressText(const std::string& text) {
 // ---------------------------------------------------------------------------
 // Number texts
 
+std::string ShortestFloatText(float value) {
+  if (!std::isfinite(value)) return FormatFixed(value, 1);
+  char text[64];
+  // Without a precision, to_chars gives the shortest digits that read back
+  // as the same float; written out in full for the numbers of a plant.
+  const float magnitude = std::fabs(value);
+  const bool plain = magnitude == 0.0f || (magnitude >= 1e-4f && magnitude < 1e9f);
+  const std::to_chars_result written =
+      plain ? std::to_chars(text, text + sizeof text, value, std::chars_format::fixed)
+            : std::to_chars(text, text + sizeof text, value);
+  return std::string(text, written.ptr);
+}
+
+std::string FormatExactFloat(float value) {
+  std::string text = ShortestFloatText(value);
+  if (std::isfinite(value) && text.find_first_of(".e") == std::string::npos) text += ".0";
+  return text;
+}
+
 std::string FormatFixed(double value, int decimals) {
   if (decimals < 0) decimals = 6;
   // Past 1074 places every digit of a double is 0; format that far and pad,

@@ -139,6 +139,16 @@ std::optional<LongAddressBytes> ParseLongAddressText(const std::string& text);
 // writes them. A negative `decimals` means 6, as in printf.
 std::string FormatFixed(double value, int decimals);
 
+// The shortest decimal text that reads back as the same float: without an
+// exponent from 0.0001 up to 10^9 ("100000", "0.25"), with one outside.
+std::string ShortestFloatText(float value);
+
+// A float the instrument sent and the pages may send back: at least one
+// decimal ("100.0"), else the shortest text that reads back as the same
+// float ("0.25", at most 9 significant digits), so that a read followed by a
+// write sends the same value.
+std::string FormatExactFloat(float value);
+
 // The C library's text-to-double conversion of the leading part of `utf8`:
 // leading whitespace, an optional sign, then the longest number that can be
 // read (decimal with optional exponent, hexadecimal "0x...", "inf",

@@ -264,9 +264,9 @@ void DecodeOutputInformation(OperationContext& c, const ReceivedFrame& reply) {
   d.upperRange = ReadFloatBE(r + 3);
   d.lowerRange = ReadFloatBE(r + 7);
   d.damping = ReadFloatBE(r + 11);
-  d.upperRangeText = FormatFixed(d.upperRange, 1);
-  d.lowerRangeText = FormatFixed(d.lowerRange, 1);
-  d.dampingText = FormatFixed(d.damping, 1);
+  d.upperRangeText = FormatExactFloat(d.upperRange);
+  d.lowerRangeText = FormatExactFloat(d.lowerRange);
+  d.dampingText = FormatExactFloat(d.damping);
 }
 
 void DecodeOffset(OperationContext& c, const ReceivedFrame& reply) {

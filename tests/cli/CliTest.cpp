@@ -429,7 +429,12 @@ TEST(Cli, SaveConfigKeepsTheValuesExactly) {
                     "--lower", "0", "--upper", "0.25", "--damping", "0.1"})
                 .exitCode,
             0);
-  CliRun run = RunCli({"--port", line.path(), "--json", "--address", "3", "save-config", file});
+  // The page texts keep the instrument's precision too.
+  CliRun run = RunCli({"--port", line.path(), "--json", "--address", "3", "read-config"});
+  ASSERT_EQ(run.outcomes.size(), 1);
+  EXPECT_EQ(run.outcomes[0]["values"].toObject()["upperRangeText"].toString(), "0.25");
+  EXPECT_EQ(run.outcomes[0]["values"].toObject()["dampingText"].toString(), "0.1");
+  run = RunCli({"--port", line.path(), "--json", "--address", "3", "save-config", file});
   ASSERT_EQ(run.outcomes.size(), 1) << run.out.toStdString();
   EXPECT_EQ(run.outcomes[0]["operation"].toString(), "save-config");
   EXPECT_EQ(run.outcomes[0]["result"].toString(), "success");

@@ -312,6 +312,31 @@ TEST(FormatFixed, MatchesPrintfRules) {
   for (const auto& c : cases) EXPECT_EQ(FormatFixed(c.value, c.decimals), c.text) << c.value;
 }
 
+// Range and damping texts: what a read shows and a write sends back is the
+// same float ("0.25", not "0.2"), with one decimal at least.
+TEST(FormatExactFloat, ReadsBackAsTheSameFloat) {
+  const struct {
+    float value;
+    const char* text;
+  } cases[] = {
+      {100.0f, "100.0"},
+      {0.0f, "0.0"},
+      {0.25f, "0.25"},
+      {1.5f, "1.5"},
+      {0.1f, "0.1"},
+      {-0.5f, "-0.5"},
+      {49888.7227f, "49888.723"},
+      {100000.0f, "100000.0"},
+      {1e-5f, "1e-05"},
+      {3e9f, "3e+09"},
+  };
+  for (const auto& c : cases) {
+    const std::string text = FormatExactFloat(c.value);
+    EXPECT_EQ(text, c.text) << c.text;
+    EXPECT_EQ(std::strtof(text.c_str(), nullptr), c.value) << text;
+  }
+}
+
 TEST(FormatFixed, AgreesWithPrintfOnAGrid) {
   // The test process runs in the "C" locale, where snprintf is a fair referee.
   char expected[1200];

@@ -55,6 +55,31 @@ TEST_F(GuiConfPage, WriteSendsTheTypedRangeAndReadsBack) {
   EXPECT_EQ(combo("combo1049")->currentText(), QStringLiteral("MPa"));
 }
 
+// A read followed by a write sends back the float the instrument gave: with
+// only the damping changed, 0.25 MPa goes out as 0.25, not the "0.2" of a
+// one-decimal text.
+TEST_F(GuiConfPage, ARangeReadAndWrittenBackKeepsItsPrecision) {
+  connectTo({0});
+  edit("edit1046")->setText(QStringLiteral("0"));
+  edit("edit1047")->setText(QStringLiteral("0.25"));
+  edit("edit1045")->setText(QStringLiteral("1"));
+  Choose(combo("combo1049"), 6);  // MPa
+  runOk("button1035", OP_WRITE_CONFIG);
+  for (const char* name : {"edit1046", "edit1047", "edit1045"}) edit(name)->clear();
+  runOk("button1048", OP_READ_CONFIG);
+  settle();
+  EXPECT_EQ(edit("edit1047")->text(), QStringLiteral("0.25"));
+
+  recorder.sent.clear();
+  edit("edit1045")->setText(QStringLiteral("2"));
+  runOk("button1035", OP_WRITE_CONFIG);
+  const std::vector<SentRequest> range = recorder.withCommand(35);
+  ASSERT_EQ(range.size(), 1u);
+  EXPECT_EQ(range[0].floatAt(1), 0.25f);
+  runOk("button1048", OP_READ_CONFIG);
+  EXPECT_EQ(session->data().upperRange, 0.25f);  // what the instrument holds
+}
+
 // The range write checks only what it sends: pressure and code edits that do
 // not parse (the calibrations' own fields) do not stop it; each pressure
 // still stops its own calibration (APressureThatDoesNotParseStopsTheCalibration).
