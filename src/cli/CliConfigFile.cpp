@@ -13,16 +13,6 @@ std::vector<CliStep> SaveConfigSteps() {
   return steps;
 }
 
-bool WriteConfigurationFile(const std::string& file, const DeviceData& data,
-                            std::uint8_t pollingAddress, std::string& error) {
-  QString why;
-  if (SaveConfigurationFile(QString::fromLocal8Bit(file.c_str()), data, pollingAddress, &why)) {
-    return true;
-  }
-  error = why.toStdString();
-  return false;
-}
-
 std::string ReasonOf(const CliOutcome& outcome) {
   std::string reason = std::string(OperationWord(outcome.op)) + ": " + outcome.status;
   if (!outcome.reason.empty()) reason += " (" + outcome.reason + ")";

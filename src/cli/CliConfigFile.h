@@ -23,10 +23,6 @@ struct SaveOutcome {
   std::string fileError;  // why the file could not be written
 };
 
-// Writes the configuration read into `data` to `file`, whole or not at all.
-bool WriteConfigurationFile(const std::string& file, const DeviceData& data,
-                            std::uint8_t pollingAddress, std::string& error);
-
 // Why a read or write of a save or load did not succeed, with its word:
 // "read-gain: 接收失败 (设备无应答)".
 std::string ReasonOf(const CliOutcome& outcome);

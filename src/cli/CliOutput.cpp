@@ -34,18 +34,7 @@ std::string ValueText(const CliValue& value, bool json) {
 }  // namespace
 
 const char* ResultWord(const CliOutcome& outcome) {
-  if (outcome.skipped) return "skipped";
-  switch (outcome.result) {
-    case OperationResult::Success:
-      return "success";
-    case OperationResult::Failure:
-      return "failure";
-    case OperationResult::NoReply:
-      return "no-reply";
-    case OperationResult::Refused:
-      break;
-  }
-  return "refused";
+  return outcome.skipped ? "skipped" : OperationResultWord(outcome.result);
 }
 
 namespace {

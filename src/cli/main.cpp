@@ -22,6 +22,7 @@
 #include "cli/CliOperations.h"
 #include "cli/CliOutput.h"
 #include "cli/CliSession.h"
+#include "config/Configuration.h"
 #include "i18n/Language.h"
 #include "link/LinkTexts.h"
 #include "vantrel/Version.h"
@@ -294,8 +295,10 @@ int RunSave(QCoreApplication& app, CliSession& session, Options& options) {
       [] { QCoreApplication::exit(0); });
   app.exec();
   if (!save.failedRead) {
-    save.written =
-        WriteConfigurationFile(save.file, session.data(), session.pollAddress(), save.fileError);
+    QString error;
+    save.written = SaveConfigurationFile(QString::fromLocal8Bit(save.file.c_str()), session.data(),
+                                         session.pollAddress(), &error);
+    save.fileError = error.toStdString();
   }
   std::fputs(FormatSave(save, options.json).c_str(), stdout);
   if (save.failedRead) {

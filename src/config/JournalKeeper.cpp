@@ -4,24 +4,6 @@
 #include "link/HartCommands.h"
 
 namespace vantrel {
-namespace {
-
-const char* ResultWord(OperationResult result) {
-  switch (result) {
-    case OperationResult::Success:
-      return "success";
-    case OperationResult::Failure:
-      return "failure";
-    case OperationResult::NoReply:
-      return "no-reply";
-    case OperationResult::Refused:
-      break;
-  }
-  return "refused";
-}
-
-}  // namespace
-
 JournalKeeper::JournalKeeper(Session& session, std::unique_ptr<Journal> journal, QObject* parent)
     : QObject(parent), session_(session), journal_(std::move(journal)), shown_(session.data()) {
   session_.addObserver(this);
@@ -62,7 +44,7 @@ bool JournalKeeper::ended(const OperationEnd& end) {
   JournalRecord r = std::move(*pending_);
   pending_.reset();
   if (end.result == OperationResult::Refused) return true;  // nothing was sent
-  return write(std::move(r), ResultWord(end.result));
+  return write(std::move(r), OperationResultWord(end.result));
 }
 
 bool JournalKeeper::write(JournalRecord r, const char* result) {

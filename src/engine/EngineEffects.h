@@ -38,6 +38,22 @@ enum class OperationResult {
   Refused,  // nothing was sent: bad input or a closed port
 };
 
+// "success", "failure", "no-reply" or "refused": the word the command line
+// and the change journal give a result.
+inline const char* OperationResultWord(OperationResult result) {
+  switch (result) {
+    case OperationResult::Success:
+      return "success";
+    case OperationResult::Failure:
+      return "failure";
+    case OperationResult::NoReply:
+      return "no-reply";
+    case OperationResult::Refused:
+      break;
+  }
+  return "refused";
+}
+
 // How an operation ended.
 struct OperationEnd {
   OperationCode op = OP_COMM_TEST;
