@@ -1159,6 +1159,14 @@
         <source>短地址</source>
         <translation>Polling address</translation>
     </message>
+    <message>
+        <source>请输入一个介于 %1 和 %2 之间的数字。</source>
+        <translation>Enter a number from %1 to %2.</translation>
+    </message>
+    <message>
+        <source>请输入一个不小于 %1 的数字。</source>
+        <translation>Enter a number not below %1.</translation>
+    </message>
 </context>
 <context>
     <name>vantrel::CMainFrame</name>
@@ -1225,6 +1233,18 @@
     <message>
         <source>载入组态…</source>
         <translation>Load configuration…</translation>
+    </message>
+    <message>
+        <source>回路电流处于固定状态，退出前恢复正常输出吗？</source>
+        <translation>The loop current is fixed. Return it to normal output before exiting?</translation>
+    </message>
+    <message>
+        <source>恢复失败，回路电流可能仍处于固定状态</source>
+        <translation>Release failed: the loop current may still be fixed</translation>
+    </message>
+    <message>
+        <source>仍要退出吗？</source>
+        <translation>Exit anyway?</translation>
     </message>
 </context>
 <context>

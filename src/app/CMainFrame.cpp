@@ -1,9 +1,11 @@
 #include "app/CMainFrame.h"
 
 #include <QAction>
+#include <QCloseEvent>
 #include <QGuiApplication>
 #include <QLabel>
 #include <QMenuBar>
+#include <QMessageBox>
 #include <QProgressBar>
 #include <QScreen>
 #include <QScrollArea>
@@ -73,6 +75,7 @@ void CMainFrame::makeView() {
   connect(view_, &CVantrelView::statusTextChanged, this, &CMainFrame::setStatusText);
   connect(view_, &CVantrelView::progressChanged, this, &CMainFrame::setProgress);
   connect(view_, &CVantrelView::deviceStatusChanged, this, &CMainFrame::setDeviceStatus);
+  connect(view_, &CVantrelView::failureReasonChanged, this, &CMainFrame::setFailureReason);
 }
 
 // The window's height without its frame: menu bar, form, status bar.
@@ -184,8 +187,14 @@ void CMainFrame::createStatusBar() {
   deviceStatusPane_->setFrameShadow(QFrame::Sunken);
   // The status line takes the room the bar leaves, so its text is never
   // covered; the device status, when there is one, sits between them.
+  reasonPane_ = new QLabel;
+  reasonPane_->setObjectName(QStringLiteral("reasonPane"));
+  reasonPane_->setFrameShape(QFrame::Panel);
+  reasonPane_->setFrameShadow(QFrame::Sunken);
   statusBar()->addWidget(statusPane_, 1);
+  statusBar()->addWidget(reasonPane_);
   statusBar()->addWidget(deviceStatusPane_);
+  reasonPane_->hide();
   deviceStatusPane_->hide();
   statusBar()->addPermanentWidget(progressBar_);
   statusBar()->setSizeGripEnabled(true);
@@ -197,6 +206,11 @@ void CMainFrame::setStatusText(const QString& text) {
 
 void CMainFrame::setProgress(int percent) {
   progressBar_->setValue(std::clamp(percent, 0, 100));
+}
+
+void CMainFrame::setFailureReason(const QString& reason) {
+  reasonPane_->setText(reason);
+  reasonPane_->setVisible(!reason.isEmpty());
 }
 
 void CMainFrame::setDeviceStatus(int status) {
@@ -271,6 +285,55 @@ void CMainFrame::onMonitorPlaced(bool floating) {
     resize(width(), height() - monitorHeight_);
     monitorHeight_ = 0;
   }
+}
+
+void CMainFrame::closeEvent(QCloseEvent* event) {
+  if (closing_ || !view_->loopCurrentFixed()) {
+    view_->stopAcquisition();
+    event->accept();
+    return;
+  }
+  event->ignore();
+  if (!asking_) askToReleaseLoop();
+}
+
+void CMainFrame::closeNow() {
+  closing_ = true;
+  close();
+}
+
+// 是 releases the loop and closes once the instrument has answered; 否 closes
+// with the loop as it is; 取消 keeps the window.
+void CMainFrame::askToReleaseLoop() {
+  asking_ = true;
+  AskQuestion(this, tr("回路电流处于固定状态，退出前恢复正常输出吗？"),
+              QMessageBox::Yes | QMessageBox::No | QMessageBox::Cancel, [this](int answer) {
+                if (answer == QMessageBox::No) {
+                  asking_ = false;
+                  closeNow();
+                } else if (answer == QMessageBox::Yes) {
+                  view_->releaseLoopCurrent([this](bool released) {
+                    asking_ = false;
+                    if (released) {
+                      closeNow();
+                    } else {
+                      askToCloseUnreleased();
+                    }
+                  });
+                } else {
+                  asking_ = false;
+                }
+              });
+}
+
+void CMainFrame::askToCloseUnreleased() {
+  asking_ = true;
+  AskQuestion(this,
+              tr("恢复失败，回路电流可能仍处于固定状态") + QLatin1Char('\n') + tr("仍要退出吗？"),
+              QMessageBox::Yes | QMessageBox::No, [this](int answer) {
+                asking_ = false;
+                if (answer == QMessageBox::Yes) closeNow();
+              });
 }
 
 void CMainFrame::onAppAbout() {

@@ -40,6 +40,9 @@ class CMainFrame : public QMainWindow {
   // Beside the status line: the most severe bit of the device status, hidden
   // while the status is 0.
   QLabel* deviceStatusPane() const { return deviceStatusPane_; }
+  // Beside the status line: why the last operation failed, hidden while
+  // there is no reason.
+  QLabel* reasonPane() const { return reasonPane_; }
 
  public slots:
   void setStatusText(const QString& text);
@@ -47,6 +50,7 @@ class CMainFrame : public QMainWindow {
   void setProgress(int percent);
   // The field device status of the last reply.
   void setDeviceStatus(int status);
+  void setFailureReason(const QString& reason);
   void onAppAbout();
 
  public:
@@ -54,7 +58,15 @@ class CMainFrame : public QMainWindow {
   // it did before there was one.
   QMenu* createPopupMenu() override { return nullptr; }
 
+ protected:
+  // With the loop current held fixed the engineer is asked whether to
+  // release it first; the acquisition stops with the window.
+  void closeEvent(QCloseEvent* event) override;
+
  private:
+  void askToReleaseLoop();
+  void askToCloseUnreleased();
+  void closeNow();
   void makeView();
   void fitToScreen();
   int innerHeight() const;
@@ -73,7 +85,10 @@ class CMainFrame : public QMainWindow {
   QLabel* statusPane_ = nullptr;
   QProgressBar* progressBar_ = nullptr;
   QLabel* deviceStatusPane_ = nullptr;
+  QLabel* reasonPane_ = nullptr;
   CommMonitor* monitor_ = nullptr;
+  bool closing_ = false;   // the engineer has decided: the window closes
+  bool asking_ = false;    // a question about the loop is open
   int monitorHeight_ = 0;  // what showing the docked monitor added to the window
   bool placingMonitor_ = false;
 };

@@ -132,6 +132,7 @@ bool CVantrelApp::chooseLanguage(const QString& name) {
   if (!UseLanguage(*language)) {
     std::fprintf(stderr, "vantrel: the English texts cannot be loaded; the texts stay Chinese\n");
   }
+  UseQtLanguage(*language);
   return true;
 }
 

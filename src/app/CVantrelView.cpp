@@ -15,6 +15,7 @@
 #include "app/ConfigLoadRun.h"
 #include "app/JournalDialog.h"
 #include "app/OperationRun.h"
+#include "app/ValueBox.h"
 #include "config/JournalKeeper.h"
 #include "link/LinkTexts.h"
 #include "tabs/CTabConf.h"
@@ -27,6 +28,9 @@
 
 namespace vantrel {
 namespace {
+
+// Field device status bit: the loop current is held fixed.
+constexpr std::uint8_t kLoopCurrentFixedBit = 0x08;
 
 // Runs `call` on the GUI thread's event loop after the current handler, as
 // long as `target` still exists.
@@ -91,11 +95,7 @@ void CVantrelView::connectSession() {
   connect(s, &Session::pollAddressesFound, tabHart_, &CTabHart::refillPollAddresses);
   connect(s, &Session::searchReportReady, this, &CVantrelView::showSearchReport);
   connect(s, &Session::messageShown, this, &CVantrelView::showMessage);
-  // The journal's record is written before anyone hears of the end.
-  connect(s, &Session::operationFinished, this, [this](const OperationEnd& end) {
-    journal_->ended(end);
-    emit operationFinished(static_cast<int>(end.op), static_cast<int>(end.result));
-  });
+  connect(s, &Session::operationFinished, this, &CVantrelView::operationEnded);
   // Once: the operations still run.
   connect(journal_, &JournalKeeper::journalFailed, this,
           [this](const QString& path, const QString& reason) {
@@ -154,16 +154,54 @@ void CVantrelView::setConfirmer(Confirmer* confirmer) {
 }
 
 void CVantrelView::start(OperationCode op) {
-  journal_->starting(op);
-  session_.start(op, tabHart_->pollAddress());
+  startOperation(op);
 }
 
-// The file's operations start as the pages' do: through the journal.
+// Every operation the user starts goes through the journal, and clears the
+// reason the one before failed.
+bool CVantrelView::startOperation(OperationCode op) {
+  emit failureReasonChanged(QString());
+  journal_->starting(op);
+  return session_.start(op, tabHart_->pollAddress());
+}
+
+// The file's operations start as the pages' do.
 OperationRun::Starter CVantrelView::starter() {
-  return [this](OperationCode op) {
-    journal_->starting(op);
-    return session_.start(op, tabHart_->pollAddress());
-  };
+  return [this](OperationCode op) { return startOperation(op); };
+}
+
+// The journal's record is written before anyone hears of the end. A missed
+// acquisition poll says nothing, as before.
+void CVantrelView::operationEnded(const OperationEnd& end) {
+  journal_->ended(end);
+  const bool answered =
+      end.result == OperationResult::Success || end.result == OperationResult::Failure;
+  if (end.op == OP_FIXED_CURRENT && answered) fixedBySetting_ = data().calibrationPoint != 0.0f;
+  if (end.op != OP_POLL && end.result != OperationResult::Success) {
+    emit failureReasonChanged(Utf8Text(end.reason));
+  }
+  emit operationFinished(static_cast<int>(end.op), static_cast<int>(end.result));
+}
+
+bool CVantrelView::loopCurrentFixed() const {
+  return fixedBySetting_ || (deviceStatus() & kLoopCurrentFixedBit) != 0;
+}
+
+void CVantrelView::releaseLoopCurrent(std::function<void(bool released)> released) {
+  auto* once = new QObject(this);
+  connect(this, &CVantrelView::operationFinished, once,
+          [once, released = std::move(released)](int op, int result) {
+            if (op != OP_FIXED_CURRENT) return;
+            once->deleteLater();
+            released(result == static_cast<int>(OperationResult::Success));
+          });
+  data().calibrationPoint = 0.0f;
+  startOperation(OP_FIXED_CURRENT);  // a refusal ends it at once, unreleased
+}
+
+void CVantrelView::stopAcquisition() {
+  acquisitionTimer_.stop();
+  data().acquiring = false;
 }
 
 void CVantrelView::saveConfiguration() {
@@ -245,11 +283,13 @@ void CVantrelView::acquisitionTick() {
   session_.pollTick(tabHart_->pollAddress());
 }
 
+// Before the first successful read the boxes stay empty: a "0" would look
+// like a reading.
 void CVantrelView::showData() {
   const DeviceData& data = session_.data();
-  ui_->edit1004->setText(FloatText(data.loopCurrent));
-  ui_->edit1005->setText(FloatText(data.percentOfRange));
-  ui_->edit1003->setText(Utf8Text(data.pvText));
+  ui_->edit1004->setText(currentRead_ ? FloatText(data.loopCurrent) : QString());
+  ui_->edit1005->setText(currentRead_ ? FloatText(data.percentOfRange) : QString());
+  ShowValueFitted(ui_->edit1003, Utf8Text(data.pvText), kPvPointSize);
   ui_->edit1008->setText(Utf8Text(data.svText));
 }
 
@@ -257,16 +297,22 @@ void CVantrelView::showMessage(MessageIcon icon, const std::string& text) {
   ShowMessageBox(window(), icon, CoreText(text));
 }
 
+// A page shows only what the operation asking read, so that what the user
+// is typing elsewhere on it stays.
 void CVantrelView::refresh(RefreshTarget target, RefreshDirection direction) {
+  const auto op = static_cast<OperationCode>(session_.driver().core().link().operationCode);
   switch (target) {
     case RefreshTarget::View:
-      Queue(this, [this] { showData(); });
+      Queue(this, [this] {
+        currentRead_ = true;
+        showData();
+      });
       break;
     case RefreshTarget::TabHart:
-      Queue(tabHart_, [page = tabHart_, direction] { page->refresh(direction); });
+      Queue(tabHart_, [page = tabHart_, direction, op] { page->refresh(direction, op); });
       break;
     case RefreshTarget::TabConf:
-      Queue(tabConf_, [page = tabConf_, direction] { page->refresh(direction); });
+      Queue(tabConf_, [page = tabConf_, direction, op] { page->refresh(direction, op); });
       break;
     case RefreshTarget::TabCur:
       Queue(tabCur_, [page = tabCur_, direction] { page->refresh(direction); });

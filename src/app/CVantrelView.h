@@ -8,6 +8,7 @@
 #include <QTimer>
 #include <QWidget>
 
+#include <functional>
 #include <memory>
 #include <string>
 
@@ -61,6 +62,15 @@ class CVantrelView : public QWidget, private OperationStarter {
   // Starts `op` on the polling address the HART page shows.
   void start(OperationCode op) override;
 
+  // True while the loop current is held fixed: a fixed current was set and
+  // not released, or the last reply's device status says so.
+  bool loopCurrentFixed() const;
+  // Sends the release of a fixed current (command 40 with 0 mA); `released`
+  // gets whether the instrument answered it.
+  void releaseLoopCurrent(std::function<void(bool released)> released);
+  // Stops the acquisition of the pressure code.
+  void stopAcquisition();
+
  public slots:
   void showPortDialog();
   // 程序 menu: saves the instrument's configuration to a file the user
@@ -87,9 +97,13 @@ class CVantrelView : public QWidget, private OperationStarter {
   void operationFinished(int op, int result);
   // A reply brought another field device status byte than the one before.
   void deviceStatusChanged(int status);
+  // Why the last operation failed, in words; empty when an operation starts.
+  void failureReasonChanged(const QString& reason);
 
  private:
   OperationRun::Starter starter();
+  bool startOperation(OperationCode op);
+  void operationEnded(const OperationEnd& end);
   void connectSession();
   void showMessage(MessageIcon icon, const std::string& text);
   void refresh(RefreshTarget target, RefreshDirection direction);
@@ -107,6 +121,8 @@ class CVantrelView : public QWidget, private OperationStarter {
   FileChooser chooser_;
   std::unique_ptr<DialogConfirmer> dialogConfirmer_;
   QTimer acquisitionTimer_;
+  bool currentRead_ = false;  // the current variables have been read once
+  bool fixedBySetting_ = false;
 };
 
 }  // namespace vantrel

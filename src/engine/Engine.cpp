@@ -48,9 +48,23 @@ bool Engine::start(OperationCode op, std::uint8_t pollAddress, TimeMs now) {
   }
   // A new operation takes the link: a search, a paused write or the tries of
   // an operation in progress end here.
-  if (searchActive()) endSearch();
+  if (searchActive()) interruptSearch();
   pendingSendAt_.reset();
+  deferred_.reset();
+  if (link_.frameInProgress()) {
+    inProgress_ = false;  // what still arrives answers nothing we wait for
+    try_ = TryState{};
+    deferred_ =
+        DeferredStart{op, pollAddress, now + LineTimeMs(kLongestFrameBytes, timing_.baudRate)};
+    return true;
+  }
   return sendFirstRequest(op, pollAddress, now);
+}
+
+void Engine::sendDeferred(TimeMs now) {
+  const DeferredStart waiting = *deferred_;
+  deferred_.reset();
+  sendFirstRequest(waiting.op, waiting.pollAddress, now);
 }
 
 // The start protocol: command 0 in a short frame to the polling address.
@@ -74,7 +88,7 @@ bool Engine::sendFirstRequest(OperationCode op, std::uint8_t pollAddress, TimeMs
 }
 
 bool Engine::pollTick(std::uint8_t pollAddress, TimeMs now) {
-  if (searchActive()) return false;
+  if (searchActive() || deferred_) return false;
   const HartLink& link = link_.link();
   if (inProgress_ && link.operationCode != OP_POLL) {
     if (try_.failedTries > 0 || try_.resendAt || try_.delayedSince) return false;
@@ -85,6 +99,11 @@ bool Engine::pollTick(std::uint8_t pollAddress, TimeMs now) {
 
 void Engine::portLost(TimeMs /*now*/) {
   if (inProgress_) fail(texts::kPortLost);
+  if (deferred_) {
+    const OperationCode op = deferred_->op;
+    deferred_.reset();
+    effects_.operationEnded({op, OperationResult::Refused, {}, 0});
+  }
 }
 
 // --- sending and trying again --------------------------------------------
@@ -175,6 +194,10 @@ void Engine::frameBegan(TimeMs /*now*/) {
 // A frame that began and was not a reply (a request, a burst frame) leaves
 // the wait as it was; one that was spoiled on the way ends the try.
 void Engine::frameEnded(FrameEnd end, TimeMs now) {
+  if (deferred_) {
+    sendDeferred(now);
+    return;
+  }
   if (!try_.replyArriving) return;
   try_.replyArriving = false;
   if (end == FrameEnd::Dropped && inProgress_ && try_.replyDue) {
@@ -183,6 +206,10 @@ void Engine::frameEnded(FrameEnd end, TimeMs now) {
 }
 
 void Engine::HandleOperationReply(const ReceivedFrame& reply) {
+  if (deferred_) {  // the frame a start waited for has ended
+    sendDeferred(reply.receivedAt);
+    return;
+  }
   HartLink& link = link_.link();
   if (!IsOperationCode(link.operationCode)) return;
   const OperationRow& current = row();
@@ -362,6 +389,7 @@ std::optional<TimeMs> Engine::nextDeadline() const {
     if (at && (!due || *at < *due)) due = at;
   };
   consider(pendingSendAt_);
+  if (deferred_) consider(deferred_->due);
   consider(try_.resendAt);
   if (inProgress_ && !try_.replyArriving) consider(try_.replyDue);
   if (search_.phase == SearchPhase::BeforeProbe || search_.phase == SearchPhase::AfterProbe) {
@@ -371,6 +399,7 @@ std::optional<TimeMs> Engine::nextDeadline() const {
 }
 
 void Engine::handleDeadline(TimeMs now) {
+  if (deferred_ && deferred_->due <= now) sendDeferred(now);
   if (pendingSendAt_ && *pendingSendAt_ <= now) {
     pendingSendAt_.reset();
     sendPrepared(now);

@@ -56,8 +56,11 @@ class Engine : public ReplyHandler, public Timed {
 
   // Starts `op` at `now` with command 0 to `pollAddress`, after checking what
   // it will write. A refused operation sends nothing and says why in a message
-  // box. Returns true when the first request went out. OP_SEARCH starts a
-  // search.
+  // box. Returns true when the first request went out, or waits for a frame
+  // arriving to end: on a half-duplex loop a request sent into a reply
+  // spoils both, so it goes out once the line is quiet, at the latest after
+  // the longest frame's line time. OP_SEARCH starts a search; a search in
+  // progress ends with its report of what it found so far.
   bool start(OperationCode op, std::uint8_t pollAddress, TimeMs now);
 
   // The device search over polling addresses 0 to 14.
@@ -73,8 +76,8 @@ class Engine : public ReplyHandler, public Timed {
   // waits for its reply. Returns true when the poll was started.
   bool pollTick(std::uint8_t pollAddress, TimeMs now);
 
-  // True from the first request of an operation until its last reply.
-  bool operationInProgress() const { return inProgress_; }
+  // True from the start of an operation until its last reply.
+  bool operationInProgress() const { return inProgress_ || deferred_.has_value(); }
 
   // The port went away: an operation in progress ends at once with its
   // failure text, as no reply can come.
@@ -111,10 +114,17 @@ class Engine : public ReplyHandler, public Timed {
     std::optional<TimeMs> resendAt;      // busy or delayed: the same request again
   };
   enum class TryFailure { NoReply, Spoiled, CommunicationError };
+  // A start waiting for the line to fall quiet.
+  struct DeferredStart {
+    OperationCode op = OP_COMM_TEST;
+    std::uint8_t pollAddress = 0;
+    TimeMs due = 0;  // sent then even if the frame has not ended
+  };
 
   const OperationRow& row() const;
   OperationContext context() { return {data_, effects_, memory_}; }
   bool sendFirstRequest(OperationCode op, std::uint8_t pollAddress, TimeMs now);
+  void sendDeferred(TimeMs now);
   bool transmit(TimeMs now);
   void resend(TimeMs now);
   void tryFailed(TryFailure failure, std::uint8_t responseCode, TimeMs now);
@@ -133,6 +143,8 @@ class Engine : public ReplyHandler, public Timed {
   void beginProbeSlot(TimeMs now);
   void searchStep(TimeMs now);
   void reportSearch();
+  void interruptSearch();
+  void endSearchWithoutPort(OperationResult result);
   void endSearch();
 
   LinkCore& link_;
@@ -142,6 +154,7 @@ class Engine : public ReplyHandler, public Timed {
 
   OperationMemory memory_;
   std::optional<TimeMs> pendingSendAt_;  // the pause before a request
+  std::optional<DeferredStart> deferred_;
   bool inProgress_ = false;
   TimeMs lastRequestAt_ = 0;
   TryState try_;

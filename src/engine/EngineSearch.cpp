@@ -14,6 +14,7 @@ void Engine::startSearch(TimeMs now) {
   pendingSendAt_.reset();
   inProgress_ = false;
   try_ = TryState{};
+  deferred_.reset();
   link.operationCode = OP_SEARCH;
   link.operationStep = 0;
   PrepareCommand0(link, 0);
@@ -26,14 +27,20 @@ void Engine::startSearch(TimeMs now) {
     return;
   }
   if (!link_.isPortOpen()) {
-    effects_.showMessage(MessageIcon::Error, texts::kPortNotOpen);
-    effects_.setProgress(0);
-    effects_.setStatusText(texts::kSearchFailed);
-    endSearch();
-    effects_.operationEnded({OP_SEARCH, OperationResult::Refused, {}, 0});
+    endSearchWithoutPort(OperationResult::Refused);
     return;
   }
   beginProbeSlot(now);
+}
+
+// A closed port ends the search with one message, not one per address left.
+void Engine::endSearchWithoutPort(OperationResult result) {
+  effects_.showMessage(MessageIcon::Error, texts::kPortNotOpen);
+  effects_.setProgress(0);
+  effects_.setStatusText(texts::kSearchFailed);
+  endSearch();
+  const bool sentSome = result != OperationResult::Refused;
+  effects_.operationEnded({OP_SEARCH, result, sentSome ? texts::kPortNotOpen : "", 0});
 }
 
 // A probe slot: wait 500 ms; if the probed address has not spoken meanwhile,
@@ -47,9 +54,13 @@ void Engine::beginProbeSlot(TimeMs now) {
 void Engine::searchStep(TimeMs now) {
   HartLink& link = link_.link();
   if (search_.phase == SearchPhase::BeforeProbe && search_.quiet) {
+    if (!link_.isPortOpen()) {
+      endSearchWithoutPort(OperationResult::Failure);
+      return;
+    }
     link.operationCode = OP_SEARCH;
     PrepareCommand0(link, link.pollAddress);
-    link_.StartOperation();  // with the port closed this shows "HART端口未打开！"
+    link_.StartOperation();
     search_.phase = SearchPhase::AfterProbe;
     search_.due = now + kSearchWaitMs;
     return;
@@ -102,6 +113,22 @@ void Engine::searchReportClosed(unsigned report, TimeMs now) {
   search_.phase = SearchPhase::Idle;
   effects_.operationEnded({OP_SEARCH, OperationResult::Success, {}, 0});
   if (search_.again) startSearch(now);
+}
+
+// An operation started during the probes ends the search as its last probe
+// would have, with the report and the list of what it found so far; the
+// status says "搜索完成" at once, as the new operation takes the status line
+// next and closing the report then ends nothing.
+void Engine::interruptSearch() {
+  if (search_.phase == SearchPhase::Reporting) {
+    endSearch();
+    return;
+  }
+  reportSearch();
+  endSearch();
+  effects_.setProgress(100);
+  effects_.setStatusText(texts::kSearchDone);
+  effects_.operationEnded({OP_SEARCH, OperationResult::Success, {}, 0});
 }
 
 void Engine::endSearch() {

@@ -1,6 +1,7 @@
 #include "i18n/Language.h"
 
 #include <QCoreApplication>
+#include <QLibraryInfo>
 #include <QLocale>
 #include <QTranslator>
 
@@ -21,6 +22,11 @@ std::unique_ptr<QTranslator>& Installed() {
 
 std::string TranslateCoreText(const std::string& source) {
   return QCoreApplication::translate(kCoreTextContext, source.c_str()).toStdString();
+}
+
+std::unique_ptr<QTranslator>& InstalledQt() {
+  static std::unique_ptr<QTranslator> translator;
+  return translator;
 }
 
 }  // namespace
@@ -55,6 +61,25 @@ bool UseLanguage(UiLanguage language) {
   installed = std::move(english);
   SetTextTranslator(TranslateCoreText);
   return true;
+}
+
+void UseQtLanguage(UiLanguage language) {
+  const QLocale locale = language == UiLanguage::Chinese
+                             ? QLocale(QLocale::Chinese, QLocale::China)
+                             : QLocale(QLocale::English, QLocale::UnitedStates);
+  QLocale::setDefault(locale);
+  std::unique_ptr<QTranslator>& installed = InstalledQt();
+  if (installed) {
+    QCoreApplication::removeTranslator(installed.get());
+    installed.reset();
+  }
+  if (language == UiLanguage::English) return;  // Qt's own texts are English
+  auto qt = std::make_unique<QTranslator>();
+  if (qt->load(locale, QStringLiteral("qtbase"), QStringLiteral("_"),
+               QLibraryInfo::path(QLibraryInfo::TranslationsPath)) &&
+      QCoreApplication::installTranslator(qt.get())) {
+    installed = std::move(qt);
+  }
 }
 
 }  // namespace vantrel

@@ -26,4 +26,10 @@ UiLanguage LanguageOfSystem();
 // stays Chinese).
 bool UseLanguage(UiLanguage language);
 
+// The window's share of the language: Qt's own texts (the buttons of message
+// boxes and the file dialog) from Qt's translations, and the default locale,
+// from which the calendar takes its month and day names. Without Qt's
+// translations installed its texts stay English.
+void UseQtLanguage(UiLanguage language);
+
 }  // namespace vantrel

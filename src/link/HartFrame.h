@@ -46,6 +46,10 @@ constexpr std::size_t kDataBufferSize = 253;  // txData and rxData
 constexpr std::size_t kStatusByteCount = 2;   // response code, field device status
 constexpr std::size_t kTrailingByteCount = 3;
 constexpr std::uint8_t kMinAcceptedPreambles = 2;
+// The longest frame from its delimiter to its check byte: a long address,
+// expansion bytes, command, byte count, 255 bytes and the check byte.
+constexpr std::size_t kLongestFrameBytes =
+    1 + kLongAddressSize + kMaxExpansionBytes + 1 + 1 + 255 + 1;
 
 // Line silence, in ms, that ends any frame in progress.
 constexpr TimeMs kSilenceMs = 20;

@@ -126,6 +126,10 @@ bool LinkCore::StartOperation() {
   return true;
 }
 
+bool LinkCore::frameInProgress() const {
+  return FrameInProgress(link_);
+}
+
 bool LinkCore::isReplyToRequest(const ReceivedFrame& reply) const {
   if (!(reply.address[0] & kMasterBit)) return false;
   const bool longRequest = HasLongAddress(link_.txDelimiter);

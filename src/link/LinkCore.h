@@ -106,6 +106,8 @@ class LinkCore : public Timed {
   const HartLink& link() const { return link_; }
 
   bool isPortOpen() const { return port_.isOpened(); }
+  // True while a frame is partly received: the line is not quiet.
+  bool frameInProgress() const;
 
   void setReplyHandler(ReplyHandler* handler) { replyHandler_ = handler; }
   void setObserver(LinkObserver* observer) { observer_ = observer; }

@@ -54,6 +54,7 @@ CTabConf::CTabConf(DeviceData& data, OperationStarter& starter, QWidget* parent)
 
   // Gain and acquisition. Only a choice made by the user writes the gain; a
   // gain read from the instrument is shown without being written back.
+  new PickOnlyFilter(ui_->combo1076);
   connect(ui_->combo1076, &QComboBox::activated, this, [this] { start(OP_WRITE_GAIN); });
   connect(ui_->button1077, &QPushButton::clicked, this, [this] { start(OP_READ_GAIN); });
   connect(ui_->button1075, &QPushButton::clicked, this, &CTabConf::toggleAcquisition);
@@ -62,7 +63,7 @@ CTabConf::CTabConf(DeviceData& data, OperationStarter& starter, QWidget* parent)
   // correction) have no function.
   connect(ui_->combo1041, &QComboBox::activated, this, [this] {
     showSensorRange();
-    showData();
+    showFields(kSensorFields);
   });
   connect(ui_->button1044, &QPushButton::clicked, this, [this] { start(OP_READ_SENSOR_CONFIG); });
   connect(ui_->button1034, &QPushButton::clicked, this, [this] { start(OP_WRITE_SENSOR_CONFIG); });
@@ -101,11 +102,39 @@ void CTabConf::fillGains() {
   FillList(ui_->combo1076, names, data_.gainIndex);
 }
 
-void CTabConf::refresh(RefreshDirection direction) {
+void CTabConf::refresh(RefreshDirection direction, std::optional<OperationCode> op) {
   if (direction == RefreshDirection::ToData) {
     save();
   } else {
-    showData();
+    showFields(op ? FieldsReadBy(*op) : kAllFields);
+  }
+}
+
+unsigned CTabConf::FieldsReadBy(OperationCode op) {
+  switch (op) {
+    case OP_READ_CONFIG:
+      return kRangeFields;
+    case OP_READ_SENSOR_CONFIG:
+      return kSensorFields;
+    case OP_READ_RESISTANCE:
+      return kResistanceField;
+    case OP_CALIBRATE_RESISTANCE:
+      return kReferenceFields;
+    case OP_READ_OFFSET:
+    case OP_WRITE_OFFSET:
+      return kOffsetField;
+    case OP_READ_CAL_ROW1:
+      return kRow1Fields;
+    case OP_READ_CAL_ROW2:
+      return kRow2Fields;
+    case OP_READ_VOLTAGE:
+      return kMillivoltField;
+    case OP_READ_GAIN:
+      return kGainField;
+    case OP_POLL:
+      return kPressureCodeField;
+    default:
+      return kAllFields;
   }
 }
 
@@ -136,6 +165,15 @@ bool CTabConf::save(std::optional<OperationCode> op) {
   data_.rRefText = TextOf(ui_->edit1061);
   data_.vRefText = TextOf(ui_->edit1062);
   data_.millivoltText = TextOf(ui_->edit1065);
+  // The range and damping are sent as typed, so a write checks all three
+  // before its first request: a refusal never leaves half a configuration.
+  // Without a unit it is refused for that first, as always.
+  if (op == OP_WRITE_CONFIG && UnitCodeForIndex(data_.unitIndex)) {
+    float checked = 0.0f;
+    if (!exchange.takeFloat(ui_->edit1046, checked)) return false;
+    if (!exchange.takeFloat(ui_->edit1047, checked)) return false;
+    if (!exchange.takeFloatAtLeast(ui_->edit1045, checked, 0.0f)) return false;
+  }
   if (!number(ui_->edit1070, data_.lowPressure, OP_CALIBRATE_LOW)) return false;
   if (!number(ui_->edit1069, data_.highPressure, OP_CALIBRATE_HIGH)) return false;
   if (!number(ui_->edit1072, data_.midPressure, OP_CALIBRATE_MID)) return false;
@@ -146,27 +184,44 @@ bool CTabConf::save(std::optional<OperationCode> op) {
 
 // Every member into its control: text typed and not saved is replaced.
 void CTabConf::showData() {
-  ui_->combo1041->setCurrentIndex(data_.sensorTypeIndex);
-  ui_->edit1042->setText(Utf8Text(data_.sensorLowerText));
-  ui_->edit1043->setText(Utf8Text(data_.sensorUpperText));
-  ui_->combo1049->setCurrentIndex(data_.unitIndex);
-  ui_->edit1046->setText(Utf8Text(data_.lowerRangeText));
-  ui_->edit1047->setText(Utf8Text(data_.upperRangeText));
-  ui_->edit1045->setText(Utf8Text(data_.dampingText));
-  ui_->edit1051->setText(FloatText(data_.resistance));
-  ui_->edit1053->setText(Utf8Text(data_.offsetText));
-  ui_->edit1055->setText(Utf8Text(data_.row1AdmText));
-  ui_->edit1056->setText(Utf8Text(data_.row1AdlText));
-  ui_->edit1057->setText(Utf8Text(data_.row2AdmText));
-  ui_->edit1058->setText(Utf8Text(data_.row2AdlText));
-  ui_->edit1061->setText(Utf8Text(data_.rRefText));
-  ui_->edit1062->setText(Utf8Text(data_.vRefText));
-  ui_->edit1065->setText(Utf8Text(data_.millivoltText));
-  ui_->edit1070->setText(FloatText(data_.lowPressure));
-  ui_->edit1069->setText(FloatText(data_.highPressure));
-  ui_->edit1072->setText(FloatText(data_.midPressure));
-  ui_->combo1076->setCurrentIndex(data_.gainIndex);
-  ui_->edit1074->setText(QString::number(data_.pressureCode));
+  showFields(kAllFields);
+}
+
+void CTabConf::showFields(unsigned fields) {
+  const auto show = [](QLineEdit* edit, const std::string& text) { edit->setText(Utf8Text(text)); };
+  if (fields & kSensorFields) {
+    ui_->combo1041->setCurrentIndex(data_.sensorTypeIndex);
+    show(ui_->edit1042, data_.sensorLowerText);
+    show(ui_->edit1043, data_.sensorUpperText);
+  }
+  if (fields & kRangeFields) {
+    ui_->combo1049->setCurrentIndex(data_.unitIndex);
+    show(ui_->edit1046, data_.lowerRangeText);
+    show(ui_->edit1047, data_.upperRangeText);
+    show(ui_->edit1045, data_.dampingText);
+  }
+  if (fields & kResistanceField) ui_->edit1051->setText(FloatText(data_.resistance));
+  if (fields & kOffsetField) show(ui_->edit1053, data_.offsetText);
+  if (fields & kRow1Fields) {
+    show(ui_->edit1055, data_.row1AdmText);
+    show(ui_->edit1056, data_.row1AdlText);
+  }
+  if (fields & kRow2Fields) {
+    show(ui_->edit1057, data_.row2AdmText);
+    show(ui_->edit1058, data_.row2AdlText);
+  }
+  if (fields & kReferenceFields) {
+    show(ui_->edit1061, data_.rRefText);
+    show(ui_->edit1062, data_.vRefText);
+  }
+  if (fields & kMillivoltField) show(ui_->edit1065, data_.millivoltText);
+  if (fields & kPressureFields) {
+    ui_->edit1070->setText(FloatText(data_.lowPressure));
+    ui_->edit1069->setText(FloatText(data_.highPressure));
+    ui_->edit1072->setText(FloatText(data_.midPressure));
+  }
+  if (fields & kGainField) ui_->combo1076->setCurrentIndex(data_.gainIndex);
+  if (fields & kPressureCodeField) ui_->edit1074->setText(QString::number(data_.pressureCode));
 }
 
 void CTabConf::start(OperationCode op) {
@@ -194,15 +249,16 @@ void CTabConf::showSensorRange() {
   }
 }
 
-// The calibration points from the range last read or saved, not from what
-// the range edits show now.
+// The calibration points from the range as typed: the low and high ends and
+// their middle, into the three pressure edits only.
 void CTabConf::splitRange() {
-  const auto low = static_cast<float>(TextToDouble(data_.lowerRangeText));
-  const auto high = static_cast<float>(TextToDouble(data_.upperRangeText));
-  data_.lowPressure = low;
-  data_.highPressure = high;
-  data_.midPressure = static_cast<float>((low + high) * 0.5);
-  showData();
+  DataExchange exchange(this);
+  float low = 0.0f;
+  float high = 0.0f;
+  if (!exchange.takeFloat(ui_->edit1046, low) || !exchange.takeFloat(ui_->edit1047, high)) return;
+  ui_->edit1070->setText(FloatText(low));
+  ui_->edit1069->setText(FloatText(high));
+  ui_->edit1072->setText(FloatText(static_cast<float>((double{low} + high) * 0.5)));
 }
 
 // The view's one-second timer polls the pressure code while this is on.

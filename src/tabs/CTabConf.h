@@ -37,8 +37,9 @@ class CTabConf : public QWidget {
   void fillUnits();
   void fillGains();
 
-  // ToControls shows the data; ToData saves the page (checking nothing).
-  void refresh(RefreshDirection direction);
+  // ToControls shows the data `op` read (all of it without one); ToData
+  // saves the page (checking nothing).
+  void refresh(RefreshDirection direction, std::optional<OperationCode> op = std::nullopt);
   // Controls into data, for `op`: only the fields `op` sends are checked
   // (a refused one is reported and the save stops there); another field
   // that does not parse is left as it was. False when a field was refused.
@@ -46,7 +47,27 @@ class CTabConf : public QWidget {
   // Data into controls.
   void showData();
 
+  // Groups of controls the data is shown in.
+  enum Fields : unsigned {
+    kSensorFields = 1u << 0,  // sensor type and its limits
+    kRangeFields = 1u << 1,   // unit, range and damping
+    kResistanceField = 1u << 2,
+    kReferenceFields = 1u << 3,
+    kOffsetField = 1u << 4,
+    kRow1Fields = 1u << 5,
+    kRow2Fields = 1u << 6,
+    kMillivoltField = 1u << 7,
+    kPressureFields = 1u << 8,
+    kGainField = 1u << 9,
+    kPressureCodeField = 1u << 10,
+    kAllFields = ~0u,
+  };
+  // The fields `op` reads from the instrument; kAllFields for an operation
+  // that reads none of this page's.
+  static unsigned FieldsReadBy(OperationCode op);
+
  private:
+  void showFields(unsigned fields);
   void start(OperationCode op);
   void saveAndStart(OperationCode op);
   void confirmAndStart(OperationCode op, bool saveFirst);

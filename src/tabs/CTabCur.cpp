@@ -5,10 +5,20 @@
 #include "engine/CodeTables.h"
 #include "engine/Encoding.h"
 #include "tabs/ComboLists.h"
+#include "tabs/DataExchange.h"
 #include "tabs/DialogUnits.h"
 #include "ui_CTabCur.h"
 
 namespace vantrel {
+namespace {
+
+// What the current edits accept, in mA.
+constexpr float kMeasuredMin = 3.0f;
+constexpr float kMeasuredMax = 24.0f;
+constexpr float kOtherMin = 3.5f;
+constexpr float kOtherMax = 23.0f;
+
+}  // namespace
 
 CTabCur::CTabCur(DeviceData& data, OperationStarter& starter, QWidget* parent)
     : QWidget(parent), ui_(std::make_unique<Ui::CTabCur>()), data_(data), starter_(starter) {
@@ -43,10 +53,14 @@ void CTabCur::chooseCalibrationPoint() {
   starter_.start(OP_FIXED_CURRENT);
 }
 
-// The engine trims the point the loop was last driven to: 4 mA or 20 mA.
+// The engine trims the point the loop was last driven to: 4 mA or 20 mA. The
+// current measured is a number a meter can show on a 4-20 mA loop.
 void CTabCur::calibrate() {
   actualCurrentText_ = ui_->edit1012->text();
-  data_.actualCurrent = static_cast<float>(TextToDouble(actualCurrentText_.toStdString()));
+  DataExchange exchange(this);
+  if (!exchange.takeFloatBetween(ui_->edit1012, data_.actualCurrent, kMeasuredMin, kMeasuredMax)) {
+    return;
+  }
   starter_.start(OP_CALIBRATE_CURRENT);
 }
 
@@ -74,8 +88,11 @@ void CTabCur::sendFixedCurrent() {
     }
   }
   if (ui_->radio1022->isChecked()) {
+    // Wide enough for the alarm currents; the instrument refuses what it
+    // cannot drive.
+    DataExchange exchange(this);
+    if (!exchange.takeFloatBetween(ui_->edit1020, milliamps, kOtherMin, kOtherMax)) return;
     chosen = true;
-    milliamps = static_cast<float>(TextToDouble(ui_->edit1020->text().toStdString()));
   }
   if (!chosen) return;
   data_.calibrationPoint = milliamps;

@@ -35,9 +35,17 @@ CTabHart::CTabHart(DeviceData& data, OperationStarter& starter, QWidget* parent)
 
 CTabHart::~CTabHart() = default;
 
-void CTabHart::refresh(RefreshDirection direction) {
+// After a read only what it read is shown: a new polling address being
+// typed stays.
+void CTabHart::refresh(RefreshDirection direction, std::optional<OperationCode> op) {
   if (direction == RefreshDirection::ToData) {
     save();
+  } else if (op == OP_READ_LONG_ADDRESS) {
+    ui_->edit1038->setText(Utf8Text(data_.longAddressText));
+  } else if (op == OP_READ_DEVICE_INFO) {
+    ui_->edit1025->setText(Utf8Text(data_.message));
+    ui_->edit1024->setText(Utf8Text(data_.tag));
+    ui_->edit1026->setText(Utf8Text(data_.descriptor));
   } else {
     showData();
   }

@@ -29,8 +29,9 @@ class CTabHart : public QWidget {
   CTabHart(DeviceData& data, OperationStarter& starter, QWidget* parent = nullptr);
   ~CTabHart() override;
 
-  // ToControls shows the data; ToData saves the page (checking nothing).
-  void refresh(RefreshDirection direction);
+  // ToControls shows the data `op` read (all of it without one); ToData
+  // saves the page (checking nothing).
+  void refresh(RefreshDirection direction, std::optional<OperationCode> op = std::nullopt);
   // Controls into data, for `op`: only the fields `op` sends are checked
   // (a refused one is reported and the save stops there); another field
   // that does not parse is left as it was. False when a field was refused.

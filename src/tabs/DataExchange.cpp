@@ -52,6 +52,25 @@ bool DataExchange::takeFloat(QLineEdit* edit, float& member) {
   return true;
 }
 
+bool DataExchange::takeFloatBetween(QLineEdit* edit, float& member, float min, float max) {
+  const std::optional<float> value = FloatOf(edit);
+  if (!value || *value < min || *value > max) {
+    return fail(
+        edit, UiText(texts::kEnterNumberBetween)
+                  .arg(QString::number(double{min}, 'f', 1), QString::number(double{max}, 'f', 1)));
+  }
+  member = *value;
+  return true;
+}
+
+bool DataExchange::takeFloatAtLeast(QLineEdit* edit, float& member, float min) {
+  const std::optional<float> value = FloatOf(edit);
+  if (!value || *value < min)
+    return fail(edit, UiText(texts::kEnterNumberAtLeast).arg(FloatText(min)));
+  member = *value;
+  return true;
+}
+
 bool DataExchange::takeInt(QLineEdit* edit, std::int32_t& member) {
   const std::optional<int> value = ParseInteger(TextOf(edit));
   if (!value) return fail(edit, UiText(texts::kEnterInteger));

@@ -24,6 +24,10 @@ inline constexpr char kEnterInteger[] = QT_TRANSLATE_NOOP("vantrel", "请输入�
 inline constexpr char kEnterNumber[] = QT_TRANSLATE_NOOP("vantrel", "请输入一个数字。");
 inline constexpr char kEnterIntegerBetween[] =
     QT_TRANSLATE_NOOP("vantrel", "请输入一个介于 %1 和 %2 之间的整数。");
+inline constexpr char kEnterNumberBetween[] =
+    QT_TRANSLATE_NOOP("vantrel", "请输入一个介于 %1 和 %2 之间的数字。");
+inline constexpr char kEnterNumberAtLeast[] =
+    QT_TRANSLATE_NOOP("vantrel", "请输入一个不小于 %1 的数字。");
 }  // namespace texts
 
 // A text marked under "vantrel", in the language the program runs in.
@@ -44,6 +48,10 @@ class DataExchange {
 
   // A finite decimal number, surrounding blanks allowed.
   bool takeFloat(QLineEdit* edit, float& member);
+  // A number from `min` to `max` (shown with one decimal: "3.0").
+  bool takeFloatBetween(QLineEdit* edit, float& member, float min, float max);
+  // A number not below `min`.
+  bool takeFloatAtLeast(QLineEdit* edit, float& member, float min);
   // A whole number that fits in 32 bits.
   bool takeInt(QLineEdit* edit, std::int32_t& member);
   // A whole number from 0 to 255.

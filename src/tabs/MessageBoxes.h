@@ -24,4 +24,10 @@ inline constexpr char kAppTitle[] = QT_TRANSLATE_NOOP("vantrel", "HART调试工�
 QMessageBox* ShowMessageBox(QWidget* parent, MessageIcon icon, const QString& text,
                             std::function<void()> closed = {});
 
+// The same for a question with the buttons `buttons` (QMessageBox::
+// StandardButtons); `answered` gets the button pressed (Cancel or No when
+// the box is closed otherwise, as Qt answers).
+QMessageBox* AskQuestion(QWidget* parent, const QString& text, int buttons,
+                         std::function<void(int)> answered);
+
 }  // namespace vantrel

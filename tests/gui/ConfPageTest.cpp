@@ -117,28 +117,38 @@ TEST_F(GuiConfPage, WriteWithoutAUnitIsRefused) {
   CloseMessageBox(box);
 }
 
-TEST_F(GuiConfPage, SplitRangeUsesTheRangeLastReadOrSaved) {
+// The split takes the range as typed, not the one last read, and changes
+// only the three pressures; a range that is not a number is refused.
+TEST_F(GuiConfPage, SplitRangeUsesTheTypedRange) {
   const struct {
     const char* lower;
     const char* upper;
-    const char* low;
+    const char* low;  // nullptr: refused, the pressures stay
     const char* mid;
     const char* high;
-  } cases[] = {{"0.0", "100.0", "0", "50", "100"},
-               {"-100.0", "100.0", "-100", "0", "100"},
-               {"", "100.0", "0", "50", "100"},
-               {"2.5", "abc", "2.5", "1.25", "0"}};
+  } cases[] = {{"0", "100.0", "0", "50", "100"},
+               {"-100", "100", "-100", "0", "100"},
+               {"0", "0.25", "0", "0.125", "0.25"},
+               {"2.5", "abc", nullptr, nullptr, nullptr},
+               {"", "100", nullptr, nullptr, nullptr}};
+  view->data().lowerRangeText = "7";  // last read: not what the split uses
+  view->data().upperRangeText = "9";
   for (const auto& c : cases) {
-    view->data().lowerRangeText = c.lower;
-    view->data().upperRangeText = c.upper;
-    // Typed and not saved: not what the split uses, and replaced by it.
-    edit("edit1046")->setText(QStringLiteral("7"));
-    edit("edit1047")->setText(QStringLiteral("9"));
+    for (const char* name : {"edit1070", "edit1072", "edit1069"}) edit(name)->setText("1");
+    edit("edit1046")->setText(QString::fromLatin1(c.lower));
+    edit("edit1047")->setText(QString::fromLatin1(c.upper));
     button("button1073")->click();
-    EXPECT_EQ(edit("edit1070")->text(), QString::fromLatin1(c.low)) << c.lower;
-    EXPECT_EQ(edit("edit1072")->text(), QString::fromLatin1(c.mid)) << c.lower;
-    EXPECT_EQ(edit("edit1069")->text(), QString::fromLatin1(c.high)) << c.lower;
+    if (!c.low) {
+      QMessageBox* box = WaitForMessageBox();
+      ASSERT_NE(box, nullptr) << c.upper;
+      EXPECT_EQ(box->text(), QStringLiteral("请输入一个数字。"));
+      CloseMessageBox(box);
+    }
+    EXPECT_EQ(edit("edit1070")->text(), QString::fromLatin1(c.low ? c.low : "1")) << c.upper;
+    EXPECT_EQ(edit("edit1072")->text(), QString::fromLatin1(c.mid ? c.mid : "1")) << c.upper;
+    EXPECT_EQ(edit("edit1069")->text(), QString::fromLatin1(c.high ? c.high : "1")) << c.upper;
     EXPECT_EQ(edit("edit1046")->text(), QString::fromLatin1(c.lower));
+    EXPECT_EQ(edit("edit1047")->text(), QString::fromLatin1(c.upper));
   }
   EXPECT_TRUE(recorder.sent.empty());
 }

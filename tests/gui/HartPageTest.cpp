@@ -160,12 +160,18 @@ TEST_F(GuiHartPage, NewPollingAddressIsCheckedBeforeItIsWritten) {
   EXPECT_EQ(combo("combo1027")->currentText(), QStringLiteral("0"));
 }
 
-TEST_F(GuiHartPage, AReadReplacesTextTypedSinceTheLastSave) {
+// A read shows what it read and leaves what is typed elsewhere on the page.
+TEST_F(GuiHartPage, AReadShowsOnlyWhatItRead) {
   connectTo({0});
   edit("edit1038")->setText(QStringLiteral("typed, not saved"));
+  edit("edit1030")->setText(QStringLiteral("7"));
+  edit("edit1024")->setText(QStringLiteral("TYPED"));
   runOk("button1033", OP_READ_DEVICE_INFO);
   settle();
-  EXPECT_EQ(edit("edit1038")->text(), QString());
+  EXPECT_EQ(edit("edit1024")->text(), Utf8Text(view->data().tag));  // what was read
+  EXPECT_NE(edit("edit1024")->text(), QStringLiteral("TYPED"));
+  EXPECT_EQ(edit("edit1038")->text(), QStringLiteral("typed, not saved"));
+  EXPECT_EQ(edit("edit1030")->text(), QStringLiteral("7"));
 }
 
 }  // namespace

@@ -2,7 +2,9 @@
 // the code puts around or into it, and the program shows it when asked.
 #include <gtest/gtest.h>
 
+#include <QCoreApplication>
 #include <QFile>
+#include <QLocale>
 #include <QProcess>
 #include <QRegularExpression>
 #include <QSet>
@@ -132,6 +134,21 @@ TEST(Translations, CoreTextsInEitherLanguage) {
       EXPECT_EQ(c.text(), language == UiLanguage::English ? c.english : c.chinese);
     }
   }
+}
+
+// Qt's own buttons and the calendar's names follow the program's language.
+TEST(Translations, QtTextsAndTheDefaultLocaleFollowTheLanguage) {
+  const struct {
+    UiLanguage language;
+    const char* cancel;
+    const char* january;
+  } cases[] = {{UiLanguage::Chinese, "取消", "一月"}, {UiLanguage::English, "Cancel", "January"}};
+  for (const auto& c : cases) {
+    UseQtLanguage(c.language);
+    EXPECT_EQ(QCoreApplication::translate("QPlatformTheme", "Cancel"), QString::fromUtf8(c.cancel));
+    EXPECT_EQ(QLocale().standaloneMonthName(1), QString::fromUtf8(c.january));
+  }
+  UseQtLanguage(UiLanguage::Chinese);
 }
 
 TEST(Translations, LanguageNames) {

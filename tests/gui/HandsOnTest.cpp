@@ -1,0 +1,305 @@
+// What an afternoon of hands-on use found: wrong readings shown, typing lost,
+// values written that nobody meant, a request sent into a reply, a pile of
+// message boxes, a reason kept out of sight, a loop left fixed on exit.
+#include <QAction>
+#include <QCheckBox>
+#include <QFontMetrics>
+#include <QRadioButton>
+#include <QTabWidget>
+
+#include <string>
+
+#include "app/ValueBox.h"
+#include "link/LinkTexts.h"
+#include "tabs/DialogUnits.h"
+#include "tests/gui/GuiHarness.h"
+
+namespace vantrel::testing {
+namespace {
+
+using GuiHandsOn = GuiTest;
+
+// A full scan probes 15 addresses for a second each.
+constexpr int kScanWaitMs = 40000;
+
+// The order of requests sent and frames received: "S12", "R12".
+class LineOrder : public LinkObserver {
+ public:
+  std::vector<std::string> events;
+  void frameSent(const std::vector<std::uint8_t>& raw) override {
+    std::size_t i = 0;
+    while (i < raw.size() && raw[i] == 0xFF) ++i;
+    const std::size_t command = i + 1 + ((raw.at(i) & 0x80) ? 5 : 1);
+    events.push_back("S" + std::to_string(raw.at(command)));
+  }
+  void frameReceived(const ReceivedFrame& frame, const std::vector<std::uint8_t>&) override {
+    events.push_back("R" + std::to_string(frame.command));
+  }
+  void frameDropped(DropReason, const std::vector<std::uint8_t>&) override {
+    events.push_back("D");
+  }
+  std::ptrdiff_t position(const std::string& event, std::size_t from = 0) const {
+    for (std::size_t i = from; i < events.size(); ++i) {
+      if (events[i] == event) return static_cast<std::ptrdiff_t>(i);
+    }
+    return -1;
+  }
+};
+
+TEST_F(GuiHandsOn, TheValueBoxShowsTheWholeNumber) {
+  QLineEdit* box = edit("edit1003");
+  const struct {
+    const char* text;
+    const char* leading;  // what the box must show first
+  } cases[] = {{"49888.7227Pa", "49888"},
+               {"100.1506kPa", "100.1"},
+               {"-99999.9961Pa", "-99999"},
+               {"12.3456kPa", "12.3456kPa"}};
+  for (const auto& c : cases) {
+    view->data().pvText = c.text;
+    view->showData();
+    const QString shown = box->text();
+    EXPECT_TRUE(shown.startsWith(QString::fromLatin1(c.leading))) << shown.toStdString();
+    EXPECT_LE(QFontMetrics(box->font()).horizontalAdvance(shown), ValueRoom(box)) << c.text;
+    EXPECT_GE(box->font().pointSizeF(), FormFont(kValueSmallestPointSize).pointSizeF());
+  }
+  // A short value keeps the box's own size.
+  EXPECT_EQ(box->font().pointSizeF(), FormFont(kPvPointSize).pointSizeF());
+}
+
+// Acquisition polls and reads leave what is being typed on the page.
+TEST_F(GuiHandsOn, TypingSurvivesAcquisitionTicks) {
+  connectTo({0});
+  scope = view->tabConf();
+  view->tabControl()->setCurrentIndex(1);
+  edit("edit1072")->setText(QStringLiteral("2.5"));
+  edit("edit1047")->setText(QStringLiteral("77"));
+  button("button1075")->click();
+  ASSERT_TRUE(QTest::qWaitFor([&] { return recorder.withCommand(135).size() >= 3; }, 10000));
+  ASSERT_TRUE(QTest::qWaitFor([&] { return edit("edit1074")->text() != QStringLiteral("0"); },
+                              kReplyWaitMs));
+  runOk("button1077", OP_READ_GAIN);
+  settle();
+  EXPECT_EQ(edit("edit1072")->text(), QStringLiteral("2.5"));
+  EXPECT_EQ(edit("edit1047")->text(), QStringLiteral("77"));
+  button("button1075")->click();
+}
+
+// Numbers that are not numbers, or out of their range, are refused before
+// anything is sent.
+TEST_F(GuiHandsOn, CurrentsAreCheckedBeforeAnythingIsSent) {
+  connectTo({0});
+  scope = view->tabCur();
+  view->tabControl()->setCurrentIndex(2);
+  Choose(combo("combo1008"), 0);  // the loop to 4 mA for a trim
+  ASSERT_EQ(waitForEnd(OP_FIXED_CURRENT), static_cast<int>(OperationResult::Success));
+  find<QCheckBox>("check1011")->click();
+  find<QRadioButton>("radio1022")->click();
+  const struct {
+    const char* edit;
+    const char* button;
+    const char* text;
+    const char* message;
+  } cases[] = {{"edit1012", "button1010", "abc", "请输入一个介于 3.0 和 24.0 之间的数字。"},
+               {"edit1012", "button1010", "2.9", "请输入一个介于 3.0 和 24.0 之间的数字。"},
+               {"edit1012", "button1010", "25", "请输入一个介于 3.0 和 24.0 之间的数字。"},
+               {"edit1020", "button1021", "abc", "请输入一个介于 3.5 和 23.0 之间的数字。"},
+               {"edit1020", "button1021", "25", "请输入一个介于 3.5 和 23.0 之间的数字。"},
+               {"edit1020", "button1021", "0", "请输入一个介于 3.5 和 23.0 之间的数字。"}};
+  for (const auto& c : cases) {
+    recorder.sent.clear();
+    edit(c.edit)->setText(QString::fromLatin1(c.text));
+    button(c.button)->click();
+    QMessageBox* box = WaitForMessageBox();
+    ASSERT_NE(box, nullptr) << c.text;
+    EXPECT_EQ(box->text(), QString::fromUtf8(c.message));
+    CloseMessageBox(box);
+    EXPECT_TRUE(recorder.sent.empty()) << c.edit << " " << c.text;
+  }
+}
+
+TEST_F(GuiHandsOn, ARangeWriteIsCheckedWholeBeforeItsFirstRequest) {
+  connectTo({0});
+  scope = view->tabConf();
+  view->tabControl()->setCurrentIndex(1);
+  Choose(combo("combo1049"), 5);  // kPa
+  const struct {
+    const char* lower;
+    const char* upper;
+    const char* damping;
+    const char* message;
+  } cases[] = {{"0", "abc", "1", "请输入一个数字。"},
+               {"x", "100", "1", "请输入一个数字。"},
+               {"0", "100", "", "请输入一个不小于 0 的数字。"},
+               {"0", "100", "-1", "请输入一个不小于 0 的数字。"}};
+  for (const auto& c : cases) {
+    recorder.sent.clear();
+    edit("edit1046")->setText(QString::fromLatin1(c.lower));
+    edit("edit1047")->setText(QString::fromLatin1(c.upper));
+    edit("edit1045")->setText(QString::fromLatin1(c.damping));
+    button("button1035")->click();
+    QMessageBox* box = WaitForMessageBox();
+    ASSERT_NE(box, nullptr) << c.upper;
+    EXPECT_EQ(box->text(), QString::fromUtf8(c.message)) << c.lower << c.upper << c.damping;
+    CloseMessageBox(box);
+    EXPECT_TRUE(recorder.sent.empty()) << "no command 34 or 35 before the check";
+  }
+}
+
+// The gain is written only when picked from the open list.
+TEST_F(GuiHandsOn, TypingInTheGainListWritesNothing) {
+  connectTo({0});
+  scope = view->tabConf();
+  view->tabControl()->setCurrentIndex(1);
+  QComboBox* gains = combo("combo1076");
+  EXPECT_FALSE(gains->isEditable());
+  gains->setFocus();
+  for (Qt::Key key : {Qt::Key_3, Qt::Key_Down, Qt::Key_Up, Qt::Key_End}) {
+    QTest::keyClick(gains, key);
+  }
+  QTest::keyClicks(gains, QStringLiteral("32"));
+  settle();
+  EXPECT_TRUE(recorder.sent.empty());
+  EXPECT_EQ(gains->currentIndex(), -1);
+}
+
+// A start while a reply arrives sends its first byte once the reply has
+// ended: on a half-duplex loop both would be spoiled.
+TEST_F(GuiHandsOn, ASecondStartWaitsForTheReplyToEnd) {
+  sim::PtyServerOptions options;
+  options.lineRate = true;  // a reply takes its 1200 baud line time
+  line = std::make_unique<SimulatedLine>(
+      std::vector<sim::SimDeviceConfig>{sim::DefaultDeviceConfig(0)}, options);
+  ASSERT_TRUE(session->openPort(line->path()));
+  LineOrder order;
+  session->addObserver(&order);
+  view->tabHart()->findChild<QPushButton*>(QStringLiteral("button1033"))->click();
+  ASSERT_TRUE(QTest::qWaitFor(
+      [&] { return order.position("S12") >= 0 && session->driver().core().frameInProgress(); },
+      kReplyWaitMs));
+  button("button1006")->click();  // 读取 of the current variables
+  const std::size_t clicked = order.events.size();
+  EXPECT_EQ(waitForEnd(OP_READ_CURRENT), static_cast<int>(OperationResult::Success));
+  session->removeObserver(&order);
+  const std::ptrdiff_t replyEnd = order.position("R12");
+  const std::ptrdiff_t nextRequest = order.position("S0", clicked);
+  ASSERT_GE(replyEnd, 0);
+  EXPECT_GT(nextRequest, replyEnd) << "command 0 went out into the command-12 reply";
+}
+
+TEST_F(GuiHandsOn, AStartDuringASearchEndsItWithItsReport) {
+  connectTo({0});
+  frame->findChild<QAction*>(QStringLiteral("action32774"))->trigger();
+  // Address 0 has answered and the search goes on to the next.
+  ASSERT_TRUE(QTest::qWaitFor([&] { return frame->progressBar()->value() >= 12; }, kScanWaitMs));
+  button("button1006")->click();
+  QMessageBox* report = WaitForMessageBox();
+  ASSERT_NE(report, nullptr);
+  EXPECT_EQ(report->text(), QStringLiteral("搜索到在线设备：0 "));
+  EXPECT_EQ(waitForEnd(OP_SEARCH), static_cast<int>(OperationResult::Success));
+  EXPECT_EQ(waitForEnd(OP_READ_CURRENT), static_cast<int>(OperationResult::Success));
+  CloseMessageBox(report);
+  EXPECT_EQ(status(), QStringLiteral("接收成功"));
+}
+
+TEST_F(GuiHandsOn, ClosingThePortDuringASearchGivesOneMessage) {
+  connectTo({0});
+  frame->findChild<QAction*>(QStringLiteral("action32774"))->trigger();
+  ASSERT_TRUE(QTest::qWaitFor([&] { return !recorder.sent.empty(); }, kScanWaitMs));
+  session->closePort();
+  EXPECT_EQ(waitForEnd(OP_SEARCH, kScanWaitMs), static_cast<int>(OperationResult::Failure));
+  EXPECT_FALSE(session->engine().searchActive());  // nothing more will come
+  const std::vector<QMessageBox*> boxes = OpenMessageBoxes();
+  ASSERT_EQ(boxes.size(), 1u);
+  EXPECT_EQ(boxes[0]->text(), QString::fromUtf8(texts::kPortNotOpen));
+  EXPECT_EQ(status(), QStringLiteral("搜索失败"));
+}
+
+// No reply: the current boxes stay as they were, empty before any reading.
+TEST_F(GuiHandsOn, AFailedReadKeepsTheFields) {
+  connectTo({0});
+  QComboBox* address = view->tabHart()->pollAddressBox();
+  const struct {
+    const char* address;
+    OperationResult result;
+  } reads[] = {{"3", OperationResult::NoReply},
+               {"0", OperationResult::Success},
+               {"3", OperationResult::NoReply}};
+  QString current;
+  QString percent;
+  for (const auto& read : reads) {
+    address->setEditText(QString::fromLatin1(read.address));
+    ended.clear();
+    button("button1006")->click();
+    ASSERT_EQ(waitForEnd(OP_READ_CURRENT), static_cast<int>(read.result)) << read.address;
+    settle();
+    if (read.result == OperationResult::Success) {
+      current = edit("edit1004")->text();
+      percent = edit("edit1005")->text();
+      EXPECT_FALSE(current.isEmpty());
+    }
+    EXPECT_EQ(edit("edit1004")->text(), current) << read.address;
+    EXPECT_EQ(edit("edit1005")->text(), percent) << read.address;
+  }
+}
+
+// The status says what failed, the pane beside it why; the next start
+// clears it.
+TEST_F(GuiHandsOn, TheReasonOfAFailureIsShownBesideTheStatus) {
+  sim::PtyServerOptions options;
+  options.faults.errorCode = 7;
+  line = std::make_unique<SimulatedLine>(
+      std::vector<sim::SimDeviceConfig>{sim::DefaultDeviceConfig(0)}, options);
+  ASSERT_TRUE(session->openPort(line->path()));
+  QLabel* reason = frame->reasonPane();
+  EXPECT_FALSE(reason->isVisible());
+  button("button1006")->click();
+  ASSERT_EQ(waitForEnd(OP_READ_CURRENT), static_cast<int>(OperationResult::Failure));
+  EXPECT_EQ(status(), QStringLiteral("接收失败"));
+  EXPECT_EQ(reason->text(), QStringLiteral("处于写保护模式"));
+  EXPECT_TRUE(reason->isVisible());
+  ended.clear();
+  button("button1006")->click();
+  EXPECT_TRUE(reason->text().isEmpty());
+  EXPECT_FALSE(reason->isVisible());
+  EXPECT_EQ(waitForEnd(OP_READ_CURRENT), static_cast<int>(OperationResult::Failure));
+}
+
+// Closing with the loop held at 12 mA asks first: 取消 keeps the window and
+// the loop, 是 releases the loop (command 40 with 0 mA) and closes.
+TEST_F(GuiHandsOn, ClosingWithTheLoopFixedAsksToReleaseIt) {
+  connectTo({0});
+  scope = view->tabCur();
+  find<QCheckBox>("check1011")->click();
+  find<QRadioButton>("radio1016")->click();
+  runOk("button1021", OP_FIXED_CURRENT);
+  view->data().acquiring = true;
+  const struct {
+    QMessageBox::StandardButton answer;
+    bool closed;
+  } answers[] = {{QMessageBox::Cancel, false}, {QMessageBox::Yes, true}};
+  for (const auto& a : answers) {
+    recorder.sent.clear();
+    EXPECT_FALSE(frame->close());
+    QMessageBox* question = WaitForMessageBox();
+    ASSERT_NE(question, nullptr);
+    EXPECT_EQ(question->text(), QStringLiteral("回路电流处于固定状态，退出前恢复正常输出吗？"));
+    EXPECT_NE(question->button(QMessageBox::No), nullptr);
+    question->button(a.answer)->click();
+    if (a.closed) {
+      EXPECT_TRUE(QTest::qWaitFor([&] { return !frame->isVisible(); }, kReplyWaitMs));
+    } else {
+      settle();
+      EXPECT_TRUE(frame->isVisible());
+    }
+    const std::vector<SentRequest> releases = recorder.withCommand(40);
+    ASSERT_EQ(releases.size(), a.closed ? 1u : 0u);
+    if (!releases.empty()) {
+      EXPECT_EQ(releases[0].floatAt(0), 0.0f);
+    }
+  }
+  EXPECT_FALSE(view->data().acquiring);
+}
+
+}  // namespace
+}  // namespace vantrel::testing
