@@ -304,26 +304,26 @@ void CMainFrame::closeNow() {
 
 // 是 releases the loop and closes once the instrument has answered; 否 closes
 // with the loop as it is; 取消 keeps the window.
-void CMainFrame::askToReleaseLoop() {
+QMessageBox* CMainFrame::askToReleaseLoop() {
   asking_ = true;
-  AskQuestion(this, tr("回路电流处于固定状态，退出前恢复正常输出吗？"),
-              QMessageBox::Yes | QMessageBox::No | QMessageBox::Cancel, [this](int answer) {
-                if (answer == QMessageBox::No) {
-                  asking_ = false;
-                  closeNow();
-                } else if (answer == QMessageBox::Yes) {
-                  view_->releaseLoopCurrent([this](bool released) {
-                    asking_ = false;
-                    if (released) {
-                      closeNow();
-                    } else {
-                      askToCloseUnreleased();
-                    }
-                  });
-                } else {
-                  asking_ = false;
-                }
-              });
+  return AskQuestion(this, tr("回路电流处于固定状态，退出前恢复正常输出吗？"),
+                     QMessageBox::Yes | QMessageBox::No | QMessageBox::Cancel, [this](int answer) {
+                       if (answer == QMessageBox::No) {
+                         asking_ = false;
+                         closeNow();
+                       } else if (answer == QMessageBox::Yes) {
+                         view_->releaseLoopCurrent([this](bool released) {
+                           asking_ = false;
+                           if (released) {
+                             closeNow();
+                           } else {
+                             askToCloseUnreleased();
+                           }
+                         });
+                       } else {
+                         asking_ = false;
+                       }
+                     });
 }
 
 void CMainFrame::askToCloseUnreleased() {

@@ -10,6 +10,7 @@
 
 class QAction;
 class QLabel;
+class QMessageBox;
 class QProgressBar;
 class QScrollArea;
 
@@ -58,13 +59,15 @@ class CMainFrame : public QMainWindow {
   // it did before there was one.
   QMenu* createPopupMenu() override { return nullptr; }
 
+  // The question asked on closing with the loop current fixed, open.
+  QMessageBox* askToReleaseLoop();
+
  protected:
   // With the loop current held fixed the engineer is asked whether to
   // release it first; the acquisition stops with the window.
   void closeEvent(QCloseEvent* event) override;
 
  private:
-  void askToReleaseLoop();
   void askToCloseUnreleased();
   void closeNow();
   void makeView();

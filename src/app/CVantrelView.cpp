@@ -171,12 +171,13 @@ OperationRun::Starter CVantrelView::starter() {
 }
 
 // The journal's record is written before anyone hears of the end. A missed
-// acquisition poll says nothing, as before.
+// acquisition poll says nothing, as before. A fixed current the instrument
+// confirmed holds the loop until a release is confirmed.
 void CVantrelView::operationEnded(const OperationEnd& end) {
   journal_->ended(end);
-  const bool answered =
-      end.result == OperationResult::Success || end.result == OperationResult::Failure;
-  if (end.op == OP_FIXED_CURRENT && answered) fixedBySetting_ = data().calibrationPoint != 0.0f;
+  if (end.op == OP_FIXED_CURRENT && end.result == OperationResult::Success) {
+    fixedBySetting_ = data().calibrationPoint != 0.0f;
+  }
   if (end.op != OP_POLL && end.result != OperationResult::Success) {
     emit failureReasonChanged(Utf8Text(end.reason));
   }

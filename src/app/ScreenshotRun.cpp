@@ -1,6 +1,7 @@
 #include "app/ScreenshotRun.h"
 
 #include <QDir>
+#include <QMessageBox>
 #include <QPixmap>
 #include <QTabWidget>
 
@@ -58,6 +59,18 @@ void ScreenshotRun::capture() {
     ok = save(frame_.grab(), QString::fromLatin1(pages[i])) && ok;
   }
   view->tabControl()->setCurrentIndex(0);
+
+  // The value box with a value too long for its normal size.
+  DeviceData& data = view->data();
+  const std::string reading = data.pvText;
+  data.pvText = "49888.7227Pa";
+  view->showData();
+  ok = save(frame_.grab(), QStringLiteral("value-long.png")) && ok;
+  data.pvText = reading;
+  view->showData();
+  QMessageBox* question = frame_.askToReleaseLoop();
+  ok = save(question->grab(), QStringLiteral("question-close.png")) && ok;
+  question->done(QMessageBox::Cancel);
 
   view->showPortDialog();
   ok = save(view->comDialog()->grab(), QStringLiteral("dialog-port.png")) && ok;

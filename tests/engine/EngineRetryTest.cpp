@@ -364,6 +364,33 @@ TEST(RetryTiming, AReplyOnItsWayIsWaitedFor) {
   EXPECT_EQ(h.link.link().txCommand, 15);  // taken: the next request went out
 }
 
+// A start while a reply arrives holds its command 0 until the frame has
+// ended, whole or cut by line silence; the abandoned reply is not taken.
+TEST(RetryTiming, AStartDuringAReplyWaitsForTheLineToBeQuiet) {
+  for (const bool whole : {true, false}) {
+    EngineHarness h;
+    h.start(OP_READ_CONFIG, 0);
+    h.now += 300;
+    const Bytes start = {0xFF, 0xFF, 0xFF, 0x06, 0x80};
+    h.link.receiveBytes(start.data(), start.size(), h.now);
+    EXPECT_TRUE(h.start(OP_READ_CURRENT, 0));
+    EXPECT_EQ(h.port.writes.size(), 1u) << "nothing sent into the reply";
+    EXPECT_TRUE(h.engine.operationInProgress());
+    EXPECT_FALSE(h.pollTick(0));
+    if (whole) {
+      Bytes rest = testing::ResponseFrame(0x06, {0x80}, 0, 0, kIdentity);
+      rest.erase(rest.begin(), rest.begin() + 2);
+      h.link.receiveBytes(rest.data(), rest.size(), h.now + 10);
+    } else {
+      h.link.handleDeadline(h.now + kSilenceMs);
+    }
+    ASSERT_EQ(h.port.writes.size(), 2u) << whole;
+    EXPECT_EQ(testing::FrameBody(h.lastWrite()), (Bytes{0x02, 0x80, 0x00, 0x00, 0x82})) << whole;
+    EXPECT_EQ(h.link.link().operationCode, OP_READ_CURRENT);
+    EXPECT_EQ(h.link.link().operationStep, 0) << "the old reply was not taken";
+  }
+}
+
 // Acquisition keeps away while an operation waits out a delayed response,
 // even when its last request went out more than two seconds ago.
 TEST(RetryTiming, PollTickSkippedDuringADelayedResponse) {

@@ -130,6 +130,13 @@ TEST(DeviceSearch, AnotherOperationEndsTheSearch) {
   h.advance(500);
   h.start(OP_READ_CURRENT, 0);
   EXPECT_FALSE(h.engine.searchActive());
+  // It ends with its report of what it found so far, and "搜索完成".
+  ASSERT_EQ(h.effects.reports.size(), 1u);
+  EXPECT_EQ(h.effects.reports[0], "搜索到在线设备：");
+  ASSERT_FALSE(h.effects.ends.empty());
+  EXPECT_EQ(h.effects.ends[0].op, OP_SEARCH);
+  EXPECT_EQ(h.effects.ends[0].result, OperationResult::Success);
+  EXPECT_EQ(h.effects.statusTexts.back(), "搜索完成");
   const std::size_t writes = h.port.writes.size();
   h.advance(2000);
   EXPECT_EQ(h.port.writes.size(), writes);
