@@ -266,19 +266,31 @@ TEST_F(GuiHandsOn, TheReasonOfAFailureIsShownBesideTheStatus) {
 }
 
 // Closing with the loop held at 12 mA asks first: 取消 keeps the window and
-// the loop, 是 releases the loop (command 40 with 0 mA) and closes.
+// the loop; 是 releases the loop (command 40 with 0 mA) and closes once the
+// instrument has answered; unanswered, it says so and asks again.
 TEST_F(GuiHandsOn, ClosingWithTheLoopFixedAsksToReleaseIt) {
-  connectTo({0});
+  auto faults = std::make_shared<sim::FaultInjector>();
+  sim::PtyServerOptions options;
+  options.faultInjector = faults;
+  line = std::make_unique<SimulatedLine>(
+      std::vector<sim::SimDeviceConfig>{sim::DefaultDeviceConfig(0)}, options);
+  ASSERT_TRUE(session->openPort(line->path()));
   scope = view->tabCur();
   find<QCheckBox>("check1011")->click();
   find<QRadioButton>("radio1016")->click();
   runOk("button1021", OP_FIXED_CURRENT);
   view->data().acquiring = true;
+  sim::LineFaults silent;
+  silent.silent = 100;
   const struct {
     QMessageBox::StandardButton answer;
+    bool deviceSilent;
     bool closed;
-  } answers[] = {{QMessageBox::Cancel, false}, {QMessageBox::Yes, true}};
+  } answers[] = {{QMessageBox::Cancel, false, false},
+                 {QMessageBox::Yes, true, false},  // then 否 to closing unreleased
+                 {QMessageBox::Yes, false, true}};
   for (const auto& a : answers) {
+    faults->set(a.deviceSilent ? silent : sim::LineFaults{});
     recorder.sent.clear();
     EXPECT_FALSE(frame->close());
     QMessageBox* question = WaitForMessageBox();
@@ -286,6 +298,13 @@ TEST_F(GuiHandsOn, ClosingWithTheLoopFixedAsksToReleaseIt) {
     EXPECT_EQ(question->text(), QStringLiteral("回路电流处于固定状态，退出前恢复正常输出吗？"));
     EXPECT_NE(question->button(QMessageBox::No), nullptr);
     question->button(a.answer)->click();
+    if (a.deviceSilent) {
+      ASSERT_TRUE(QTest::qWaitFor([&] { return !OpenMessageBoxes().empty(); }, kReplyWaitMs));
+      QMessageBox* again = OpenMessageBoxes().front();
+      EXPECT_EQ(again->text(),
+                QStringLiteral("恢复失败，回路电流可能仍处于固定状态\n仍要退出吗？"));
+      again->button(QMessageBox::No)->click();
+    }
     if (a.closed) {
       EXPECT_TRUE(QTest::qWaitFor([&] { return !frame->isVisible(); }, kReplyWaitMs));
     } else {
@@ -293,10 +312,9 @@ TEST_F(GuiHandsOn, ClosingWithTheLoopFixedAsksToReleaseIt) {
       EXPECT_TRUE(frame->isVisible());
     }
     const std::vector<SentRequest> releases = recorder.withCommand(40);
-    ASSERT_EQ(releases.size(), a.closed ? 1u : 0u);
-    if (!releases.empty()) {
-      EXPECT_EQ(releases[0].floatAt(0), 0.0f);
-    }
+    // A silent instrument does not answer the release's command 0 either.
+    EXPECT_EQ(releases.empty(), !a.closed);
+    for (const SentRequest& release : releases) EXPECT_EQ(release.floatAt(0), 0.0f);
   }
   EXPECT_FALSE(view->data().acquiring);
 }
