@@ -6,6 +6,8 @@
 #include <QStyle>
 #include <QStyleOptionFrame>
 
+#include <algorithm>
+
 #include "tabs/DialogUnits.h"
 
 namespace vantrel {

@@ -1,7 +1,6 @@
 #include "tabs/CTabConf.h"
 
 #include "engine/CodeTables.h"
-#include "engine/Encoding.h"
 #include "link/Translate.h"
 #include "tabs/ComboLists.h"
 #include "tabs/DataExchange.h"

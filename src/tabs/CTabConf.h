@@ -47,6 +47,7 @@ class CTabConf : public QWidget {
   // Data into controls.
   void showData();
 
+ private:
   // Groups of controls the data is shown in.
   enum Fields : unsigned {
     kSensorFields = 1u << 0,  // sensor type and its limits
@@ -66,7 +67,6 @@ class CTabConf : public QWidget {
   // that reads none of this page's.
   static unsigned FieldsReadBy(OperationCode op);
 
- private:
   void showFields(unsigned fields);
   void start(OperationCode op);
   void saveAndStart(OperationCode op);

@@ -3,7 +3,6 @@
 #include <utility>
 
 #include "engine/CodeTables.h"
-#include "engine/Encoding.h"
 #include "tabs/ComboLists.h"
 #include "tabs/DataExchange.h"
 #include "tabs/DialogUnits.h"

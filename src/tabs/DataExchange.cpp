@@ -65,8 +65,9 @@ bool DataExchange::takeFloatBetween(QLineEdit* edit, float& member, float min, f
 
 bool DataExchange::takeFloatAtLeast(QLineEdit* edit, float& member, float min) {
   const std::optional<float> value = FloatOf(edit);
-  if (!value || *value < min)
+  if (!value || *value < min) {
     return fail(edit, UiText(texts::kEnterNumberAtLeast).arg(FloatText(min)));
+  }
   member = *value;
   return true;
 }
