@@ -1008,6 +1008,82 @@
         <source>未连接</source>
         <translation>Not connected</translation>
     </message>
+    <message>
+        <source>响应</source>
+        <translation>response</translation>
+    </message>
+    <message>
+        <source>发布</source>
+        <translation>publish</translation>
+    </message>
+    <message>
+        <source>错误</source>
+        <translation>error</translation>
+    </message>
+    <message>
+        <source>否认</source>
+        <translation>NAK</translation>
+    </message>
+    <message>
+        <source>会话建立</source>
+        <translation>session initiate</translation>
+    </message>
+    <message>
+        <source>会话关闭</source>
+        <translation>session close</translation>
+    </message>
+    <message>
+        <source>保活</source>
+        <translation>keep-alive</translation>
+    </message>
+    <message>
+        <source>令牌传递PDU</source>
+        <translation>token-passing PDU</translation>
+    </message>
+    <message>
+        <source>版本不支持</source>
+        <translation>version not supported</translation>
+    </message>
+    <message>
+        <source>会话已满</source>
+        <translation>all sessions in use</translation>
+    </message>
+    <message>
+        <source>会话已建立</source>
+        <translation>session already open</translation>
+    </message>
+    <message>
+        <source>会话已关闭</source>
+        <translation>session closed</translation>
+    </message>
+    <message>
+        <source>主主站会话不可用</source>
+        <translation>primary master session unavailable</translation>
+    </message>
+    <message>
+        <source>服务不可用</source>
+        <translation>service unavailable</translation>
+    </message>
+    <message>
+        <source>类型 </source>
+        <translation>type </translation>
+    </message>
+    <message>
+        <source>消息 </source>
+        <translation>message </translation>
+    </message>
+    <message>
+        <source>状态 </source>
+        <translation>status </translation>
+    </message>
+    <message>
+        <source>错误码 </source>
+        <translation>error code </translation>
+    </message>
+    <message>
+        <source>序号 </source>
+        <translation>sequence </translation>
+    </message>
 </context>
 <context>
     <name>vantrel</name>
