@@ -1446,6 +1446,33 @@ File: %2</translation>
     </message>
 </context>
 <context>
+    <name>vantrel::HartIpTransport</name>
+    <message>
+        <source>服务器关闭了连接</source>
+        <translation>The server closed the connection</translation>
+    </message>
+    <message>
+        <source>服务器发来的数据无法解读</source>
+        <translation>The server sent data that cannot be read</translation>
+    </message>
+    <message>
+        <source>%1：%2</source>
+        <translation>%1: %2</translation>
+    </message>
+    <message>
+        <source>服务器关闭了会话</source>
+        <translation>The server closed the session</translation>
+    </message>
+    <message>
+        <source>服务器拒绝建立会话：%1</source>
+        <translation>The server refused the session: %1</translation>
+    </message>
+    <message>
+        <source>服务器无应答</source>
+        <translation>The server does not answer</translation>
+    </message>
+</context>
+<context>
     <name>vantrel::JournalDialog</name>
     <message>
         <source>操作记录</source>
@@ -1478,17 +1505,6 @@ File: %2</translation>
     <message>
         <source>无法导出操作记录：%1（%2）</source>
         <translation>Cannot export the change journal: %1 (%2)</translation>
-    </message>
-</context>
-<context>
-    <name>vantrel::LinkDriver</name>
-    <message>
-        <source>端口不能控制RTS和DTR（%1）</source>
-        <translation>The port cannot drive RTS and DTR (%1)</translation>
-    </message>
-    <message>
-        <source>端口不能控制RTS</source>
-        <translation>The port cannot drive RTS</translation>
     </message>
 </context>
 <context>
@@ -1527,6 +1543,17 @@ File: %2</translation>
     <message>
         <source>%1 未能执行</source>
         <translation>%1 could not run</translation>
+    </message>
+</context>
+<context>
+    <name>vantrel::SerialTransport</name>
+    <message>
+        <source>端口不能控制RTS和DTR（%1）</source>
+        <translation>The port cannot drive RTS and DTR (%1)</translation>
+    </message>
+    <message>
+        <source>端口不能控制RTS</source>
+        <translation>The port cannot drive RTS</translation>
     </message>
 </context>
 </TS>

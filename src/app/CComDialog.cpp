@@ -63,7 +63,7 @@ void CComDialog::showPortDialog() {
   box->setCurrentIndex(selected);
   if (selected < 0) box->setEditText(QString());
   ui_->checkRts->setChecked(session_.isPortOpen()
-                                ? session_.driver().port().settings().rtsKeying
+                                ? session_.driver().serialSettings().rtsKeying
                                 : QSettings().value(QLatin1String(kRtsKeyingKey)).toBool());
 
   show();

@@ -1,5 +1,7 @@
 #include "cli/CliSession.h"
 
+#include <QEventLoop>
+
 #include <cstdio>
 
 #include "engine/FrameDecoder.h"
@@ -61,6 +63,21 @@ bool CliSession::openPort(const QString& portName) {
   PortSettings settings;
   settings.rtsKeying = options_.rtsKeying;
   return session_.openPort(portName, settings);
+}
+
+bool CliSession::openHartIp(const HartIpEndpoint& endpoint) {
+  // The transport's own deadline ends the wait (no answer in 3 s).
+  QEventLoop wait;
+  bool decided = false;
+  const auto decide = [&] {
+    decided = true;
+    wait.quit();
+  };
+  connect(&session_, &Session::portOpened, &wait, decide);
+  connect(&session_, &Session::portOpenFailed, &wait, decide);
+  session_.openHartIp(endpoint);
+  if (!decided) wait.exec();
+  return session_.isPortOpen();
 }
 
 void CliSession::run(std::vector<CliStep> steps, std::function<void(const CliOutcome&)> each,

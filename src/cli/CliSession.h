@@ -66,6 +66,8 @@ class CliSession : public QObject, private LinkObserver {
   ~CliSession() override;
 
   bool openPort(const QString& portName);
+  // Waits until the HART-IP session is up or could not be set up.
+  bool openHartIp(const HartIpEndpoint& endpoint);
   // Records every write, fixed current and calibration in `journal`. Once it
   // cannot be written, standard error says so (once) and the operations go
   // on, each outcome marked.

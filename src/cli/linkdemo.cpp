@@ -87,7 +87,7 @@ int main(int argc, char** argv) {
   driver.core().setReplyHandler(&printer);
   if (!driver.openPort(portName)) {
     std::fprintf(stderr, "%s %s\n", texts::kPortOpenFailed,
-                 driver.port().errorString().toLocal8Bit().constData());
+                 driver.openError().toLocal8Bit().constData());
     return 69;
   }
 

@@ -40,7 +40,8 @@ constexpr int kExitCannotCreate = 73;
 constexpr int kExitNoPort = 69;
 
 const char kUsage[] =
-    "Usage: vantrel-cli --port PATH [--rts] [--address N] [--timeout-ms N] [--retries N]\n"
+    "Usage: vantrel-cli --port PATH [--rts] | --hart-ip HOST[:PORT] [--udp]\n"
+    "                   [--address N] [--timeout-ms N] [--retries N]\n"
     "                   [--json] [--trace] [--lang zh|en] OPERATION [ARGS]\n"
     "                   [then [--address N] OPERATION [ARGS] ...]\n"
     "       vantrel-cli [--json] [--lang zh|en] list units|gains|sensors|ports\n"
@@ -50,10 +51,14 @@ const char kUsage[] =
     "  --port PATH      the modem's serial port\n"
     "  --rts            key the modem's transmitter with RTS (RS-232 modems); DTR is\n"
     "                   held on while the port is open\n"
+    "  --hart-ip HOST[:PORT]  a HART-IP instrument or single-loop bridge instead of a\n"
+    "                   modem (port 5094 unless given; [::1]:5094 for IPv6)\n"
+    "  --udp            HART-IP over UDP instead of TCP\n"
     "  --address N      the instrument's polling address (default 0); after 'then' it\n"
     "                   holds from that operation on\n"
     "  --timeout-ms N   wait N ms for a reply to begin after each request has left\n"
-    "                   the line (default 400; the program's own pauses do not count)\n"
+    "                   the line (default 400, over HART-IP 3000; the program's own\n"
+    "                   pauses do not count)\n"
     "  --retries N      try each request N more times after a failed try (default 3)\n"
     "  --json           one JSON object per line (docs/CLI.md)\n"
     "  --trace          each frame on the line, decoded, on standard error\n"
@@ -90,13 +95,17 @@ const char kUsage[] =
     "device the window's list would select. Exit status, of the first operation\n"
     "that did not succeed: 0 all succeeded, 1 it failed or was refused, 2 no\n"
     "reply came; 64 usage error, 65 the file of load-config is no valid\n"
-    "configuration, 66 it cannot be read, 69 the port cannot be opened, 73 the\n"
+    "configuration, 66 it cannot be read, 69 the port cannot be opened or the\n"
+    "HART-IP server cannot be reached or refuses the session, 73 the\n"
     "file of save-config cannot be written.\n";
 
 struct Options {
   enum class Show { Nothing, Help, Version };
   Show show = Show::Nothing;
   QString port;
+  std::optional<HartIpEndpoint> hartIp;  // --hart-ip instead of --port
+  bool udp = false;
+  bool timeoutGiven = false;
   CliSession::Options session;
   bool json = false;
   std::optional<UiLanguage> language;   // --lang; the locale's without it
@@ -138,11 +147,18 @@ int ParseGlobalOptions(int argc, char** argv, Options& options) {
     };
     if (arg == "--port") {
       options.port = QString::fromLocal8Bit(value("--port").c_str());
+    } else if (arg == "--hart-ip") {
+      const std::string text = value("--hart-ip");
+      options.hartIp = ParseHartIpEndpoint(QString::fromLocal8Bit(text.c_str()));
+      if (!options.hartIp) throw UsageError{"--hart-ip is not HOST[:PORT]: " + text};
+    } else if (arg == "--udp") {
+      options.udp = true;
     } else if (arg == "--address") {
       options.session.pollAddress = PollAddress(value("--address"));
     } else if (arg == "--timeout-ms") {
       ArgReader reader({value("--timeout-ms")}, "--timeout-ms");
       options.session.timing.replyTimeoutMs = reader.integer("N", 1, 600000);
+      options.timeoutGiven = true;
     } else if (arg == "--retries") {
       ArgReader reader({value("--retries")}, "--retries");
       options.session.timing.retries = reader.integer("N", 0, 100);
@@ -262,7 +278,14 @@ Options ParseArguments(int argc, char** argv) {
     options.list = argv[i + 1];
     return options;
   }
-  if (options.port.isEmpty()) throw UsageError{"--port is required"};
+  if (options.hartIp) {
+    if (!options.port.isEmpty()) throw UsageError{"--port and --hart-ip exclude each other"};
+    options.hartIp->udp = options.udp;
+    // A bridge answers after its own loop time and retries.
+    if (!options.timeoutGiven) options.session.timing.replyTimeoutMs = kHartIpReplyTimeoutMs;
+  } else if (options.port.isEmpty()) {
+    throw UsageError{"--port or --hart-ip is required"};
+  }
   if (i >= argc) throw UsageError{"no operation given"};
   ParseOperations(i, argc, argv, options);
   return options;
@@ -380,8 +403,11 @@ int RunSteps(QCoreApplication& app, Options& options) {
   }
   SteadyClock clock;
   CliSession session(clock, options.session);
-  if (!session.openPort(options.port)) {
-    const std::string error = Tr(texts::kPortOpenFailed) + " " + options.port.toStdString() + ": " +
+  const bool open =
+      options.hartIp ? session.openHartIp(*options.hartIp) : session.openPort(options.port);
+  if (!open) {
+    const QString where = options.hartIp ? options.hartIp->text() : options.port;
+    const std::string error = Tr(texts::kPortOpenFailed) + " " + where.toStdString() + ": " +
                               session.portError().toStdString();
     return Refuse(options.json, "port-error", error, kExitNoPort, "");
   }

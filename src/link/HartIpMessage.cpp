@@ -155,6 +155,7 @@ std::optional<Message> StreamParser::next() {
 void StreamParser::clear() {
   buffer_.clear();
   start_ = 0;
+  broken_ = false;
 }
 
 std::optional<Message> ParseDatagram(const std::uint8_t* data, std::size_t size) {

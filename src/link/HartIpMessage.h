@@ -110,6 +110,7 @@ class StreamParser {
   bool broken() const { return broken_; }
   // Bytes held that do not make a whole message yet.
   std::size_t pending() const { return buffer_.size() - start_; }
+  // Drops what is held and mends a broken stream: for a new connection.
   void clear();
 
  private:

@@ -28,6 +28,27 @@ void LinkCore::receiveBytes(const std::uint8_t* data, std::size_t size, TimeMs n
   }
 }
 
+void LinkCore::receiveFrame(const std::uint8_t* data, std::size_t size, TimeMs now) {
+  // A frame handed in while a reply handler runs (from a nested event loop)
+  // would be taken in the middle of another: it is dropped.
+  if (draining_ || size == 0) return;
+  draining_ = true;
+  lastByteTime_ = now;
+  ExpectDelimiter(link_);
+  for (std::size_t i = 0; i < size; ++i) {
+    const bool inFrame = FrameInProgress(link_);
+    handleByte(data[i]);
+    if (inFrame && !FrameInProgress(link_)) break;  // what follows the frame is not part of it
+  }
+  if (FrameInProgress(link_)) {
+    if (observer_) observer_->frameDropped(DropReason::TooShort, rawFrame_);
+    frameEnded(FrameEnd::Dropped);
+  }
+  // Nothing to wait for between frames: no silence deadline stays armed.
+  EnterSilence(link_);
+  draining_ = false;
+}
+
 // Runs every pending byte through the receiver. A call made while a reply
 // handler is running (from a nested event loop) only queues its bytes: the
 // outer call handles them in order when the handler returns.

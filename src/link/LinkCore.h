@@ -43,7 +43,7 @@ struct ReceivedFrame {
 enum class DropReason {
   CheckByte,  // the check byte did not match
   Silence,    // the line fell silent before the frame was complete
-  TooShort,   // a response without its two status bytes
+  TooShort,   // a response without its two status bytes, or a frame cut short
 };
 
 // The serial port as the core sees it.
@@ -116,6 +116,11 @@ class LinkCore : public Timed {
   // through the receiver in arrival order. A byte that comes kSilenceMs or
   // more after the previous one is the first byte after a silence.
   void receiveBytes(const std::uint8_t* data, std::size_t size, TimeMs now);
+
+  // Takes one whole frame, from its delimiter to its check byte, that a
+  // framing transport (HART-IP) delivered at `now`: no preambles, no line
+  // silence. A frame that ends before its check byte is dropped.
+  void receiveFrame(const std::uint8_t* data, std::size_t size, TimeMs now);
 
   // Sends the request that the transmit fields describe. With the port closed
   // it shows "HART端口未打开！", sends nothing and returns false; a port that

@@ -131,6 +131,11 @@ void RestartHunt(HartLink& link) {
   link.rxState = RX_PREAMBLE;
 }
 
+void ExpectDelimiter(HartLink& link) {
+  RestartHunt(link);
+  link.rxCount = kMinAcceptedPreambles;
+}
+
 void EnterSilence(HartLink& link) {
   link.rxState = RX_IDLE;
 }

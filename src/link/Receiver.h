@@ -26,6 +26,10 @@ RxEvent ReceiveByte(HartLink& link, std::uint8_t byte);
 // next preamble.
 void RestartHunt(HartLink& link);
 
+// For a frame handed whole, without preambles (HART-IP): the next byte is
+// taken as a delimiter.
+void ExpectDelimiter(HartLink& link);
+
 // Marks the line as silent: the frame in progress, if any, is abandoned and
 // the next byte is dropped unexamined.
 void EnterSilence(HartLink& link);

@@ -3,50 +3,71 @@
 #include <algorithm>
 #include <limits>
 
+#include "port/SerialTransport.h"
+
 namespace vantrel {
 
 LinkDriver::LinkDriver(const Clock& clock, MessageSink& messages, QObject* parent)
-    : QObject(parent),
-      clock_(clock),
-      port_(this),
-      keyer_(port_, PortSettings{}.baudRate),
-      core_(*this, messages) {
+    : QObject(parent), clock_(clock), core_(*this, messages) {
   timed_.push_back(&core_);
-  timed_.push_back(&keyer_);
   timer_.setSingleShot(true);
   timer_.setTimerType(Qt::PreciseTimer);
   connect(&timer_, &QTimer::timeout, this, &LinkDriver::onTimer);
-  connect(&port_, &SerialPort::readyRead, this, &LinkDriver::onReadyRead);
-  connect(&port_, &SerialPort::bytesWritten, this, &LinkDriver::onBytesWritten);
-  connect(&port_, &SerialPort::portLost, this, [this] {
-    keyer_.portClosed();
-    keying_ = false;
-  });
-  connect(&port_, &SerialPort::portLost, this, &LinkDriver::portLost);
 }
 
-LinkDriver::~LinkDriver() = default;
+// The parts registered may be gone already: only the transport is closed
+// (a HART-IP session ends with its close message).
+LinkDriver::~LinkDriver() {
+  timer_.stop();
+  if (!transport_) return;
+  transport_->disconnect(this);
+  transport_->close();
+  delete transport_.data();
+}
+
+// The transport in use from now on; the one before is closed and goes.
+void LinkDriver::use(Transport* transport) {
+  if (transport_) {
+    transport_->disconnect(this);
+    transport_->close();
+    transport_->deleteLater();
+  }
+  transport_ = transport;
+  hartIp_ = qobject_cast<HartIpTransport*>(transport);
+  connect(transport, &Transport::readyRead, this, &LinkDriver::onReadyRead);
+  connect(transport, &Transport::deadlinesChanged, this, &LinkDriver::rescheduleTimer);
+  connect(transport, &Transport::lost, this, [this](const QString& reason) {
+    rescheduleTimer();
+    emit portLost(reason);
+  });
+  connect(transport, &Transport::opened, this, [this] {
+    rescheduleTimer();
+    emit portOpened();
+  });
+  connect(transport, &Transport::openFailed, this, [this](const QString& reason) {
+    rescheduleTimer();
+    emit openFailed(reason);
+  });
+}
 
 bool LinkDriver::openPort(const QString& portName, const PortSettings& settings) {
-  closePort();
-  openError_.clear();
-  port_.init(portName, settings);
-  if (!port_.open()) return false;
-  keying_ = settings.rtsKeying;
-  // A modem keyed by RTS never sends without it: a port that cannot drive
-  // the line is refused, not opened half working.
-  if (keying_ && !keyer_.portOpened()) {
-    openError_ = tr("端口不能控制RTS和DTR（%1）").arg(port_.errorString());
-    closePort();
-    return false;
-  }
-  return true;
+  auto* serial = new SerialTransport(clock_, this);
+  use(serial);
+  serialSettings_ = settings;
+  const bool open = serial->open(portName, settings);
+  rescheduleTimer();
+  return open;
+}
+
+void LinkDriver::openHartIp(const HartIpEndpoint& endpoint) {
+  auto* ip = new HartIpTransport(clock_, endpoint, this);
+  use(ip);
+  ip->open();
+  rescheduleTimer();
 }
 
 void LinkDriver::closePort() {
-  port_.close();
-  keyer_.portClosed();
-  keying_ = false;
+  if (transport_) transport_->close();
   rescheduleTimer();
 }
 
@@ -56,49 +77,46 @@ void LinkDriver::addTimed(Timed* timed) {
 }
 
 bool LinkDriver::writeData(const std::uint8_t* data, std::size_t size) {
-  if (keying_ && !keyer_.beforeWrite()) {
-    closePort();
-    emit portLost(tr("端口不能控制RTS"));
-    return false;
-  }
-  return port_.writeData(data, static_cast<int>(size)) == static_cast<int>(size);
+  return transport_ && transport_->send(data, size, clock_.nowMs());
 }
 
-void LinkDriver::onBytesWritten(qint64 bytes) {
-  if (!keying_) return;
-  keyer_.written(static_cast<std::size_t>(bytes), clock_.nowMs());
-  rescheduleTimer();
-}
-
-// Reads everything the port holds and hands it to the core. Bytes are
-// stamped with the time they are read; but when the silence deadline has
-// already passed without the timer having run, this thread was late to look,
-// and the bytes may well have come in before it. They are then taken as
-// arriving just before the deadline, so that a slow event loop never cuts a
-// reply in two. A real silence is seen by the timer, which finds no byte
-// waiting.
-void LinkDriver::drainPort(TimeMs now) {
+// Hands everything received to the core. Bytes of a serial line are stamped
+// with the time they are read; but when the silence deadline has already
+// passed without the timer having run, this thread was late to look, and the
+// bytes may well have come in before it. They are then taken as arriving
+// just before the deadline, so that a slow event loop never cuts a reply in
+// two. A real silence is seen by the timer, which finds no byte waiting.
+// Frames of HART-IP go to the core whole.
+void LinkDriver::drain(TimeMs now) {
+  if (!transport_) return;
   std::uint8_t buffer[SerialPort::kReadChunk];
+  const bool frames = transport_->delivery() == Transport::Delivery::Frames;
   for (;;) {
-    const int n = port_.readAllData(buffer);
-    if (n <= 0) break;
+    if (!transport_) return;
+    const std::size_t n = transport_->take(buffer, sizeof buffer);
+    if (n == 0) break;
+    if (frames) {
+      core_.receiveFrame(buffer, n, now);
+      continue;
+    }
     const std::optional<TimeMs> silence = core_.nextDeadline();
     const TimeMs stamp = silence && *silence <= now ? *silence - 1 : now;
-    core_.receiveBytes(buffer, static_cast<std::size_t>(n), stamp);
-    if (n < SerialPort::kReadChunk) break;
+    core_.receiveBytes(buffer, n, stamp);
+    if (n < sizeof buffer) break;
   }
 }
 
 void LinkDriver::onReadyRead() {
-  drainPort(clock_.nowMs());
+  drain(clock_.nowMs());
   rescheduleTimer();
 }
 
 void LinkDriver::onTimer() {
   const TimeMs now = clock_.nowMs();
-  drainPort(now);  // bytes already waiting are not part of a silence
+  drain(now);  // what is already waiting is not part of a silence
   // Copy: a handler may register another part.
-  const std::vector<Timed*> parts = timed_;
+  std::vector<Timed*> parts = timed_;
+  if (transport_) parts.push_back(transport_.data());
   for (Timed* part : parts) {
     const std::optional<TimeMs> due = part->nextDeadline();
     if (due && *due <= now) part->handleDeadline(now);
@@ -108,7 +126,9 @@ void LinkDriver::onTimer() {
 
 void LinkDriver::rescheduleTimer() {
   std::optional<TimeMs> earliest;
-  for (const Timed* part : timed_) {
+  std::vector<const Timed*> parts(timed_.begin(), timed_.end());
+  if (transport_) parts.push_back(transport_.data());
+  for (const Timed* part : parts) {
     const std::optional<TimeMs> due = part->nextDeadline();
     if (due && (!earliest || *due < *earliest)) earliest = due;
   }

@@ -1,19 +1,25 @@
-// Runs the link core on the thread that owns the serial port: received bytes
-// are fed in when the port reports them, and one single-shot timer wakes the
-// core (and any other registered Timed part) at its next deadline. Nothing
-// polls and nothing sleeps.
+// Runs the link core on the thread that owns the transport: what the
+// transport receives is fed in when it reports it (bytes of a serial line,
+// whole frames of HART-IP), and one single-shot timer wakes the core, the
+// transport and any other registered Timed part at the next deadline.
+// Nothing polls and nothing sleeps.
 #pragma once
 
 #include <QObject>
+#include <QPointer>
 #include <QTimer>
 
 #include <vector>
 
 #include "link/LinkCore.h"
 #include "port/Clock.h"
+#include "port/HartIpTransport.h"
 #include "port/SerialPort.h"
+#include "port/Transport.h"
 
 namespace vantrel {
+
+class SerialTransport;
 
 class LinkDriver : public QObject, private LinkPort {
   Q_OBJECT
@@ -24,17 +30,24 @@ class LinkDriver : public QObject, private LinkPort {
   ~LinkDriver() override;
 
   LinkCore& core() { return core_; }
-  SerialPort& port() { return port_; }
-  const SerialPort& port() const { return port_; }
   const Clock& clock() const { return clock_; }
 
-  // Closes the port if open, then opens `portName` with the HART line
-  // settings (and RTS keying when asked). Returns true when it is open.
+  // Closes what is open, then opens the serial port `portName` with the
+  // HART line settings (and RTS keying when asked). True when it is open.
   bool openPort(const QString& portName, const PortSettings& settings = PortSettings{});
+  // Closes what is open, then starts a HART-IP session with `endpoint`;
+  // portOpened() or openFailed() follows.
+  void openHartIp(const HartIpEndpoint& endpoint);
   void closePort();
-  bool isPortOpen() const { return port_.isOpened(); }
+  bool isPortOpen() const { return transport_ && transport_->isOpen(); }
+  // The serial port's name or the HART-IP server's "host:port".
+  QString portName() const { return transport_ ? transport_->name() : QString(); }
+  // The settings of the serial port last opened.
+  const PortSettings& serialSettings() const { return serialSettings_; }
+  // The HART-IP transport while one is in use, for what watches its messages.
+  HartIpTransport* hartIp() const { return hartIp_; }
   // Why the port last failed to open.
-  QString openError() const { return openError_.isEmpty() ? port_.errorString() : openError_; }
+  QString openError() const { return transport_ ? transport_->errorString() : QString(); }
 
   // Adds another part to wake at its deadlines (the command engine). Call
   // rescheduleTimer() after anything that may have moved a deadline.
@@ -44,22 +57,24 @@ class LinkDriver : public QObject, private LinkPort {
  signals:
   // The port failed while open and has been closed.
   void portLost(const QString& reason);
+  // A HART-IP session is up, or could not be set up.
+  void portOpened();
+  void openFailed(const QString& reason);
 
  private:
   // LinkPort
-  bool isOpened() const override { return port_.isOpened(); }
+  bool isOpened() const override { return isPortOpen(); }
   bool writeData(const std::uint8_t* data, std::size_t size) override;
 
-  void drainPort(TimeMs now);
+  void use(Transport* transport);
+  void drain(TimeMs now);
   void onReadyRead();
-  void onBytesWritten(qint64 bytes);
   void onTimer();
 
   const Clock& clock_;
-  SerialPort port_;
-  RtsKeyer keyer_;
-  bool keying_ = false;
-  QString openError_;
+  QPointer<Transport> transport_;
+  HartIpTransport* hartIp_ = nullptr;
+  PortSettings serialSettings_;
   LinkCore core_;
   std::vector<Timed*> timed_;
   QTimer timer_;

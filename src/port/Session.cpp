@@ -23,6 +23,8 @@ Session::Session(const Clock& clock, QObject* parent)
     driver_.rescheduleTimer();
     emit portLost(reason);
   });
+  connect(&driver_, &LinkDriver::portOpened, this, &Session::portOpened);
+  connect(&driver_, &LinkDriver::openFailed, this, &Session::portOpenFailed);
 }
 
 Session::~Session() {

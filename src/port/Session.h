@@ -45,7 +45,11 @@ class Session : public QObject, private EngineEffects {
   bool openPort(const QString& portName, const PortSettings& settings = PortSettings{});
   void closePort();
   bool isPortOpen() const { return driver_.isPortOpen(); }
-  QString portName() const { return driver_.port().portName(); }
+  // Closes what is open, then starts a HART-IP session with `endpoint`:
+  // portOpened() or portOpenFailed() tells how it went.
+  void openHartIp(const HartIpEndpoint& endpoint) { driver_.openHartIp(endpoint); }
+  // The serial port's name, or the HART-IP server's "host:port".
+  QString portName() const { return driver_.portName(); }
   // Why the port last failed to open.
   QString portError() const { return driver_.openError(); }
 
@@ -91,6 +95,9 @@ class Session : public QObject, private EngineEffects {
   void deviceStatusChanged(int status);
   // The port failed while open and has been closed.
   void portLost(const QString& reason);
+  // A HART-IP session is up, or could not be set up (the reason in words).
+  void portOpened();
+  void portOpenFailed(const QString& reason);
 
  private:
   // EngineEffects (and the link core's MessageSink)

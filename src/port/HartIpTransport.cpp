@@ -1,0 +1,328 @@
+#include "port/HartIpTransport.h"
+
+#include <QHostInfo>
+#include <QNetworkDatagram>
+#include <QTcpSocket>
+#include <QUdpSocket>
+
+#include <algorithm>
+
+#include "link/HartFrame.h"
+
+namespace vantrel {
+
+using hartip::Message;
+using hartip::MessageId;
+using hartip::MessageType;
+
+QString HartIpEndpoint::text() const {
+  const QString shown =
+      host.contains(QLatin1Char(':')) ? QLatin1Char('[') + host + QLatin1Char(']') : host;
+  return shown + QLatin1Char(':') + QString::number(port);
+}
+
+std::optional<HartIpEndpoint> ParseHartIpEndpoint(const QString& text) {
+  HartIpEndpoint endpoint;
+  const QString rest = text.trimmed();
+  QString portText;
+  bool hasPort = false;
+  if (rest.startsWith(QLatin1Char('['))) {
+    const int end = static_cast<int>(rest.indexOf(QLatin1Char(']')));
+    if (end < 0) return std::nullopt;
+    endpoint.host = rest.mid(1, end - 1);
+    const QString after = rest.mid(end + 1);
+    if (!after.isEmpty()) {
+      if (!after.startsWith(QLatin1Char(':'))) return std::nullopt;
+      portText = after.mid(1);
+      hasPort = true;
+    }
+  } else if (rest.count(QLatin1Char(':')) == 1) {
+    endpoint.host = rest.section(QLatin1Char(':'), 0, 0);
+    portText = rest.section(QLatin1Char(':'), 1);
+    hasPort = true;
+  } else {
+    endpoint.host = rest;  // a name, an IPv4 address or a bare IPv6 address
+  }
+  if (endpoint.host.isEmpty() || endpoint.host.contains(QLatin1Char('[')) ||
+      endpoint.host.contains(QLatin1Char(']'))) {
+    return std::nullopt;
+  }
+  if (hasPort) {
+    bool ok = false;
+    const uint port = portText.toUInt(&ok);
+    if (!ok || port == 0 || port > 0xFFFF) return std::nullopt;
+    endpoint.port = static_cast<quint16>(port);
+  }
+  return endpoint;
+}
+
+namespace {
+
+// The frame in a request as the link core wrote it: from the delimiter to
+// the check byte, the preambles in front and anything after cut off. Empty
+// when the bytes do not hold a whole frame.
+std::vector<std::uint8_t> FrameOfRequest(const std::uint8_t* data, std::size_t size) {
+  std::size_t start = 0;
+  while (start < size && data[start] == kPreambleByte) ++start;
+  if (start >= size) return {};
+  const std::uint8_t delimiter = data[start];
+  const std::size_t countAt = start + 1 + (HasLongAddress(delimiter) ? kLongAddressSize : 1) +
+                              ExpansionCount(delimiter) + 1;
+  if (countAt >= size) return {};
+  const std::size_t end = countAt + 1 + data[countAt] + 1;
+  if (end > size) return {};
+  return {data + start, data + end};
+}
+
+}  // namespace
+
+HartIpTransport::HartIpTransport(const Clock& clock, HartIpEndpoint endpoint, QObject* parent)
+    : Transport(parent), clock_(clock), endpoint_(std::move(endpoint)) {}
+
+HartIpTransport::~HartIpTransport() {
+  close();
+}
+
+void HartIpTransport::open() {
+  close();
+  error_.clear();
+  parser_.clear();
+  frames_.clear();
+  awaited_.reset();
+  initiateTries_ = 0;
+  state_ = State::Connecting;
+  openDue_ = clock_.nowMs() + kHartIpOpenMs;
+  if (!endpoint_.udp) {
+    tcp_ = new QTcpSocket(this);
+    connect(tcp_, &QTcpSocket::connected, this, [this] {
+      state_ = State::Initiating;
+      sendInitiate();
+      emit deadlinesChanged();
+    });
+    connect(tcp_, &QTcpSocket::readyRead, this, &HartIpTransport::readTcp);
+    connect(tcp_, &QAbstractSocket::errorOccurred, this,
+            [this](QAbstractSocket::SocketError error) {
+              fail(error == QAbstractSocket::RemoteHostClosedError ? tr("服务器关闭了连接")
+                                                                   : tcp_->errorString());
+            });
+    tcp_->connectToHost(endpoint_.host, endpoint_.port);
+  } else if (QHostAddress address; address.setAddress(endpoint_.host)) {
+    startUdp(address);
+  } else {
+    QHostInfo::lookupHost(endpoint_.host, this, [this](const QHostInfo& info) {
+      if (state_ != State::Connecting) return;
+      if (info.addresses().isEmpty()) {
+        fail(info.errorString());
+      } else {
+        startUdp(info.addresses().constFirst());
+      }
+    });
+  }
+  emit deadlinesChanged();
+}
+
+void HartIpTransport::startUdp(const QHostAddress& address) {
+  udp_ = new QUdpSocket(this);
+  const bool v6 = address.protocol() == QAbstractSocket::IPv6Protocol;
+  if (!udp_->bind(v6 ? QHostAddress::AnyIPv6 : QHostAddress::AnyIPv4, 0)) {
+    fail(udp_->errorString());
+    return;
+  }
+  connect(udp_, &QUdpSocket::readyRead, this, &HartIpTransport::readUdp);
+  peer_ = address;
+  peerPort_ = endpoint_.port;
+  state_ = State::Initiating;
+  sendInitiate();
+  emit deadlinesChanged();
+}
+
+// Over TCP one initiate waits the whole open time; over UDP it is sent
+// again, with the same sequence number, until the tries are used up.
+void HartIpTransport::sendInitiate() {
+  if (initiateTries_ == 0) initiateSequence_ = nextSequence_++;
+  ++initiateTries_;
+  sendMessage(MessageType::Request, MessageId::SessionInitiate,
+              hartip::SessionInitiateBody(hartip::kPrimaryMaster, kHartIpInactivityMs),
+              initiateSequence_);
+  const TimeMs wait = endpoint_.udp ? kHartIpOpenMs / kHartIpUdpInitiateTries : kHartIpOpenMs;
+  openDue_ = clock_.nowMs() + wait;
+}
+
+void HartIpTransport::sendMessage(MessageType type, MessageId id,
+                                  const std::vector<std::uint8_t>& body, std::uint16_t sequence) {
+  Message message;
+  message.header.type = static_cast<std::uint8_t>(type);
+  message.header.id = static_cast<std::uint8_t>(id);
+  message.header.sequence = sequence;
+  message.body = body;
+  const std::vector<std::uint8_t> bytes = hartip::EncodeMessage(message);
+  message.header.byteCount = static_cast<std::uint16_t>(bytes.size());
+  const auto* raw = reinterpret_cast<const char*>(bytes.data());
+  const auto size = static_cast<qint64>(bytes.size());
+  if (tcp_) tcp_->write(raw, size);
+  if (udp_) udp_->writeDatagram(raw, size, peer_, peerPort_);
+  lastSent_ = clock_.nowMs();
+  if (watcher_) watcher_->hartIpMessage(true, message);
+}
+
+bool HartIpTransport::send(const std::uint8_t* data, std::size_t size, TimeMs /*now*/) {
+  if (state_ != State::Open) return false;
+  const std::vector<std::uint8_t> frame = FrameOfRequest(data, size);
+  if (frame.empty()) return false;
+  const std::uint16_t sequence = nextSequence_++;
+  awaited_ = sequence;
+  sendMessage(MessageType::Request, MessageId::TokenPassingPdu, frame, sequence);
+  emit deadlinesChanged();  // the keep-alive moves on
+  return true;
+}
+
+std::size_t HartIpTransport::take(std::uint8_t* buffer, std::size_t capacity) {
+  while (!frames_.empty()) {
+    const std::vector<std::uint8_t> frame = std::move(frames_.front());
+    frames_.pop_front();
+    if (frame.empty() || frame.size() > capacity) continue;
+    std::copy(frame.begin(), frame.end(), buffer);
+    return frame.size();
+  }
+  return 0;
+}
+
+void HartIpTransport::readTcp() {
+  const QByteArray bytes = tcp_->readAll();
+  parser_.feed(reinterpret_cast<const std::uint8_t*>(bytes.constData()),
+               static_cast<std::size_t>(bytes.size()));
+  while (const std::optional<Message> message = parser_.next()) {
+    handle(*message);
+    if (!tcp_) return;  // the message ended the session
+  }
+  if (parser_.broken()) fail(tr("服务器发来的数据无法解读"));
+}
+
+// Datagrams from the server's address only; once the session is up, only
+// from the port that answered the initiate.
+void HartIpTransport::readUdp() {
+  while (udp_ && udp_->hasPendingDatagrams()) {
+    const QNetworkDatagram datagram = udp_->receiveDatagram();
+    if (!datagram.senderAddress().isEqual(peer_, QHostAddress::TolerantConversion)) continue;
+    if (state_ == State::Open && datagram.senderPort() != peerPort_) continue;
+    const QByteArray bytes = datagram.data();
+    const std::optional<Message> message =
+        hartip::ParseDatagram(reinterpret_cast<const std::uint8_t*>(bytes.constData()),
+                              static_cast<std::size_t>(bytes.size()));
+    if (!message) continue;
+    if (state_ == State::Initiating &&
+        message->is(MessageType::Response, MessageId::SessionInitiate)) {
+      peerPort_ = static_cast<quint16>(datagram.senderPort());
+    }
+    handle(*message);
+  }
+}
+
+void HartIpTransport::handle(const Message& message) {
+  if (watcher_) watcher_->hartIpMessage(false, message);
+  const auto type = static_cast<MessageType>(message.header.type);
+  const auto id = static_cast<MessageId>(message.header.id);
+  if (type == MessageType::Error || type == MessageType::Nak) {
+    const std::uint8_t code = message.body.empty() ? 0 : message.body[0];
+    // An error about the session, or any while it is being set up, ends it;
+    // one about a PDU leaves the request unanswered, and the engine tries
+    // again as after a lost reply.
+    if (state_ != State::Open || id != MessageId::TokenPassingPdu ||
+        code == hartip::kErrorSessionClosed) {
+      fail(tr("%1：%2").arg(QString::fromStdString(hartip::MessageTypeText(message.header.type)),
+                            QString::fromStdString(hartip::ErrorCodeText(code))));
+    }
+    return;
+  }
+  if (type == MessageType::Response && id == MessageId::SessionInitiate) {
+    handleInitiateResponse(message);
+    return;
+  }
+  if (state_ != State::Open) return;
+  if (type == MessageType::Request && id == MessageId::SessionClose) {
+    fail(tr("服务器关闭了会话"));
+    return;
+  }
+  if (id != MessageId::TokenPassingPdu) return;
+  const bool reply = type == MessageType::Response && awaited_ == message.header.sequence;
+  if (!reply && type != MessageType::Publish) return;  // a foreign sequence number
+  if (reply) awaited_.reset();
+  frames_.push_back(message.body);
+  emit readyRead();
+}
+
+// Status 0, or 8 when the server chose another inactivity time: the session
+// is up.
+void HartIpTransport::handleInitiateResponse(const Message& message) {
+  if (state_ != State::Initiating || message.header.sequence != initiateSequence_) return;
+  const std::uint8_t status = message.header.status;
+  if (status != hartip::kStatusSuccess && status != hartip::kStatusSetToNearest) {
+    fail(tr("服务器拒绝建立会话：%1").arg(QString::fromStdString(hartip::StatusText(status))));
+    return;
+  }
+  state_ = State::Open;
+  openDue_.reset();
+  lastSent_ = clock_.nowMs();
+  emit deadlinesChanged();
+  emit opened();
+}
+
+void HartIpTransport::fail(const QString& reason) {
+  const State was = state_;
+  error_ = reason;
+  dropSockets();
+  if (was == State::Open) {
+    emit lost(reason);
+  } else if (was != State::Closed) {
+    emit openFailed(reason);
+  }
+}
+
+// Ends the session with a session close, as far as the socket still takes
+// it; nothing waits for the answer.
+void HartIpTransport::close() {
+  if (state_ == State::Open) {
+    sendMessage(MessageType::Request, MessageId::SessionClose, {}, nextSequence_++);
+    if (tcp_) tcp_->flush();
+  }
+  dropSockets();
+}
+
+void HartIpTransport::dropSockets() {
+  state_ = State::Closed;
+  openDue_.reset();
+  awaited_.reset();
+  for (QAbstractSocket* socket :
+       {static_cast<QAbstractSocket*>(tcp_), static_cast<QAbstractSocket*>(udp_)}) {
+    if (!socket) continue;
+    socket->disconnect(this);
+    socket->abort();
+    socket->deleteLater();
+  }
+  tcp_ = nullptr;
+  udp_ = nullptr;
+}
+
+std::optional<TimeMs> HartIpTransport::nextDeadline() const {
+  if (openDue_) return openDue_;
+  if (state_ == State::Open) return lastSent_ + kHartIpKeepAliveMs;
+  return std::nullopt;
+}
+
+void HartIpTransport::handleDeadline(TimeMs now) {
+  if (openDue_ && *openDue_ <= now) {
+    const bool again =
+        endpoint_.udp && state_ == State::Initiating && initiateTries_ < kHartIpUdpInitiateTries;
+    if (again) {
+      sendInitiate();
+    } else {
+      fail(tr("服务器无应答"));
+    }
+    return;
+  }
+  if (state_ == State::Open && now - lastSent_ >= kHartIpKeepAliveMs) {
+    sendMessage(MessageType::Request, MessageId::KeepAlive, {}, nextSequence_++);
+  }
+}
+
+}  // namespace vantrel

@@ -1,0 +1,60 @@
+// What carries the link core's requests to the instrument and its replies
+// back: a serial line to a HART modem, or a HART-IP connection. The link
+// driver owns one at a time and runs the link core over it.
+#pragma once
+
+#include <QObject>
+#include <QString>
+
+#include <cstddef>
+#include <cstdint>
+#include <optional>
+
+#include "link/LinkCore.h"
+
+namespace vantrel {
+
+class Transport : public QObject, public Timed {
+  Q_OBJECT
+
+ public:
+  // A serial line delivers bytes, which the receiver hunts through for
+  // preambles and line silence; HART-IP delivers whole frames, from the
+  // delimiter to the check byte.
+  enum class Delivery { Bytes, Frames };
+
+  using QObject::QObject;
+
+  virtual Delivery delivery() const = 0;
+  virtual bool isOpen() const = 0;
+  virtual void close() = 0;
+  // The name shown for it: the serial port's name, or "host:port".
+  virtual QString name() const = 0;
+  // Why it last failed to open or failed while open.
+  virtual QString errorString() const = 0;
+  // Sends one request as the link core built it (preambles included) at
+  // `now`. False when it could not be sent.
+  virtual bool send(const std::uint8_t* data, std::size_t size, TimeMs now) = 0;
+  // Bytes: up to `capacity` received bytes; Frames: the next whole frame
+  // (none longer than `capacity` is kept). Returns how many were copied, 0
+  // when nothing waits.
+  virtual std::size_t take(std::uint8_t* buffer, std::size_t capacity) = 0;
+
+  // Timed: no deadline unless the transport has its own.
+  std::optional<TimeMs> nextDeadline() const override { return std::nullopt; }
+  void handleDeadline(TimeMs /*now*/) override {}
+
+ signals:
+  // Something waits for take().
+  void readyRead();
+  // A transport that opens in the background (HART-IP) is open, or could
+  // not be opened.
+  void opened();
+  void openFailed(const QString& reason);
+  // It failed while open and is closed now.
+  void lost(const QString& reason);
+  // A deadline moved outside a call of the driver's: re-arm the timer.
+  void deadlinesChanged();
+};
+
+}  // namespace vantrel
