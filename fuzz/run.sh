@@ -11,7 +11,7 @@ findings=build/fuzz/findings
 mkdir -p "$findings"
 failed=0
 passed=0
-for target in receiver engine_replies text_parsers sim_requests; do
+for target in receiver engine_replies text_parsers sim_requests hartip_messages; do
   scratch=$(mktemp -d)
   log="$findings/$target.log"
   if "$bin/fuzz_$target" -max_total_time="$seconds" -timeout=10 -rss_limit_mb=2048 \
