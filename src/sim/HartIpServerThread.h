@@ -1,7 +1,8 @@
 // A simulated line served on a pseudo-terminal and over HART-IP at once, each
 // from a thread of its own, for tests that talk to the same instruments both
-// ways. Both servers take their faults from one injector: the one in the
-// PtyServerOptions, or one made from their `faults`.
+// ways. Both servers take their faults from one injector (the one in the
+// PtyServerOptions, or one made with their `faults`), and both wait the
+// options' turnaround before they answer.
 #pragma once
 
 #include <cstdint>
@@ -20,14 +21,14 @@ namespace vantrel::sim {
 class HartIpServerThread {
  public:
   // `hartIp` serves on a free loopback port unless it says otherwise; its
-  // faultInjector is replaced by the shared one.
+  // turnaround and fault injector are those of `options`.
   explicit HartIpServerThread(std::vector<SimDeviceConfig> devices, PtyServerOptions options = {},
                               HartIpServerOptions hartIp = {})
       : line_(std::move(devices)),
         injector_(options.faultInjector ? options.faultInjector
                                         : std::make_shared<FaultInjector>()),
-        pty_(line_, WithInjector(std::move(options), injector_)),
-        hartIp_(line_, WithInjector(std::move(hartIp), injector_)) {
+        hartIp_(line_, Shared(std::move(hartIp), options.turnaroundMs, injector_)),
+        pty_(line_, Shared(options, options.turnaroundMs, injector_)) {
     if (!pty_.open(&error_) || !hartIp_.open(&error_)) return;
     ptyThread_ = std::thread([this] { pty_.run(); });
     hartIpThread_ = std::thread([this] { hartIp_.run(); });
@@ -56,15 +57,17 @@ class HartIpServerThread {
 
  private:
   template <typename Options>
-  static Options WithInjector(Options options, std::shared_ptr<FaultInjector> injector) {
+  static Options Shared(Options options, int turnaroundMs,
+                        std::shared_ptr<FaultInjector> injector) {
+    options.turnaroundMs = turnaroundMs;
     options.faultInjector = std::move(injector);
     return options;
   }
 
   SimLine line_;
   std::shared_ptr<FaultInjector> injector_;
-  PtyServer pty_;
   HartIpServer hartIp_;
+  PtyServer pty_;
   std::string error_;
   std::thread ptyThread_;
   std::thread hartIpThread_;
