@@ -210,10 +210,12 @@ std::optional<FaultedReply> FaultInjector::apply(const std::vector<std::uint8_t>
       damaged.resize(keep);
       reply.frameIntact = false;
       reply.whole = false;
+      reply.cut = true;
     }
     reply.hangup = true;
   }
   for (int i = 0; i < faults_.garbageBytes; ++i) reply.bytes.push_back(nextByte());
+  reply.garbage = reply.bytes.size();
   reply.bytes.insert(reply.bytes.end(), damaged.begin(), damaged.end());
   reply.extraDelay = std::chrono::milliseconds(faults_.lateMs);
   reply.intended = intended;

@@ -85,6 +85,10 @@ struct FaultedReply {
   bool whole = true;
   std::chrono::milliseconds extraDelay{0};
   bool hangup = false;  // close the terminal once `bytes` are out
+  // The hang-up comes before the end of the reply: `bytes` stop short.
+  bool cut = false;
+  // How many random bytes stand in front of the reply in `bytes`.
+  std::size_t garbage = 0;
 };
 
 // What happened to one reply, for whoever checks the other end of the line.

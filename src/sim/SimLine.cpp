@@ -9,23 +9,47 @@ SimLine::SimLine(std::vector<SimDeviceConfig> devices) {
 
 std::vector<std::vector<std::uint8_t>> SimLine::receive(const std::uint8_t* data, std::size_t size,
                                                         TimeMs nowMs, FaultInjector* faults) {
+  std::lock_guard<std::mutex> lock(mutex_);
   std::vector<std::vector<std::uint8_t>> responses;
   for (std::size_t i = 0; i < size; ++i) {
     std::optional<Request> request = parser_.feed(data[i]);
     if (!request) continue;
-    for (SimDevice& device : devices_) {
-      if (!device.isAddressedBy(*request)) continue;
-      // One answer per request, as on a real loop with unique addresses.
-      const RequestFault fault = faults ? faults->nextRequest() : RequestFault::None;
-      if (fault == RequestFault::None) {
-        responses.push_back(device.respond(*request, nowMs));
-      } else if (fault != RequestFault::Silent) {
-        responses.push_back(device.answerWithoutActing(*request, RequestFaultCode(fault), nowMs));
-      }
-      break;
+    if (std::optional<std::vector<std::uint8_t>> response = serve(*request, nowMs, faults)) {
+      responses.push_back(std::move(*response));
     }
   }
   return responses;
+}
+
+std::optional<std::vector<std::uint8_t>> SimLine::receiveFrame(const std::uint8_t* frame,
+                                                               std::size_t size, TimeMs nowMs,
+                                                               FaultInjector* faults) {
+  // A parser of its own, started with the preambles it asks for; the request
+  // must start with the first byte given and end with the last.
+  if (size == 0 || frame[0] == kPreambleByte) return std::nullopt;
+  RequestParser parser;
+  for (std::uint8_t i = 0; i < kMinAcceptedPreambles; ++i) parser.feed(kPreambleByte);
+  std::optional<Request> request;
+  for (std::size_t i = 0; i < size && !request; ++i) {
+    request = parser.feed(frame[i]);
+    if (request && i + 1 != size) return std::nullopt;
+  }
+  if (!request || request->delimiter != frame[0]) return std::nullopt;
+  std::lock_guard<std::mutex> lock(mutex_);
+  return serve(*request, nowMs, faults);
+}
+
+std::optional<std::vector<std::uint8_t>> SimLine::serve(const Request& request, TimeMs nowMs,
+                                                        FaultInjector* faults) {
+  for (SimDevice& device : devices_) {
+    if (!device.isAddressedBy(request)) continue;
+    // One answer per request, as on a real loop with unique addresses.
+    const RequestFault fault = faults ? faults->nextRequest() : RequestFault::None;
+    if (fault == RequestFault::None) return device.respond(request, nowMs);
+    if (fault == RequestFault::Silent) return std::nullopt;
+    return device.answerWithoutActing(request, RequestFaultCode(fault), nowMs);
+  }
+  return std::nullopt;
 }
 
 }  // namespace vantrel::sim

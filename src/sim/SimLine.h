@@ -1,8 +1,12 @@
 // The simulated loop: one or more devices behind one line. Bytes from the
 // master go in, response frames come out. Each device keeps its own state.
+// The line can be served from several threads at once (the serial line and
+// HART-IP): each call that reaches the devices holds the line's lock.
 #pragma once
 
 #include <cstdint>
+#include <mutex>
+#include <optional>
 #include <vector>
 
 #include "sim/Faults.h"
@@ -23,9 +27,25 @@ class SimLine {
   std::vector<std::vector<std::uint8_t>> receive(const std::uint8_t* data, std::size_t size,
                                                  TimeMs nowMs = 0, FaultInjector* faults = nullptr);
 
+  // Serves one request frame given whole, from its delimiter to its check
+  // byte and without preambles, as HART-IP carries it. Returns the response
+  // frame (preambles included), or nothing when the bytes are not exactly one
+  // request with a good check byte, no device is addressed, or a request
+  // fault leaves it unanswered. The serial line's partly received bytes are
+  // not disturbed.
+  std::optional<std::vector<std::uint8_t>> receiveFrame(const std::uint8_t* frame, std::size_t size,
+                                                        TimeMs nowMs = 0,
+                                                        FaultInjector* faults = nullptr);
+
+  // The devices as they stand; read only while no server serves the line.
   const std::vector<SimDevice>& devices() const { return devices_; }
 
  private:
+  // The answer of the device `request` is addressed to, if any.
+  std::optional<std::vector<std::uint8_t>> serve(const Request& request, TimeMs nowMs,
+                                                 FaultInjector* faults);
+
+  std::mutex mutex_;
   RequestParser parser_;
   std::vector<SimDevice> devices_;
 };

@@ -1,15 +1,19 @@
-// vantrel-sim: simulated HART instruments on a pseudo-terminal.
+// vantrel-sim: simulated HART instruments on a pseudo-terminal, and over
+// HART-IP when asked.
 #include <cerrno>
 #include <csignal>
 #include <cstdint>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
+#include <memory>
 #include <optional>
 #include <string>
+#include <thread>
 #include <vector>
 
 #include "sim/DeviceList.h"
+#include "sim/HartIpServer.h"
 #include "sim/PtyServer.h"
 #include "sim/SimLine.h"
 #include "vantrel/Version.h"
@@ -17,14 +21,16 @@
 namespace {
 
 vantrel::sim::PtyServer* gServer = nullptr;
+vantrel::sim::HartIpServer* gHartIpServer = nullptr;
 
 void HandleSignal(int) {
   if (gServer) gServer->stop();
+  if (gHartIpServer) gHartIpServer->stop();
 }
 
 const char kUsage[] =
     "Usage: vantrel-sim [--devices LIST | --address N] [--link PATH] [--line-rate]\n"
-    "                   [--turnaround-ms N] [FAULTS]\n"
+    "                   [--turnaround-ms N] [--hart-ip [ADDR:]PORT] [FAULTS]\n"
     "       vantrel-sim -h|--help | --version\n"
     "\n"
     "Serves simulated HART field devices on a pseudo-terminal and prints the\n"
@@ -39,6 +45,17 @@ const char kUsage[] =
     "                     a request takes its bytes' time on the line, the response\n"
     "                     starts after it and the turnaround, each byte in its time\n"
     "  --turnaround-ms N  wait N ms after a request before answering (default 0)\n"
+    "  --hart-ip [ADDR:]PORT\n"
+    "                     also serve the same devices over HART-IP, TCP and UDP on\n"
+    "                     PORT (5094 is the usual one; 0 picks a free port) at ADDR:\n"
+    "                     an IPv4 address or an IPv6 address in brackets, e.g.\n"
+    "                     0.0.0.0:5094 or [::1]:5094 (default 127.0.0.1). The second\n"
+    "                     line of standard output is then 'hart-ip ADDR:PORT', the\n"
+    "                     address and port bound. A UDP session is answered from a\n"
+    "                     port of its own. The turnaround and the faults apply to\n"
+    "                     HART-IP too: a reply lost or withheld sends no response,\n"
+    "                     garbage and preambles do not come through, a hang-up\n"
+    "                     ends the session (TCP: closes the connection)\n"
     "\n"
     "FAULTS\n"
     "  Off by default. They apply to every reply (with --fault-replies, to the\n"
@@ -179,6 +196,7 @@ int* RequestFaultCount(const std::string& arg, vantrel::sim::LineFaults& faults)
 struct SimOptions {
   std::vector<std::uint8_t> addresses = {0};
   vantrel::sim::PtyServerOptions server;
+  std::optional<vantrel::sim::HartIpEndpoint> hartIp;
 };
 
 // Reads the command line into `options`. Returns the exit status when the
@@ -200,6 +218,9 @@ std::optional<int> ParseArguments(int argc, char** argv, SimOptions& options) {
       options.server.lineRate = true;
     } else if (arg == "--link" && hasValue) {
       options.server.linkPath = argv[++i];
+    } else if (arg == "--hart-ip" && hasValue &&
+               (options.hartIp = vantrel::sim::ParseHartIpEndpoint(argv[i + 1]))) {
+      ++i;
     } else if (arg == "--devices" && hasValue &&
                (list = vantrel::sim::ParsePollAddressList(argv[i + 1]))) {
       options.addresses = *list;
@@ -265,24 +286,48 @@ int main(int argc, char** argv) {
     addressText += (addressText.empty() ? "" : ",") + std::to_string(address);
   }
   vantrel::sim::SimLine line(std::move(devices));
+  // One injector for both servers: the same faults, counted over the replies
+  // of both, and one log.
+  options.server.faultInjector = std::make_shared<vantrel::sim::FaultInjector>();
   vantrel::sim::PtyServer server(line, options.server);
+  std::unique_ptr<vantrel::sim::HartIpServer> hartIp;
+  if (options.hartIp) {
+    vantrel::sim::HartIpServerOptions hartIpOptions;
+    hartIpOptions.address = options.hartIp->address;
+    hartIpOptions.port = options.hartIp->port;
+    hartIpOptions.turnaroundMs = options.server.turnaroundMs;
+    hartIpOptions.faultInjector = options.server.faultInjector;
+    hartIp = std::make_unique<vantrel::sim::HartIpServer>(line, std::move(hartIpOptions));
+  }
   std::string error;
-  if (!server.open(&error)) {
+  if (!server.open(&error) || (hartIp && !hartIp->open(&error))) {
     std::fprintf(stderr, "vantrel-sim: %s\n", error.c_str());
     return 69;
   }
   gServer = &server;
+  gHartIpServer = hartIp.get();
   std::signal(SIGINT, HandleSignal);
   std::signal(SIGTERM, HandleSignal);
   std::printf("%s\n", server.devicePath().c_str());
+  if (hartIp) std::printf("hart-ip %s\n", hartIp->endpoint().c_str());
   std::fflush(stdout);
   std::fprintf(stderr, "vantrel-sim: %s at polling address%s %s on %s%s%s\n",
                addresses.size() == 1 ? "device" : "devices", addresses.size() == 1 ? "" : "es",
                addressText.c_str(), server.devicePath().c_str(),
                options.server.linkPath.empty() ? "" : " linked from ",
                options.server.linkPath.c_str());
+  if (hartIp) {
+    std::fprintf(stderr, "vantrel-sim: HART-IP on %s, TCP and UDP\n", hartIp->endpoint().c_str());
+  }
   if (options.server.faults.any()) std::fprintf(stderr, "vantrel-sim: line faults on\n");
+  std::thread hartIpThread;
+  if (hartIp) hartIpThread = std::thread([&hartIp] { hartIp->run(); });
   server.run();
+  if (hartIp) {
+    hartIp->stop();
+    hartIpThread.join();
+  }
   gServer = nullptr;
+  gHartIpServer = nullptr;
   return 0;
 }
