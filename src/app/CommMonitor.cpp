@@ -108,7 +108,9 @@ QString FrameLogModel::cellText(const DecodedFrame& f, int column) {
     case kDirectionColumn:
       return f.direction == FrameDirection::Sent ? tr("发送") : tr("接收");
     case kKindColumn:
-      return f.dropped ? Text(f.kind + DroppedText(f.dropReason)) : Text(f.kind);
+      if (f.transportOnly) return Text(f.transport);
+      if (f.dropped) return Text(f.kind + DroppedText(f.dropReason));
+      return f.transport.empty() ? Text(f.kind) : Text(f.kind + " [" + f.transport + "]");
     case kAddressColumn:
       return Text(f.address);
     case kCommandColumn:
@@ -234,11 +236,18 @@ void CommMonitor::onRowsRemoved(const QModelIndex& parent, int first, int last) 
 }
 
 void CommMonitor::frameSent(const std::vector<std::uint8_t>& raw) {
-  model_->append(DecodeFrame(raw, FrameDirection::Sent, elapsedMs()));
+  model_->append(transport_.take(DecodeFrame(raw, FrameDirection::Sent, elapsedMs())));
 }
 
 void CommMonitor::frameReceived(const ReceivedFrame&, const std::vector<std::uint8_t>& raw) {
-  model_->append(DecodeFrame(raw, FrameDirection::Received, elapsedMs()));
+  model_->append(transport_.take(DecodeFrame(raw, FrameDirection::Received, elapsedMs())));
+}
+
+void CommMonitor::transportMessage(bool sent, const std::string& header,
+                                   const std::vector<std::uint8_t>& raw, bool carriesFrame) {
+  if (auto line = transport_.message(sent, header, raw, carriesFrame, elapsedMs())) {
+    model_->append(std::move(*line));
+  }
 }
 
 void CommMonitor::frameDropped(DropReason reason, const std::vector<std::uint8_t>& raw) {

@@ -103,6 +103,8 @@ class CommMonitor : public QDockWidget, public LinkObserver {
   void frameSent(const std::vector<std::uint8_t>& raw) override;
   void frameReceived(const ReceivedFrame& frame, const std::vector<std::uint8_t>& raw) override;
   void frameDropped(DropReason reason, const std::vector<std::uint8_t>& raw) override;
+  void transportMessage(bool sent, const std::string& header, const std::vector<std::uint8_t>& raw,
+                        bool carriesFrame) override;
 
  public slots:
   void clear();
@@ -111,6 +113,8 @@ class CommMonitor : public QDockWidget, public LinkObserver {
 
  private:
   TimeMs elapsedMs() const { return clock_.nowMs() - startedAt_; }
+
+  TransportLog transport_;
   void onRowsRemoved(const QModelIndex& parent, int first, int last);
 
   const Clock& clock_;

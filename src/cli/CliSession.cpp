@@ -135,13 +135,18 @@ void CliSession::skipTheRest() {
 
 void CliSession::frameSent(const std::vector<std::uint8_t>& raw) {
   current_.bytesSent += raw.size();
-  trace(DecodeFrame(raw, FrameDirection::Sent, elapsedMs()));
+  trace(transport_.take(DecodeFrame(raw, FrameDirection::Sent, elapsedMs())));
+}
+
+void CliSession::transportMessage(bool sent, const std::string& header,
+                                  const std::vector<std::uint8_t>& raw, bool carriesFrame) {
+  if (auto line = transport_.message(sent, header, raw, carriesFrame, elapsedMs())) trace(*line);
 }
 
 void CliSession::frameReceived(const ReceivedFrame& frame, const std::vector<std::uint8_t>& raw) {
   current_.bytesReceived += raw.size();
   ++current_.framesReceived;
-  trace(DecodeFrame(raw, FrameDirection::Received, elapsedMs()));
+  trace(transport_.take(DecodeFrame(raw, FrameDirection::Received, elapsedMs())));
   if (!running_ || frame.frameType() != kFrameTypeAck) return;
   if (!session_.driver().core().isReplyToRequest(frame)) return;
   current_.responseCode = frame.responseCode;

@@ -88,6 +88,8 @@ class CliSession : public QObject, private LinkObserver {
   void frameSent(const std::vector<std::uint8_t>& raw) override;
   void frameReceived(const ReceivedFrame& frame, const std::vector<std::uint8_t>& raw) override;
   void frameDropped(DropReason reason, const std::vector<std::uint8_t>& raw) override;
+  void transportMessage(bool sent, const std::string& header, const std::vector<std::uint8_t>& raw,
+                        bool carriesFrame) override;
 
   void connectSession();
   void startNext();
@@ -95,6 +97,8 @@ class CliSession : public QObject, private LinkObserver {
   void skipTheRest();
   void trace(const DecodedFrame& frame);
   TimeMs elapsedMs() const;
+
+  TransportLog transport_;
 
   const Clock& clock_;
   Options options_;

@@ -184,10 +184,35 @@ DecodedFrame DecodeDroppedFrame(const std::vector<std::uint8_t>& raw, DropReason
   return f;
 }
 
+std::optional<DecodedFrame> TransportLog::message(bool sent, const std::string& header,
+                                                  const std::vector<std::uint8_t>& raw,
+                                                  bool carriesFrame, TimeMs timeMs) {
+  if (carriesFrame) {
+    pending_[sent ? 0 : 1] = header;
+    return std::nullopt;
+  }
+  DecodedFrame line;
+  line.timeMs = timeMs;
+  line.direction = sent ? FrameDirection::Sent : FrameDirection::Received;
+  line.raw = raw;
+  line.transport = header;
+  line.transportOnly = true;
+  return line;
+}
+
+DecodedFrame TransportLog::take(DecodedFrame frame) {
+  std::string& pending = pending_[frame.direction == FrameDirection::Sent ? 0 : 1];
+  frame.transport = std::move(pending);
+  pending.clear();
+  return frame;
+}
+
 std::string FormatFrameLine(const DecodedFrame& f) {
   std::string line = std::to_string(f.timeMs) + " ms ";
   line += Tr(f.direction == FrameDirection::Sent ? VANTREL_TR_NOOP("core", "发送")
                                                  : VANTREL_TR_NOOP("core", "接收"));
+  if (f.transportOnly) return line + " " + f.transport + " | " + HexBytes(f.raw);
+  if (!f.transport.empty()) line += " [" + f.transport + "]";
   if (f.dropped) line += DroppedText(f.dropReason);
   line += " " + f.kind +
           Tr(f.longAddress ? VANTREL_TR_NOOP("core", "(长地址 ")

@@ -44,6 +44,28 @@ struct DecodedFrame {
   // What the data says, where the decoder knows its layout (the identity of
   // a command-0 reply); empty otherwise.
   std::string details;
+
+  // Over HART-IP: the header of the message that carried the frame, in
+  // words; for a session message, which carries no frame, `raw` is the whole
+  // message and `transportOnly` is set.
+  std::string transport;
+  bool transportOnly = false;
+};
+
+// Pairs the messages of a framing transport (HART-IP) with the frames they
+// carry, for the monitor and the trace.
+class TransportLog {
+ public:
+  // A message that carries no frame is a line of its own, returned here; the
+  // header of one that does goes on the frame that follows (take()).
+  std::optional<DecodedFrame> message(bool sent, const std::string& header,
+                                      const std::vector<std::uint8_t>& raw, bool carriesFrame,
+                                      TimeMs timeMs);
+  // Puts the header of the message that carried `frame` on it.
+  DecodedFrame take(DecodedFrame frame);
+
+ private:
+  std::string pending_[2];  // by direction
 };
 
 // Decodes `raw` (preambles and trailing bytes, if any, are skipped).

@@ -88,6 +88,11 @@ class LinkObserver {
   virtual void frameSent(const std::vector<std::uint8_t>& raw) = 0;
   virtual void frameReceived(const ReceivedFrame& frame, const std::vector<std::uint8_t>& raw) = 0;
   virtual void frameDropped(DropReason reason, const std::vector<std::uint8_t>& raw) = 0;
+  // A message of a transport that frames its messages (HART-IP): its header
+  // in words and the whole message. One that carries a frame comes just
+  // before that frame's frameSent or frameReceived.
+  virtual void transportMessage(bool /*sent*/, const std::string& /*header*/,
+                                const std::vector<std::uint8_t>& /*raw*/, bool /*carriesFrame*/) {}
 };
 
 // Something the owner must wake at a point in time.

@@ -36,6 +36,12 @@ class ObserverList : public LinkObserver {
   void frameDropped(DropReason reason, const std::vector<std::uint8_t>& raw) override {
     for (LinkObserver* observer : observers_) observer->frameDropped(reason, raw);
   }
+  void transportMessage(bool sent, const std::string& header, const std::vector<std::uint8_t>& raw,
+                        bool carriesFrame) override {
+    for (LinkObserver* observer : observers_) {
+      observer->transportMessage(sent, header, raw, carriesFrame);
+    }
+  }
 
  private:
   std::vector<LinkObserver*> observers_;

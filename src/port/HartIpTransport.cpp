@@ -162,7 +162,11 @@ void HartIpTransport::sendMessage(MessageType type, MessageId id,
   if (tcp_) tcp_->write(raw, size);
   if (udp_) udp_->writeDatagram(raw, size, peer_, peerPort_);
   lastSent_ = clock_.nowMs();
-  if (watcher_) watcher_->hartIpMessage(true, message);
+  watch(true, message, id == MessageId::TokenPassingPdu);
+}
+
+void HartIpTransport::watch(bool sent, const Message& message, bool carriesFrame) {
+  if (watcher_) watcher_->hartIpMessage(sent, message, carriesFrame);
 }
 
 bool HartIpTransport::send(const std::uint8_t* data, std::size_t size, TimeMs /*now*/) {
@@ -219,9 +223,12 @@ void HartIpTransport::readUdp() {
 }
 
 void HartIpTransport::handle(const Message& message) {
-  if (watcher_) watcher_->hartIpMessage(false, message);
   const auto type = static_cast<MessageType>(message.header.type);
   const auto id = static_cast<MessageId>(message.header.id);
+  const bool handed = state_ == State::Open && id == MessageId::TokenPassingPdu &&
+                      ((type == MessageType::Response && awaited_ == message.header.sequence) ||
+                       type == MessageType::Publish);
+  watch(false, message, handed);
   if (type == MessageType::Error || type == MessageType::Nak) {
     const std::uint8_t code = message.body.empty() ? 0 : message.body[0];
     // An error about the session, or any while it is being set up, ends it;
@@ -243,10 +250,8 @@ void HartIpTransport::handle(const Message& message) {
     fail(tr("服务器关闭了会话"));
     return;
   }
-  if (id != MessageId::TokenPassingPdu) return;
-  const bool reply = type == MessageType::Response && awaited_ == message.header.sequence;
-  if (!reply && type != MessageType::Publish) return;  // a foreign sequence number
-  if (reply) awaited_.reset();
+  if (!handed) return;  // not a PDU, or a foreign sequence number
+  if (type == MessageType::Response) awaited_.reset();
   frames_.push_back(message.body);
   emit readyRead();
 }

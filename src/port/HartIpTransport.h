@@ -50,7 +50,8 @@ constexpr TimeMs kHartIpReplyTimeoutMs = 3000;
 class HartIpWatcher {
  public:
   virtual ~HartIpWatcher() = default;
-  virtual void hartIpMessage(bool sent, const hartip::Message& message) = 0;
+  // `carriesFrame`: the message's frame goes to the link core next.
+  virtual void hartIpMessage(bool sent, const hartip::Message& message, bool carriesFrame) = 0;
 };
 
 class HartIpTransport : public Transport {
@@ -88,6 +89,7 @@ class HartIpTransport : public Transport {
   void sendInitiate();
   void sendMessage(hartip::MessageType type, hartip::MessageId id,
                    const std::vector<std::uint8_t>& body, std::uint16_t sequence);
+  void watch(bool sent, const hartip::Message& message, bool carriesFrame);
   void readTcp();
   void readUdp();
   void handle(const hartip::Message& message);

@@ -62,6 +62,7 @@ bool LinkDriver::openPort(const QString& portName, const PortSettings& settings)
 void LinkDriver::openHartIp(const HartIpEndpoint& endpoint) {
   auto* ip = new HartIpTransport(clock_, endpoint, this);
   use(ip);
+  ip->setWatcher(hartIpWatcher_);
   ip->open();
   rescheduleTimer();
 }

@@ -44,8 +44,10 @@ class LinkDriver : public QObject, private LinkPort {
   QString portName() const { return transport_ ? transport_->name() : QString(); }
   // The settings of the serial port last opened.
   const PortSettings& serialSettings() const { return serialSettings_; }
-  // The HART-IP transport while one is in use, for what watches its messages.
+  // The HART-IP transport while one is in use.
   HartIpTransport* hartIp() const { return hartIp_; }
+  // Sees every message of the HART-IP transports opened from now on.
+  void setHartIpWatcher(HartIpWatcher* watcher) { hartIpWatcher_ = watcher; }
   // Why the port last failed to open.
   QString openError() const { return transport_ ? transport_->errorString() : QString(); }
 
@@ -74,6 +76,7 @@ class LinkDriver : public QObject, private LinkPort {
   const Clock& clock_;
   QPointer<Transport> transport_;
   HartIpTransport* hartIp_ = nullptr;
+  HartIpWatcher* hartIpWatcher_ = nullptr;
   PortSettings serialSettings_;
   LinkCore core_;
   std::vector<Timed*> timed_;

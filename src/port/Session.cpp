@@ -17,6 +17,7 @@ Session::Session(const Clock& clock, QObject* parent)
   observers_.add(&statusTracker_);
   driver_.core().setObserver(&observers_);
   driver_.core().setReplyHandler(&engine_);
+  driver_.setHartIpWatcher(this);
   driver_.addTimed(&engine_);
   connect(&driver_, &LinkDriver::portLost, this, [this](const QString& reason) {
     engine_.portLost(nowMs());
@@ -56,6 +57,18 @@ bool Session::pollTick(std::uint8_t pollAddress) {
 void Session::searchReportClosed(unsigned report) {
   engine_.searchReportClosed(report, nowMs());
   driver_.rescheduleTimer();
+}
+
+// The header, and what a refusal or an error says.
+void Session::hartIpMessage(bool sent, const hartip::Message& message, bool carriesFrame) {
+  std::string header = hartip::HeaderText(message.header);
+  const auto type = static_cast<hartip::MessageType>(message.header.type);
+  if (type == hartip::MessageType::Error || type == hartip::MessageType::Nak) {
+    if (!message.body.empty()) header += " " + hartip::ErrorCodeText(message.body[0]);
+  } else if (message.header.status != hartip::kStatusSuccess) {
+    header += " " + hartip::StatusText(message.header.status);
+  }
+  observers_.transportMessage(sent, header, hartip::EncodeMessage(message), carriesFrame);
 }
 
 // --- EngineEffects ---------------------------------------------------------

@@ -23,7 +23,7 @@
 
 namespace vantrel {
 
-class Session : public QObject, private EngineEffects {
+class Session : public QObject, private EngineEffects, private HartIpWatcher {
   Q_OBJECT
 
  public:
@@ -109,6 +109,9 @@ class Session : public QObject, private EngineEffects {
   void refillPollAddresses(const std::vector<PollAddressItem>& items) override;
   void showSearchReport(const std::string& text, unsigned report) override;
   void operationEnded(const OperationEnd& end) override;
+
+  // HartIpWatcher: each message to the watchers of the line, in words.
+  void hartIpMessage(bool sent, const hartip::Message& message, bool carriesFrame) override;
 
   TimeMs nowMs() const { return clock_.nowMs(); }
 

@@ -12,6 +12,7 @@
 #include <QTemporaryDir>
 #include <optional>
 
+#include "sim/HartIpServerThread.h"
 #include "tests/link/SimulatedLine.h"
 
 namespace vantrel {
@@ -100,9 +101,22 @@ const char* const kAllOperations[][2] = {
     {"search", "搜索完成"},
 };
 
-TEST(Cli, EveryOperationEndsWithItsSuccessText) {
-  testing::SimulatedLine line({sim::DefaultDeviceConfig(0)});
-  QStringList arguments = {"--port", line.path(), "--json"};
+// The same instrument through the modem's serial line, and over HART-IP by
+// TCP and by UDP: the same texts and the same values.
+enum class Way { Serial, Tcp, Udp };
+
+QStringList WayTo(const sim::HartIpServerThread& line, Way way) {
+  if (way == Way::Serial) return {"--port", QString::fromStdString(line.devicePath())};
+  const QStringList ip = {"--hart-ip", QString::fromStdString(line.hartIpEndpoint())};
+  return way == Way::Udp ? ip + QStringList{"--udp"} : ip;
+}
+
+class CliWays : public ::testing::TestWithParam<Way> {};
+
+TEST_P(CliWays, EveryOperationEndsWithItsSuccessText) {
+  sim::HartIpServerThread line({sim::DefaultDeviceConfig(0)});
+  ASSERT_TRUE(line.running()) << line.error();
+  QStringList arguments = WayTo(line, GetParam()) + QStringList{"--json"};
   for (std::size_t i = 0; i < std::size(kAllOperations); ++i) {
     if (i > 0) arguments << "then";
     QString words = QString::fromUtf8(kAllOperations[i][0]);
@@ -134,6 +148,37 @@ TEST(Cli, EveryOperationEndsWithItsSuccessText) {
   EXPECT_EQ(sensor["sensorTypeIndex"].toInt(), 8);
   EXPECT_EQ(sensor["sensorLowerText"].toString(), QString::fromUtf8("-200 ℃"));
   EXPECT_EQ(run.outcomes[29]["values"].toObject()["found"].toArray(), QJsonArray({0}));
+}
+
+std::string WayName(const ::testing::TestParamInfo<Way>& info) {
+  const char* const names[] = {"Serial", "Tcp", "Udp"};
+  return names[static_cast<int>(info.param)];
+}
+
+INSTANTIATE_TEST_SUITE_P(Cli, CliWays, ::testing::Values(Way::Serial, Way::Tcp, Way::Udp), WayName);
+
+// A HART-IP server that cannot be reached, or does not answer the session
+// initiate, is a port that cannot be opened: exit 69, with the reason.
+TEST(Cli, AHartIpServerThatCannotBeReached) {
+  const struct {
+    QStringList way;
+    const char* reason;
+  } cases[] = {{{"--hart-ip", "127.0.0.1:1"}, "Connection refused"},
+               {{"--hart-ip", "127.0.0.1:1", "--udp"}, "服务器无应答"},
+               {{"--hart-ip", "[::1"}, nullptr}};
+  for (const auto& c : cases) {
+    const CliRun run = RunCli(c.way + QStringList{"--json", "comm-test"});
+    ASSERT_EQ(run.outcomes.size(), 1) << run.err.toStdString();
+    if (!c.reason) {
+      EXPECT_EQ(run.exitCode, 64);
+      continue;
+    }
+    EXPECT_EQ(run.exitCode, 69) << c.way.join(' ').toStdString();
+    EXPECT_EQ(run.outcomes[0]["result"].toString(), "port-error");
+    const QString error = run.outcomes[0]["error"].toString();
+    EXPECT_TRUE(error.contains("127.0.0.1:1") && error.contains(QString::fromUtf8(c.reason)))
+        << error.toStdString();
+  }
 }
 
 TEST(Cli, WritesAreReadBack) {
