@@ -263,7 +263,7 @@ TEST(Cli, TimeOutDoesNotCountThePauseBeforeTheRange) {
   paced.turnaroundMs = 20;
   testing::SimulatedLine line({sim::DefaultDeviceConfig(0)}, paced);
   const CliRun run =
-      RunCli({"--port", line.path(), "--json", "--timeout-ms", "300", "write-config", "--unit", "5",
+      RunCli({"--port", line.path(), "--json", "--timeout-ms", "450", "write-config", "--unit", "5",
               "--lower", "0", "--upper", "200", "--damping", "1.5", "then", "read-config"});
   ASSERT_EQ(run.outcomes.size(), 2) << run.out.toStdString();
   EXPECT_EQ(run.outcomes[0]["status"].toString(), QString::fromUtf8("修改成功"));
