@@ -154,6 +154,8 @@ void Engine::tryFailed(TryFailure failure, std::uint8_t responseCode, TimeMs now
   }
   if (communicationError) {
     fail(ResponseMeaning(responseCode));
+  } else if (failure == TryFailure::Refused) {
+    fail(refusal_);
   } else {
     fail(texts::kReasonNoReply, OperationResult::NoReply);
   }
@@ -203,6 +205,14 @@ void Engine::frameEnded(FrameEnd end, TimeMs now) {
   if (end == FrameEnd::Dropped && inProgress_ && try_.replyDue) {
     tryFailed(TryFailure::Spoiled, 0, now);
   }
+}
+
+// A try the transport refused ends at once, as a lost reply would end at its
+// time-out; after the last try the transport's words are the reason.
+void Engine::requestRefused(const std::string& reason, TimeMs now) {
+  if (!inProgress_ || !try_.replyDue || deferred_) return;
+  refusal_ = reason;
+  tryFailed(TryFailure::Refused, 0, now);
 }
 
 void Engine::HandleOperationReply(const ReceivedFrame& reply) {

@@ -90,6 +90,7 @@ class Engine : public ReplyHandler, public Timed {
   void HandleOperationReply(const ReceivedFrame& reply) override;
   void frameBegan(TimeMs now) override;
   void frameEnded(FrameEnd end, TimeMs now) override;
+  void requestRefused(const std::string& reason, TimeMs now) override;
 
   // Timed
   std::optional<TimeMs> nextDeadline() const override;
@@ -113,7 +114,7 @@ class Engine : public ReplyHandler, public Timed {
     std::optional<TimeMs> delayedSince;  // the first 33 to this request
     std::optional<TimeMs> resendAt;      // busy or delayed: the same request again
   };
-  enum class TryFailure { NoReply, Spoiled, CommunicationError };
+  enum class TryFailure { NoReply, Spoiled, CommunicationError, Refused };
   // A start waiting for the line to fall quiet.
   struct DeferredStart {
     OperationCode op = OP_COMM_TEST;
@@ -160,6 +161,7 @@ class Engine : public ReplyHandler, public Timed {
   TryState try_;
   int retries_ = 0;           // requests sent again in this operation
   std::string refusedParts_;  // the parts of a write the instrument refused
+  std::string refusal_;       // why the transport refused the last try
   SearchState search_;
 };
 

@@ -78,6 +78,9 @@ class ReplyHandler {
   // A frame has begun: its delimiter came at `now`.
   virtual void frameBegan(TimeMs /*now*/) {}
   virtual void frameEnded(FrameEnd /*end*/, TimeMs /*now*/) {}
+  // The transport could not deliver the request last sent, and says why in
+  // words (a HART-IP server's error or NAK): no reply will come to it.
+  virtual void requestRefused(const std::string& /*reason*/, TimeMs /*now*/) {}
 };
 
 // Sees every frame on the line, for tracing and monitoring. `raw` runs from
@@ -126,6 +129,12 @@ class LinkCore : public Timed {
   // framing transport (HART-IP) delivered at `now`: no preambles, no line
   // silence. A frame that ends before its check byte is dropped.
   void receiveFrame(const std::uint8_t* data, std::size_t size, TimeMs now);
+
+  // The transport refused the request last sent (see
+  // ReplyHandler::requestRefused).
+  void requestRefused(const std::string& reason, TimeMs now) {
+    if (replyHandler_) replyHandler_->requestRefused(reason, now);
+  }
 
   // Sends the request that the transmit fields describe. With the port closed
   // it shows "HART端口未打开！", sends nothing and returns false; a port that

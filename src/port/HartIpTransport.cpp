@@ -232,12 +232,17 @@ void HartIpTransport::handle(const Message& message) {
   if (type == MessageType::Error || type == MessageType::Nak) {
     const std::uint8_t code = message.body.empty() ? 0 : message.body[0];
     // An error about the session, or any while it is being set up, ends it;
-    // one about a PDU leaves the request unanswered, and the engine tries
-    // again as after a lost reply.
+    // one about the PDU last sent means no reply will come to it, and the
+    // engine tries again as after a lost reply.
+    const QString words =
+        tr("%1：%2").arg(QString::fromStdString(hartip::MessageTypeText(message.header.type)),
+                         QString::fromStdString(hartip::ErrorCodeText(code)));
     if (state_ != State::Open || id != MessageId::TokenPassingPdu ||
         code == hartip::kErrorSessionClosed) {
-      fail(tr("%1：%2").arg(QString::fromStdString(hartip::MessageTypeText(message.header.type)),
-                            QString::fromStdString(hartip::ErrorCodeText(code))));
+      fail(words);
+    } else if (awaited_ == message.header.sequence) {
+      awaited_.reset();
+      emit requestRefused(words);
     }
     return;
   }

@@ -40,6 +40,10 @@ void LinkDriver::use(Transport* transport) {
     rescheduleTimer();
     emit portLost(reason);
   });
+  connect(transport, &Transport::requestRefused, this, [this](const QString& reason) {
+    core_.requestRefused(reason.toStdString(), clock_.nowMs());
+    rescheduleTimer();
+  });
   connect(transport, &Transport::opened, this, [this] {
     rescheduleTimer();
     emit portOpened();

@@ -53,6 +53,8 @@ class Transport : public QObject, public Timed {
   void openFailed(const QString& reason);
   // It failed while open and is closed now.
   void lost(const QString& reason);
+  // The request last sent will get no reply: the transport was told so.
+  void requestRefused(const QString& reason);
   // A deadline moved outside a call of the driver's: re-arm the timer.
   void deadlinesChanged();
 };

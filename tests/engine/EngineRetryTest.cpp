@@ -364,6 +364,22 @@ TEST(RetryTiming, AReplyOnItsWayIsWaitedFor) {
   EXPECT_EQ(h.link.link().txCommand, 15);  // taken: the next request went out
 }
 
+// A request the transport refused (a HART-IP server's NAK) is tried again at
+// once; after the last try the transport's words are the reason.
+TEST(RetryTiming, ARefusedRequestIsTriedAgainAndNamedAtTheEnd) {
+  EngineHarness h;
+  h.start(OP_READ_CONFIG, 0);
+  for (std::size_t tries = 1; tries <= 4; ++tries) {
+    ASSERT_EQ(h.port.writes.size(), tries);
+    h.link.requestRefused("否认：服务不可用", h.now);
+  }
+  EXPECT_EQ(h.port.writes.size(), 4u);
+  ASSERT_EQ(h.effects.ends.size(), 1u);
+  EXPECT_EQ(h.effects.ends[0].result, OperationResult::Failure);
+  EXPECT_EQ(h.effects.ends[0].reason, "否认：服务不可用");
+  EXPECT_EQ(h.effects.ends[0].retries, 3);
+}
+
 // A start while a reply arrives holds its command 0 until the frame has
 // ended, whole or cut by line silence; the abandoned reply is not taken.
 TEST(RetryTiming, AStartDuringAReplyWaitsForTheLineToBeQuiet) {
