@@ -46,6 +46,18 @@
         <source>取消</source>
         <translation>Cancel</translation>
     </message>
+    <message>
+        <source>串口</source>
+        <translation>Serial</translation>
+    </message>
+    <message>
+        <source>主机</source>
+        <translation>Host</translation>
+    </message>
+    <message>
+        <source>IP端口</source>
+        <translation>IP port</translation>
+    </message>
 </context>
 <context>
     <name>CDialogConfirm</name>
@@ -1242,6 +1254,17 @@
     <message>
         <source>请输入一个不小于 %1 的数字。</source>
         <translation>Enter a number not below %1.</translation>
+    </message>
+</context>
+<context>
+    <name>vantrel::CComDialog</name>
+    <message>
+        <source>主机地址格式错误！</source>
+        <translation>Bad host address!</translation>
+    </message>
+    <message>
+        <source>IP端口应为1～65535！</source>
+        <translation>IP port must be 1 to 65535!</translation>
     </message>
 </context>
 <context>

@@ -1,9 +1,12 @@
 #include "app/CComDialog.h"
 
 #include <QCheckBox>
+#include <QHostAddress>
+#include <QRegularExpression>
 #include <QSettings>
 
 #include <algorithm>
+#include <initializer_list>
 
 #include "link/LinkTexts.h"
 #include "port/Session.h"
@@ -13,6 +16,31 @@
 #include "ui_CComDialog.h"
 
 namespace vantrel {
+
+namespace {
+
+// The host as typed: a name, an IPv4 address, or an IPv6 address in brackets
+// (or bare); empty when it is none of these. An IPv6 address comes without
+// its brackets, as HartIpEndpoint keeps it.
+QString HostOf(const QString& typed) {
+  QString host = typed.trimmed();
+  if (host.startsWith(QLatin1Char('[')) && host.endsWith(QLatin1Char(']'))) {
+    host = host.mid(1, host.size() - 2);
+    return QHostAddress(host).protocol() == QAbstractSocket::IPv6Protocol ? host : QString();
+  }
+  if (host.contains(QLatin1Char(':'))) {
+    return QHostAddress(host).protocol() == QAbstractSocket::IPv6Protocol ? host : QString();
+  }
+  static const QRegularExpression name(QStringLiteral("^[A-Za-z0-9_-]+(\\.[A-Za-z0-9_-]+)*\\.?$"));
+  return name.match(host).hasMatch() ? host : QString();
+}
+
+// The host as the host field shows it.
+QString HostText(const QString& host) {
+  return host.contains(QLatin1Char(':')) ? QLatin1Char('[') + host + QLatin1Char(']') : host;
+}
+
+}  // namespace
 
 CComDialog::CComDialog(Session& session, QWidget* parent)
     : QDialog(parent), ui_(std::make_unique<Ui::CComDialog>()), session_(session) {
@@ -25,12 +53,21 @@ CComDialog::CComDialog(Session& session, QWidget* parent)
   // The line rate is fixed; the box only shows it.
   ui_->combo1003->addItem(QStringLiteral("1200"));
   ui_->combo1003->setCurrentIndex(0);
+  ui_->comboProtocol->addItems({QStringLiteral("TCP"), QStringLiteral("UDP")});
+  showKind();
+  connect(ui_->radioHartIp, &QRadioButton::toggled, this, &CComDialog::showKind);
 
   connect(ui_->buttonOk, &QPushButton::clicked, this, [this] {
-    openSelectedPort();
+    if (ui_->radioHartIp->isChecked()) {
+      if (!startHartIp()) return;  // the fields stay for a correction
+    } else {
+      openSelectedPort();
+    }
     accept();
   });
   connect(ui_->buttonCancel, &QPushButton::clicked, this, &QDialog::reject);
+  connect(&session_, &Session::portOpened, this, &CComDialog::hartIpOpened);
+  connect(&session_, &Session::portOpenFailed, this, &CComDialog::hartIpFailed);
 }
 
 CComDialog::~CComDialog() = default;
@@ -44,6 +81,21 @@ QCheckBox* CComDialog::rtsBox() const {
 }
 
 void CComDialog::showPortDialog() {
+  fillSerialFields();
+  fillHartIpFields();
+  bool hartIp = session_.driver().hartIp() != nullptr;
+  if (!hartIp && !session_.isPortOpen()) {
+    hartIp = QSettings().value(QLatin1String(kPortKindKey)).toString() == kHartIpKind;
+  }
+  (hartIp ? ui_->radioHartIp : ui_->radioSerial)->setChecked(true);
+  showKind();
+
+  show();
+  raise();
+  activateWindow();
+}
+
+void CComDialog::fillSerialFields() {
   QStringList system;
   for (const SerialPortInfo& info : SerialPort::availablePortInfos()) system << info.portName;
 
@@ -56,22 +108,50 @@ void CComDialog::showPortDialog() {
   box->clear();
   box->addItems(ports);
   const QString remembered = QSettings().value(QLatin1String(kLastPortKey)).toString();
-  const QString open = session_.isPortOpen() ? session_.portName() : QString();
+  const bool serialOpen = session_.isPortOpen() && !session_.driver().hartIp();
+  const QString open = serialOpen ? session_.portName() : QString();
   int selected = ports.indexOf(open);
   if (selected < 0) selected = ports.indexOf(remembered);
   if (selected < 0 && !ports.isEmpty()) selected = 0;
   box->setCurrentIndex(selected);
   if (selected < 0) box->setEditText(QString());
-  ui_->checkRts->setChecked(session_.isPortOpen()
-                                ? session_.driver().serialSettings().rtsKeying
-                                : QSettings().value(QLatin1String(kRtsKeyingKey)).toBool());
+  ui_->checkRts->setChecked(serialOpen ? session_.driver().serialSettings().rtsKeying
+                                       : QSettings().value(QLatin1String(kRtsKeyingKey)).toBool());
+}
 
-  show();
-  raise();
-  activateWindow();
+// The server of the HART-IP connection in use (open, opening or failed),
+// else the one remembered.
+void CComDialog::fillHartIpFields() {
+  HartIpEndpoint endpoint;
+  if (const HartIpTransport* transport = session_.driver().hartIp()) {
+    endpoint = transport->endpoint();
+  } else {
+    const QSettings settings;
+    endpoint.host = settings.value(QLatin1String(kHartIpHostKey)).toString();
+    endpoint.port =
+        static_cast<quint16>(settings.value(QLatin1String(kHartIpPortKey), endpoint.port).toUInt());
+    endpoint.udp = settings.value(QLatin1String(kHartIpUdpKey)).toBool();
+  }
+  ui_->editHost->setText(HostText(endpoint.host));
+  ui_->editIpPort->setText(QString::number(endpoint.port));
+  ui_->comboProtocol->setCurrentIndex(endpoint.udp ? 1 : 0);
+}
+
+void CComDialog::showKind() {
+  const bool hartIp = ui_->radioHartIp->isChecked();
+  for (QWidget* serial : std::initializer_list<QWidget*>{
+           ui_->labelPort, ui_->combo1002, ui_->labelBaudRate, ui_->combo1003, ui_->checkRts}) {
+    serial->setEnabled(!hartIp);
+  }
+  for (QWidget* ip : std::initializer_list<QWidget*>{
+           ui_->labelHost, ui_->editHost, ui_->labelIpPort, ui_->editIpPort, ui_->comboProtocol}) {
+    ip->setEnabled(hartIp);
+  }
 }
 
 bool CComDialog::openSelectedPort() {
+  pending_.reset();  // a HART-IP session still opening goes with the port it had
+  useReplyTimeout(false);
   const QString name = ui_->combo1002->currentText().trimmed();
   PortSettings settings;
   settings.rtsKeying = ui_->checkRts->isChecked();
@@ -80,13 +160,74 @@ bool CComDialog::openSelectedPort() {
   if (opened) {
     QSettings().setValue(QLatin1String(kLastPortKey), name);
     QSettings().setValue(QLatin1String(kRtsKeyingKey), settings.rtsKeying);
+    QSettings().setValue(QLatin1String(kPortKindKey), QLatin1String(kSerialKind));
   }
   QString text = CoreText(opened ? texts::kPortOpened : texts::kPortOpenFailed);
   // A port that opened but cannot key the modem: say why.
   if (!opened && settings.rtsKeying && !name.isEmpty()) text += '\n' + session_.portError();
+  tell(text);
+  return opened;
+}
+
+bool CComDialog::startHartIp() {
+  const std::optional<HartIpEndpoint> endpoint = endpointOfFields();
+  if (!endpoint) return false;
+  useReplyTimeout(true);
+  pending_ = endpoint;
+  session_.openHartIp(*endpoint);
+  return true;
+}
+
+std::optional<HartIpEndpoint> CComDialog::endpointOfFields() {
+  HartIpEndpoint endpoint;
+  endpoint.host = HostOf(ui_->editHost->text());
+  bool number = false;
+  const uint port = ui_->editIpPort->text().trimmed().toUInt(&number);
+  endpoint.udp = ui_->comboProtocol->currentIndex() == 1;
+  QString refused;
+  if (endpoint.host.isEmpty()) {
+    refused = tr("主机地址格式错误！");
+  } else if (!number || port == 0 || port > 0xFFFF) {
+    refused = tr("IP端口应为1～65535！");
+  }
+  if (!refused.isEmpty()) {
+    ShowMessageBox(this, MessageIcon::Error, refused);
+    return std::nullopt;
+  }
+  endpoint.port = static_cast<quint16>(port);
+  return endpoint;
+}
+
+void CComDialog::hartIpOpened() {
+  if (!pending_) return;
+  QSettings settings;
+  settings.setValue(QLatin1String(kHartIpHostKey), pending_->host);
+  settings.setValue(QLatin1String(kHartIpPortKey), pending_->port);
+  settings.setValue(QLatin1String(kHartIpUdpKey), pending_->udp);
+  settings.setValue(QLatin1String(kPortKindKey), QLatin1String(kHartIpKind));
+  pending_.reset();
+  tell(CoreText(texts::kPortOpened));
+}
+
+void CComDialog::hartIpFailed(const QString& reason) {
+  if (!pending_) return;
+  pending_.reset();
+  QString text = CoreText(texts::kPortOpenFailed);
+  if (!reason.isEmpty()) text += '\n' + reason;
+  tell(text);
+}
+
+// A bridge answers after its own loop time and retries: the link gets the
+// longer wait over HART-IP.
+void CComDialog::useReplyTimeout(bool hartIp) {
+  LinkTiming timing = session_.engine().timing();
+  timing.replyTimeoutMs = hartIp ? kHartIpReplyTimeoutMs : LinkTiming{}.replyTimeoutMs;
+  session_.setTiming(timing);
+}
+
+void CComDialog::tell(const QString& text) {
   QWidget* owner = parentWidget() ? parentWidget()->window() : this;
   ShowMessageBox(owner, MessageIcon::Information, text);
-  return opened;
 }
 
 }  // namespace vantrel

@@ -1,12 +1,16 @@
-// The port dialog "端口配置": lists the serial ports and opens the chosen one
-// with the HART line settings (1200 baud, 8 data bits, odd parity, 1 stop
-// bit). Modeless; the main view creates it hidden and shows it from the menu.
+// The port dialog "端口配置": opens a serial port with the HART line settings
+// (1200 baud, 8 data bits, odd parity, 1 stop bit), or starts a HART-IP
+// session with a server over TCP or UDP. Modeless; the main view creates it
+// hidden and shows it from the menu.
 #pragma once
 
 #include <QDialog>
 #include <QStringList>
 
 #include <memory>
+#include <optional>
+
+#include "port/HartIpTransport.h"
 
 class QCheckBox;
 class QComboBox;
@@ -31,7 +35,9 @@ class CComDialog : public QDialog {
 
   // Shows the dialog with the port list refilled. The open port is
   // preselected, else the one last opened here, else the first; the RTS box
-  // shows how the port was last opened here.
+  // shows how the port was last opened here. The kind (serial or HART-IP) is
+  // that of the connection in use, else the one last opened here; the
+  // HART-IP fields show that connection's server, else the one last opened.
   void showPortDialog();
 
   // Closes the open port, opens the one the port box names (keyed by RTS
@@ -39,17 +45,45 @@ class CComDialog : public QDialog {
   // remembered for the next run, with the RTS box.
   bool openSelectedPort();
 
+  // Starts a HART-IP session with the server the host and port fields name
+  // and returns at once; a message says how it went once it is known, and a
+  // server that answers is remembered for the next run. A host or port that
+  // cannot be read is refused with a message, and nothing is opened.
+  bool startHartIp();
+
   QComboBox* portBox() const;
   QCheckBox* rtsBox() const;
 
   // QSettings keys of the remembered port and of the RTS keying beside it.
   static constexpr char kLastPortKey[] = "Settings/LastPort";
   static constexpr char kRtsKeyingKey[] = "Settings/RtsKeying";
+  // The HART-IP server last opened, and the kind of port last opened
+  // (kSerialKind or kHartIpKind).
+  static constexpr char kHartIpHostKey[] = "Settings/HartIpHost";
+  static constexpr char kHartIpPortKey[] = "Settings/HartIpPort";
+  static constexpr char kHartIpUdpKey[] = "Settings/HartIpUdp";
+  static constexpr char kPortKindKey[] = "Settings/PortKind";
+  static constexpr char kSerialKind[] = "serial";
+  static constexpr char kHartIpKind[] = "hart-ip";
 
  private:
+  void fillSerialFields();
+  void fillHartIpFields();
+  // Enables the fields of the kind chosen.
+  void showKind();
+  std::optional<HartIpEndpoint> endpointOfFields();
+  void hartIpOpened();
+  void hartIpFailed(const QString& reason);
+  // The reply time-out that suits the connection about to open.
+  void useReplyTimeout(bool hartIp);
+  // A message over the main window.
+  void tell(const QString& text);
+
   std::unique_ptr<Ui::CComDialog> ui_;
   Session& session_;
   QStringList extraPorts_;
+  // The HART-IP session started here and not yet up or failed.
+  std::optional<HartIpEndpoint> pending_;
 };
 
 }  // namespace vantrel

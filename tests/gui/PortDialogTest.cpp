@@ -1,11 +1,15 @@
-// The port dialog: its lists, opening a port with the success and failure
-// messages, the remembered port, and Cancel.
+// The port dialog: its lists, opening a port (serial or HART-IP) with the
+// success and failure messages, the remembered port, and Cancel.
 #include <QAction>
 #include <QCheckBox>
+#include <QRadioButton>
+#include <QRegularExpression>
 #include <QSettings>
+#include <QTcpServer>
 
 #include "app/CComDialog.h"
 #include "link/LinkTexts.h"
+#include "sim/HartIpServerThread.h"
 #include "tests/gui/GuiHarness.h"
 
 namespace vantrel::testing {
@@ -15,8 +19,11 @@ class GuiPortDialog : public GuiTest {
  protected:
   void SetUp() override {
     GuiTest::SetUp();
-    QSettings().remove(QLatin1String(CComDialog::kLastPortKey));
-    QSettings().remove(QLatin1String(CComDialog::kRtsKeyingKey));
+    for (const char* key :
+         {CComDialog::kLastPortKey, CComDialog::kRtsKeyingKey, CComDialog::kPortKindKey,
+          CComDialog::kHartIpHostKey, CComDialog::kHartIpPortKey, CComDialog::kHartIpUdpKey}) {
+      QSettings().remove(QLatin1String(key));
+    }
     dialog = view->comDialog();
   }
 
@@ -28,13 +35,27 @@ class GuiPortDialog : public GuiTest {
   // Presses OK and returns the message it gives.
   QString pressOk() {
     dialog->findChild<QPushButton*>(QStringLiteral("buttonOk"))->click();
+    return takeMessage();
+  }
+
+  // Waits for a message with `icon`, closes it and returns its text.
+  QString takeMessage(QMessageBox::Icon icon = QMessageBox::Information) {
     QMessageBox* box = WaitForMessageBox();
     if (!box) return QStringLiteral("(no message)");
-    EXPECT_EQ(box->icon(), QMessageBox::Information);
+    EXPECT_EQ(box->icon(), icon);
     EXPECT_EQ(box->windowTitle(), QStringLiteral("HART调试工具"));
     const QString text = box->text();
     CloseMessageBox(box);
     return text;
+  }
+
+  // Chooses HART-IP with a server.
+  void chooseHartIp(const QString& host, const QString& port, bool udp = false) {
+    find<QRadioButton>("radioHartIp")->click();
+    EXPECT_FALSE(dialog->rtsBox()->isEnabled());
+    edit("editHost")->setText(host);
+    edit("editIpPort")->setText(port);
+    Choose(combo("comboProtocol"), udp ? 1 : 0);
   }
 
   CComDialog* dialog = nullptr;
@@ -137,6 +158,82 @@ TEST_F(GuiPortDialog, CancelLeavesThePortAsItWas) {
     EXPECT_FALSE(dialog->isVisible());
     EXPECT_EQ(session->isPortOpen(), open);
     EXPECT_TRUE(OpenMessageBoxes().empty());
+  }
+}
+
+// HART-IP over TCP and UDP: OK closes the dialog at once and the window goes
+// on while the session is set up; then the instrument answers over it. The
+// server is remembered for the next run.
+TEST_F(GuiPortDialog, HartIpOpensWithoutHoldingUpTheWindowAndTheInstrumentAnswers) {
+  sim::HartIpServerThread server({sim::DefaultDeviceConfig(0)});
+  ASSERT_TRUE(server.running()) << server.error();
+  const QString port = QString::number(server.hartIpPort());
+  for (bool udp : {false, true}) {
+    SCOPED_TRACE(udp ? "UDP" : "TCP");
+    showDialog();
+    chooseHartIp(QStringLiteral("127.0.0.1"), port, udp);
+    button("buttonOk")->click();
+    EXPECT_FALSE(dialog->isVisible());
+    EXPECT_TRUE(OpenMessageBoxes().empty());
+    EXPECT_EQ(takeMessage(), QString::fromUtf8(texts::kPortOpened));
+    ASSERT_TRUE(session->isPortOpen());
+    EXPECT_EQ(session->portName(), "127.0.0.1:" + port);
+    EXPECT_EQ(session->driver().hartIp()->endpoint().udp, udp);
+    EXPECT_EQ(session->engine().timing().replyTimeoutMs, kHartIpReplyTimeoutMs);
+    edit("edit1003")->clear();
+    runOk("button1006", OP_READ_CURRENT);
+    settle();
+    EXPECT_TRUE(edit("edit1003")->text().contains(QRegularExpression(QStringLiteral("\\d"))))
+        << edit("edit1003")->text().toStdString();
+  }
+  session->closePort();  // while the server is there to see the session end
+
+  Session later;
+  CComDialog next(later, view);
+  next.showPortDialog();
+  EXPECT_TRUE(next.findChild<QRadioButton*>(QStringLiteral("radioHartIp"))->isChecked());
+  EXPECT_FALSE(next.rtsBox()->isEnabled());
+  EXPECT_EQ(next.findChild<QLineEdit*>(QStringLiteral("editHost"))->text(), "127.0.0.1");
+  EXPECT_EQ(next.findChild<QLineEdit*>(QStringLiteral("editIpPort"))->text(), port);
+  EXPECT_EQ(next.findChild<QComboBox*>(QStringLiteral("comboProtocol"))->currentText(), "UDP");
+}
+
+// A host or port that cannot be read is refused at once and the dialog stays
+// for a correction; a server where nothing listens fails with the reason.
+// Either way the port stays closed.
+TEST_F(GuiPortDialog, AHartIpServerThatCannotBeReadOrReachedFails) {
+  QTcpServer probe;  // a port where nothing listens once the probe is gone
+  ASSERT_TRUE(probe.listen(QHostAddress::LocalHost));
+  const QString unused = QString::number(probe.serverPort());
+  probe.close();
+  const QString badHost = QStringLiteral("主机地址格式错误！");
+  const QString badPort = QStringLiteral("IP端口应为1～65535！");
+  const struct {
+    const char* host;
+    QString port;
+    QString refused;  // empty: goes to the network
+  } rows[] = {
+      {"", "5094", badHost},           {"plant pc", "5094", badHost},
+      {"[10.0.0.1]", "5094", badHost}, {"fe80::1::2", "5094", badHost},
+      {"127.0.0.1", "0", badPort},     {"127.0.0.1", "65536", badPort},
+      {"127.0.0.1", "x", badPort},     {"127.0.0.1", unused, QString()},
+      {"[::1]", unused, QString()},
+  };
+  for (const auto& row : rows) {
+    SCOPED_TRACE(std::string(row.host) + " " + row.port.toStdString());
+    showDialog();
+    chooseHartIp(QString::fromUtf8(row.host), row.port);
+    button("buttonOk")->click();
+    if (row.refused.isEmpty()) {
+      const QString failed = takeMessage();
+      EXPECT_TRUE(failed.startsWith(QString::fromUtf8(texts::kPortOpenFailed) + '\n'))
+          << failed.toStdString();
+      EXPECT_GT(failed.size(), QString::fromUtf8(texts::kPortOpenFailed).size() + 1);
+    } else {
+      EXPECT_EQ(takeMessage(QMessageBox::Critical), row.refused);
+      EXPECT_TRUE(dialog->isVisible());
+    }
+    EXPECT_FALSE(session->isPortOpen());
   }
 }
 
