@@ -136,7 +136,8 @@ void HartIpTransport::startUdp(const QHostAddress& address) {
   emit deadlinesChanged();
 }
 
-// Over TCP one initiate waits the whole open time; over UDP it is sent
+// Over TCP one initiate waits for what is left of the open time set at
+// open(), which the connection has used up in part; over UDP it is sent
 // again, with the same sequence number, until the tries are used up.
 void HartIpTransport::sendInitiate() {
   if (initiateTries_ == 0) initiateSequence_ = nextSequence_++;
@@ -144,8 +145,7 @@ void HartIpTransport::sendInitiate() {
   sendMessage(MessageType::Request, MessageId::SessionInitiate,
               hartip::SessionInitiateBody(hartip::kPrimaryMaster, kHartIpInactivityMs),
               initiateSequence_);
-  const TimeMs wait = endpoint_.udp ? kHartIpOpenMs / kHartIpUdpInitiateTries : kHartIpOpenMs;
-  openDue_ = clock_.nowMs() + wait;
+  if (endpoint_.udp) openDue_ = clock_.nowMs() + kHartIpOpenMs / kHartIpUdpInitiateTries;
 }
 
 void HartIpTransport::sendMessage(MessageType type, MessageId id,
