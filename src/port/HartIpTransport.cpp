@@ -199,7 +199,7 @@ void HartIpTransport::readTcp() {
 }
 
 // Datagrams from the server's address only; once the session is up, only
-// from the port that answered the initiate.
+// from the port that answered the initiate under its number.
 void HartIpTransport::readUdp() {
   while (udp_ && udp_->hasPendingDatagrams()) {
     const QNetworkDatagram datagram = udp_->receiveDatagram();
@@ -211,7 +211,8 @@ void HartIpTransport::readUdp() {
                               static_cast<std::size_t>(bytes.size()));
     if (!message) continue;
     if (state_ == State::Initiating &&
-        message->is(MessageType::Response, MessageId::SessionInitiate)) {
+        message->is(MessageType::Response, MessageId::SessionInitiate) &&
+        message->header.sequence == initiateSequence_) {
       peerPort_ = static_cast<quint16>(datagram.senderPort());
     }
     handle(*message);

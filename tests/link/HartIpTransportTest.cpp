@@ -338,6 +338,11 @@ TEST(HartIpTransport, AnUnansweredInitiateFailsTheOpenInTime) {
     const Bytes initiate = f.server.next();
     EXPECT_EQ(initiate, Msg(kRequest, kInitiate, SequenceOf(initiate), kInitiateBody));
     if (udp) {
+      // An answer under another number, from another port, is none.
+      QUdpSocket stray;
+      ASSERT_TRUE(stray.bind(QHostAddress::LocalHost, 0));
+      f.server.send(Msg(kResponse, kInitiate, SequenceOf(initiate) + 1, kInitiateBody), &stray);
+      Turns();
       for (int i = 1; i < kHartIpUdpInitiateTries; ++i) {
         f.advance(kHartIpOpenMs / kHartIpUdpInitiateTries);
         EXPECT_EQ(f.server.next(), initiate);
