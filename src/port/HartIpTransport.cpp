@@ -136,7 +136,8 @@ void HartIpTransport::startUdp(const QHostAddress& address) {
   emit deadlinesChanged();
 }
 
-// Over TCP one initiate waits the whole open time; over UDP it is sent
+// Over TCP one initiate waits for what is left of the open time set at
+// open(), which the connection has used up in part; over UDP it is sent
 // again, with the same sequence number, until the tries are used up.
 void HartIpTransport::sendInitiate() {
   if (initiateTries_ == 0) initiateSequence_ = nextSequence_++;
@@ -144,8 +145,7 @@ void HartIpTransport::sendInitiate() {
   sendMessage(MessageType::Request, MessageId::SessionInitiate,
               hartip::SessionInitiateBody(hartip::kPrimaryMaster, kHartIpInactivityMs),
               initiateSequence_);
-  const TimeMs wait = endpoint_.udp ? kHartIpOpenMs / kHartIpUdpInitiateTries : kHartIpOpenMs;
-  openDue_ = clock_.nowMs() + wait;
+  if (endpoint_.udp) openDue_ = clock_.nowMs() + kHartIpOpenMs / kHartIpUdpInitiateTries;
 }
 
 void HartIpTransport::sendMessage(MessageType type, MessageId id,
@@ -203,7 +203,7 @@ void HartIpTransport::readTcp() {
 }
 
 // Datagrams from the server's address only; once the session is up, only
-// from the port that answered the initiate.
+// from the port that answered the initiate under its number.
 void HartIpTransport::readUdp() {
   while (udp_ && udp_->hasPendingDatagrams()) {
     const QNetworkDatagram datagram = udp_->receiveDatagram();
@@ -215,7 +215,8 @@ void HartIpTransport::readUdp() {
                               static_cast<std::size_t>(bytes.size()));
     if (!message) continue;
     if (state_ == State::Initiating &&
-        message->is(MessageType::Response, MessageId::SessionInitiate)) {
+        message->is(MessageType::Response, MessageId::SessionInitiate) &&
+        message->header.sequence == initiateSequence_) {
       peerPort_ = static_cast<quint16>(datagram.senderPort());
     }
     handle(*message);
