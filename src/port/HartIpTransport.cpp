@@ -2,6 +2,7 @@
 
 #include <QHostInfo>
 #include <QNetworkDatagram>
+#include <QNetworkProxy>
 #include <QTcpSocket>
 #include <QUdpSocket>
 
@@ -94,6 +95,7 @@ void HartIpTransport::open() {
   openDue_ = clock_.nowMs() + kHartIpOpenMs;
   if (!endpoint_.udp) {
     tcp_ = new QTcpSocket(this);
+    tcp_->setProxy(QNetworkProxy::NoProxy);  // straight to the instrument on the plant network
     connect(tcp_, &QTcpSocket::connected, this, [this] {
       state_ = State::Initiating;
       sendInitiate();
@@ -123,6 +125,7 @@ void HartIpTransport::open() {
 
 void HartIpTransport::startUdp(const QHostAddress& address) {
   udp_ = new QUdpSocket(this);
+  udp_->setProxy(QNetworkProxy::NoProxy);
   const bool v6 = address.protocol() == QAbstractSocket::IPv6Protocol;
   if (!udp_->bind(v6 ? QHostAddress::AnyIPv6 : QHostAddress::AnyIPv4, 0)) {
     fail(udp_->errorString());

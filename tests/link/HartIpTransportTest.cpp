@@ -5,6 +5,7 @@
 #include <gtest/gtest.h>
 
 #include <QNetworkDatagram>
+#include <QNetworkProxy>
 #include <QSignalSpy>
 #include <QTcpServer>
 #include <QTcpSocket>
@@ -68,6 +69,8 @@ const Bytes kOtherReply = {0x06, 0x80, 0x00, 0x02, 0x00, 0x40, 0xC4};
 class FakeServer {
  public:
   explicit FakeServer(bool udp) : udp_(udp) {
+    // The scripted server's sockets ask no system proxy either.
+    QNetworkProxy::setApplicationProxy(QNetworkProxy::NoProxy);
     EXPECT_TRUE(udp ? udpSocket_.bind(QHostAddress::LocalHost, 0)
                     : server_.listen(QHostAddress::LocalHost, 0));
   }
