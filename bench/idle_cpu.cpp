@@ -54,8 +54,7 @@ int main(int argc, char** argv) {
     return 69;
   }
   // One exchange first, so that the measured link is known to be live.
-  vantrel::PrepareCommand0(driver.core().link(), 0);
-  driver.core().StartOperation();
+  driver.core().StartOperation(vantrel::PrepareCommand0(0), driver.clock().nowMs());
 
   double startCpu = 0;
   QTimer::singleShot(1000, &app, [&] {

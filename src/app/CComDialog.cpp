@@ -83,7 +83,7 @@ QCheckBox* CComDialog::rtsBox() const {
 void CComDialog::showPortDialog() {
   fillSerialFields();
   fillHartIpFields();
-  bool hartIp = session_.driver().hartIp() != nullptr;
+  bool hartIp = session_.hartIpEndpoint().has_value();
   if (!hartIp && !session_.isPortOpen()) {
     hartIp = QSettings().value(QLatin1String(kPortKindKey)).toString() == kHartIpKind;
   }
@@ -108,14 +108,14 @@ void CComDialog::fillSerialFields() {
   box->clear();
   box->addItems(ports);
   const QString remembered = QSettings().value(QLatin1String(kLastPortKey)).toString();
-  const bool serialOpen = session_.isPortOpen() && !session_.driver().hartIp();
+  const bool serialOpen = session_.isPortOpen() && !session_.hartIpEndpoint();
   const QString open = serialOpen ? session_.portName() : QString();
   int selected = ports.indexOf(open);
   if (selected < 0) selected = ports.indexOf(remembered);
   if (selected < 0 && !ports.isEmpty()) selected = 0;
   box->setCurrentIndex(selected);
   if (selected < 0) box->setEditText(QString());
-  ui_->checkRts->setChecked(serialOpen ? session_.driver().serialSettings().rtsKeying
+  ui_->checkRts->setChecked(serialOpen ? session_.serialSettings().rtsKeying
                                        : QSettings().value(QLatin1String(kRtsKeyingKey)).toBool());
 }
 
@@ -123,8 +123,8 @@ void CComDialog::fillSerialFields() {
 // else the one remembered.
 void CComDialog::fillHartIpFields() {
   HartIpEndpoint endpoint;
-  if (const HartIpTransport* transport = session_.driver().hartIp()) {
-    endpoint = transport->endpoint();
+  if (const std::optional<HartIpEndpoint> inUse = session_.hartIpEndpoint()) {
+    endpoint = *inUse;
   } else {
     const QSettings settings;
     endpoint.host = settings.value(QLatin1String(kHartIpHostKey)).toString();

@@ -300,8 +300,7 @@ void CVantrelView::showMessage(MessageIcon icon, const std::string& text) {
 
 // A page shows only what the operation asking read, so that what the user
 // is typing elsewhere on it stays.
-void CVantrelView::refresh(RefreshTarget target, RefreshDirection direction) {
-  const auto op = static_cast<OperationCode>(session_.driver().core().link().operationCode);
+void CVantrelView::refresh(RefreshTarget target, RefreshDirection direction, OperationCode op) {
   switch (target) {
     case RefreshTarget::View:
       Queue(this, [this] {

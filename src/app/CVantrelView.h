@@ -106,7 +106,7 @@ class CVantrelView : public QWidget, private OperationStarter {
   void operationEnded(const OperationEnd& end);
   void connectSession();
   void showMessage(MessageIcon icon, const std::string& text);
-  void refresh(RefreshTarget target, RefreshDirection direction);
+  void refresh(RefreshTarget target, RefreshDirection direction, OperationCode op);
   void showSearchReport(const std::string& text, unsigned report);
   void fillLists();
   void fitTabsToPages();

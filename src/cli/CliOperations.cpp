@@ -217,33 +217,33 @@ long long Whole(int value) {
   return static_cast<long long>(value);
 }
 
-CliValues SearchValues(const DeviceData& d) {
-  std::vector<int> found;
-  for (std::size_t i = 0; i < d.foundFlags.size(); ++i) {
-    if (d.foundFlags[i]) found.push_back(static_cast<int>(i));
-  }
-  return {{"found", found}};
+CliValues SearchValues(const CliShown& shown) {
+  return {{"found", std::vector<int>(shown.found.begin(), shown.found.end())}};
 }
 
-CliValues CurrentValues(const DeviceData& d) {
+CliValues CurrentValues(const CliShown& shown) {
+  const DeviceData& d = shown.data;
   return {{"loopCurrent", d.loopCurrent},
           {"percentOfRange", d.percentOfRange},
           {"pvText", d.pvText},
           {"svText", d.svText}};
 }
 
-CliValues DeviceInfoValues(const DeviceData& d) {
+CliValues DeviceInfoValues(const CliShown& shown) {
+  const DeviceData& d = shown.data;
   return {{"tag", d.tag},
           {"descriptor", d.descriptor},
           {"message", d.message},
           {"date", FormatDateText(d.date)}};
 }
 
-CliValues LongAddressValues(const DeviceData& d) {
+CliValues LongAddressValues(const CliShown& shown) {
+  const DeviceData& d = shown.data;
   return {{"longAddressText", d.longAddressText}};
 }
 
-CliValues ConfigValues(const DeviceData& d) {
+CliValues ConfigValues(const CliShown& shown) {
+  const DeviceData& d = shown.data;
   const std::optional<std::uint8_t> code = UnitCodeForIndex(d.unitIndex);
   const std::string unitText =
       code ? std::string(UnitTable()[static_cast<std::size_t>(d.unitIndex)].listText) : "";
@@ -254,51 +254,60 @@ CliValues ConfigValues(const DeviceData& d) {
           {"dampingText", d.dampingText}};
 }
 
-CliValues SensorValues(const DeviceData& d) {
+CliValues SensorValues(const CliShown& shown) {
+  const DeviceData& d = shown.data;
   return {{"sensorTypeIndex", Whole(d.sensorTypeIndex)},
           {"sensorLowerText", d.sensorLowerText},
           {"sensorUpperText", d.sensorUpperText}};
 }
 
-CliValues ResistanceValues(const DeviceData& d) {
+CliValues ResistanceValues(const CliShown& shown) {
+  const DeviceData& d = shown.data;
   return {{"resistance", d.resistance}};
 }
 
-CliValues ReferenceValues(const DeviceData& d) {
+CliValues ReferenceValues(const CliShown& shown) {
+  const DeviceData& d = shown.data;
   return {{"rRefText", d.rRefText}, {"vRefText", d.vRefText}};
 }
 
-CliValues OffsetValues(const DeviceData& d) {
+CliValues OffsetValues(const CliShown& shown) {
+  const DeviceData& d = shown.data;
   return {{"offsetText", d.offsetText}};
 }
 
-CliValues Row1Values(const DeviceData& d) {
+CliValues Row1Values(const CliShown& shown) {
+  const DeviceData& d = shown.data;
   return {{"row1AdmText", d.row1AdmText}, {"row1AdlText", d.row1AdlText}};
 }
 
-CliValues Row2Values(const DeviceData& d) {
+CliValues Row2Values(const CliShown& shown) {
+  const DeviceData& d = shown.data;
   return {{"row2AdmText", d.row2AdmText}, {"row2AdlText", d.row2AdlText}};
 }
 
-CliValues VoltageValues(const DeviceData& d) {
+CliValues VoltageValues(const CliShown& shown) {
+  const DeviceData& d = shown.data;
   return {{"millivoltText", d.millivoltText}};
 }
 
-CliValues GainValues(const DeviceData& d) {
+CliValues GainValues(const CliShown& shown) {
+  const DeviceData& d = shown.data;
   const std::string gainText = d.gainIndex >= 0 && d.gainIndex < static_cast<int>(kGainCount)
                                    ? std::string(GainTable()[static_cast<std::size_t>(d.gainIndex)])
                                    : "";
   return {{"gainIndex", Whole(d.gainIndex)}, {"gainText", gainText}};
 }
 
-CliValues PollValues(const DeviceData& d) {
+CliValues PollValues(const CliShown& shown) {
+  const DeviceData& d = shown.data;
   return {{"pressureCode", static_cast<long long>(d.pressureCode)}};
 }
 
 struct CliOperation {
   OperationCode op;
-  Apply (*arguments)(ArgReader& args);          // nullptr: takes none
-  CliValues (*values)(const DeviceData& data);  // nullptr: shows none
+  Apply (*arguments)(ArgReader& args);         // nullptr: takes none
+  CliValues (*values)(const CliShown& shown);  // nullptr: shows none
 };
 
 const CliOperation kCliOperations[] = {
@@ -346,9 +355,9 @@ CliStep MakeStep(OperationCode op, ArgReader args) {
   return step;
 }
 
-CliValues ValuesOf(OperationCode op, const DeviceData& data) {
+CliValues ValuesOf(OperationCode op, const CliShown& shown) {
   const CliOperation* row = Find(op);
-  return row && row->values ? row->values(data) : CliValues{};
+  return row && row->values ? row->values(shown) : CliValues{};
 }
 
 }  // namespace vantrel

@@ -54,7 +54,14 @@ CliStep MakeStep(OperationCode op, ArgReader args);
 using CliValue = std::variant<std::string, long long, float, std::vector<int>>;
 using CliValues = std::vector<std::pair<const char*, CliValue>>;
 
+// What the values are taken from: the device data, and the polling
+// addresses the search found.
+struct CliShown {
+  const DeviceData& data;
+  const std::vector<std::uint8_t>& found;
+};
+
 // The values `op` shows once it has succeeded.
-CliValues ValuesOf(OperationCode op, const DeviceData& data);
+CliValues ValuesOf(OperationCode op, const CliShown& shown);
 
 }  // namespace vantrel

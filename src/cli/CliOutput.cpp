@@ -119,8 +119,8 @@ std::string PlainOutcome(const CliOutcome& o, const CliValues& values) {
 
 }  // namespace
 
-std::string FormatOutcome(const CliOutcome& outcome, const DeviceData& data, bool json) {
-  const CliValues values = outcome.succeeded() ? ValuesOf(outcome.op, data) : CliValues{};
+std::string FormatOutcome(const CliOutcome& outcome, const CliShown& shown, bool json) {
+  const CliValues values = outcome.succeeded() ? ValuesOf(outcome.op, shown) : CliValues{};
   return json ? JsonOutcome(outcome, values) : PlainOutcome(outcome, values);
 }
 

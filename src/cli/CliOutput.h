@@ -4,12 +4,13 @@
 
 #include <string>
 
+#include "cli/CliOperations.h"
 #include "cli/CliSession.h"
 #include "config/JsonText.h"
 
 namespace vantrel {
 
-std::string FormatOutcome(const CliOutcome& outcome, const DeviceData& data, bool json);
+std::string FormatOutcome(const CliOutcome& outcome, const CliShown& shown, bool json);
 
 // "success", "failure", "no-reply", "refused" or "skipped".
 const char* ResultWord(const CliOutcome& outcome);

@@ -148,7 +148,7 @@ void CliSession::frameReceived(const ReceivedFrame& frame, const std::vector<std
   ++current_.framesReceived;
   trace(transport_.take(DecodeFrame(raw, FrameDirection::Received, elapsedMs())));
   if (!running_ || frame.frameType() != kFrameTypeAck) return;
-  if (!session_.driver().core().isReplyToRequest(frame)) return;
+  if (!session_.isReplyToRequest(frame)) return;
   current_.responseCode = frame.responseCode;
   if (!(frame.responseCode & kCommunicationErrorBit)) current_.deviceStatus = frame.deviceStatus;
 }

@@ -81,6 +81,8 @@ class CliSession : public QObject, private LinkObserver {
            std::function<void()> done);
 
   const DeviceData& data() const { return session_.data(); }
+  // The polling addresses the search last run found.
+  std::vector<std::uint8_t> foundAddresses() const { return session_.engine().foundAddresses(); }
   std::uint8_t pollAddress() const { return options_.pollAddress; }
 
  private:

@@ -92,8 +92,8 @@ int main(int argc, char** argv) {
   }
 
   // The first request of every operation: command 0 in a short frame.
-  PrepareCommand0(driver.core().link(), static_cast<std::uint8_t>(address));
-  if (!driver.core().StartOperation()) return 69;
+  const Request command0 = PrepareCommand0(static_cast<std::uint8_t>(address));
+  if (!driver.core().StartOperation(command0, driver.clock().nowMs())) return 69;
 
   QTimer::singleShot(timeoutMs, &app, [timeoutMs] {
     std::fprintf(stderr, "no reply within %d ms\n", timeoutMs);

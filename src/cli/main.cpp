@@ -420,7 +420,8 @@ int RunSteps(QCoreApplication& app, Options& options) {
   session.run(
       std::move(options.steps),
       [&](const CliOutcome& outcome) {
-        std::fputs(FormatOutcome(outcome, session.data(), options.json).c_str(), stdout);
+        const std::vector<std::uint8_t> found = session.foundAddresses();
+        std::fputs(FormatOutcome(outcome, {session.data(), found}, options.json).c_str(), stdout);
         std::fflush(stdout);
         if (exitCode != 0 || outcome.skipped || outcome.succeeded()) return;
         exitCode = outcome.result == OperationResult::NoReply ? kExitNoReply : kExitFailure;

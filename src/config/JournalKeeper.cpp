@@ -33,7 +33,7 @@ void JournalKeeper::starting(OperationCode op) {
 
 void JournalKeeper::frameReceived(const ReceivedFrame& frame, const std::vector<std::uint8_t>&) {
   if (!pending_ || frame.frameType() != kFrameTypeAck) return;
-  if (!session_.driver().core().isReplyToRequest(frame)) return;
+  if (!session_.isReplyToRequest(frame)) return;
   pending_->responseCode = frame.responseCode;
   if (!(frame.responseCode & kCommunicationErrorBit)) pending_->deviceStatus = frame.deviceStatus;
 }

@@ -14,12 +14,11 @@ namespace vantrel {
 
 struct DeviceData {
   // --- main view ---
-  float loopCurrent = 0.0f;                   // mA
-  float percentOfRange = 0.0f;                // of the fixed 4-20 mA span
-  std::string pvText;                         // "%.4f" and the unit's display text
-  std::string svText;                         // "%.2f", with a unit for temperature codes only
-  LongAddressBytes longAddress{};             // manufacturer byte as received, type, id
-  std::array<std::uint8_t, 16> foundFlags{};  // polling addresses that answered the search
+  float loopCurrent = 0.0f;        // mA
+  float percentOfRange = 0.0f;     // of the fixed 4-20 mA span
+  std::string pvText;              // "%.4f" and the unit's display text
+  std::string svText;              // "%.2f", with a unit for temperature codes only
+  LongAddressBytes longAddress{};  // manufacturer byte as received, type, id
   bool acquiring = false;
   float calibrationPoint = 0.0f;  // mA, chosen on the current page
   float actualCurrent = 0.0f;     // mA, measured by the engineer

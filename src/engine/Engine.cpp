@@ -2,11 +2,9 @@
 
 #include "engine/Encoding.h"
 #include "engine/EngineTexts.h"
-#include "engine/FrameDecoder.h"
 #include "engine/UniqueIdentifier.h"
 #include "link/HartCommands.h"
 #include "link/LinkTexts.h"
-#include "link/Transmitter.h"
 
 namespace vantrel {
 namespace {
@@ -29,7 +27,7 @@ Engine::Engine(LinkCore& link, DeviceData& data, EngineEffects& effects)
     : link_(link), data_(data), effects_(effects) {}
 
 const OperationRow& Engine::row() const {
-  return OperationRowOf(static_cast<OperationCode>(link_.link().operationCode));
+  return OperationRowOf(op_);
 }
 
 // --- starting ------------------------------------------------------------
@@ -69,10 +67,9 @@ void Engine::sendDeferred(TimeMs now) {
 
 // The start protocol: command 0 in a short frame to the polling address.
 bool Engine::sendFirstRequest(OperationCode op, std::uint8_t pollAddress, TimeMs now) {
-  HartLink& link = link_.link();
-  link.operationCode = op;
-  link.operationStep = 0;
-  PrepareCommand0(link, pollAddress);
+  op_ = op;
+  step_ = 0;
+  request_ = PrepareCommand0(pollAddress);
   try_ = TryState{};
   retries_ = 0;
   refusedParts_.clear();
@@ -89,10 +86,9 @@ bool Engine::sendFirstRequest(OperationCode op, std::uint8_t pollAddress, TimeMs
 
 bool Engine::pollTick(std::uint8_t pollAddress, TimeMs now) {
   if (searchActive() || deferred_) return false;
-  const HartLink& link = link_.link();
-  if (inProgress_ && link.operationCode != OP_POLL) {
+  if (inProgress_ && op_ != OP_POLL) {
     if (try_.failedTries > 0 || try_.resendAt || try_.delayedSince) return false;
-    if (now - lastRequestAt_ < kPollYieldMs) return false;
+    if (now - link_.lastRequestAt() < kPollYieldMs) return false;
   }
   return start(OP_POLL, pollAddress, now);
 }
@@ -108,12 +104,10 @@ void Engine::portLost(TimeMs /*now*/) {
 
 // --- sending and trying again --------------------------------------------
 
-// Sends the request the transmit fields hold and starts waiting for its
-// reply: the time-out counts once the request's last byte has had its line
-// time.
+// Sends the request of the current step and starts waiting for its reply:
+// the time-out counts once the request's last byte has had its line time.
 bool Engine::transmit(TimeMs now) {
-  if (!link_.StartOperation()) return false;
-  lastRequestAt_ = now;
+  if (!link_.StartOperation(request_, now)) return false;
   const TimeMs lineTime = LineTimeMs(link_.lastRequestSize(), timing_.baudRate);
   try_.replyDue = now + lineTime + timing_.replyTimeoutMs;
   try_.replyArriving = false;
@@ -131,7 +125,7 @@ void Engine::resend(TimeMs now) {
 // A request after command 0 of a trim or calibration: the instrument may act
 // on it, so it goes out again only when a reply proves it did not.
 bool Engine::sendingOnce() const {
-  return !row().maySendTwice && link_.link().operationStep > 0;
+  return !row().maySendTwice && step_ > 0;
 }
 
 void Engine::tryFailed(TryFailure failure, std::uint8_t responseCode, TimeMs now) {
@@ -220,22 +214,13 @@ void Engine::HandleOperationReply(const ReceivedFrame& reply) {
     sendDeferred(reply.receivedAt);
     return;
   }
-  HartLink& link = link_.link();
-  if (!IsOperationCode(link.operationCode)) return;
   const OperationRow& current = row();
   if (current.kind == OperationKind::Search) {
     if (searchActive()) searchReply(reply);
     return;
   }
   try_.replyArriving = false;
-  // A reply that nothing waits for (late, repeated, or while pausing before
-  // the next request) is dropped: taking it for the reply of the current step
-  // would send the operation's write again without the user asking. So is a
-  // reply to another command than the one sent (a late answer to an
-  // abandoned operation): its bytes mean something else. A frame from
-  // another device, or to the secondary master, is no reply to us.
-  if (!inProgress_ || pendingSendAt_ || try_.resendAt || !try_.replyDue) return;
-  if (!link_.isReplyToRequest(reply) || reply.command != link.txCommand) return;
+  if (!takesReply(reply)) return;
   if (current.kind == OperationKind::CommTest) {
     // Any answer to command 0 is an answer, whatever its response code.
     effects_.setProgress(100);
@@ -248,10 +233,9 @@ void Engine::HandleOperationReply(const ReceivedFrame& reply) {
   }
   try_.replyDue.reset();
   if (followBusyOrDelayed(reply)) return;
-  const std::size_t step = link.operationStep;
-  if (step > current.steps.size()) {
-    ++link.operationStep;
-  } else if (step == 0) {
+  if (step_ > current.steps.size()) {
+    ++step_;
+  } else if (step_ == 0) {
     handleCommand0Reply(reply);
   } else {
     handleStepReply(reply);
@@ -290,7 +274,7 @@ void Engine::handleCommand0Reply(const ReceivedFrame& reply) {
 // when the instrument refuses one of them, and names it at the end.
 void Engine::handleStepReply(const ReceivedFrame& reply) {
   const OperationRow& current = row();
-  const std::size_t step = link_.link().operationStep;
+  const std::size_t step = step_;
   const OperationStep& sent = current.steps[step - 1];
   const std::uint8_t code = reply.responseCode;
   if (IsErrorResponse(code)) {
@@ -322,19 +306,19 @@ void Engine::learnLongAddress(const ReceivedFrame& reply) {
 // Builds request `index` after command 0 and sends it, at once or after the
 // step's pause.
 void Engine::sendRequest(std::size_t index, TimeMs now) {
-  HartLink& link = link_.link();
-  link.txLongAddress = LongAddressToSend(data_.longAddress);
   const OperationStep& step = row().steps[index];
-  RequestFields request{step.command, link.txData.data()};
+  Request next;
+  next.kind = FrameKind::Long;
+  next.longAddress = LongAddressToSend(data_.longAddress);
+  RequestFields fields{step.command, next.data.data()};
   OperationContext c = context();
-  if (step.fill && !step.fill(c, request)) {
+  if (step.fill && !step.fill(c, fields)) {
     fail({});
     return;
   }
-  link.txCommand = request.command;
-  link.txByteCount = static_cast<std::uint8_t>(FindHartCommand(request.command)->requestBytes);
-  link.txPreambles = kRequestPreambles;
-  link.txDelimiter = kStxLong;
+  next.command = fields.command;
+  next.byteCount = static_cast<std::uint8_t>(FindHartCommand(fields.command)->requestBytes);
+  request_ = next;
   if (step.pauseBefore > 0) {
     pendingSendAt_ = now + step.pauseBefore;
     return;
@@ -350,7 +334,7 @@ void Engine::sendPrepared(TimeMs now) {
     if (inProgress_) fail(texts::kPortNotOpen);
     return;
   }
-  ++link_.link().operationStep;
+  ++step_;
 }
 
 // The last reply of an operation: judged, shown, and the operation ends.
@@ -363,8 +347,8 @@ void Engine::endWithReply(const ReceivedFrame& reply) {
   const OperationContext c = context();
   const bool success = !current.succeeded || current.succeeded(c, reply);
   effects_.setProgress(100);
-  link_.link().operationStep = 0;
-  if (current.refresh) effects_.refresh(*current.refresh, RefreshDirection::ToControls);
+  step_ = 0;
+  if (current.refresh) effects_.refresh(*current.refresh, RefreshDirection::ToControls, op_);
   if (success) {
     end(OperationResult::Success, current.texts.success, {});
   } else {
@@ -374,8 +358,8 @@ void Engine::endWithReply(const ReceivedFrame& reply) {
 
 // Ends the operation. A null `statusText` leaves the status line as it is.
 void Engine::end(OperationResult result, const char* statusText, std::string reason) {
-  const OperationCode op = row().code;
-  link_.link().operationStep = 0;
+  const OperationCode op = op_;
+  step_ = 0;
   inProgress_ = false;
   try_ = TryState{};
   pendingSendAt_.reset();
@@ -391,37 +375,65 @@ void Engine::fail(std::string reason, OperationResult result) {
   end(result, row().texts.failure, JoinReasons(refusedParts_, reason));
 }
 
+// Whether `reply` is the one the current step waits for, one reason a line.
+bool Engine::takesReply(const ReceivedFrame& reply) const {
+  // No operation waits: a late or repeated reply. Taking it for the reply of
+  // the next step would send that step's write without the user asking.
+  if (!inProgress_ || !try_.replyDue) return false;
+  // Pausing before the next request, or about to ask again after a busy or
+  // delayed response: the reply answers a request already dealt with.
+  if (pendingSendAt_ || try_.resendAt) return false;
+  // Another device, the secondary master's exchange, or another command
+  // than the one sent (see LinkCore::isReplyToRequest).
+  if (!link_.isReplyToRequest(reply)) return false;
+  return true;
+}
+
 // --- time ----------------------------------------------------------------
+
+std::optional<TimeMs> Engine::deferredStartExpiry() const {
+  return deferred_ ? std::optional<TimeMs>(deferred_->due) : std::nullopt;
+}
+
+std::optional<TimeMs> Engine::pauseExpiry() const {
+  return pendingSendAt_;
+}
+
+std::optional<TimeMs> Engine::resendExpiry() const {
+  return try_.resendAt;
+}
+
+// The time-out is held while a reply is arriving.
+std::optional<TimeMs> Engine::replyExpiry() const {
+  if (!inProgress_ || try_.replyArriving) return std::nullopt;
+  return try_.replyDue;
+}
+
+std::optional<TimeMs> Engine::searchSlotExpiry() const {
+  const bool probing =
+      search_.phase == SearchPhase::BeforeProbe || search_.phase == SearchPhase::AfterProbe;
+  return probing ? std::optional<TimeMs>(search_.due) : std::nullopt;
+}
 
 std::optional<TimeMs> Engine::nextDeadline() const {
   std::optional<TimeMs> due;
-  auto consider = [&due](std::optional<TimeMs> at) {
+  for (const std::optional<TimeMs> at :
+       {deferredStartExpiry(), pauseExpiry(), resendExpiry(), replyExpiry(), searchSlotExpiry()}) {
     if (at && (!due || *at < *due)) due = at;
-  };
-  consider(pendingSendAt_);
-  if (deferred_) consider(deferred_->due);
-  consider(try_.resendAt);
-  if (inProgress_ && !try_.replyArriving) consider(try_.replyDue);
-  if (search_.phase == SearchPhase::BeforeProbe || search_.phase == SearchPhase::AfterProbe) {
-    consider(search_.due);
   }
   return due;
 }
 
 void Engine::handleDeadline(TimeMs now) {
-  if (deferred_ && deferred_->due <= now) sendDeferred(now);
-  if (pendingSendAt_ && *pendingSendAt_ <= now) {
+  const auto passed = [now](std::optional<TimeMs> at) { return at && *at <= now; };
+  if (passed(deferredStartExpiry())) sendDeferred(now);
+  if (passed(pauseExpiry())) {
     pendingSendAt_.reset();
     sendPrepared(now);
   }
-  if (try_.resendAt && *try_.resendAt <= now) resend(now);
-  if (inProgress_ && try_.replyDue && !try_.replyArriving && *try_.replyDue <= now) {
-    tryFailed(TryFailure::NoReply, 0, now);
-  }
-  if ((search_.phase == SearchPhase::BeforeProbe || search_.phase == SearchPhase::AfterProbe) &&
-      search_.due <= now) {
-    searchStep(now);
-  }
+  if (passed(resendExpiry())) resend(now);
+  if (passed(replyExpiry())) tryFailed(TryFailure::NoReply, 0, now);
+  if (passed(searchSlotExpiry())) searchStep(now);
 }
 
 }  // namespace vantrel

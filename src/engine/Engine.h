@@ -9,9 +9,11 @@
 // the owner wakes.
 #pragma once
 
+#include <array>
 #include <cstdint>
 #include <optional>
 #include <string>
+#include <vector>
 
 #include "engine/DeviceData.h"
 #include "engine/EngineEffects.h"
@@ -78,6 +80,12 @@ class Engine : public ReplyHandler, public Timed {
 
   // True from the start of an operation until its last reply.
   bool operationInProgress() const { return inProgress_ || deferred_.has_value(); }
+  // The operation started last, and the request of it last sent: 0 for
+  // command 0, n for the n-th request after it; 0 again once it has ended.
+  OperationCode operationCode() const { return op_; }
+  std::size_t operationStep() const { return step_; }
+  // The polling addresses that answered the search last run.
+  std::vector<std::uint8_t> foundAddresses() const;
 
   // The port went away: an operation in progress ends at once with its
   // failure text, as no reply can come.
@@ -100,6 +108,8 @@ class Engine : public ReplyHandler, public Timed {
   enum class SearchPhase { Idle, BeforeProbe, AfterProbe, Reporting };
   struct SearchState {
     SearchPhase phase = SearchPhase::Idle;
+    std::uint8_t address = 0;  // the polling address probed
+    std::array<bool, kSearchAddressCount> found{};
     TimeMs due = 0;
     bool quiet = true;    // no reply from the probed address yet in this slot
     bool again = false;   // asked for while the report was open
@@ -123,10 +133,19 @@ class Engine : public ReplyHandler, public Timed {
   };
 
   const OperationRow& row() const;
-  OperationContext context() { return {data_, effects_, memory_}; }
+  OperationContext context() { return {data_, effects_, memory_, op_}; }
   bool sendFirstRequest(OperationCode op, std::uint8_t pollAddress, TimeMs now);
   void sendDeferred(TimeMs now);
   bool transmit(TimeMs now);
+  bool takesReply(const ReceivedFrame& reply) const;
+
+  // The deadlines, one function each: nextDeadline() is their minimum, and
+  // handleDeadline() asks the same functions.
+  std::optional<TimeMs> deferredStartExpiry() const;
+  std::optional<TimeMs> pauseExpiry() const;
+  std::optional<TimeMs> resendExpiry() const;
+  std::optional<TimeMs> replyExpiry() const;
+  std::optional<TimeMs> searchSlotExpiry() const;
   void resend(TimeMs now);
   void tryFailed(TryFailure failure, std::uint8_t responseCode, TimeMs now);
   bool followBusyOrDelayed(const ReceivedFrame& reply);
@@ -154,10 +173,12 @@ class Engine : public ReplyHandler, public Timed {
   LinkTiming timing_;
 
   OperationMemory memory_;
+  OperationCode op_ = OP_COMM_TEST;      // the operation started last
+  std::size_t step_ = 0;                 // its request last sent
+  Request request_;                      // that request, for sending again
   std::optional<TimeMs> pendingSendAt_;  // the pause before a request
   std::optional<DeferredStart> deferred_;
   bool inProgress_ = false;
-  TimeMs lastRequestAt_ = 0;
   TryState try_;
   int retries_ = 0;           // requests sent again in this operation
   std::string refusedParts_;  // the parts of a write the instrument refused

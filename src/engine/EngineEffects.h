@@ -68,8 +68,9 @@ class EngineEffects : public MessageSink {
   virtual void setStatusText(const std::string& text) = 0;
   // The progress bar, 0 to 100.
   virtual void setProgress(int percent) = 0;
-  // Asks a page (or the main view) to copy between its controls and the data.
-  virtual void refresh(RefreshTarget target, RefreshDirection direction) = 0;
+  // Asks a page (or the main view) to copy between its controls and the
+  // data, for operation `op`: after a read a page shows only what `op` read.
+  virtual void refresh(RefreshTarget target, RefreshDirection direction, OperationCode op) = 0;
   // The date picker of the HART page, set directly from a reply.
   virtual void setDeviceDate(const CalendarDate& date) = 0;
   // Replaces the polling-address list with `items`, in the order given (the

@@ -5,21 +5,27 @@
 #include "engine/Engine.h"
 #include "engine/EngineTexts.h"
 #include "link/LinkTexts.h"
-#include "link/Transmitter.h"
 
 namespace vantrel {
 
+std::vector<std::uint8_t> Engine::foundAddresses() const {
+  std::vector<std::uint8_t> found;
+  for (std::uint8_t address = 0; address < search_.found.size(); ++address) {
+    if (search_.found[address]) found.push_back(address);
+  }
+  return found;
+}
+
 void Engine::startSearch(TimeMs now) {
-  HartLink& link = link_.link();
   pendingSendAt_.reset();
   inProgress_ = false;
   try_ = TryState{};
   deferred_.reset();
-  link.operationCode = OP_SEARCH;
-  link.operationStep = 0;
-  PrepareCommand0(link, 0);
-  data_.foundFlags.fill(0);
-  effects_.setProgress((link.pollAddress + 1) * 6);
+  op_ = OP_SEARCH;
+  step_ = 0;
+  search_.address = 0;
+  search_.found.fill(false);
+  effects_.setProgress((search_.address + 1) * 6);
   effects_.setStatusText(texts::kSearching);
 
   if (search_.phase == SearchPhase::Reporting) {
@@ -52,22 +58,20 @@ void Engine::beginProbeSlot(TimeMs now) {
 }
 
 void Engine::searchStep(TimeMs now) {
-  HartLink& link = link_.link();
   if (search_.phase == SearchPhase::BeforeProbe && search_.quiet) {
     if (!link_.isPortOpen()) {
       endSearchWithoutPort(OperationResult::Failure);
       return;
     }
-    link.operationCode = OP_SEARCH;
-    PrepareCommand0(link, link.pollAddress);
-    link_.StartOperation();
+    op_ = OP_SEARCH;
+    link_.StartOperation(PrepareCommand0(search_.address), now);
     search_.phase = SearchPhase::AfterProbe;
     search_.due = now + kSearchWaitMs;
     return;
   }
-  ++link.pollAddress;
-  effects_.setProgress((link.pollAddress + 1) * 6);
-  if (link.pollAddress < kSearchAddressCount) {
+  ++search_.address;
+  effects_.setProgress((search_.address + 1) * 6);
+  if (search_.address < kSearchAddressCount) {
     beginProbeSlot(now);
   } else {
     reportSearch();
@@ -77,10 +81,9 @@ void Engine::searchStep(TimeMs now) {
 // Marks the probed address when the reply comes from it. A reply from any
 // other address (a late answer to the previous probe) marks nothing.
 void Engine::searchReply(const ReceivedFrame& reply) {
-  const HartLink& link = link_.link();
   if (reply.isLongAddress() || reply.command != 0) return;
-  if (PollingAddressOf(reply.address[0]) != link.pollAddress) return;
-  if (link.pollAddress < data_.foundFlags.size()) data_.foundFlags[link.pollAddress] = 1;
+  if (PollingAddressOf(reply.address[0]) != search_.address) return;
+  if (search_.address < search_.found.size()) search_.found[search_.address] = true;
   search_.quiet = false;
 }
 
@@ -90,9 +93,8 @@ void Engine::searchReply(const ReceivedFrame& reply) {
 void Engine::reportSearch() {
   std::string text = Tr(texts::kSearchReport);
   std::vector<PollAddressItem> items;
-  for (std::size_t address = 0; address < data_.foundFlags.size(); ++address) {
-    if (!data_.foundFlags[address]) continue;
-    PollAddressItem item{std::to_string(address) + " ", static_cast<std::uint8_t>(address)};
+  for (const std::uint8_t address : foundAddresses()) {
+    PollAddressItem item{std::to_string(address) + " ", address};
     text += item.text;
     items.push_back(std::move(item));
   }

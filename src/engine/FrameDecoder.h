@@ -78,16 +78,6 @@ DecodedFrame DecodeDroppedFrame(const std::vector<std::uint8_t>& raw, DropReason
 // others.
 std::string CommandName(std::uint8_t command);
 
-// The meaning of a response code, with its class.
-std::string ResponseCodeText(std::uint8_t responseCode);
-// The meaning without the class of a command error or warning ("命令未实现",
-// "响应码 65"); a communication error in words ("通信错误：奇偶校验错误").
-std::string ResponseMeaning(std::uint8_t responseCode);
-// Each set bit of the field device status, most severe first.
-std::vector<std::string> DeviceStatusTexts(std::uint8_t deviceStatus);
-// The most severe set bit in words; empty when the status is 0.
-std::string MostSevereDeviceStatus(std::uint8_t deviceStatus);
-
 // Space-separated upper-case hex.
 std::string HexBytes(const std::vector<std::uint8_t>& bytes);
 

@@ -131,7 +131,7 @@ bool FillResistanceReferences(OperationContext& c, RequestFields& r) {
   const std::int32_t vRef = ReferenceValue((a * m + 3 * a * e - 3 * b * m - b * e) / divisor);
   d.rRefText = FormatInt(rRef);
   d.vRefText = FormatInt(vRef);
-  c.effects.refresh(RefreshTarget::TabConf, RefreshDirection::ToControls);
+  c.effects.refresh(RefreshTarget::TabConf, RefreshDirection::ToControls, c.op);
   WriteInt32BE(rRef, r.data);
   WriteInt32BE(vRef, r.data + 4);
   return true;
@@ -196,7 +196,7 @@ bool FillOffset(OperationContext& c, RequestFields& r) {
 // sent is the one its own save put there when the button was pressed.
 template <float DeviceData::*Pressure>
 bool FillPressurePoint(OperationContext& c, RequestFields& r) {
-  c.effects.refresh(RefreshTarget::TabConf, RefreshDirection::ToData);
+  c.effects.refresh(RefreshTarget::TabConf, RefreshDirection::ToData, c.op);
   r.data[0] = kPressureCalibrationUnitCode;
   WriteFloatBE(c.data.*Pressure, r.data + 1);
   return true;

@@ -38,6 +38,7 @@ struct OperationContext {
   DeviceData& data;
   EngineEffects& effects;
   OperationMemory& memory;
+  OperationCode op;  // the operation running
 };
 
 // One request after command 0. `command` comes from the step; a filler may
@@ -45,7 +46,7 @@ struct OperationContext {
 // command table's request size.
 struct RequestFields {
   std::uint8_t command;
-  std::uint8_t* data;  // the link's transmit buffer
+  std::uint8_t* data;  // the request's data bytes
 };
 
 // Fills a request. Returns false when the operation ends here instead; the

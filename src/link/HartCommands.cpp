@@ -1,7 +1,9 @@
 #include "link/HartCommands.h"
 
 #include <algorithm>
+#include <iterator>
 
+#include "link/LinkTexts.h"
 #include "link/Translate.h"
 
 namespace vantrel {
@@ -76,6 +78,42 @@ constexpr ResponseCodeInfo kResponseCodes[] = {
     {96, 127, ResponseClass::Warning, ""},
 };
 
+struct StatusBit {
+  std::uint8_t mask;
+  const char* text;
+};
+
+// Most severe first: the first set bit is what the status bar shows.
+constexpr StatusBit kDeviceStatusBits[] = {
+    {kDeviceMalfunction, VANTREL_TR_NOOP("core", "设备故障")},
+    {kLoopCurrentSaturated, VANTREL_TR_NOOP("core", "回路电流饱和")},
+    {kPrimaryVariableOutOfLimits, VANTREL_TR_NOOP("core", "主变量超限")},
+    {kNonPrimaryVariableOutOfLimits, VANTREL_TR_NOOP("core", "非主变量超限")},
+    {kLoopCurrentFixed, VANTREL_TR_NOOP("core", "回路电流固定")},
+    {kColdStart, VANTREL_TR_NOOP("core", "冷启动")},
+    {kConfigurationChanged, VANTREL_TR_NOOP("core", "组态已更改")},
+    {kMoreStatusAvailable, VANTREL_TR_NOOP("core", "有更多状态可用")},
+};
+
+constexpr StatusBit kCommunicationErrorBits[] = {
+    {0x40, VANTREL_TR_NOOP("core", "奇偶校验错误")},
+    {0x20, VANTREL_TR_NOOP("core", "溢出错误")},
+    {0x10, VANTREL_TR_NOOP("core", "帧格式错误")},
+    {0x08, VANTREL_TR_NOOP("core", "校验和错误")},
+    {0x02, VANTREL_TR_NOOP("core", "接收缓冲区溢出")},
+};
+
+std::string JoinBits(const StatusBit* bits, std::size_t count, std::uint8_t value,
+                     const char* separator) {
+  std::string text;
+  for (std::size_t i = 0; i < count; ++i) {
+    if (!(value & bits[i].mask)) continue;
+    if (!text.empty()) text += Tr(separator);
+    text += Tr(bits[i].text);
+  }
+  return text;
+}
+
 }  // namespace
 
 const std::array<HartCommandInfo, kHartCommandCount>& HartCommandTable() {
@@ -100,6 +138,45 @@ ResponseClass ClassifyResponse(std::uint8_t code) {
   if (code & kCommunicationErrorBit) return ResponseClass::CommunicationError;
   const ResponseCodeInfo* row = FindResponseCode(code);
   return row ? row->responseClass : ResponseClass::Error;
+}
+
+std::string ResponseMeaning(std::uint8_t code) {
+  if (code & kCommunicationErrorBit) {
+    const std::string bits = JoinBits(kCommunicationErrorBits, std::size(kCommunicationErrorBits),
+                                      code, texts::kListSeparator);
+    return Tr(VANTREL_TR_NOOP("core", "通信错误：")) +
+           (bits.empty() ? Tr(VANTREL_TR_NOOP("core", "未知")) : bits);
+  }
+  const ResponseCodeInfo* row = FindResponseCode(code);
+  if (row && !row->text.empty()) return Tr(std::string(row->text));
+  return Tr(VANTREL_TR_NOOP("core", "响应码 ")) + std::to_string(code);
+}
+
+std::string ResponseCodeText(std::uint8_t code) {
+  const ResponseClass responseClass = ClassifyResponse(code);
+  switch (responseClass) {
+    case ResponseClass::Success:
+    case ResponseClass::CommunicationError:
+      return ResponseMeaning(code);
+    case ResponseClass::Warning:
+      return Tr(VANTREL_TR_NOOP("core", "警告：")) + ResponseMeaning(code);
+    case ResponseClass::Error:
+      break;
+  }
+  return Tr(VANTREL_TR_NOOP("core", "错误：")) + ResponseMeaning(code);
+}
+
+std::vector<std::string> DeviceStatusTexts(std::uint8_t status) {
+  std::vector<std::string> texts;
+  for (const StatusBit& bit : kDeviceStatusBits) {
+    if (status & bit.mask) texts.push_back(Tr(bit.text));
+  }
+  return texts;
+}
+
+std::string MostSevereDeviceStatus(std::uint8_t status) {
+  const std::vector<std::string> texts = DeviceStatusTexts(status);
+  return texts.empty() ? std::string() : texts.front();
 }
 
 }  // namespace vantrel

@@ -7,7 +7,9 @@
 #include <array>
 #include <cstddef>
 #include <cstdint>
+#include <string>
 #include <string_view>
+#include <vector>
 
 namespace vantrel {
 
@@ -109,5 +111,26 @@ inline bool IsErrorResponse(std::uint8_t responseCode) {
 // The row that covers `responseCode`; nullptr for a communication error and
 // for the error codes no row names.
 const ResponseCodeInfo* FindResponseCode(std::uint8_t responseCode);
+
+// The meaning of a response code, with its class ("错误：处于写保护模式").
+std::string ResponseCodeText(std::uint8_t responseCode);
+// The meaning without the class of a command error or warning ("命令未实现",
+// "响应码 65"); a communication error in words ("通信错误：奇偶校验错误").
+std::string ResponseMeaning(std::uint8_t responseCode);
+
+// Bits of the field device status, the second status byte of a reply.
+constexpr std::uint8_t kDeviceMalfunction = 0x80;
+constexpr std::uint8_t kConfigurationChanged = 0x40;
+constexpr std::uint8_t kColdStart = 0x20;
+constexpr std::uint8_t kMoreStatusAvailable = 0x10;
+constexpr std::uint8_t kLoopCurrentFixed = 0x08;
+constexpr std::uint8_t kLoopCurrentSaturated = 0x04;
+constexpr std::uint8_t kNonPrimaryVariableOutOfLimits = 0x02;
+constexpr std::uint8_t kPrimaryVariableOutOfLimits = 0x01;
+
+// Each set bit of the field device status, most severe first.
+std::vector<std::string> DeviceStatusTexts(std::uint8_t deviceStatus);
+// The most severe set bit in words; empty when the status is 0.
+std::string MostSevereDeviceStatus(std::uint8_t deviceStatus);
 
 }  // namespace vantrel

@@ -21,4 +21,12 @@ std::uint8_t CheckByte(const std::uint8_t* bytes, std::size_t size) {
   return check;
 }
 
+std::vector<std::uint8_t> SerialLineBytes(const std::vector<std::uint8_t>& frame,
+                                          std::uint8_t preambles) {
+  std::vector<std::uint8_t> bytes(std::size_t{preambles} + 1, kPreambleByte);
+  bytes.insert(bytes.end(), frame.begin(), frame.end());
+  bytes.insert(bytes.end(), kTrailingByteCount, kPreambleByte);
+  return bytes;
+}
+
 }  // namespace vantrel

@@ -6,6 +6,7 @@
 #include <array>
 #include <cstddef>
 #include <cstdint>
+#include <vector>
 
 namespace vantrel {
 
@@ -39,7 +40,8 @@ constexpr std::size_t kLongAddressSize = 5;
 // Manufacturer, device type and the three bytes of the device identification
 // number, most significant first.
 using LongAddressBytes = std::array<std::uint8_t, kLongAddressSize>;
-// Bytes sent before every request of the program: txPreambles + 1 in all.
+// Preamble setting of every request of the program: the serial line gets
+// kRequestPreambles + 1 bytes of 0xFF before the frame.
 constexpr std::uint8_t kRequestPreambles = 6;
 constexpr std::size_t kMaxExpansionBytes = 3;
 constexpr std::size_t kDataBufferSize = 253;  // txData and rxData
@@ -84,5 +86,11 @@ constexpr std::uint8_t PollingAddressOf(std::uint8_t addressByte) {
 // Computes the check byte: the XOR of every byte from the delimiter through the
 // last data byte.
 std::uint8_t CheckByte(const std::uint8_t* bytes, std::size_t size);
+
+// The bytes a request frame (delimiter to check byte) takes on a serial
+// line: `preambles` + 1 bytes of 0xFF in front, three trailing 0xFF after it
+// that keep the modem's carrier up until the check byte has gone.
+std::vector<std::uint8_t> SerialLineBytes(const std::vector<std::uint8_t>& frame,
+                                          std::uint8_t preambles);
 
 }  // namespace vantrel

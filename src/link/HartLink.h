@@ -1,6 +1,7 @@
-// The link record: receive fields, transmit fields and the operation fields
-// that the link and the command engine share. One instance per link; it is
-// only ever touched on the thread that owns the serial port.
+// The link record: the receive and transmit fields of the link core, its own
+// and no one else's (the command engine hands it requests as values). One
+// instance per link; it is only ever touched on the thread that owns the
+// port.
 #pragma once
 
 #include <array>
@@ -24,19 +25,18 @@ enum RxState : std::int32_t {
   RX_FRAME_DONE = 128,
 };
 
-// Transmit states, run from TX_PREAMBLE_START to TX_DONE for every request.
+// Transmit states, run from TX_DELIMITER to TX_DONE for every request. The
+// preambles in front of a frame are the serial transport's.
 enum TxState : std::int32_t {
-  TX_PREAMBLE_START = 0,
-  TX_PREAMBLE = 1,
-  TX_DELIMITER = 2,
-  TX_ADDRESS = 3,
-  TX_COMMAND = 4,
-  TX_BYTE_COUNT = 5,
-  TX_DATA = 6,
-  TX_CHECK = 7,
-  TX_SENT = 8,
-  TX_AWAIT = 9,
-  TX_DONE = 10,
+  TX_DELIMITER = 0,
+  TX_ADDRESS = 1,
+  TX_COMMAND = 2,
+  TX_BYTE_COUNT = 3,
+  TX_DATA = 4,
+  TX_CHECK = 5,
+  TX_SENT = 6,
+  TX_AWAIT = 7,
+  TX_DONE = 8,
 };
 
 struct HartLink {
@@ -59,23 +59,16 @@ struct HartLink {
   std::array<std::uint8_t, kDataBufferSize> burstData{};
 
   // --- transmit side ---
-  std::int32_t txState = TX_PREAMBLE_START;
+  std::int32_t txState = TX_DELIMITER;
   std::uint8_t txCount = 0;
   std::uint8_t txChecksum = 0;
-  std::uint8_t txPreambles = kRequestPreambles;  // the frame gets txPreambles + 1 bytes of 0xFF
+  std::uint8_t txPreambles = kRequestPreambles;  // the line gets txPreambles + 1 bytes of 0xFF
   std::uint8_t txDelimiter = 0;
+  std::uint8_t txPollAddress = 0;  // the address of a short frame
   LongAddressBytes txLongAddress{};
   std::uint8_t txCommand = 0;
   std::uint8_t txByteCount = 0;
   std::array<std::uint8_t, kDataBufferSize> txData{};
-
-  // Short address of the next short-frame request: the polling address chosen
-  // by the user, or the one the search is probing.
-  std::uint8_t pollAddress = 0;
-
-  // --- operation in progress (set by the command engine) ---
-  std::uint8_t operationCode = 0;
-  std::uint8_t operationStep = 0;
 
   // 1 from the end of a transmission until a complete response or burst frame
   // arrives.

@@ -4,13 +4,20 @@
 
 #include "link/LinkTexts.h"
 #include "link/Receiver.h"
-#include "link/Transmitter.h"
 
 namespace vantrel {
+namespace {
+
+bool SameLongAddress(const LongAddressBytes& reply, const LongAddressBytes& request) {
+  return (reply[0] & kAddressBits) == (request[0] & kAddressBits) &&
+         std::equal(reply.begin() + 1, reply.end(), request.begin() + 1);
+}
+
+}  // namespace
 
 LinkCore::LinkCore(LinkPort& port, MessageSink& messages) : port_(port), messages_(messages) {
   rawFrame_.reserve(kDataBufferSize + 16);
-  txFrame_.reserve(kDataBufferSize + 32);
+  txFrame_.reserve(kDataBufferSize + 16);
 }
 
 void LinkCore::receiveBytes(const std::uint8_t* data, std::size_t size, TimeMs now) {
@@ -135,15 +142,19 @@ void LinkCore::enterSilence(TimeMs now) {
   if (replyHandler_) replyHandler_->frameEnded(FrameEnd::Dropped, now);
 }
 
-bool LinkCore::StartOperation() {
-  link_.txState = TX_PREAMBLE_START;
+bool LinkCore::StartOperation(const Request& request, TimeMs now) {
+  LoadRequest(link_, request);
+  link_.txState = TX_DELIMITER;
   if (!port_.isOpened()) {
     messages_.showMessage(MessageIcon::Error, texts::kPortNotOpen);
     return false;
   }
   BuildRequestFrame(link_, txFrame_);
-  if (!port_.writeData(txFrame_.data(), txFrame_.size())) return false;
-  if (observer_) observer_->frameSent(txFrame_);
+  std::optional<std::vector<std::uint8_t>> onLine = port_.writeFrame(txFrame_, link_.txPreambles);
+  if (!onLine) return false;
+  lineBytes_ = std::move(*onLine);
+  lastRequestAt_ = now;
+  if (observer_) observer_->frameSent(lineBytes_);
   return true;
 }
 
@@ -151,16 +162,25 @@ bool LinkCore::frameInProgress() const {
   return FrameInProgress(link_);
 }
 
+// Compared as a device compares addresses: the polling address, or the long
+// address with the master and burst-mode bits of its first byte masked.
 bool LinkCore::isReplyToRequest(const ReceivedFrame& reply) const {
+  // A frame to the secondary master answers another master's request.
   if (!(reply.address[0] & kMasterBit)) return false;
+  // A short-frame reply to a long-frame request, or the other way round,
+  // comes from another exchange.
   const bool longRequest = HasLongAddress(link_.txDelimiter);
   if (reply.isLongAddress() != longRequest) return false;
-  if (!longRequest) {
-    return (reply.address[0] & kAddressBits) == (link_.pollAddress & kAddressBits);
+  // Another polling address: another device on the loop.
+  if (!longRequest && PollingAddressOf(reply.address[0]) != PollingAddressOf(link_.txPollAddress)) {
+    return false;
   }
-  return (reply.address[0] & kAddressBits) == (link_.txLongAddress[0] & kAddressBits) &&
-         std::equal(reply.address.begin() + 1, reply.address.end(),
-                    link_.txLongAddress.begin() + 1);
+  // Another long address: another device on the loop.
+  if (longRequest && !SameLongAddress(reply.address, link_.txLongAddress)) return false;
+  // Another command: a late answer to an abandoned request, whose bytes mean
+  // something else.
+  if (reply.command != link_.txCommand) return false;
+  return true;
 }
 
 std::optional<TimeMs> LinkCore::nextDeadline() const {

@@ -13,6 +13,7 @@
 
 #include "link/HartLink.h"
 #include "link/RxRing.h"
+#include "link/Transmitter.h"
 
 namespace vantrel {
 
@@ -46,14 +47,18 @@ enum class DropReason {
   TooShort,   // a response without its two status bytes, or a frame cut short
 };
 
-// The serial port as the core sees it.
+// The transport as the core sees it.
 class LinkPort {
  public:
   virtual ~LinkPort() = default;
   virtual bool isOpened() const = 0;
-  // Queues the bytes for sending. False when the port failed to take them;
-  // the port has then closed itself and reported the loss.
-  virtual bool writeData(const std::uint8_t* data, std::size_t size) = 0;
+  // Sends one request frame (delimiter to check byte) with `preambles`, as
+  // the transport frames it: the serial line puts preambles + 1 bytes of
+  // 0xFF in front and trailing bytes after it, HART-IP sends the frame as it
+  // is. Returns the bytes put on the line; nothing when the transport failed
+  // to take them (it has then closed itself and reported the loss).
+  virtual std::optional<std::vector<std::uint8_t>> writeFrame(
+      const std::vector<std::uint8_t>& frame, std::uint8_t preambles) = 0;
 };
 
 // Message boxes for the user.
@@ -84,7 +89,8 @@ class ReplyHandler {
 };
 
 // Sees every frame on the line, for tracing and monitoring. `raw` runs from
-// the delimiter to the check byte (requests sent: the whole frame as written).
+// the delimiter to the check byte (requests sent: the bytes as the transport
+// put them on the line).
 class LinkObserver {
  public:
   virtual ~LinkObserver() = default;
@@ -136,18 +142,20 @@ class LinkCore : public Timed {
     if (replyHandler_) replyHandler_->requestRefused(reason, now);
   }
 
-  // Sends the request that the transmit fields describe. With the port closed
-  // it shows "HART端口未打开！", sends nothing and returns false; a port that
-  // fails to take the request returns false as well.
-  bool StartOperation();
+  // Sends `request` at `now`: the frame is encoded once and handed to the
+  // transport. With the port closed it shows "HART端口未打开！", sends
+  // nothing and returns false; a port that fails to take the request
+  // returns false as well.
+  bool StartOperation(const Request& request, TimeMs now);
 
-  // True when `reply` answers the request last sent: it comes from the
-  // address the request went to (compared as a device compares it), and to
-  // the primary master.
+  // True when `reply` answers the request last sent (see the reasons in
+  // the definition).
   bool isReplyToRequest(const ReceivedFrame& reply) const;
 
-  // Bytes of the request last sent, preambles and trailing bytes included.
-  std::size_t lastRequestSize() const { return txFrame_.size(); }
+  // Bytes the request last sent took on the line (on a serial line its
+  // preambles and trailing bytes included), and when it was sent.
+  std::size_t lastRequestSize() const { return lineBytes_.size(); }
+  TimeMs lastRequestAt() const { return lastRequestAt_; }
 
   // The end of the current line-silence window, while the receiver is not
   // idle.
@@ -171,8 +179,10 @@ class LinkCore : public Timed {
   RxRing ring_;
   std::optional<TimeMs> lastByteTime_;
   bool draining_ = false;
-  std::vector<std::uint8_t> rawFrame_;  // delimiter .. check byte of the frame being received
-  std::vector<std::uint8_t> txFrame_;
+  std::vector<std::uint8_t> rawFrame_;   // delimiter .. check byte of the frame being received
+  std::vector<std::uint8_t> txFrame_;    // delimiter .. check byte of the request last sent
+  std::vector<std::uint8_t> lineBytes_;  // the same request as it went on the line
+  TimeMs lastRequestAt_ = 0;
 };
 
 }  // namespace vantrel

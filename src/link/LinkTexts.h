@@ -12,5 +12,7 @@ inline constexpr const char kPortOpenFailed[] = VANTREL_TR_NOOP("core", "HART打
 inline constexpr const char kPortLost[] = VANTREL_TR_NOOP("core", "HART端口已断开！");
 // Pane 0 of the status bar while no instrument has been talked to.
 inline constexpr const char kNotConnected[] = VANTREL_TR_NOOP("core", "未连接");
+// Between the items of a list of status bits.
+inline constexpr const char kListSeparator[] = VANTREL_TR_NOOP("core", "、");
 
 }  // namespace vantrel::texts

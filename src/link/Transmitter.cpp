@@ -12,22 +12,6 @@ void Emit(HartLink& link, std::vector<std::uint8_t>& frame, std::uint8_t byte) {
   frame.push_back(byte);
 }
 
-// One 0xFF per call; txCount counts the ones still to come.
-void OnPreamble(HartLink& link, std::vector<std::uint8_t>& frame) {
-  frame.push_back(kPreambleByte);
-  if (link.txCount == 0) {
-    link.txState = TX_DELIMITER;
-  } else {
-    --link.txCount;
-  }
-}
-
-void OnPreambleStart(HartLink& link, std::vector<std::uint8_t>& frame) {
-  link.txCount = link.txPreambles;
-  link.txState = TX_PREAMBLE;
-  OnPreamble(link, frame);
-}
-
 void OnDelimiter(HartLink& link, std::vector<std::uint8_t>& frame) {
   frame.push_back(link.txDelimiter);
   link.txChecksum = link.txDelimiter;
@@ -39,7 +23,7 @@ void OnDelimiter(HartLink& link, std::vector<std::uint8_t>& frame) {
 // first address byte always carries the primary-master bit.
 void OnAddress(HartLink& link, std::vector<std::uint8_t>& frame) {
   const bool isLong = HasLongAddress(link.txDelimiter);
-  std::uint8_t byte = isLong ? link.txLongAddress[link.txCount] : link.pollAddress;
+  std::uint8_t byte = isLong ? link.txLongAddress[link.txCount] : link.txPollAddress;
   if (link.txCount == 0) byte |= kMasterBit;
   Emit(link, frame, byte);
   if (!isLong) {
@@ -71,7 +55,6 @@ void OnData(HartLink& link, std::vector<std::uint8_t>& frame) {
 
 void OnCheck(HartLink& link, std::vector<std::uint8_t>& frame) {
   frame.push_back(link.txChecksum);
-  for (std::size_t i = 0; i < kTrailingByteCount; ++i) frame.push_back(kPreambleByte);
   link.txState = TX_SENT;
 }
 
@@ -85,8 +68,7 @@ void OnAwait(HartLink& link, std::vector<std::uint8_t>& /*frame*/) {
 }
 
 constexpr TxHandler kTxHandlers[] = {
-    OnPreambleStart, OnPreamble, OnDelimiter, OnAddress, OnCommand,
-    OnByteCount,     OnData,     OnCheck,     OnSent,    OnAwait,
+    OnDelimiter, OnAddress, OnCommand, OnByteCount, OnData, OnCheck, OnSent, OnAwait,
 };
 static_assert(sizeof(kTxHandlers) / sizeof(kTxHandlers[0]) == TX_DONE);
 
@@ -94,16 +76,26 @@ static_assert(sizeof(kTxHandlers) / sizeof(kTxHandlers[0]) == TX_DONE);
 
 void BuildRequestFrame(HartLink& link, std::vector<std::uint8_t>& frame) {
   frame.clear();
-  link.txState = TX_PREAMBLE_START;
+  link.txState = TX_DELIMITER;
   while (link.txState != TX_DONE) kTxHandlers[link.txState](link, frame);
 }
 
-void PrepareCommand0(HartLink& link, std::uint8_t pollAddress) {
-  link.txPreambles = kRequestPreambles;
-  link.txDelimiter = kStxShort;
-  link.pollAddress = pollAddress;
-  link.txCommand = CMD_READ_UNIQUE_ID;
-  link.txByteCount = 0;
+Request PrepareCommand0(std::uint8_t pollAddress) {
+  Request request;
+  request.kind = FrameKind::Short;
+  request.pollAddress = pollAddress;
+  request.command = CMD_READ_UNIQUE_ID;
+  return request;
+}
+
+void LoadRequest(HartLink& link, const Request& request) {
+  link.txPreambles = request.preambles;
+  link.txDelimiter = request.kind == FrameKind::Long ? kStxLong : kStxShort;
+  link.txPollAddress = request.pollAddress;
+  link.txLongAddress = request.longAddress;
+  link.txCommand = request.command;
+  link.txByteCount = request.byteCount;
+  link.txData = request.data;
 }
 
 }  // namespace vantrel

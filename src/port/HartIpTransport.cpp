@@ -57,26 +57,6 @@ std::optional<HartIpEndpoint> ParseHartIpEndpoint(const QString& text) {
   return endpoint;
 }
 
-namespace {
-
-// The frame in a request as the link core wrote it: from the delimiter to
-// the check byte, the preambles in front and anything after cut off. Empty
-// when the bytes do not hold a whole frame.
-std::vector<std::uint8_t> FrameOfRequest(const std::uint8_t* data, std::size_t size) {
-  std::size_t start = 0;
-  while (start < size && data[start] == kPreambleByte) ++start;
-  if (start >= size) return {};
-  const std::uint8_t delimiter = data[start];
-  const std::size_t countAt = start + 1 + (HasLongAddress(delimiter) ? kLongAddressSize : 1) +
-                              ExpansionCount(delimiter) + 1;
-  if (countAt >= size) return {};
-  const std::size_t end = countAt + 1 + data[countAt] + 1;
-  if (end > size) return {};
-  return {data + start, data + end};
-}
-
-}  // namespace
-
 HartIpTransport::HartIpTransport(const Clock& clock, HartIpEndpoint endpoint, QObject* parent)
     : Transport(parent), clock_(clock), endpoint_(std::move(endpoint)) {}
 
@@ -172,15 +152,14 @@ void HartIpTransport::watch(bool sent, const Message& message, bool carriesFrame
   if (watcher_) watcher_->hartIpMessage(sent, message, carriesFrame);
 }
 
-bool HartIpTransport::send(const std::uint8_t* data, std::size_t size, TimeMs /*now*/) {
-  if (state_ != State::Open) return false;
-  const std::vector<std::uint8_t> frame = FrameOfRequest(data, size);
-  if (frame.empty()) return false;
+std::optional<std::vector<std::uint8_t>> HartIpTransport::send(
+    const std::vector<std::uint8_t>& frame, std::uint8_t /*preambles*/, TimeMs /*now*/) {
+  if (state_ != State::Open || frame.empty()) return std::nullopt;
   const std::uint16_t sequence = nextSequence_++;
   awaited_ = sequence;
   sendMessage(MessageType::Request, MessageId::TokenPassingPdu, frame, sequence);
   emit deadlinesChanged();  // the keep-alive moves on
-  return true;
+  return frame;
 }
 
 std::size_t HartIpTransport::take(std::uint8_t* buffer, std::size_t capacity) {

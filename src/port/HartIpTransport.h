@@ -75,7 +75,9 @@ class HartIpTransport : public Transport {
   void close() override;
   QString name() const override { return endpoint_.text(); }
   QString errorString() const override { return error_; }
-  bool send(const std::uint8_t* data, std::size_t size, TimeMs now) override;
+  // Sends the frame as it is, in a token-passing PDU.
+  std::optional<std::vector<std::uint8_t>> send(const std::vector<std::uint8_t>& frame,
+                                                std::uint8_t preambles, TimeMs now) override;
   std::size_t take(std::uint8_t* buffer, std::size_t capacity) override;
 
   // Timed: the end of the wait for the session, the next keep-alive.

@@ -81,8 +81,10 @@ void LinkDriver::addTimed(Timed* timed) {
   rescheduleTimer();
 }
 
-bool LinkDriver::writeData(const std::uint8_t* data, std::size_t size) {
-  return transport_ && transport_->send(data, size, clock_.nowMs());
+std::optional<std::vector<std::uint8_t>> LinkDriver::writeFrame(
+    const std::vector<std::uint8_t>& frame, std::uint8_t preambles) {
+  if (!transport_) return std::nullopt;
+  return transport_->send(frame, preambles, clock_.nowMs());
 }
 
 // Hands everything received to the core. Bytes of a serial line are stamped

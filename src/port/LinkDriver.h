@@ -30,6 +30,7 @@ class LinkDriver : public QObject, private LinkPort {
   ~LinkDriver() override;
 
   LinkCore& core() { return core_; }
+  const LinkCore& core() const { return core_; }
   const Clock& clock() const { return clock_; }
 
   // Closes what is open, then opens the serial port `portName` with the
@@ -66,7 +67,8 @@ class LinkDriver : public QObject, private LinkPort {
  private:
   // LinkPort
   bool isOpened() const override { return isPortOpen(); }
-  bool writeData(const std::uint8_t* data, std::size_t size) override;
+  std::optional<std::vector<std::uint8_t>> writeFrame(const std::vector<std::uint8_t>& frame,
+                                                      std::uint8_t preambles) override;
 
   void use(Transport* transport);
   void drain(TimeMs now);

@@ -1,5 +1,7 @@
 #include "port/SerialTransport.h"
 
+#include "link/HartFrame.h"
+
 namespace vantrel {
 
 SerialTransport::SerialTransport(const Clock& clock, QObject* parent)
@@ -45,14 +47,18 @@ QString SerialTransport::errorString() const {
   return error_.isEmpty() ? port_.errorString() : error_;
 }
 
-bool SerialTransport::send(const std::uint8_t* data, std::size_t size, TimeMs /*now*/) {
+std::optional<std::vector<std::uint8_t>> SerialTransport::send(
+    const std::vector<std::uint8_t>& frame, std::uint8_t preambles, TimeMs /*now*/) {
   if (keying_ && !keyer_.beforeWrite()) {
     close();
     error_ = tr("端口不能控制RTS");
     emit lost(error_);
-    return false;
+    return std::nullopt;
   }
-  return port_.writeData(data, static_cast<int>(size)) == static_cast<int>(size);
+  std::vector<std::uint8_t> line = SerialLineBytes(frame, preambles);
+  const int size = static_cast<int>(line.size());
+  if (port_.writeData(line.data(), size) != size) return std::nullopt;
+  return line;
 }
 
 std::size_t SerialTransport::take(std::uint8_t* buffer, std::size_t capacity) {

@@ -29,7 +29,9 @@ class SerialTransport : public Transport {
   void close() override;
   QString name() const override { return port_.portName(); }
   QString errorString() const override;
-  bool send(const std::uint8_t* data, std::size_t size, TimeMs now) override;
+  // Puts the preambles in front of the frame and the trailing bytes after it.
+  std::optional<std::vector<std::uint8_t>> send(const std::vector<std::uint8_t>& frame,
+                                                std::uint8_t preambles, TimeMs now) override;
   std::size_t take(std::uint8_t* buffer, std::size_t capacity) override;
 
   // Timed: when RTS drops after a request.

@@ -42,6 +42,11 @@ void Session::closePort() {
   driver_.closePort();
 }
 
+std::optional<HartIpEndpoint> Session::hartIpEndpoint() const {
+  if (const HartIpTransport* transport = driver_.hartIp()) return transport->endpoint();
+  return std::nullopt;
+}
+
 bool Session::start(OperationCode op, std::uint8_t pollAddress) {
   const bool started = engine_.start(op, pollAddress, nowMs());
   driver_.rescheduleTimer();
@@ -85,8 +90,8 @@ void Session::setProgress(int percent) {
   emit progressChanged(percent);
 }
 
-void Session::refresh(RefreshTarget target, RefreshDirection direction) {
-  emit refreshRequested(target, direction);
+void Session::refresh(RefreshTarget target, RefreshDirection direction, OperationCode op) {
+  emit refreshRequested(target, direction, op);
 }
 
 void Session::setDeviceDate(const CalendarDate& date) {

@@ -37,8 +37,6 @@ class Session : public QObject, private EngineEffects, private HartIpWatcher {
   DeviceData& data() { return data_; }
   const DeviceData& data() const { return data_; }
   const Engine& engine() const { return engine_; }
-  // The port and the link core underneath, for what watches them closely.
-  LinkDriver& driver() { return driver_; }
 
   // Closes the port if open, then opens `portName` with the HART line
   // settings (and RTS keying when asked). Returns true when it is open.
@@ -52,6 +50,24 @@ class Session : public QObject, private EngineEffects, private HartIpWatcher {
   QString portName() const { return driver_.portName(); }
   // Why the port last failed to open.
   QString portError() const { return driver_.openError(); }
+  // The settings of the serial port last opened.
+  const PortSettings& serialSettings() const { return driver_.serialSettings(); }
+  // The HART-IP server while a HART-IP connection is in use (open, opening
+  // or failed); nothing on a serial port.
+  std::optional<HartIpEndpoint> hartIpEndpoint() const;
+  // The HART-IP transport while one is in use, for what watches its session.
+  HartIpTransport* hartIpTransport() const { return driver_.hartIp(); }
+  // The link core underneath, for tests that put bytes on the line as the
+  // port would deliver them.
+  LinkCore& linkCore() { return driver_.core(); }
+  // True while a frame is partly received: the line is not quiet.
+  bool frameInProgress() const { return driver_.core().frameInProgress(); }
+  // Re-arms the timer, for a clock moved by hand.
+  void clockMoved() { driver_.rescheduleTimer(); }
+  // True when `reply` answers the request last sent (LinkCore::isReplyToRequest).
+  bool isReplyToRequest(const ReceivedFrame& reply) const {
+    return driver_.core().isReplyToRequest(reply);
+  }
 
   // Adds a watcher of every frame on the line; it must be removed before it
   // goes away.
@@ -78,8 +94,9 @@ class Session : public QObject, private EngineEffects, private HartIpWatcher {
   void statusTextChanged(const std::string& text);
   // The progress bar, 0 to 100.
   void progressChanged(int percent);
-  // A page (or the main view) is to copy between its controls and the data.
-  void refreshRequested(RefreshTarget target, RefreshDirection direction);
+  // A page (or the main view) is to copy between its controls and the data,
+  // for operation `op`.
+  void refreshRequested(RefreshTarget target, RefreshDirection direction, OperationCode op);
   // The date read from the instrument, for the date picker.
   void deviceDateRead(const CalendarDate& date);
   // The polling-address list after a search, in the order to show.
@@ -104,7 +121,7 @@ class Session : public QObject, private EngineEffects, private HartIpWatcher {
   void showMessage(MessageIcon icon, const std::string& text) override;
   void setStatusText(const std::string& text) override;
   void setProgress(int percent) override;
-  void refresh(RefreshTarget target, RefreshDirection direction) override;
+  void refresh(RefreshTarget target, RefreshDirection direction, OperationCode op) override;
   void setDeviceDate(const CalendarDate& date) override;
   void refillPollAddresses(const std::vector<PollAddressItem>& items) override;
   void showSearchReport(const std::string& text, unsigned report) override;

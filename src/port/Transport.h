@@ -9,6 +9,7 @@
 #include <cstddef>
 #include <cstdint>
 #include <optional>
+#include <vector>
 
 #include "link/LinkCore.h"
 
@@ -32,9 +33,12 @@ class Transport : public QObject, public Timed {
   virtual QString name() const = 0;
   // Why it last failed to open or failed while open.
   virtual QString errorString() const = 0;
-  // Sends one request as the link core built it (preambles included) at
-  // `now`. False when it could not be sent.
-  virtual bool send(const std::uint8_t* data, std::size_t size, TimeMs now) = 0;
+  // Sends one request frame, from its delimiter to its check byte, at `now`,
+  // framed the transport's way (`preambles`: what a serial line puts in
+  // front). Returns the bytes it put on the line; nothing when it could not
+  // be sent.
+  virtual std::optional<std::vector<std::uint8_t>> send(const std::vector<std::uint8_t>& frame,
+                                                        std::uint8_t preambles, TimeMs now) = 0;
   // Bytes: up to `capacity` received bytes; Frames: the next whole frame
   // (none longer than `capacity` is kept). Returns how many were copied, 0
   // when nothing waits.

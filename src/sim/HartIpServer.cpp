@@ -97,15 +97,13 @@ Bytes SessionClosedError(const hartip::Header& request) {
                                request.sequence, {hartip::kErrorSessionClosed});
 }
 
-// The reply frame as a HART-IP PDU carries it: what reached the line, from
-// its delimiter on. HART-IP has no line in front of the frame, so the
-// garbage and the preambles of the serial line do not come through; a lost
-// byte of the frame leaves a frame whose byte count or check byte the client
-// refuses, and a wrong check byte stays wrong.
+// The reply frame as a HART-IP PDU carries it: the device built it without
+// preambles, and HART-IP has no line in front of the frame, so the garbage a
+// fault puts before it does not come through; a lost byte of the frame
+// leaves a frame whose byte count or check byte the client refuses, and a
+// wrong check byte stays wrong.
 Bytes PduFrame(const FaultedReply& reply) {
-  auto first = reply.bytes.begin() + static_cast<std::ptrdiff_t>(reply.garbage);
-  while (first != reply.bytes.end() && *first == kPreambleByte) ++first;
-  return Bytes(first, reply.bytes.end());
+  return Bytes(reply.bytes.begin() + static_cast<std::ptrdiff_t>(reply.garbage), reply.bytes.end());
 }
 
 bool Fail(std::string* error, const std::string& what) {

@@ -16,7 +16,9 @@ std::optional<Request> RequestParser::feed(std::uint8_t byte) {
       }
       const std::uint8_t masked = byte & kDelimiterMask;
       const bool request = masked == kStxShort || masked == kStxLong;
-      if (request && preambles_ >= kMinAcceptedPreambles) {
+      const bool started =
+          start_ == RequestStart::AtDelimiter || preambles_ >= kMinAcceptedPreambles;
+      if (request && started) {
         request_ = Request{};
         request_.delimiter = byte;
         expansion_ = ExpansionCount(byte);

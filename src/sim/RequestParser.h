@@ -21,8 +21,16 @@ struct Request {
   bool isLong() const { return HasLongAddress(delimiter); }
 };
 
+// Where a request starts.
+enum class RequestStart {
+  AfterPreambles,  // on the serial line: a delimiter after two preambles at least
+  AtDelimiter,     // a frame given whole (HART-IP): the first byte is its delimiter
+};
+
 class RequestParser {
  public:
+  explicit RequestParser(RequestStart start = RequestStart::AfterPreambles) : start_(start) {}
+
   // Takes one byte from the line; returns the request it completed, if any.
   std::optional<Request> feed(std::uint8_t byte);
   void reset();
@@ -30,6 +38,7 @@ class RequestParser {
  private:
   enum class State { Preamble, Address, Expansion, Command, ByteCount, Data, Check };
 
+  RequestStart start_;
   State state_ = State::Preamble;
   std::uint8_t preambles_ = 0;
   std::size_t index_ = 0;

@@ -77,7 +77,8 @@ bool SimDevice::isAddressedBy(const Request& request) const {
   return IsLongAddressOf(request.address, IdentityBytes(config_.identity));
 }
 
-std::vector<std::uint8_t> SimDevice::respond(const Request& request, TimeMs nowMs) {
+std::vector<std::uint8_t> SimDevice::respond(const Request& request, TimeMs nowMs,
+                                             ResponseFraming framing) {
   Reply reply{RC_COMMAND_NOT_IMPLEMENTED, {}};
   const auto command = std::find_if(std::begin(kCommands), std::end(kCommands),
                                     [&](const Command& c) { return c.number == request.command; });
@@ -91,16 +92,16 @@ std::vector<std::uint8_t> SimDevice::respond(const Request& request, TimeMs nowM
   }
   // The status describes the device after the request: a command 40 reply
   // already shows the fixed output it entered.
-  return BuildResponseFrame(request, config_.responsePreambles, reply.code, deviceStatus(nowMs),
+  return BuildResponseFrame(request, preamblesFor(framing), reply.code, deviceStatus(nowMs),
                             reply.data);
 }
 
 std::vector<std::uint8_t> SimDevice::answerWithoutActing(const Request& request,
-                                                         std::uint8_t responseCode,
-                                                         TimeMs nowMs) const {
+                                                         std::uint8_t responseCode, TimeMs nowMs,
+                                                         ResponseFraming framing) const {
   const std::uint8_t status =
       (responseCode & kCommunicationErrorBit) ? std::uint8_t{0} : deviceStatus(nowMs);
-  return BuildResponseFrame(request, config_.responsePreambles, responseCode, status, {});
+  return BuildResponseFrame(request, preamblesFor(framing), responseCode, status, {});
 }
 
 std::uint8_t SimDevice::deviceStatus(TimeMs now) const {

@@ -58,6 +58,10 @@ struct SimDeviceState {
   MillivoltInput millivolts;
 };
 
+// How a response is framed: on the serial line with the device's preambles
+// in front, over HART-IP from its delimiter on.
+enum class ResponseFraming { SerialLine, Bare };
+
 class SimDevice {
  public:
   explicit SimDevice(const SimDeviceConfig& config);
@@ -73,14 +77,16 @@ class SimDevice {
 
   // Serves the request as at time `nowMs` (a monotonic clock in ms; the
   // process signals depend on it) and builds the whole response frame,
-  // preambles through check byte.
-  std::vector<std::uint8_t> respond(const Request& request, TimeMs nowMs = 0);
+  // preambles (on the serial line) through check byte.
+  std::vector<std::uint8_t> respond(const Request& request, TimeMs nowMs = 0,
+                                    ResponseFraming framing = ResponseFraming::SerialLine);
 
   // Answers `request` with `responseCode` and no data, without acting on it
   // (busy, a delayed response, a garbled request). A communication-error
   // code carries no device status.
-  std::vector<std::uint8_t> answerWithoutActing(const Request& request, std::uint8_t responseCode,
-                                                TimeMs nowMs = 0) const;
+  std::vector<std::uint8_t> answerWithoutActing(
+      const Request& request, std::uint8_t responseCode, TimeMs nowMs = 0,
+      ResponseFraming framing = ResponseFraming::SerialLine) const;
 
  private:
   struct Reply {
@@ -96,6 +102,10 @@ class SimDevice {
     Handler handler;
   };
   static const Command kCommands[];
+
+  std::uint8_t preamblesFor(ResponseFraming framing) const {
+    return framing == ResponseFraming::SerialLine ? config_.responsePreambles : 0;
+  }
 
   // The process as the device reads it at `now`.
   double pressureKPa(TimeMs now) const;

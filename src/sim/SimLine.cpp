@@ -14,7 +14,8 @@ std::vector<std::vector<std::uint8_t>> SimLine::receive(const std::uint8_t* data
   for (std::size_t i = 0; i < size; ++i) {
     std::optional<Request> request = parser_.feed(data[i]);
     if (!request) continue;
-    if (std::optional<std::vector<std::uint8_t>> response = serve(*request, nowMs, faults)) {
+    if (std::optional<std::vector<std::uint8_t>> response =
+            serve(*request, nowMs, faults, ResponseFraming::SerialLine)) {
       responses.push_back(std::move(*response));
     }
   }
@@ -24,11 +25,10 @@ std::vector<std::vector<std::uint8_t>> SimLine::receive(const std::uint8_t* data
 std::optional<std::vector<std::uint8_t>> SimLine::receiveFrame(const std::uint8_t* frame,
                                                                std::size_t size, TimeMs nowMs,
                                                                FaultInjector* faults) {
-  // A parser of its own, started with the preambles it asks for; the request
-  // must start with the first byte given and end with the last.
-  if (size == 0 || frame[0] == kPreambleByte) return std::nullopt;
-  RequestParser parser;
-  for (std::uint8_t i = 0; i < kMinAcceptedPreambles; ++i) parser.feed(kPreambleByte);
+  // A parser of its own that takes the first byte as the delimiter; the
+  // request must start with the first byte given and end with the last.
+  if (size == 0) return std::nullopt;
+  RequestParser parser(RequestStart::AtDelimiter);
   std::optional<Request> request;
   for (std::size_t i = 0; i < size && !request; ++i) {
     request = parser.feed(frame[i]);
@@ -36,18 +36,19 @@ std::optional<std::vector<std::uint8_t>> SimLine::receiveFrame(const std::uint8_
   }
   if (!request || request->delimiter != frame[0]) return std::nullopt;
   std::lock_guard<std::mutex> lock(mutex_);
-  return serve(*request, nowMs, faults);
+  return serve(*request, nowMs, faults, ResponseFraming::Bare);
 }
 
 std::optional<std::vector<std::uint8_t>> SimLine::serve(const Request& request, TimeMs nowMs,
-                                                        FaultInjector* faults) {
+                                                        FaultInjector* faults,
+                                                        ResponseFraming framing) {
   for (SimDevice& device : devices_) {
     if (!device.isAddressedBy(request)) continue;
     // One answer per request, as on a real loop with unique addresses.
     const RequestFault fault = faults ? faults->nextRequest() : RequestFault::None;
-    if (fault == RequestFault::None) return device.respond(request, nowMs);
+    if (fault == RequestFault::None) return device.respond(request, nowMs, framing);
     if (fault == RequestFault::Silent) return std::nullopt;
-    return device.answerWithoutActing(request, RequestFaultCode(fault), nowMs);
+    return device.answerWithoutActing(request, RequestFaultCode(fault), nowMs, framing);
   }
   return std::nullopt;
 }

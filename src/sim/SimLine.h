@@ -29,7 +29,7 @@ class SimLine {
 
   // Serves one request frame given whole, from its delimiter to its check
   // byte and without preambles, as HART-IP carries it. Returns the response
-  // frame (preambles included), or nothing when the bytes are not exactly one
+  // frame, likewise without preambles, or nothing when the bytes are not exactly one
   // request with a good check byte, no device is addressed, or a request
   // fault leaves it unanswered. The serial line's partly received bytes are
   // not disturbed.
@@ -43,7 +43,7 @@ class SimLine {
  private:
   // The answer of the device `request` is addressed to, if any.
   std::optional<std::vector<std::uint8_t>> serve(const Request& request, TimeMs nowMs,
-                                                 FaultInjector* faults);
+                                                 FaultInjector* faults, ResponseFraming framing);
 
   std::mutex mutex_;
   RequestParser parser_;

@@ -28,7 +28,9 @@ class RecordingEffects : public EngineEffects {
 
   void setStatusText(const std::string& text) override { statusTexts.push_back(text); }
   void setProgress(int percent) override { progress.push_back(percent); }
-  void refresh(RefreshTarget t, RefreshDirection d) override { refreshes.emplace_back(t, d); }
+  void refresh(RefreshTarget t, RefreshDirection d, OperationCode) override {
+    refreshes.emplace_back(t, d);
+  }
   void setDeviceDate(const CalendarDate& date) override { dates.push_back(date); }
   void refillPollAddresses(const std::vector<PollAddressItem>& items) override {
     refills.push_back(items);

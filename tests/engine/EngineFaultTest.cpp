@@ -77,7 +77,7 @@ TEST_P(ErrorResponse, EndsWithFailureTextAndDecodesNothing) {
   EXPECT_EQ(h.data.longAddressText, "");
   ASSERT_FALSE(h.effects.ended.empty());
   EXPECT_EQ(h.effects.ended.back().second, OperationResult::Failure);
-  EXPECT_EQ(h.link.link().operationStep, 0);
+  EXPECT_EQ(h.engine.operationStep(), 0u);
 }
 
 INSTANTIATE_TEST_SUITE_P(Codes, ErrorResponse, ::testing::ValuesIn(kErrorCases),
@@ -247,13 +247,13 @@ TEST(AcquisitionTick, WaitsForAnOperationInFlightForTwoSeconds) {
   h.now += 900;
   EXPECT_FALSE(h.pollTick(0));
   EXPECT_EQ(h.port.writes.size(), writes);
-  EXPECT_EQ(h.link.link().operationCode, OP_CALIBRATE_LOW);
+  EXPECT_EQ(h.engine.operationCode(), OP_CALIBRATE_LOW);
 
   // The reply comes and is judged as the calibration's.
   h.replyLong(131, Bytes(5));
   EXPECT_EQ(h.effects.lastStatus(), "校准成功");
   EXPECT_TRUE(h.pollTick(0));
-  EXPECT_EQ(h.link.link().operationCode, OP_POLL);
+  EXPECT_EQ(h.engine.operationCode(), OP_POLL);
 }
 
 TEST(AcquisitionTick, TakesOverAfterTwoSecondsWithoutReply) {
@@ -263,7 +263,7 @@ TEST(AcquisitionTick, TakesOverAfterTwoSecondsWithoutReply) {
   EXPECT_FALSE(h.pollTick(0));
   h.now += 1;
   EXPECT_TRUE(h.pollTick(0));
-  EXPECT_EQ(h.link.link().operationCode, OP_POLL);
+  EXPECT_EQ(h.engine.operationCode(), OP_POLL);
 }
 
 TEST(AcquisitionTick, PollDoesNotWaitForThePreviousPoll) {

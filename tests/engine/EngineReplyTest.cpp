@@ -210,7 +210,7 @@ TEST_P(OperationEnd, ShowsStatusAndProgress) {
   }
   if (c.op == OP_CALIBRATE_RESISTANCE) refreshed.erase(refreshed.begin());
   EXPECT_EQ(refreshed, c.refreshed);
-  EXPECT_EQ(h.link.link().operationStep, 0);
+  EXPECT_EQ(h.engine.operationStep(), 0u);
   EXPECT_FALSE(h.engine.operationInProgress());
 }
 

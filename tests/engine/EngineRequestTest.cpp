@@ -255,7 +255,7 @@ TEST(OperationRequests, CalibrateCurrentOnlyAtTheTwoPoints) {
       EXPECT_EQ(h.effects.messages[0].first, MessageIcon::Error);
       EXPECT_EQ(h.effects.lastProgress(), 100);
       EXPECT_EQ(h.effects.lastStatus(), "校准失败");
-      EXPECT_EQ(h.link.link().operationStep, 0);
+      EXPECT_EQ(h.engine.operationStep(), 0u);
     }
   }
 }

@@ -402,8 +402,8 @@ TEST(RetryTiming, AStartDuringAReplyWaitsForTheLineToBeQuiet) {
     }
     ASSERT_EQ(h.port.writes.size(), 2u) << whole;
     EXPECT_EQ(testing::FrameBody(h.lastWrite()), (Bytes{0x02, 0x80, 0x00, 0x00, 0x82})) << whole;
-    EXPECT_EQ(h.link.link().operationCode, OP_READ_CURRENT);
-    EXPECT_EQ(h.link.link().operationStep, 0) << "the old reply was not taken";
+    EXPECT_EQ(h.engine.operationCode(), OP_READ_CURRENT);
+    EXPECT_EQ(h.engine.operationStep(), 0u) << "the old reply was not taken";
   }
 }
 
@@ -416,7 +416,7 @@ TEST(RetryTiming, PollTickSkippedDuringADelayedResponse) {
   h.reply({}, 33);
   h.now += 3000;
   EXPECT_FALSE(h.pollTick(0));
-  EXPECT_EQ(h.link.link().operationCode, OP_READ_CONFIG);
+  EXPECT_EQ(h.engine.operationCode(), OP_READ_CONFIG);
   EXPECT_EQ(h.effects.lastStatus(), "设备忙，请稍候…");
 }
 

@@ -73,8 +73,7 @@ TEST(DeviceSearch, FindsDevicesAndListsThemInTextOrder) {
   EXPECT_EQ(s.h.effects.lastProgress(), 100);
   EXPECT_EQ(s.h.effects.lastStatus(), "搜索完成");
   EXPECT_FALSE(s.h.engine.searchActive());
-  EXPECT_EQ(s.h.data.foundFlags[2], 1);
-  EXPECT_EQ(s.h.data.foundFlags[10], 1);
+  EXPECT_EQ(s.h.engine.foundAddresses(), (std::vector<std::uint8_t>{2, 10}));
 }
 
 TEST(DeviceSearch, AddressFifteenIsNeverProbed) {
@@ -117,8 +116,9 @@ TEST(DeviceSearch, SearchAgainRestartsFromAddressZero) {
   s.h.advance(500);
   s.h.advance(500);  // address 1's slot
   s.h.startSearch();
-  EXPECT_EQ(s.h.link.link().pollAddress, 0);
   s.run();
+  ASSERT_FALSE(s.probed.empty());
+  EXPECT_EQ(s.probed.front(), 0);
   EXPECT_EQ(s.h.effects.reports.size(), 1u);
   EXPECT_EQ(s.h.effects.reports[0], "搜索到在线设备：1 ");
 }

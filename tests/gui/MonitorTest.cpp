@@ -95,11 +95,11 @@ class GuiMonitor : public GuiTest {
   // after a line silence.
   void receive(const Bytes& bytes) {
     at_ += 100;
-    session->driver().core().receiveBytes(bytes.data(), bytes.size(), at_);
+    session->linkCore().receiveBytes(bytes.data(), bytes.size(), at_);
   }
   void silence() {
     at_ += 100;
-    session->driver().core().handleDeadline(at_);
+    session->linkCore().handleDeadline(at_);
   }
 
  private:

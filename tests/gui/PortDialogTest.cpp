@@ -178,7 +178,7 @@ TEST_F(GuiPortDialog, HartIpOpensWithoutHoldingUpTheWindowAndTheInstrumentAnswer
     EXPECT_EQ(takeMessage(), QString::fromUtf8(texts::kPortOpened));
     ASSERT_TRUE(session->isPortOpen());
     EXPECT_EQ(session->portName(), "127.0.0.1:" + port);
-    EXPECT_EQ(session->driver().hartIp()->endpoint().udp, udp);
+    EXPECT_EQ(session->hartIpEndpoint()->udp, udp);
     EXPECT_EQ(session->engine().timing().replyTimeoutMs, kHartIpReplyTimeoutMs);
     edit("edit1003")->clear();
     runOk("button1006", OP_READ_CURRENT);

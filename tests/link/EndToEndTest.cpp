@@ -19,8 +19,7 @@ class LinkEndToEnd : public ::testing::Test {
   LinkEndToEnd() { driver.core().setReplyHandler(&handler); }
 
   void sendCommand0(std::uint8_t address) {
-    PrepareCommand0(driver.core().link(), address);
-    ASSERT_TRUE(driver.core().StartOperation());
+    ASSERT_TRUE(driver.core().StartOperation(PrepareCommand0(address), clock.nowMs()));
   }
   bool waitForReplies(std::size_t n) {
     return QTest::qWaitFor([&] { return handler.replies.size() >= n; }, 5000);
@@ -109,9 +108,7 @@ TEST_F(LinkEndToEnd, ReopenedPortKeepsWorking) {
 
 TEST_F(LinkEndToEnd, ClosedPortReportsAndSendsNothing) {
   driver.closePort();
-  HartLink& link = driver.core().link();
-  link.txDelimiter = kStxShort;
-  EXPECT_FALSE(driver.core().StartOperation());
+  EXPECT_FALSE(driver.core().StartOperation(PrepareCommand0(0), clock.nowMs()));
   ASSERT_EQ(messages.shown.size(), 1u);
   EXPECT_EQ(messages.shown[0].second, "HART端口未打开！");
 }

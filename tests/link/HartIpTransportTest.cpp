@@ -159,7 +159,7 @@ struct Fixture {
   // Moves the clock on and lets the driver's timer run at once.
   void advance(TimeMs ms) {
     clock.now += ms;
-    session->driver().rescheduleTimer();
+    session->clockMoved();
   }
   // The operation ended on kReply, the one frame the link core took.
   void expectReplyTaken() {
@@ -167,7 +167,7 @@ struct Fixture {
     EXPECT_EQ(ends.back().result, OperationResult::Success);
     EXPECT_EQ(line.received, std::vector<Bytes>{kReply});
   }
-  HartIpTransport* transport() { return session->driver().hartIp(); }
+  HartIpTransport* transport() { return session->hartIpTransport(); }
 
   ManualClock clock;
   testing::RecordingObserver line;  // the frames the link core took

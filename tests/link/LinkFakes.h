@@ -1,11 +1,13 @@
-// Fakes around the link core: a port that records what is written, a message
-// sink and a reply handler that record what they are given.
+// Fakes around the link core: a serial port that records what goes on the
+// line, a message sink and a reply handler that record what they are given.
 #pragma once
 
+#include <optional>
 #include <string>
 #include <utility>
 #include <vector>
 
+#include "link/HartFrame.h"
 #include "link/LinkCore.h"
 
 namespace vantrel::testing {
@@ -19,10 +21,11 @@ class FakePort : public LinkPort {
   std::vector<Bytes> writes;
 
   bool isOpened() const override { return opened; }
-  bool writeData(const std::uint8_t* data, std::size_t size) override {
-    if (refusesWrites) return false;
-    writes.emplace_back(data, data + size);
-    return true;
+  // Frames the request as the serial transport does.
+  std::optional<Bytes> writeFrame(const Bytes& frame, std::uint8_t preambles) override {
+    if (refusesWrites) return std::nullopt;
+    writes.push_back(SerialLineBytes(frame, preambles));
+    return writes.back();
   }
   Bytes allWritten() const {
     Bytes all;

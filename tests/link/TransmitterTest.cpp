@@ -13,24 +13,25 @@ namespace {
 
 using testing::Bytes;
 
+Bytes BuildFrame(HartLink& link) {
+  Bytes frame;
+  BuildRequestFrame(link, frame);
+  return frame;
+}
+
 struct TxCase {
   const char* name;
-  std::function<void(HartLink&)> prepare;
+  std::function<void(Request&)> prepare;
   Bytes expected;
 };
 
-void Command0To(HartLink& link, std::uint8_t address) {
-  link.txPreambles = 6;
-  link.txDelimiter = kStxShort;
-  link.pollAddress = address;
-  link.txCommand = 0;
-  link.txByteCount = 0;
+void Command0To(Request& request, std::uint8_t address) {
+  request = PrepareCommand0(address);
 }
 
-void LongTo5A100102(HartLink& link) {
-  link.txPreambles = 6;
-  link.txDelimiter = kStxLong;
-  link.txLongAddress = {0x9A, 0x10, 0x01, 0x02, 0x03};
+void LongTo5A100102(Request& request) {
+  request.kind = FrameKind::Long;
+  request.longAddress = {0x9A, 0x10, 0x01, 0x02, 0x03};
 }
 
 // Names the case in test output instead of dumping its bytes.
@@ -40,61 +41,61 @@ void PrintTo(const TxCase& c, std::ostream* os) {
 
 const TxCase kTxCases[] = {
     {"Command0ToAddress0",
-     [](HartLink& l) { Command0To(l, 0); },
+     [](Request& l) { Command0To(l, 0); },
      {0xFF, 0xFF, 0xFF, 0xFF, 0xFF, 0xFF, 0xFF, 0x02, 0x80, 0x00, 0x00, 0x82, 0xFF, 0xFF, 0xFF}},
     {"Command0ToAddress5",
-     [](HartLink& l) { Command0To(l, 5); },
+     [](Request& l) { Command0To(l, 5); },
      {0xFF, 0xFF, 0xFF, 0xFF, 0xFF, 0xFF, 0xFF, 0x02, 0x85, 0x00, 0x00, 0x87, 0xFF, 0xFF, 0xFF}},
     {"ShortRequestKeepsAddressUnmasked",
-     [](HartLink& l) { Command0To(l, 0x45); },
+     [](Request& l) { Command0To(l, 0x45); },
      {0xFF, 0xFF, 0xFF, 0xFF, 0xFF, 0xFF, 0xFF, 0x02, 0xC5, 0x00, 0x00, 0xC7, 0xFF, 0xFF, 0xFF}},
     {"WritePollAddress3Long",
-     [](HartLink& l) {
+     [](Request& l) {
        LongTo5A100102(l);
-       l.txCommand = 6;
-       l.txByteCount = 1;
-       l.txData[0] = 3;
+       l.command = 6;
+       l.byteCount = 1;
+       l.data[0] = 3;
      },
      {0xFF, 0xFF, 0xFF, 0xFF, 0xFF, 0xFF, 0xFF, 0x82, 0x9A, 0x10,
       0x01, 0x02, 0x03, 0x06, 0x01, 0x03, 0x0C, 0xFF, 0xFF, 0xFF}},
     {"FixedCurrent12_5Long",
-     [](HartLink& l) {
+     [](Request& l) {
        LongTo5A100102(l);
-       l.txCommand = 40;
-       l.txByteCount = 4;
-       l.txData[0] = 0x41;
-       l.txData[1] = 0x48;
-       l.txData[2] = 0x00;
-       l.txData[3] = 0x00;
+       l.command = 40;
+       l.byteCount = 4;
+       l.data[0] = 0x41;
+       l.data[1] = 0x48;
+       l.data[2] = 0x00;
+       l.data[3] = 0x00;
      },
      {0xFF, 0xFF, 0xFF, 0xFF, 0xFF, 0xFF, 0xFF, 0x82, 0x9A, 0x10, 0x01, 0x02,
       0x03, 0x28, 0x04, 0x41, 0x48, 0x00, 0x00, 0x2D, 0xFF, 0xFF, 0xFF}},
     {"LongAddressGetsMasterBit",
-     [](HartLink& l) {
+     [](Request& l) {
        LongTo5A100102(l);
-       l.txLongAddress[0] = 0x1A;
-       l.txCommand = 3;
-       l.txByteCount = 0;
+       l.longAddress[0] = 0x1A;
+       l.command = 3;
+       l.byteCount = 0;
      },
      {0xFF, 0xFF, 0xFF, 0xFF, 0xFF, 0xFF, 0xFF, 0x82, 0x9A, 0x10, 0x01, 0x02, 0x03, 0x03, 0x00,
       0x0B, 0xFF, 0xFF, 0xFF}},
     {"ByteCountZeroGoesStraightToCheck",
-     [](HartLink& l) {
+     [](Request& l) {
        Command0To(l, 2);
-       l.txCommand = 3;
-       l.txData[0] = 0x55;  // not sent: the byte count is 0
+       l.command = 3;
+       l.data[0] = 0x55;  // not sent: the byte count is 0
      },
      {0xFF, 0xFF, 0xFF, 0xFF, 0xFF, 0xFF, 0xFF, 0x02, 0x82, 0x03, 0x00, 0x83, 0xFF, 0xFF, 0xFF}},
     {"ZeroPreamblesGiveOne",
-     [](HartLink& l) {
+     [](Request& l) {
        Command0To(l, 0);
-       l.txPreambles = 0;
+       l.preambles = 0;
      },
      {0xFF, 0x02, 0x80, 0x00, 0x00, 0x82, 0xFF, 0xFF, 0xFF}},
     {"TwoPreambleSetting",
-     [](HartLink& l) {
+     [](Request& l) {
        Command0To(l, 0);
-       l.txPreambles = 2;
+       l.preambles = 2;
      },
      {0xFF, 0xFF, 0xFF, 0x02, 0x80, 0x00, 0x00, 0x82, 0xFF, 0xFF, 0xFF}},
 };
@@ -105,9 +106,10 @@ TEST_P(TransmitBytes, PutsExactFrameOnTheLine) {
   testing::FakePort port;
   testing::FakeMessages messages;
   LinkCore core(port, messages);
-  GetParam().prepare(core.link());
+  Request request;
+  GetParam().prepare(request);
 
-  ASSERT_TRUE(core.StartOperation());
+  ASSERT_TRUE(core.StartOperation(request, 0));
 
   ASSERT_EQ(port.writes.size(), 1u);
   EXPECT_EQ(port.writes[0], GetParam().expected);
@@ -121,12 +123,12 @@ INSTANTIATE_TEST_SUITE_P(Frames, TransmitBytes, ::testing::ValuesIn(kTxCases),
 
 TEST(Transmitter, MaximumByteCountSendsZerosPastTheBuffer) {
   HartLink link;
-  link.txPreambles = 0;
-  link.txDelimiter = kStxShort;
-  link.txByteCount = 255;
-  link.txData.fill(0x11);
-  Bytes frame;
-  BuildRequestFrame(link, frame);
+  Request request;
+  request.preambles = 0;
+  request.byteCount = 255;
+  request.data.fill(0x11);
+  LoadRequest(link, request);
+  const Bytes frame = SerialLineBytes(BuildFrame(link), link.txPreambles);
   // 1 preamble, delimiter, address, command, byte count, 255 data, check, 3 trailing.
   ASSERT_EQ(frame.size(), 1u + 4u + 255u + 1u + 3u);
   EXPECT_EQ(frame[5 + 252], 0x11);
@@ -139,11 +141,10 @@ TEST(StartOperation, ClosedPortShowsMessageEveryTimeAndSendsNothing) {
   port.opened = false;
   testing::FakeMessages messages;
   LinkCore core(port, messages);
-  Command0To(core.link(), 0);
   core.link().awaitingResponse = 0;
 
-  EXPECT_FALSE(core.StartOperation());
-  EXPECT_FALSE(core.StartOperation());
+  EXPECT_FALSE(core.StartOperation(PrepareCommand0(0), 0));
+  EXPECT_FALSE(core.StartOperation(PrepareCommand0(0), 0));
 
   EXPECT_TRUE(port.writes.empty());
   ASSERT_EQ(messages.shown.size(), 2u);
@@ -160,8 +161,7 @@ TEST(StartOperation, ObserverSeesTheFrameAsWritten) {
   testing::RecordingObserver observer;
   LinkCore core(port, messages);
   core.setObserver(&observer);
-  Command0To(core.link(), 1);
-  ASSERT_TRUE(core.StartOperation());
+  ASSERT_TRUE(core.StartOperation(PrepareCommand0(1), 0));
   ASSERT_EQ(observer.sent.size(), 1u);
   EXPECT_EQ(observer.sent[0], port.writes[0]);
 }
