@@ -50,8 +50,6 @@ void ArgReader::done() {
 
 namespace {
 
-using Apply = std::function<void(DeviceData&)>;
-
 std::string CheckedNumberText(const std::string& word, const std::string& what) {
   if (!ParseNumber(word)) throw UsageError{what + " is not a number: " + word};
   return word;
@@ -304,40 +302,41 @@ CliValues PollValues(const CliShown& shown) {
   return {{"pressureCode", static_cast<long long>(d.pressureCode)}};
 }
 
-struct CliOperation {
-  OperationCode op;
-  Apply (*arguments)(ArgReader& args);         // nullptr: takes none
-  CliValues (*values)(const CliShown& shown);  // nullptr: shows none
-};
-
+// clang-format off
 const CliOperation kCliOperations[] = {
-    {OP_SEARCH, nullptr, SearchValues},
-    {OP_READ_CURRENT, nullptr, CurrentValues},
-    {OP_READ_DEVICE_INFO, nullptr, DeviceInfoValues},
-    {OP_FIXED_CURRENT, FixedCurrentArgs, nullptr},
-    {OP_CALIBRATE_CURRENT, CurrentTrimArgs, nullptr},
-    {OP_WRITE_DEVICE_INFO, DeviceInfoArgs, nullptr},
-    {OP_WRITE_POLL_ADDRESS, PollAddressArgs, nullptr},
-    {OP_READ_LONG_ADDRESS, nullptr, LongAddressValues},
-    {OP_WRITE_SENSOR_CONFIG, SensorTypeArgs, nullptr},
-    {OP_READ_SENSOR_CONFIG, nullptr, SensorValues},
-    {OP_READ_RESISTANCE, nullptr, ResistanceValues},
-    {OP_CALIBRATE_RESISTANCE, ReferenceRowArgs, ReferenceValues},
-    {OP_WRITE_LONG_ADDRESS, LongAddressArgs, nullptr},
-    {OP_READ_CONFIG, nullptr, ConfigValues},
-    {OP_WRITE_CONFIG, ConfigArgs, nullptr},
-    {OP_READ_OFFSET, nullptr, OffsetValues},
-    {OP_WRITE_OFFSET, OffsetArgs, nullptr},
-    {OP_READ_CAL_ROW1, nullptr, Row1Values},
-    {OP_READ_CAL_ROW2, nullptr, Row2Values},
-    {OP_READ_VOLTAGE, nullptr, VoltageValues},
-    {OP_CALIBRATE_LOW, PressureArgs<&DeviceData::lowPressure>, nullptr},
-    {OP_CALIBRATE_HIGH, PressureArgs<&DeviceData::highPressure>, nullptr},
-    {OP_CALIBRATE_MID, PressureArgs<&DeviceData::midPressure>, nullptr},
-    {OP_READ_GAIN, nullptr, GainValues},
-    {OP_WRITE_GAIN, GainArgs, nullptr},
-    {OP_POLL, nullptr, PollValues},
+    {OP_COMM_TEST, "", nullptr, nullptr},
+    {OP_SEARCH, "", nullptr, SearchValues},
+    {OP_READ_CURRENT, "", nullptr, CurrentValues},
+    {OP_READ_DEVICE_INFO, "", nullptr, DeviceInfoValues},
+    {OP_FIXED_CURRENT, "MA", FixedCurrentArgs, nullptr},
+    {OP_CALIBRATE_CURRENT, "POINT_MA ACTUAL_MA   (POINT_MA 4 or 20)", CurrentTrimArgs, nullptr},
+    {OP_WRITE_DEVICE_INFO, "--tag T --descriptor D --message M --date YYYY-MM-DD",
+     DeviceInfoArgs, nullptr},
+    {OP_WRITE_POLL_ADDRESS, "N", PollAddressArgs, nullptr},
+    {OP_READ_LONG_ADDRESS, "", nullptr, LongAddressValues},
+    {OP_WRITE_SENSOR_CONFIG, "TYPE", SensorTypeArgs, nullptr},
+    {OP_READ_SENSOR_CONFIG, "", nullptr, SensorValues},
+    {OP_READ_RESISTANCE, "", nullptr, ResistanceValues},
+    {OP_CALIBRATE_RESISTANCE, "A B C D", ReferenceRowArgs, ReferenceValues},
+    {OP_WRITE_LONG_ADDRESS, "TEXT", LongAddressArgs, nullptr},
+    {OP_READ_CONFIG, "", nullptr, ConfigValues},
+    {OP_WRITE_CONFIG, "--unit UNIT --lower X --upper X --damping X", ConfigArgs, nullptr},
+    {OP_CALIBRATE_50MV, "", nullptr, nullptr},
+    {OP_READ_OFFSET, "", nullptr, OffsetValues},
+    {OP_WRITE_OFFSET, "VALUE", OffsetArgs, nullptr},
+    {OP_READ_CAL_ROW1, "", nullptr, Row1Values},
+    {OP_READ_CAL_ROW2, "", nullptr, Row2Values},
+    {OP_CALIBRATE_0MV, "", nullptr, nullptr},
+    {OP_READ_VOLTAGE, "", nullptr, VoltageValues},
+    {OP_CALIBRATE_LOW, "KPA", PressureArgs<&DeviceData::lowPressure>, nullptr},
+    {OP_CALIBRATE_HIGH, "KPA", PressureArgs<&DeviceData::highPressure>, nullptr},
+    {OP_CLEAR_ZERO, "", nullptr, nullptr},
+    {OP_CALIBRATE_MID, "KPA", PressureArgs<&DeviceData::midPressure>, nullptr},
+    {OP_READ_GAIN, "", nullptr, GainValues},
+    {OP_WRITE_GAIN, "GAIN", GainArgs, nullptr},
+    {OP_POLL, "", nullptr, PollValues},
 };
+// clang-format on
 
 const CliOperation* Find(OperationCode op) {
   const auto row = std::find_if(std::begin(kCliOperations), std::end(kCliOperations),
@@ -353,6 +352,24 @@ CliStep MakeStep(OperationCode op, ArgReader args) {
   if (row && row->arguments) step.apply = row->arguments(args);
   args.done();
   return step;
+}
+
+const CliOperation* CliOperationsBegin() {
+  return std::begin(kCliOperations);
+}
+
+const CliOperation* CliOperationsEnd() {
+  return std::end(kCliOperations);
+}
+
+std::string OperationsUsage() {
+  std::string text;
+  for (const CliOperation& row : kCliOperations) {
+    text += "  " + std::string(OperationWord(row.op));
+    if (*row.synopsis) text += std::string(" ") + row.synopsis;
+    text += "\n";
+  }
+  return text;
 }
 
 CliValues ValuesOf(OperationCode op, const CliShown& shown) {

@@ -6,6 +6,7 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <functional>
 #include <optional>
 #include <string>
 #include <string_view>
@@ -46,9 +47,6 @@ class ArgReader {
   std::size_t next_ = 0;
 };
 
-// Turns the words after an operation into a step. Throws UsageError.
-CliStep MakeStep(OperationCode op, ArgReader args);
-
 // A value as the page shows it: text, a whole number, a float (six
 // significant digits, as the view's number fields), or a list of numbers.
 using CliValue = std::variant<std::string, long long, float, std::vector<int>>;
@@ -60,6 +58,27 @@ struct CliShown {
   const DeviceData& data;
   const std::vector<std::uint8_t>& found;
 };
+
+using Apply = std::function<void(DeviceData&)>;
+
+// The command line's own column of each operation: the arguments it reads
+// into the device data and the values it prints when it succeeds. One entry
+// per row of the operation table.
+struct CliOperation {
+  OperationCode op;
+  const char* synopsis;                        // its arguments in the usage text
+  Apply (*arguments)(ArgReader& args);         // nullptr: takes none
+  CliValues (*values)(const CliShown& shown);  // nullptr: shows none
+};
+
+const CliOperation* CliOperationsBegin();
+const CliOperation* CliOperationsEnd();
+
+// One line per operation, its word and its arguments.
+std::string OperationsUsage();
+
+// Turns the words after an operation into a step. Throws UsageError.
+CliStep MakeStep(OperationCode op, ArgReader args);
 
 // The values `op` shows once it has succeeded.
 CliValues ValuesOf(OperationCode op, const CliShown& shown);

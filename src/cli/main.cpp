@@ -71,16 +71,7 @@ const char kUsage[] =
     "                   language is English, Chinese otherwise)\n"
     "\n"
     "Operations:\n"
-    "  comm-test | search | read-current | read-device-info | fixed-current MA\n"
-    "  calibrate-current POINT_MA ACTUAL_MA   (POINT_MA 4 or 20)\n"
-    "  write-device-info --tag T --descriptor D --message M --date YYYY-MM-DD\n"
-    "  write-poll-address N | read-long-address | write-sensor-config TYPE\n"
-    "  read-sensor-config | read-resistance | calibrate-resistance A B C D\n"
-    "  write-long-address TEXT | read-config\n"
-    "  write-config --unit UNIT --lower X --upper X --damping X\n"
-    "  calibrate-50mv | read-offset | write-offset VALUE | read-cal-row1 | read-cal-row2\n"
-    "  calibrate-0mv | read-voltage | calibrate-low KPA | calibrate-high KPA | clear-zero\n"
-    "  calibrate-mid KPA | read-gain | write-gain GAIN | poll\n"
+    "%s"
     "  save-config FILE   (alone: reads the configuration and saves it, docs/CONFIG.md)\n"
     "  load-config FILE [--dry-run] [--yes] [--allow-other-device] [--with-address]\n"
     "                     (alone: compares the instrument with FILE and writes what\n"
@@ -444,7 +435,7 @@ int main(int argc, char** argv) {
   }
   UseLanguage(options.language.value_or(LanguageOfSystem()));
   if (options.show == Options::Show::Help) {
-    std::fputs(kUsage, stdout);
+    std::printf(kUsage, OperationsUsage().c_str());  // the operations from their table
     return 0;
   }
   if (options.show == Options::Show::Version) {

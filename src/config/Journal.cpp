@@ -26,14 +26,13 @@ namespace {
 
 // Collects the values of one operation; with `knownOnly` it leaves out what
 // the program does not know.
-class ValueList {
+class ValueList : public SentValues {
  public:
   explicit ValueList(bool knownOnly) : knownOnly_(knownOnly) {}
-  void text(const char* key, const std::string& value) {
+  void text(const char* key, const std::string& value) override {
     if (!knownOnly_ || !value.empty()) values_.emplace_back(key, JsonString(value));
   }
-  // A number the page holds as text: written as the number it reads as.
-  void number(const char* key, const std::string& value) {
+  void number(const char* key, const std::string& value) override {
     const std::optional<double> number = ParseNumber(value);
     if (number) {
       values_.emplace_back(key, JsonFloat(static_cast<float>(*number)));
@@ -41,11 +40,10 @@ class ValueList {
       values_.emplace_back(key, JsonString(value));
     }
   }
-  // A value given for the operation, with no earlier one to show.
-  void given(const char* key, float value) {
+  void given(const char* key, float value) override {
     if (!knownOnly_) values_.emplace_back(key, JsonFloat(value));
   }
-  void name(const char* key, int index, std::string (*nameOf)(int)) {
+  void name(const char* key, int index, std::string (*nameOf)(int)) override {
     if (index >= 0) {
       values_.emplace_back(key, JsonString(nameOf(index)));
     } else if (!knownOnly_) {
@@ -67,50 +65,6 @@ std::string ValuesJson(const JournalValues& values) {
   return out + "}";
 }
 
-// The operation's values when it writes (or drives) something.
-void AddValues(ValueList& v, OperationCode op, const DeviceData& d) {
-  switch (op) {
-    case OP_FIXED_CURRENT:
-      return v.given("current", d.calibrationPoint);
-    case OP_CALIBRATE_CURRENT:
-      v.given("point", d.calibrationPoint);
-      return v.given("actual", d.actualCurrent);
-    case OP_WRITE_DEVICE_INFO:
-      v.text("tag", d.tag);
-      v.text("descriptor", d.descriptor);
-      v.text("message", d.message);
-      return v.text("date", FormatDateText(d.date));
-    case OP_WRITE_POLL_ADDRESS:
-      return v.given("pollingAddress", d.newPollAddress);
-    case OP_WRITE_SENSOR_CONFIG:
-      return v.name("sensorType", d.sensorTypeIndex, SensorTypeName);
-    case OP_CALIBRATE_RESISTANCE:
-      v.number("row1Adm", d.row1AdmText);
-      v.number("row1Adl", d.row1AdlText);
-      v.number("row2Adm", d.row2AdmText);
-      return v.number("row2Adl", d.row2AdlText);
-    case OP_WRITE_LONG_ADDRESS:
-      return v.text("longAddress", d.longAddressText);
-    case OP_WRITE_CONFIG:
-      v.name("unit", d.unitIndex, UnitName);
-      v.number("upper", d.upperRangeText);
-      v.number("lower", d.lowerRangeText);
-      return v.number("damping", d.dampingText);
-    case OP_WRITE_OFFSET:
-      return v.number("offset", d.offsetText);
-    case OP_CALIBRATE_LOW:
-      return v.given("pressure", d.lowPressure);
-    case OP_CALIBRATE_HIGH:
-      return v.given("pressure", d.highPressure);
-    case OP_CALIBRATE_MID:
-      return v.given("pressure", d.midPressure);
-    case OP_WRITE_GAIN:
-      return v.name("gain", d.gainIndex, GainName);
-    default:
-      return;
-  }
-}
-
 bool SyncToDisk(QFile& file) {
   if (!file.flush()) return false;
 #ifdef _WIN32
@@ -123,32 +77,12 @@ bool SyncToDisk(QFile& file) {
 }  // namespace
 
 bool IsJournaled(OperationCode op) {
-  switch (op) {
-    case OP_FIXED_CURRENT:
-    case OP_CALIBRATE_CURRENT:
-    case OP_WRITE_DEVICE_INFO:
-    case OP_WRITE_POLL_ADDRESS:
-    case OP_WRITE_SENSOR_CONFIG:
-    case OP_CALIBRATE_RESISTANCE:
-    case OP_WRITE_LONG_ADDRESS:
-    case OP_WRITE_CONFIG:
-    case OP_CALIBRATE_50MV:
-    case OP_WRITE_OFFSET:
-    case OP_CALIBRATE_0MV:
-    case OP_CALIBRATE_LOW:
-    case OP_CALIBRATE_HIGH:
-    case OP_CLEAR_ZERO:
-    case OP_CALIBRATE_MID:
-    case OP_WRITE_GAIN:
-      return true;
-    default:
-      return false;
-  }
+  return OperationRowOf(op).changes != Changes::Nothing;
 }
 
 JournalValues JournalValuesOf(OperationCode op, const DeviceData& data, bool knownOnly) {
   ValueList values(knownOnly);
-  AddValues(values, op, data);
+  if (const RecordSent record = OperationRowOf(op).recordSent) record(values, data);
   return values.take();
 }
 

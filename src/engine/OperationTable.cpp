@@ -23,9 +23,6 @@ constexpr ResultTexts kZeroTexts = {texts::kZeroOk, texts::kZeroFailed};
 // The calibrations, and the reads that report "校准成功".
 constexpr ResultTexts kCalibrateTexts = {texts::kCalibrateOk, texts::kCalibrateFailed};
 
-constexpr bool kMaySendTwice = true;
-constexpr bool kSendOnce = false;
-
 // The key bytes in front of the instrument's own millivolt and reference
 // requests.
 constexpr std::uint8_t kKeyAA55[] = {0xAA, 0x55};
@@ -325,105 +322,215 @@ bool LongAddressEchoed(const OperationContext& c, const ReceivedFrame& reply) {
                     reply.data.begin());
 }
 
-constexpr OperationKind kTransaction = OperationKind::Transaction;
-constexpr std::optional<RefreshTarget> kNone = std::nullopt;
+// --- values sent, for the change journal --------------------------------------
+
+void SentFixedCurrent(SentValues& v, const DeviceData& d) {
+  v.given("current", d.calibrationPoint);
+}
+
+void SentCurrentTrim(SentValues& v, const DeviceData& d) {
+  v.given("point", d.calibrationPoint);
+  v.given("actual", d.actualCurrent);
+}
+
+void SentDeviceInfo(SentValues& v, const DeviceData& d) {
+  v.text("tag", d.tag);
+  v.text("descriptor", d.descriptor);
+  v.text("message", d.message);
+  v.text("date", FormatDateText(d.date));
+}
+
+void SentPollAddress(SentValues& v, const DeviceData& d) {
+  v.given("pollingAddress", d.newPollAddress);
+}
+
+void SentSensorType(SentValues& v, const DeviceData& d) {
+  v.name("sensorType", d.sensorTypeIndex, SensorTypeName);
+}
+
+void SentReferenceRows(SentValues& v, const DeviceData& d) {
+  v.number("row1Adm", d.row1AdmText);
+  v.number("row1Adl", d.row1AdlText);
+  v.number("row2Adm", d.row2AdmText);
+  v.number("row2Adl", d.row2AdlText);
+}
+
+void SentLongAddress(SentValues& v, const DeviceData& d) {
+  v.text("longAddress", d.longAddressText);
+}
+
+void SentConfig(SentValues& v, const DeviceData& d) {
+  v.name("unit", d.unitIndex, UnitName);
+  v.number("upper", d.upperRangeText);
+  v.number("lower", d.lowerRangeText);
+  v.number("damping", d.dampingText);
+}
+
+void SentOffset(SentValues& v, const DeviceData& d) {
+  v.number("offset", d.offsetText);
+}
+
+template <float DeviceData::*Pressure>
+void SentPressure(SentValues& v, const DeviceData& d) {
+  v.given("pressure", d.*Pressure);
+}
+
+void SentGain(SentValues& v, const DeviceData& d) {
+  v.name("gain", d.gainIndex, GainName);
+}
+
+// --- the kinds of row ------------------------------------------------------------
+
+// Command 0 alone; any reply to it is an answer.
+constexpr OperationRow CommTest(OperationCode code, std::string_view word, ResultTexts texts) {
+  OperationRow row{code, word};
+  row.kind = OperationKind::CommTest;
+  row.texts = texts;
+  return row;
+}
+
+// Command 0 to each polling address in turn. Its texts are the engine's own.
+constexpr OperationRow Search(OperationCode code, std::string_view word) {
+  OperationRow row{code, word};
+  row.kind = OperationKind::Search;
+  return row;
+}
+
+// Reads the instrument and changes nothing in it.
+constexpr OperationRow Read(OperationCode code, std::string_view word, StepList steps,
+                            ResultTexts texts) {
+  OperationRow row{code, word};
+  row.steps = steps;
+  row.texts = texts;
+  return row;
+}
+
+// The acquisition poll: a read in the background.
+constexpr OperationRow Poll(OperationCode code, std::string_view word, StepList steps,
+                            ResultTexts texts) {
+  OperationRow row = Read(code, word, steps, texts);
+  row.kind = OperationKind::Poll;
+  return row;
+}
+
+// Changes what the instrument holds (`changes`); harmless when it reaches
+// the instrument twice.
+constexpr OperationRow Write(OperationCode code, std::string_view word, StepList steps,
+                             ResultTexts texts, Changes changes = Changes::Configuration) {
+  OperationRow row = Read(code, word, steps, texts);
+  row.changes = changes;
+  return row;
+}
+
+// Acts on what the instrument measures or drives at the time: its request
+// after command 0 goes out again only when a reply proves it was not taken.
+constexpr OperationRow Calibration(OperationCode code, std::string_view word, StepList steps,
+                                   ResultTexts texts) {
+  OperationRow row = Write(code, word, steps, texts, Changes::Calibration);
+  row.maySendTwice = false;
+  return row;
+}
+
+constexpr RefreshTarget kConf = RefreshTarget::TabConf;
+constexpr RefreshTarget kHart = RefreshTarget::TabHart;
 
 // clang-format off
 constexpr OperationRow kOperations[] = {
-    {OP_COMM_TEST, "comm-test", OperationKind::CommTest, nullptr, {}, nullptr,
-     kCommTexts, kNone, nullptr, kMaySendTwice},
-    {OP_SEARCH, "search", OperationKind::Search, nullptr, {}, nullptr,
-     kCalibrateTexts, kNone, nullptr, kMaySendTwice},
-    {OP_READ_CURRENT, "read-current", kTransaction, nullptr,
-     {{CMD_READ_CURRENT_AND_VARIABLES, nullptr, DecodeCurrent}}, nullptr,
-     kReceiveTexts, RefreshTarget::View, nullptr, kMaySendTwice},
-    {OP_READ_DEVICE_INFO, "read-device-info", kTransaction, nullptr,
-     {{CMD_READ_MESSAGE, nullptr, DecodeMessage},
-      {CMD_READ_TAG_DESCRIPTOR_DATE, nullptr, DecodeTagDescriptorDate}}, nullptr,
-     kReceiveTexts, RefreshTarget::TabHart, nullptr, kMaySendTwice},
-    {OP_FIXED_CURRENT, "fixed-current", kTransaction, nullptr,
-     {{CMD_SET_FIXED_CURRENT, FillFixedCurrent}}, FixedCurrentEchoed,
-     kSetTexts, kNone, nullptr, kMaySendTwice},
-    {OP_CALIBRATE_CURRENT, "calibrate-current", kTransaction, nullptr,
-     {{CMD_TRIM_CURRENT_ZERO, FillCurrentTrim}}, MeasuredCurrentEchoed,
-     kCalibrateTexts, kNone, nullptr, kSendOnce},
-    {OP_WRITE_DEVICE_INFO, "write-device-info", kTransaction, nullptr,
-     {{CMD_WRITE_MESSAGE, FillMessage, nullptr, 0, texts::kPartMessage},
-      {CMD_WRITE_TAG_DESCRIPTOR_DATE, FillTagDescriptorDate, nullptr, 0,
-       texts::kPartTagDescriptorDate}}, nullptr,
-     kSendTexts, kNone, RefuseUnpackableText, kMaySendTwice},
-    {OP_WRITE_POLL_ADDRESS, "write-poll-address", kTransaction, nullptr,
-     {{CMD_WRITE_POLLING_ADDRESS, FillPollAddress}}, PollAddressEchoed,
-     kModifyTexts, kNone, nullptr, kMaySendTwice},
-    {OP_READ_LONG_ADDRESS, "read-long-address", kTransaction, DecodeLongAddress, {}, nullptr,
-     kReceiveTexts, RefreshTarget::TabHart, nullptr, kMaySendTwice},
-    {OP_WRITE_SENSOR_CONFIG, "write-sensor-config", kTransaction, nullptr,
-     {{CMD_WRITE_SENSOR_TYPE, FillSensorType}}, SensorTypeEchoed,
-     kModifyTexts, kNone, RefuseWithoutSensorType, kMaySendTwice},
-    {OP_READ_SENSOR_CONFIG, "read-sensor-config", kTransaction, nullptr,
-     {{CMD_READ_SENSOR_TYPE, nullptr, DecodeSensorType}}, nullptr,
-     kReceiveTexts, RefreshTarget::TabConf, nullptr, kMaySendTwice},
-    {OP_READ_RESISTANCE, "read-resistance", kTransaction, nullptr,
-     {{CMD_READ_DYNAMIC_VARIABLES, nullptr, DecodeResistance}}, nullptr,
-     kCalibrateTexts, RefreshTarget::TabConf, nullptr, kMaySendTwice},
-    {OP_CALIBRATE_RESISTANCE, "calibrate-resistance", kTransaction, nullptr,
-     {{CMD_CALIBRATE_RESISTANCE, FillResistanceReferences}}, nullptr,
-     kCalibrateTexts, RefreshTarget::TabConf, nullptr, kSendOnce},
-    {OP_WRITE_LONG_ADDRESS, "write-long-address", kTransaction, nullptr,
-     {{CMD_WRITE_LONG_ADDRESS, FillLongAddress}}, LongAddressEchoed,
-     kModifyTexts, kNone, RefuseBadLongAddress, kMaySendTwice},
-    {OP_READ_CONFIG, "read-config", kTransaction, nullptr,
-     {{CMD_READ_OUTPUT_INFORMATION, nullptr, DecodeOutputInformation}}, nullptr,
-     kCalibrateTexts, RefreshTarget::TabConf, nullptr, kMaySendTwice},
-    {OP_WRITE_CONFIG, "write-config", kTransaction, nullptr,
-     {{CMD_WRITE_DAMPING, FillDamping, nullptr, 0, texts::kPartDamping},
-      {CMD_WRITE_RANGE_VALUES, FillRange, nullptr, kRangeWritePauseMs, texts::kPartRange}},
-     UnitEchoed,
-     kModifyTexts, kNone, RefuseWithoutUnit, kMaySendTwice},
-    {OP_CALIBRATE_50MV, "calibrate-50mv", kTransaction, nullptr,
-     {{CMD_CALIBRATE_MILLIVOLTS, FillKey50mV}}, LongAddressEchoed,
-     kCalibrateTexts, kNone, nullptr, kSendOnce},
-    {OP_READ_OFFSET, "read-offset", kTransaction, nullptr,
-     {{CMD_READ_OFFSET, nullptr, DecodeOffset}}, nullptr,
-     kCalibrateTexts, RefreshTarget::TabConf, nullptr, kMaySendTwice},
-    {OP_WRITE_OFFSET, "write-offset", kTransaction, nullptr,
-     {{CMD_WRITE_OFFSET, FillOffset}}, nullptr,
-     kCalibrateTexts, RefreshTarget::TabConf, RefuseOffsetOutOfRange, kMaySendTwice},
-    {OP_READ_CAL_ROW1, "read-cal-row1", kTransaction, nullptr,
-     {{CMD_READ_REFERENCES, FillReadKey,
-       DecodeReferenceRow<&DeviceData::row1AdmText, &DeviceData::row1AdlText>}}, nullptr,
-     kReadTexts, RefreshTarget::TabConf, nullptr, kMaySendTwice},
-    {OP_READ_CAL_ROW2, "read-cal-row2", kTransaction, nullptr,
-     {{CMD_READ_REFERENCES, FillReadKey,
-       DecodeReferenceRow<&DeviceData::row2AdmText, &DeviceData::row2AdlText>}}, nullptr,
-     kReadTexts, RefreshTarget::TabConf, nullptr, kMaySendTwice},
-    {OP_CALIBRATE_0MV, "calibrate-0mv", kTransaction, nullptr,
-     {{CMD_CALIBRATE_MILLIVOLTS, FillKey0mV}}, LongAddressEchoed,
-     kCalibrateTexts, kNone, nullptr, kSendOnce},
-    {OP_READ_VOLTAGE, "read-voltage", kTransaction, nullptr,
-     {{CMD_READ_MILLIVOLTS, FillReadKey, DecodeMillivolts}}, nullptr,
-     kReadTexts, RefreshTarget::TabConf, nullptr, kMaySendTwice},
-    {OP_CALIBRATE_LOW, "calibrate-low", kTransaction, nullptr,
-     {{CMD_CALIBRATE_LOW, FillPressurePoint<&DeviceData::lowPressure>}}, LongAddressEchoed,
-     kCalibrateTexts, kNone, nullptr, kSendOnce},
-    {OP_CALIBRATE_HIGH, "calibrate-high", kTransaction, nullptr,
-     {{CMD_CALIBRATE_HIGH, FillPressurePoint<&DeviceData::highPressure>}}, LongAddressEchoed,
-     kCalibrateTexts, kNone, nullptr, kSendOnce},
-    {OP_CLEAR_ZERO, "clear-zero", kTransaction, nullptr,
-     {{CMD_SET_PV_ZERO}}, LongAddressEchoed,
-     kZeroTexts, kNone, nullptr, kSendOnce},
-    {OP_CALIBRATE_MID, "calibrate-mid", kTransaction, nullptr,
-     {{CMD_CALIBRATE_MID, FillPressurePoint<&DeviceData::midPressure>}}, LongAddressEchoed,
-     kCalibrateTexts, kNone, nullptr, kSendOnce},
-    {OP_READ_GAIN, "read-gain", kTransaction, nullptr,
-     {{CMD_READ_GAIN, nullptr, DecodeGain}}, nullptr,
-     kCalibrateTexts, RefreshTarget::TabConf, nullptr, kMaySendTwice},
-    {OP_WRITE_GAIN, "write-gain", kTransaction, nullptr,
-     {{CMD_WRITE_GAIN, FillGain}}, GainEchoed,
-     kModifyTexts, kNone, nullptr, kMaySendTwice},
-    {OP_POLL, "poll", OperationKind::Poll, nullptr,
-     {{CMD_READ_PRESSURE_CODE, nullptr, DecodePressureCode}}, nullptr,
-     kCalibrateTexts, RefreshTarget::TabConf, nullptr, kMaySendTwice},
+    CommTest(OP_COMM_TEST, "comm-test", kCommTexts),
+    Search(OP_SEARCH, "search"),
+    Read(OP_READ_CURRENT, "read-current",
+         {Step(CMD_READ_CURRENT_AND_VARIABLES).decodedBy(DecodeCurrent)}, kReceiveTexts)
+        .showing(RefreshTarget::View, kNoFields),
+    Read(OP_READ_DEVICE_INFO, "read-device-info",
+         {Step(CMD_READ_MESSAGE).decodedBy(DecodeMessage),
+          Step(CMD_READ_TAG_DESCRIPTOR_DATE).decodedBy(DecodeTagDescriptorDate)}, kReceiveTexts)
+        .showing(kHart, kIdentityFields),
+    Write(OP_FIXED_CURRENT, "fixed-current",
+          {Step(CMD_SET_FIXED_CURRENT).filledBy(FillFixedCurrent)}, kSetTexts, Changes::Output)
+        .judgedBy(FixedCurrentEchoed).recording(SentFixedCurrent),
+    Calibration(OP_CALIBRATE_CURRENT, "calibrate-current",
+                {Step(CMD_TRIM_CURRENT_ZERO).filledBy(FillCurrentTrim)}, kCalibrateTexts)
+        .judgedBy(MeasuredCurrentEchoed).recording(SentCurrentTrim),
+    Write(OP_WRITE_DEVICE_INFO, "write-device-info",
+          {Step(CMD_WRITE_MESSAGE).filledBy(FillMessage).writing(texts::kPartMessage),
+           Step(CMD_WRITE_TAG_DESCRIPTOR_DATE).filledBy(FillTagDescriptorDate)
+               .writing(texts::kPartTagDescriptorDate)}, kSendTexts)
+        .refusing(RefuseUnpackableText).recording(SentDeviceInfo),
+    Write(OP_WRITE_POLL_ADDRESS, "write-poll-address",
+          {Step(CMD_WRITE_POLLING_ADDRESS).filledBy(FillPollAddress)}, kModifyTexts)
+        .judgedBy(PollAddressEchoed).recording(SentPollAddress),
+    Read(OP_READ_LONG_ADDRESS, "read-long-address", {}, kReceiveTexts)
+        .identityBy(DecodeLongAddress).showing(kHart, kLongAddressField),
+    Write(OP_WRITE_SENSOR_CONFIG, "write-sensor-config",
+          {Step(CMD_WRITE_SENSOR_TYPE).filledBy(FillSensorType)}, kModifyTexts)
+        .judgedBy(SensorTypeEchoed).refusing(RefuseWithoutSensorType).recording(SentSensorType),
+    Read(OP_READ_SENSOR_CONFIG, "read-sensor-config",
+         {Step(CMD_READ_SENSOR_TYPE).decodedBy(DecodeSensorType)}, kReceiveTexts)
+        .showing(kConf, kSensorFields),
+    Read(OP_READ_RESISTANCE, "read-resistance",
+         {Step(CMD_READ_DYNAMIC_VARIABLES).decodedBy(DecodeResistance)}, kCalibrateTexts)
+        .showing(kConf, kResistanceField),
+    Calibration(OP_CALIBRATE_RESISTANCE, "calibrate-resistance",
+                {Step(CMD_CALIBRATE_RESISTANCE).filledBy(FillResistanceReferences)},
+                kCalibrateTexts)
+        .showing(kConf, kReferenceFields).recording(SentReferenceRows),
+    Write(OP_WRITE_LONG_ADDRESS, "write-long-address",
+          {Step(CMD_WRITE_LONG_ADDRESS).filledBy(FillLongAddress)}, kModifyTexts)
+        .judgedBy(LongAddressEchoed).refusing(RefuseBadLongAddress).recording(SentLongAddress),
+    Read(OP_READ_CONFIG, "read-config",
+         {Step(CMD_READ_OUTPUT_INFORMATION).decodedBy(DecodeOutputInformation)}, kCalibrateTexts)
+        .showing(kConf, kRangeFields),
+    Write(OP_WRITE_CONFIG, "write-config",
+          {Step(CMD_WRITE_DAMPING).filledBy(FillDamping).writing(texts::kPartDamping),
+           Step(CMD_WRITE_RANGE_VALUES).filledBy(FillRange).after(kRangeWritePauseMs)
+               .writing(texts::kPartRange)}, kModifyTexts)
+        .judgedBy(UnitEchoed).refusing(RefuseWithoutUnit).recording(SentConfig),
+    Calibration(OP_CALIBRATE_50MV, "calibrate-50mv",
+                {Step(CMD_CALIBRATE_MILLIVOLTS).filledBy(FillKey50mV)}, kCalibrateTexts)
+        .judgedBy(LongAddressEchoed),
+    Read(OP_READ_OFFSET, "read-offset",
+         {Step(CMD_READ_OFFSET).decodedBy(DecodeOffset)}, kCalibrateTexts)
+        .showing(kConf, kOffsetField),
+    Write(OP_WRITE_OFFSET, "write-offset",
+          {Step(CMD_WRITE_OFFSET).filledBy(FillOffset)}, kCalibrateTexts)
+        .showing(kConf, kOffsetField).refusing(RefuseOffsetOutOfRange).recording(SentOffset),
+    Read(OP_READ_CAL_ROW1, "read-cal-row1",
+         {Step(CMD_READ_REFERENCES).filledBy(FillReadKey)
+              .decodedBy(DecodeReferenceRow<&DeviceData::row1AdmText, &DeviceData::row1AdlText>)},
+         kReadTexts)
+        .showing(kConf, kRow1Fields),
+    Read(OP_READ_CAL_ROW2, "read-cal-row2",
+         {Step(CMD_READ_REFERENCES).filledBy(FillReadKey)
+              .decodedBy(DecodeReferenceRow<&DeviceData::row2AdmText, &DeviceData::row2AdlText>)},
+         kReadTexts)
+        .showing(kConf, kRow2Fields),
+    Calibration(OP_CALIBRATE_0MV, "calibrate-0mv",
+                {Step(CMD_CALIBRATE_MILLIVOLTS).filledBy(FillKey0mV)}, kCalibrateTexts)
+        .judgedBy(LongAddressEchoed),
+    Read(OP_READ_VOLTAGE, "read-voltage",
+         {Step(CMD_READ_MILLIVOLTS).filledBy(FillReadKey).decodedBy(DecodeMillivolts)}, kReadTexts)
+        .showing(kConf, kMillivoltField),
+    Calibration(OP_CALIBRATE_LOW, "calibrate-low",
+                {Step(CMD_CALIBRATE_LOW).filledBy(FillPressurePoint<&DeviceData::lowPressure>)},
+                kCalibrateTexts)
+        .judgedBy(LongAddressEchoed).recording(SentPressure<&DeviceData::lowPressure>),
+    Calibration(OP_CALIBRATE_HIGH, "calibrate-high",
+                {Step(CMD_CALIBRATE_HIGH).filledBy(FillPressurePoint<&DeviceData::highPressure>)},
+                kCalibrateTexts)
+        .judgedBy(LongAddressEchoed).recording(SentPressure<&DeviceData::highPressure>),
+    Calibration(OP_CLEAR_ZERO, "clear-zero", {Step(CMD_SET_PV_ZERO)}, kZeroTexts)
+        .judgedBy(LongAddressEchoed),
+    Calibration(OP_CALIBRATE_MID, "calibrate-mid",
+                {Step(CMD_CALIBRATE_MID).filledBy(FillPressurePoint<&DeviceData::midPressure>)},
+                kCalibrateTexts)
+        .judgedBy(LongAddressEchoed).recording(SentPressure<&DeviceData::midPressure>),
+    Read(OP_READ_GAIN, "read-gain", {Step(CMD_READ_GAIN).decodedBy(DecodeGain)}, kCalibrateTexts)
+        .showing(kConf, kGainField),
+    Write(OP_WRITE_GAIN, "write-gain", {Step(CMD_WRITE_GAIN).filledBy(FillGain)}, kModifyTexts)
+        .judgedBy(GainEchoed).recording(SentGain),
+    Poll(OP_POLL, "poll", {Step(CMD_READ_PRESSURE_CODE).decodedBy(DecodePressureCode)},
+         kCalibrateTexts)
+        .showing(kConf, kPressureCodeField),
 };
 // clang-format on
 
@@ -441,6 +548,23 @@ static_assert(RowsInCodeOrder(), "row i holds operation code i + 1");
 
 const OperationRow& OperationRowOf(OperationCode op) {
   return kOperations[op - kFirstOperation];
+}
+
+const OperationRow* OperationRowsBegin() {
+  return std::begin(kOperations);
+}
+
+const OperationRow* OperationRowsEnd() {
+  return std::end(kOperations);
+}
+
+unsigned CommandClassesOf(OperationCode op) {
+  unsigned classes = static_cast<unsigned>(CommandClass::Universal);  // command 0
+  const StepList& steps = OperationRowOf(op).steps;
+  for (std::size_t i = 0; i < steps.size(); ++i) {
+    classes |= static_cast<unsigned>(FindHartCommand(steps[i].command)->commandClass);
+  }
+  return classes;
 }
 
 int RequestsAfterCommand0(OperationCode op) {

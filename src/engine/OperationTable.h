@@ -11,6 +11,7 @@
 #include <cstdint>
 #include <initializer_list>
 #include <optional>
+#include <string>
 #include <string_view>
 
 #include "engine/DeviceData.h"
@@ -70,7 +71,29 @@ struct OperationStep {
   // it, the write goes on with its next step and ends with its failure text,
   // naming the part. nullptr: a refusal ends the operation.
   const char* part = nullptr;
+
+  constexpr OperationStep filledBy(FillRequest f) const { return With(&OperationStep::fill, f); }
+  constexpr OperationStep decodedBy(DecodeReply d) const { return With(&OperationStep::decode, d); }
+  constexpr OperationStep after(TimeMs pause) const {
+    return With(&OperationStep::pauseBefore, pause);
+  }
+  constexpr OperationStep writing(const char* what) const {
+    return With(&OperationStep::part, what);
+  }
+
+ private:
+  template <typename T>
+  constexpr OperationStep With(T OperationStep::*member, T value) const {
+    OperationStep step = *this;
+    step.*member = value;
+    return step;
+  }
 };
+
+// The request of command `command` after command 0.
+constexpr OperationStep Step(HartCommand command) {
+  return OperationStep{command};
+}
 
 constexpr std::size_t kMaxSteps = 2;
 
@@ -106,20 +129,102 @@ struct ResultTexts {
   const char* failure;
 };
 
+// What an operation changes in the instrument. Every operation that
+// changes something is recorded in the change journal.
+enum class Changes {
+  Nothing,        // reads and tests
+  Configuration,  // identity, addresses, range, units, sensor, offset, gain
+  Output,         // the loop current, fixed or released
+  Calibration,    // trims and calibrations of the measurement or the output
+};
+
+// The fields of the pages that an operation's replies fill: after it a page
+// shows these and leaves what is being typed elsewhere as it is.
+enum PageField : unsigned {
+  kNoFields = 0,
+  kIdentityFields = 1u << 0,     // message, tag, descriptor (HART settings page)
+  kLongAddressField = 1u << 1,   // HART settings page
+  kSensorFields = 1u << 2,       // sensor type and its limits
+  kRangeFields = 1u << 3,        // unit, range and damping
+  kResistanceField = 1u << 4,    // the measured resistance
+  kReferenceFields = 1u << 5,    // R_REF and V_REF
+  kOffsetField = 1u << 6,        // the offset correction
+  kRow1Fields = 1u << 7,         // the first reference row
+  kRow2Fields = 1u << 8,         // the second reference row
+  kMillivoltField = 1u << 9,     // the measured millivolts
+  kGainField = 1u << 10,         // the amplification factor
+  kPressureCodeField = 1u << 11  // the raw pressure code
+};
+
+// Where a row puts the values its operation sends, for the change journal.
+class SentValues {
+ public:
+  virtual ~SentValues() = default;
+  virtual void text(const char* key, const std::string& value) = 0;
+  // A number the page holds as text.
+  virtual void number(const char* key, const std::string& value) = 0;
+  // A value given for the operation, with no earlier one to show.
+  virtual void given(const char* key, float value) = 0;
+  // An entry of a code table: `index` into it, named by `nameOf`; -1 for
+  // nothing selected.
+  virtual void name(const char* key, int index, std::string (*nameOf)(int)) = 0;
+};
+// Puts the values an operation sends, taken from `data`, into `values`.
+using RecordSent = void (*)(SentValues& values, const DeviceData& data);
+
 struct OperationRow {
   OperationCode code;
   std::string_view word;  // on the command line
-  OperationKind kind;
-  DecodeReply decodeIdentity;  // the command-0 reply, after the long address is learnt
-  StepList steps;
-  SuccessTest succeeded;  // nullptr: every reply that is not an error
-  ResultTexts texts;
-  std::optional<RefreshTarget> refresh;  // shown after the last reply
-  Refusal refuse;                        // nullptr: nothing to check
-  bool maySendTwice;  // a read or a plain write; false for trims and calibrations
+  OperationKind kind = OperationKind::Transaction;
+  Changes changes = Changes::Nothing;
+  DecodeReply decodeIdentity = nullptr;  // the command-0 reply, after the long address is learnt
+  StepList steps{};
+  SuccessTest succeeded = nullptr;  // nullptr: every reply that is not an error
+  ResultTexts texts{nullptr, nullptr};
+  std::optional<RefreshTarget> refresh{};  // shown after the last reply
+  unsigned shows = kNoFields;              // the page fields it fills (PageField)
+  Refusal refuse = nullptr;                // nullptr: nothing to check
+  RecordSent recordSent = nullptr;         // nullptr: it sends no values of the page
+  bool maySendTwice = true;  // a read or a plain write; false for trims and calibrations
+
+  constexpr OperationRow judgedBy(SuccessTest test) const {
+    return With(&OperationRow::succeeded, test);
+  }
+  constexpr OperationRow refusing(Refusal refusal) const {
+    return With(&OperationRow::refuse, refusal);
+  }
+  constexpr OperationRow recording(RecordSent record) const {
+    return With(&OperationRow::recordSent, record);
+  }
+  constexpr OperationRow identityBy(DecodeReply decode) const {
+    return With(&OperationRow::decodeIdentity, decode);
+  }
+  // Shown again on `target` after the last reply; `fields` are the ones the
+  // operation filled.
+  constexpr OperationRow showing(RefreshTarget target, unsigned fields) const {
+    OperationRow row = With(&OperationRow::refresh, std::optional<RefreshTarget>(target));
+    row.shows = fields;
+    return row;
+  }
+
+ private:
+  template <typename T>
+  constexpr OperationRow With(T OperationRow::*member, T value) const {
+    OperationRow row = *this;
+    row.*member = value;
+    return row;
+  }
 };
 
 // The row of `op`, which must be an operation code.
 const OperationRow& OperationRowOf(OperationCode op);
+
+// Every row, in code order.
+const OperationRow* OperationRowsBegin();
+const OperationRow* OperationRowsEnd();
+
+// The classes (CommandClass bits) of the commands `op` sends, command 0
+// included.
+unsigned CommandClassesOf(OperationCode op);
 
 }  // namespace vantrel

@@ -9,41 +9,41 @@
 namespace vantrel {
 namespace {
 
-#define ROW(constant, name, request, reply) \
-  { constant, #constant, name, request, reply }
+#define ROW(constant, name, request, reply, kind) \
+  { constant, #constant, name, request, reply, CommandClass::kind }
 
 // clang-format off
 constexpr std::array<HartCommandInfo, kHartCommandCount> kCommands = {{
-    ROW(CMD_READ_UNIQUE_ID, VANTREL_TR_NOOP("core", "读唯一标识符"), 0, kVariableSize),
-    ROW(CMD_READ_CURRENT_AND_VARIABLES, VANTREL_TR_NOOP("core", "读电流和动态变量"), 0, kVariableSize),
-    ROW(CMD_WRITE_POLLING_ADDRESS, VANTREL_TR_NOOP("core", "写轮询地址"), 1, kVariableSize),
-    ROW(CMD_READ_MESSAGE, VANTREL_TR_NOOP("core", "读消息"), 0, 24),
-    ROW(CMD_READ_TAG_DESCRIPTOR_DATE, VANTREL_TR_NOOP("core", "读标签、描述符和日期"), 0, 21),
-    ROW(CMD_READ_OUTPUT_INFORMATION, VANTREL_TR_NOOP("core", "读主变量输出信息"), 0, kVariableSize),
-    ROW(CMD_WRITE_MESSAGE, VANTREL_TR_NOOP("core", "写消息"), 24, 24),
-    ROW(CMD_WRITE_TAG_DESCRIPTOR_DATE, VANTREL_TR_NOOP("core", "写标签、描述符和日期"), 21, 21),
-    ROW(CMD_WRITE_DAMPING, VANTREL_TR_NOOP("core", "写主变量阻尼"), 4, 4),
-    ROW(CMD_WRITE_RANGE_VALUES, VANTREL_TR_NOOP("core", "写主变量量程"), 9, 9),
-    ROW(CMD_SET_FIXED_CURRENT, VANTREL_TR_NOOP("core", "进入/退出固定电流模式"), 4, 4),
-    ROW(CMD_SET_PV_ZERO, VANTREL_TR_NOOP("core", "设置主变量零点"), 0, 5),
-    ROW(CMD_TRIM_CURRENT_ZERO, VANTREL_TR_NOOP("core", "微调回路电流零点"), 4, 4),
-    ROW(CMD_TRIM_CURRENT_GAIN, VANTREL_TR_NOOP("core", "微调回路电流增益"), 4, 4),
-    ROW(CMD_READ_DYNAMIC_VARIABLES, VANTREL_TR_NOOP("core", "读全部动态变量"), 0, 20),
-    ROW(CMD_CALIBRATE_RESISTANCE, VANTREL_TR_NOOP("core", "电阻校准"), 8, 8),
-    ROW(CMD_WRITE_LONG_ADDRESS, VANTREL_TR_NOOP("core", "写长地址"), 5, 5),
-    ROW(CMD_READ_SENSOR_TYPE, VANTREL_TR_NOOP("core", "读传感器组态"), 0, 1),
-    ROW(CMD_WRITE_SENSOR_TYPE, VANTREL_TR_NOOP("core", "写传感器组态"), 3, 1),
-    ROW(CMD_CALIBRATE_MILLIVOLTS, VANTREL_TR_NOOP("core", "毫伏校准"), 2, 5),
-    ROW(CMD_READ_OFFSET, VANTREL_TR_NOOP("core", "读偏移修正"), 0, 2),
-    ROW(CMD_WRITE_OFFSET, VANTREL_TR_NOOP("core", "写偏移修正"), 2, 2),
-    ROW(CMD_READ_REFERENCES, VANTREL_TR_NOOP("core", "读电阻校准参考值"), 2, 8),
-    ROW(CMD_READ_MILLIVOLTS, VANTREL_TR_NOOP("core", "读毫伏值"), 2, 4),
-    ROW(CMD_CALIBRATE_HIGH, VANTREL_TR_NOOP("core", "高端标定"), 5, 5),
-    ROW(CMD_CALIBRATE_LOW, VANTREL_TR_NOOP("core", "低端标定"), 5, 5),
-    ROW(CMD_CALIBRATE_MID, VANTREL_TR_NOOP("core", "中点标定"), 5, 5),
-    ROW(CMD_READ_GAIN, VANTREL_TR_NOOP("core", "读放大倍数"), 0, 1),
-    ROW(CMD_WRITE_GAIN, VANTREL_TR_NOOP("core", "写放大倍数"), 1, 1),
-    ROW(CMD_READ_PRESSURE_CODE, VANTREL_TR_NOOP("core", "读压力码值"), 0, 4),
+    ROW(CMD_READ_UNIQUE_ID, VANTREL_TR_NOOP("core", "读唯一标识符"), 0, kVariableSize, Universal),
+    ROW(CMD_READ_CURRENT_AND_VARIABLES, VANTREL_TR_NOOP("core", "读电流和动态变量"), 0, kVariableSize, Universal),
+    ROW(CMD_WRITE_POLLING_ADDRESS, VANTREL_TR_NOOP("core", "写轮询地址"), 1, kVariableSize, Universal),
+    ROW(CMD_READ_MESSAGE, VANTREL_TR_NOOP("core", "读消息"), 0, 24, Universal),
+    ROW(CMD_READ_TAG_DESCRIPTOR_DATE, VANTREL_TR_NOOP("core", "读标签、描述符和日期"), 0, 21, Universal),
+    ROW(CMD_READ_OUTPUT_INFORMATION, VANTREL_TR_NOOP("core", "读主变量输出信息"), 0, kVariableSize, Universal),
+    ROW(CMD_WRITE_MESSAGE, VANTREL_TR_NOOP("core", "写消息"), 24, 24, Universal),
+    ROW(CMD_WRITE_TAG_DESCRIPTOR_DATE, VANTREL_TR_NOOP("core", "写标签、描述符和日期"), 21, 21, Universal),
+    ROW(CMD_WRITE_DAMPING, VANTREL_TR_NOOP("core", "写主变量阻尼"), 4, 4, CommonPractice),
+    ROW(CMD_WRITE_RANGE_VALUES, VANTREL_TR_NOOP("core", "写主变量量程"), 9, 9, CommonPractice),
+    ROW(CMD_SET_FIXED_CURRENT, VANTREL_TR_NOOP("core", "进入/退出固定电流模式"), 4, 4, CommonPractice),
+    ROW(CMD_SET_PV_ZERO, VANTREL_TR_NOOP("core", "设置主变量零点"), 0, 5, CommonPractice),
+    ROW(CMD_TRIM_CURRENT_ZERO, VANTREL_TR_NOOP("core", "微调回路电流零点"), 4, 4, CommonPractice),
+    ROW(CMD_TRIM_CURRENT_GAIN, VANTREL_TR_NOOP("core", "微调回路电流增益"), 4, 4, CommonPractice),
+    ROW(CMD_READ_DYNAMIC_VARIABLES, VANTREL_TR_NOOP("core", "读全部动态变量"), 0, 20, CommonPractice),
+    ROW(CMD_CALIBRATE_RESISTANCE, VANTREL_TR_NOOP("core", "电阻校准"), 8, 8, FamilySpecific),
+    ROW(CMD_WRITE_LONG_ADDRESS, VANTREL_TR_NOOP("core", "写长地址"), 5, 5, FamilySpecific),
+    ROW(CMD_READ_SENSOR_TYPE, VANTREL_TR_NOOP("core", "读传感器组态"), 0, 1, FamilySpecific),
+    ROW(CMD_WRITE_SENSOR_TYPE, VANTREL_TR_NOOP("core", "写传感器组态"), 3, 1, FamilySpecific),
+    ROW(CMD_CALIBRATE_MILLIVOLTS, VANTREL_TR_NOOP("core", "毫伏校准"), 2, 5, FamilySpecific),
+    ROW(CMD_READ_OFFSET, VANTREL_TR_NOOP("core", "读偏移修正"), 0, 2, FamilySpecific),
+    ROW(CMD_WRITE_OFFSET, VANTREL_TR_NOOP("core", "写偏移修正"), 2, 2, FamilySpecific),
+    ROW(CMD_READ_REFERENCES, VANTREL_TR_NOOP("core", "读电阻校准参考值"), 2, 8, FamilySpecific),
+    ROW(CMD_READ_MILLIVOLTS, VANTREL_TR_NOOP("core", "读毫伏值"), 2, 4, FamilySpecific),
+    ROW(CMD_CALIBRATE_HIGH, VANTREL_TR_NOOP("core", "高端标定"), 5, 5, FamilySpecific),
+    ROW(CMD_CALIBRATE_LOW, VANTREL_TR_NOOP("core", "低端标定"), 5, 5, FamilySpecific),
+    ROW(CMD_CALIBRATE_MID, VANTREL_TR_NOOP("core", "中点标定"), 5, 5, FamilySpecific),
+    ROW(CMD_READ_GAIN, VANTREL_TR_NOOP("core", "读放大倍数"), 0, 1, FamilySpecific),
+    ROW(CMD_WRITE_GAIN, VANTREL_TR_NOOP("core", "写放大倍数"), 1, 1, FamilySpecific),
+    ROW(CMD_READ_PRESSURE_CODE, VANTREL_TR_NOOP("core", "读压力码值"), 0, 4, FamilySpecific),
 }};
 // clang-format on
 

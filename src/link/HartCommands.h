@@ -47,6 +47,16 @@ enum HartCommand : std::uint8_t {
   CMD_READ_PRESSURE_CODE = 135,
 };
 
+// Who defines a command's meaning: every HART device (universal), the
+// common-practice commands that many devices implement alike, or this
+// instrument family alone (its own layouts; on another maker's device the
+// same number means something else).
+enum class CommandClass : std::uint8_t {
+  Universal = 1u << 0,
+  CommonPractice = 1u << 1,
+  FamilySpecific = 1u << 2,
+};
+
 // A data size that differs between devices or protocol revisions.
 constexpr int kVariableSize = -1;
 
@@ -56,6 +66,7 @@ struct HartCommandInfo {
   std::string_view name;          // in the program's words, "读唯一标识符"
   int requestBytes;               // data bytes of the request
   int replyBytes;  // data bytes after the two status bytes of a reply, or kVariableSize
+  CommandClass commandClass;
 };
 
 constexpr std::size_t kHartCommandCount = 30;

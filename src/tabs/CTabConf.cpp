@@ -1,6 +1,7 @@
 #include "tabs/CTabConf.h"
 
 #include "engine/CodeTables.h"
+#include "engine/OperationTable.h"
 #include "link/Translate.h"
 #include "tabs/ComboLists.h"
 #include "tabs/DataExchange.h"
@@ -110,31 +111,8 @@ void CTabConf::refresh(RefreshDirection direction, std::optional<OperationCode> 
 }
 
 unsigned CTabConf::FieldsReadBy(OperationCode op) {
-  switch (op) {
-    case OP_READ_CONFIG:
-      return kRangeFields;
-    case OP_READ_SENSOR_CONFIG:
-      return kSensorFields;
-    case OP_READ_RESISTANCE:
-      return kResistanceField;
-    case OP_CALIBRATE_RESISTANCE:
-      return kReferenceFields;
-    case OP_READ_OFFSET:
-    case OP_WRITE_OFFSET:
-      return kOffsetField;
-    case OP_READ_CAL_ROW1:
-      return kRow1Fields;
-    case OP_READ_CAL_ROW2:
-      return kRow2Fields;
-    case OP_READ_VOLTAGE:
-      return kMillivoltField;
-    case OP_READ_GAIN:
-      return kGainField;
-    case OP_POLL:
-      return kPressureCodeField;
-    default:
-      return kAllFields;
-  }
+  const unsigned fields = OperationRowOf(op).shows;
+  return fields != kNoFields ? fields : kAllFields;
 }
 
 // In the order the page has always exchanged its fields; a refused field

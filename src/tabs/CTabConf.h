@@ -48,23 +48,12 @@ class CTabConf : public QWidget {
   void showData();
 
  private:
-  // Groups of controls the data is shown in.
-  enum Fields : unsigned {
-    kSensorFields = 1u << 0,  // sensor type and its limits
-    kRangeFields = 1u << 1,   // unit, range and damping
-    kResistanceField = 1u << 2,
-    kReferenceFields = 1u << 3,
-    kOffsetField = 1u << 4,
-    kRow1Fields = 1u << 5,
-    kRow2Fields = 1u << 6,
-    kMillivoltField = 1u << 7,
-    kPressureFields = 1u << 8,
-    kGainField = 1u << 9,
-    kPressureCodeField = 1u << 10,
-    kAllFields = ~0u,
-  };
-  // The fields `op` reads from the instrument; kAllFields for an operation
-  // that reads none of this page's.
+  // Groups of controls the data is shown in: the operations' page fields
+  // (PageField), and the three pressure points, which no operation reads.
+  static constexpr unsigned kPressureFields = 1u << 31;
+  static constexpr unsigned kAllFields = ~0u;
+  // The fields `op` reads from the instrument (its row's page fields);
+  // kAllFields for an operation that reads none of this page's.
   static unsigned FieldsReadBy(OperationCode op);
 
   void showFields(unsigned fields);

@@ -3,6 +3,7 @@
 #include <QDate>
 
 #include "engine/Encoding.h"
+#include "engine/OperationTable.h"
 #include "tabs/DataExchange.h"
 #include "tabs/DialogUnits.h"
 #include "ui_CTabHart.h"
@@ -38,11 +39,12 @@ CTabHart::~CTabHart() = default;
 // After a read only what it read is shown: a new polling address being
 // typed stays.
 void CTabHart::refresh(RefreshDirection direction, std::optional<OperationCode> op) {
+  const unsigned fields = op ? OperationRowOf(*op).shows : kNoFields;
   if (direction == RefreshDirection::ToData) {
     save();
-  } else if (op == OP_READ_LONG_ADDRESS) {
+  } else if (fields & kLongAddressField) {
     ui_->edit1038->setText(Utf8Text(data_.longAddressText));
-  } else if (op == OP_READ_DEVICE_INFO) {
+  } else if (fields & kIdentityFields) {
     ui_->edit1025->setText(Utf8Text(data_.message));
     ui_->edit1024->setText(Utf8Text(data_.tag));
     ui_->edit1026->setText(Utf8Text(data_.descriptor));

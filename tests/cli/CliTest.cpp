@@ -12,6 +12,8 @@
 #include <QTemporaryDir>
 #include <optional>
 
+#include "cli/CliOperations.h"
+#include "engine/OperationTable.h"
 #include "sim/HartIpServerThread.h"
 #include "tests/link/SimulatedLine.h"
 
@@ -159,6 +161,17 @@ INSTANTIATE_TEST_SUITE_P(Cli, CliWays, ::testing::Values(Way::Serial, Way::Tcp, 
 
 // A HART-IP server that cannot be reached, or does not answer the session
 // initiate, is a port that cannot be opened: exit 69, with the reason.
+// The command line's own table has one entry for every row of the
+// operation table, in the same order, so that a new operation cannot go
+// without its arguments and printed values.
+TEST(Cli, ItsTableHasOneEntryPerOperationRow) {
+  ASSERT_EQ(CliOperationsEnd() - CliOperationsBegin(), OperationRowsEnd() - OperationRowsBegin());
+  const CliOperation* cli = CliOperationsBegin();
+  for (const OperationRow* row = OperationRowsBegin(); row != OperationRowsEnd(); ++row, ++cli) {
+    EXPECT_EQ(cli->op, row->code) << row->word;
+  }
+}
+
 TEST(Cli, AHartIpServerThatCannotBeReached) {
   const struct {
     QStringList way;

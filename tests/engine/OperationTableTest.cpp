@@ -43,5 +43,23 @@ TEST(OperationTable, WordsAndCommandsOfEveryRow) {
   EXPECT_EQ(OperationWord(static_cast<OperationCode>(0)), "");
 }
 
+// The classes of what an operation sends follow from its steps: command 0
+// is universal, the range and current commands common practice, the
+// family's calibrations its own.
+TEST(OperationTable, CommandClassesFollowFromTheSteps) {
+  constexpr unsigned kU = static_cast<unsigned>(CommandClass::Universal);
+  constexpr unsigned kC = static_cast<unsigned>(CommandClass::CommonPractice);
+  constexpr unsigned kF = static_cast<unsigned>(CommandClass::FamilySpecific);
+  const std::pair<OperationCode, unsigned> rows[] = {
+      {OP_COMM_TEST, kU},          {OP_SEARCH, kU},
+      {OP_READ_DEVICE_INFO, kU},   {OP_WRITE_CONFIG, kC | kU},
+      {OP_FIXED_CURRENT, kU | kC}, {OP_READ_RESISTANCE, kU | kC},
+      {OP_CALIBRATE_LOW, kU | kF}, {OP_READ_SENSOR_CONFIG, kU | kF},
+      {OP_POLL, kU | kF},
+  };
+  for (const auto& [op, classes] : rows)
+    EXPECT_EQ(CommandClassesOf(op), classes) << OperationWord(op);
+}
+
 }  // namespace
 }  // namespace vantrel
