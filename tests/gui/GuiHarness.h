@@ -186,7 +186,7 @@ class GuiTest : public ::testing::Test {
   void readLongAddress() {
     QWidget* was = scope;
     scope = view->tabHart();
-    runOk("button1035", OP_READ_LONG_ADDRESS);
+    runOk("readLongAddressButton", OP_READ_LONG_ADDRESS);
     scope = was;
   }
 

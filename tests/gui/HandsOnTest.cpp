@@ -173,7 +173,7 @@ TEST_F(GuiHandsOn, ASecondStartWaitsForTheReplyToEnd) {
   ASSERT_TRUE(session->openPort(line->path()));
   LineOrder order;
   session->addObserver(&order);
-  view->tabHart()->findChild<QPushButton*>(QStringLiteral("button1033"))->click();
+  view->tabHart()->findChild<QPushButton*>(QStringLiteral("readDeviceInfoButton"))->click();
   ASSERT_TRUE(QTest::qWaitFor(
       [&] { return order.position("S12") >= 0 && session->driver().core().frameInProgress(); },
       kReplyWaitMs));

@@ -49,7 +49,7 @@ TEST_F(GuiFiles, SaveConfigurationWritesWhatTheInstrumentHolds) {
   EXPECT_EQ(saved["tag"].toString(), "PT-00");
   EXPECT_EQ(saved["range"].toObject()["unit"].toString(), "kPa");
   // The pages show what was read.
-  EXPECT_EQ(view->tabHart()->findChild<QLineEdit*>("edit1024")->text(), "PT-00");
+  EXPECT_EQ(view->tabHart()->findChild<QLineEdit*>("tagEdit")->text(), "PT-00");
 
   // No instrument: nothing is saved, and the message says why.
   chosenFile = dir.filePath("none.json");

@@ -44,7 +44,7 @@ TEST_F(GuiStart, ShowsTitleNotConnectedAndTheHartPage) {
 }
 
 TEST_F(GuiStart, ListsHoldTheirEntriesWithTheStartSelection) {
-  QComboBox* addresses = combo("combo1027");
+  QComboBox* addresses = combo("pollAddressCombo");
   EXPECT_EQ(ItemTexts(addresses), QStringList{QStringLiteral("0")});
   EXPECT_EQ(addresses->currentText(), QStringLiteral("0"));
 
@@ -69,7 +69,7 @@ TEST_F(GuiStart, ListsHoldTheirEntriesWithTheStartSelection) {
   EXPECT_EQ(gains->currentIndex(), -1);
 
   EXPECT_EQ(edit("edit1051")->text(), QStringLiteral("100"));  // resistance, hidden
-  EXPECT_EQ(edit("edit1030")->text(), QStringLiteral("0"));
+  EXPECT_EQ(edit("newPollAddressEdit")->text(), QStringLiteral("0"));
   EXPECT_EQ(edit("edit1074")->text(), QStringLiteral("0"));
   EXPECT_EQ(button("button1075")->text(), QStringLiteral("开始采集"));
 }
