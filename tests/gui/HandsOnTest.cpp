@@ -72,17 +72,17 @@ TEST_F(GuiHandsOn, TypingSurvivesAcquisitionTicks) {
   connectTo({0});
   scope = view->tabConf();
   view->tabControl()->setCurrentIndex(1);
-  edit("edit1072")->setText(QStringLiteral("2.5"));
-  edit("edit1047")->setText(QStringLiteral("77"));
-  button("button1075")->click();
+  edit("midPressureEdit")->setText(QStringLiteral("2.5"));
+  edit("upperRangeEdit")->setText(QStringLiteral("77"));
+  button("acquisitionButton")->click();
   ASSERT_TRUE(QTest::qWaitFor([&] { return recorder.withCommand(135).size() >= 3; }, 10000));
-  ASSERT_TRUE(QTest::qWaitFor([&] { return edit("edit1074")->text() != QStringLiteral("0"); },
-                              kReplyWaitMs));
-  runOk("button1077", OP_READ_GAIN);
+  ASSERT_TRUE(QTest::qWaitFor(
+      [&] { return edit("pressureCodeEdit")->text() != QStringLiteral("0"); }, kReplyWaitMs));
+  runOk("readGainButton", OP_READ_GAIN);
   settle();
-  EXPECT_EQ(edit("edit1072")->text(), QStringLiteral("2.5"));
-  EXPECT_EQ(edit("edit1047")->text(), QStringLiteral("77"));
-  button("button1075")->click();
+  EXPECT_EQ(edit("midPressureEdit")->text(), QStringLiteral("2.5"));
+  EXPECT_EQ(edit("upperRangeEdit")->text(), QStringLiteral("77"));
+  button("acquisitionButton")->click();
 }
 
 // Numbers that are not numbers, or out of their range, are refused before
@@ -122,7 +122,7 @@ TEST_F(GuiHandsOn, ARangeWriteIsCheckedWholeBeforeItsFirstRequest) {
   connectTo({0});
   scope = view->tabConf();
   view->tabControl()->setCurrentIndex(1);
-  Choose(combo("combo1049"), 5);  // kPa
+  Choose(combo("unitCombo"), 5);  // kPa
   const struct {
     const char* lower;
     const char* upper;
@@ -134,10 +134,10 @@ TEST_F(GuiHandsOn, ARangeWriteIsCheckedWholeBeforeItsFirstRequest) {
                {"0", "100", "-1", "请输入一个不小于 0 的数字。"}};
   for (const auto& c : cases) {
     recorder.sent.clear();
-    edit("edit1046")->setText(QString::fromLatin1(c.lower));
-    edit("edit1047")->setText(QString::fromLatin1(c.upper));
-    edit("edit1045")->setText(QString::fromLatin1(c.damping));
-    button("button1035")->click();
+    edit("lowerRangeEdit")->setText(QString::fromLatin1(c.lower));
+    edit("upperRangeEdit")->setText(QString::fromLatin1(c.upper));
+    edit("dampingEdit")->setText(QString::fromLatin1(c.damping));
+    button("writeRangeButton")->click();
     QMessageBox* box = WaitForMessageBox();
     ASSERT_NE(box, nullptr) << c.upper;
     EXPECT_EQ(box->text(), QString::fromUtf8(c.message)) << c.lower << c.upper << c.damping;
@@ -151,7 +151,7 @@ TEST_F(GuiHandsOn, TypingInTheGainListWritesNothing) {
   connectTo({0});
   scope = view->tabConf();
   view->tabControl()->setCurrentIndex(1);
-  QComboBox* gains = combo("combo1076");
+  QComboBox* gains = combo("gainCombo");
   EXPECT_FALSE(gains->isEditable());
   gains->setFocus();
   for (Qt::Key key : {Qt::Key_3, Qt::Key_Down, Qt::Key_Up, Qt::Key_End}) {

@@ -52,26 +52,26 @@ TEST_F(GuiStart, ListsHoldTheirEntriesWithTheStartSelection) {
   EXPECT_EQ(ItemTexts(points), (QStringList{QStringLiteral("4mA"), QStringLiteral("20mA")}));
   EXPECT_EQ(points->currentIndex(), -1);
 
-  QComboBox* units = combo("combo1049");
+  QComboBox* units = combo("unitCombo");
   ASSERT_EQ(units->count(), 10);
   EXPECT_EQ(units->itemText(5), QStringLiteral("kPa"));
   EXPECT_EQ(units->itemText(6), QStringLiteral("MPa"));
   EXPECT_EQ(units->currentIndex(), -1);
 
-  QComboBox* sensors = combo("combo1041");
+  QComboBox* sensors = combo("sensorTypeCombo");
   ASSERT_EQ(sensors->count(), 12);
   EXPECT_EQ(sensors->itemText(0), QStringLiteral("K型热电偶"));
   EXPECT_EQ(sensors->currentIndex(), -1);
   EXPECT_FALSE(sensors->isVisibleTo(view->tabConf()));  // a hidden group
 
-  QComboBox* gains = combo("combo1076");
+  QComboBox* gains = combo("gainCombo");
   EXPECT_EQ(ItemTexts(gains), (QStringList{"1", "2", "4", "8", "16", "32", "64"}));
   EXPECT_EQ(gains->currentIndex(), -1);
 
-  EXPECT_EQ(edit("edit1051")->text(), QStringLiteral("100"));  // resistance, hidden
+  EXPECT_EQ(edit("resistanceEdit")->text(), QStringLiteral("100"));  // resistance, hidden
   EXPECT_EQ(edit("newPollAddressEdit")->text(), QStringLiteral("0"));
-  EXPECT_EQ(edit("edit1074")->text(), QStringLiteral("0"));
-  EXPECT_EQ(button("button1075")->text(), QStringLiteral("开始采集"));
+  EXPECT_EQ(edit("pressureCodeEdit")->text(), QStringLiteral("0"));
+  EXPECT_EQ(button("acquisitionButton")->text(), QStringLiteral("开始采集"));
 }
 
 TEST_F(GuiStart, MenusHoldTheirCommandsWithResetAndStopDisabled) {
