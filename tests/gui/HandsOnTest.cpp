@@ -91,21 +91,27 @@ TEST_F(GuiHandsOn, CurrentsAreCheckedBeforeAnythingIsSent) {
   connectTo({0});
   scope = view->tabCur();
   view->tabControl()->setCurrentIndex(2);
-  Choose(combo("combo1008"), 0);  // the loop to 4 mA for a trim
+  Choose(combo("calibrationPointCombo"), 0);  // the loop to 4 mA for a trim
   ASSERT_EQ(waitForEnd(OP_FIXED_CURRENT), static_cast<int>(OperationResult::Success));
-  find<QCheckBox>("check1011")->click();
-  find<QRadioButton>("radio1022")->click();
+  find<QCheckBox>("fixedCurrentCheck")->click();
+  find<QRadioButton>("otherCurrentRadio")->click();
   const struct {
     const char* edit;
     const char* button;
     const char* text;
     const char* message;
-  } cases[] = {{"edit1012", "button1010", "abc", "请输入一个介于 3.0 和 24.0 之间的数字。"},
-               {"edit1012", "button1010", "2.9", "请输入一个介于 3.0 和 24.0 之间的数字。"},
-               {"edit1012", "button1010", "25", "请输入一个介于 3.0 和 24.0 之间的数字。"},
-               {"edit1020", "button1021", "abc", "请输入一个介于 3.5 和 23.0 之间的数字。"},
-               {"edit1020", "button1021", "25", "请输入一个介于 3.5 和 23.0 之间的数字。"},
-               {"edit1020", "button1021", "0", "请输入一个介于 3.5 和 23.0 之间的数字。"}};
+  } cases[] = {{"actualCurrentEdit", "calibrateCurrentButton", "abc",
+                "请输入一个介于 3.0 和 24.0 之间的数字。"},
+               {"actualCurrentEdit", "calibrateCurrentButton", "2.9",
+                "请输入一个介于 3.0 和 24.0 之间的数字。"},
+               {"actualCurrentEdit", "calibrateCurrentButton", "25",
+                "请输入一个介于 3.0 和 24.0 之间的数字。"},
+               {"otherCurrentEdit", "sendFixedCurrentButton", "abc",
+                "请输入一个介于 3.5 和 23.0 之间的数字。"},
+               {"otherCurrentEdit", "sendFixedCurrentButton", "25",
+                "请输入一个介于 3.5 和 23.0 之间的数字。"},
+               {"otherCurrentEdit", "sendFixedCurrentButton", "0",
+                "请输入一个介于 3.5 和 23.0 之间的数字。"}};
   for (const auto& c : cases) {
     recorder.sent.clear();
     edit(c.edit)->setText(QString::fromLatin1(c.text));
@@ -276,9 +282,9 @@ TEST_F(GuiHandsOn, ClosingWithTheLoopFixedAsksToReleaseIt) {
       std::vector<sim::SimDeviceConfig>{sim::DefaultDeviceConfig(0)}, options);
   ASSERT_TRUE(session->openPort(line->path()));
   scope = view->tabCur();
-  find<QCheckBox>("check1011")->click();
-  find<QRadioButton>("radio1016")->click();
-  runOk("button1021", OP_FIXED_CURRENT);
+  find<QCheckBox>("fixedCurrentCheck")->click();
+  find<QRadioButton>("current12mARadio")->click();
+  runOk("sendFixedCurrentButton", OP_FIXED_CURRENT);
   view->data().acquiring = true;
   sim::LineFaults silent;
   silent.silent = 100;

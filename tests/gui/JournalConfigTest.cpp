@@ -64,10 +64,10 @@ TEST_F(GuiFiles, WritesAreRecordedAndShownNewestFirst) {
   connectTo({0});
   scope = view->tabCur();
   view->tabControl()->setCurrentIndex(2);
-  find<QCheckBox>("check1011")->click();
-  find<QRadioButton>("radio1016")->click();
-  runOk("button1021", OP_FIXED_CURRENT);  // 12 mA
-  runOk("button1040", OP_FIXED_CURRENT);  // released
+  find<QCheckBox>("fixedCurrentCheck")->click();
+  find<QRadioButton>("current12mARadio")->click();
+  runOk("sendFixedCurrentButton", OP_FIXED_CURRENT);     // 12 mA
+  runOk("releaseFixedCurrentButton", OP_FIXED_CURRENT);  // released
   scope = nullptr;
   runOk("button1006", OP_READ_CURRENT);  // a read: not recorded
 

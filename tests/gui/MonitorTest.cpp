@@ -468,14 +468,14 @@ TEST_F(GuiMonitor, DeviceStatusShowsTheFixedCurrentAndClearsWhenReleased) {
 
   scope = view->tabCur();
   view->tabControl()->setCurrentIndex(2);
-  find<QCheckBox>("check1011")->click();
-  find<QRadioButton>("radio1016")->click();
-  runOk("button1021", OP_FIXED_CURRENT);
+  find<QCheckBox>("fixedCurrentCheck")->click();
+  find<QRadioButton>("current12mARadio")->click();
+  runOk("sendFixedCurrentButton", OP_FIXED_CURRENT);
   EXPECT_EQ(pane->text(), QStringLiteral("回路电流固定"));
   EXPECT_TRUE(pane->isVisible());
   EXPECT_EQ(view->deviceStatus(), 0x08);
 
-  runOk("button1040", OP_FIXED_CURRENT);
+  runOk("releaseFixedCurrentButton", OP_FIXED_CURRENT);
   EXPECT_EQ(pane->text(), QString());
   EXPECT_FALSE(pane->isVisible());
 }

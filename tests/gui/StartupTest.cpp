@@ -48,7 +48,7 @@ TEST_F(GuiStart, ListsHoldTheirEntriesWithTheStartSelection) {
   EXPECT_EQ(ItemTexts(addresses), QStringList{QStringLiteral("0")});
   EXPECT_EQ(addresses->currentText(), QStringLiteral("0"));
 
-  QComboBox* points = combo("combo1008");
+  QComboBox* points = combo("calibrationPointCombo");
   EXPECT_EQ(ItemTexts(points), (QStringList{QStringLiteral("4mA"), QStringLiteral("20mA")}));
   EXPECT_EQ(points->currentIndex(), -1);
 
