@@ -47,7 +47,7 @@ class LineOrder : public LinkObserver {
 };
 
 TEST_F(GuiHandsOn, TheValueBoxShowsTheWholeNumber) {
-  QLineEdit* box = edit("edit1003");
+  QLineEdit* box = edit("pvEdit");
   const struct {
     const char* text;
     const char* leading;  // what the box must show first
@@ -183,7 +183,7 @@ TEST_F(GuiHandsOn, ASecondStartWaitsForTheReplyToEnd) {
   ASSERT_TRUE(QTest::qWaitFor(
       [&] { return order.position("S12") >= 0 && session->driver().core().frameInProgress(); },
       kReplyWaitMs));
-  button("button1006")->click();  // 读取 of the current variables
+  button("readCurrentButton")->click();  // 读取 of the current variables
   const std::size_t clicked = order.events.size();
   EXPECT_EQ(waitForEnd(OP_READ_CURRENT), static_cast<int>(OperationResult::Success));
   session->removeObserver(&order);
@@ -198,7 +198,7 @@ TEST_F(GuiHandsOn, AStartDuringASearchEndsItWithItsReport) {
   frame->findChild<QAction*>(QStringLiteral("action32774"))->trigger();
   // Address 0 has answered and the search goes on to the next.
   ASSERT_TRUE(QTest::qWaitFor([&] { return frame->progressBar()->value() >= 12; }, kScanWaitMs));
-  button("button1006")->click();
+  button("readCurrentButton")->click();
   QMessageBox* report = WaitForMessageBox();
   ASSERT_NE(report, nullptr);
   EXPECT_EQ(report->text(), QStringLiteral("搜索到在线设备：0 "));
@@ -236,16 +236,16 @@ TEST_F(GuiHandsOn, AFailedReadKeepsTheFields) {
   for (const auto& read : reads) {
     address->setEditText(QString::fromLatin1(read.address));
     ended.clear();
-    button("button1006")->click();
+    button("readCurrentButton")->click();
     ASSERT_EQ(waitForEnd(OP_READ_CURRENT), static_cast<int>(read.result)) << read.address;
     settle();
     if (read.result == OperationResult::Success) {
-      current = edit("edit1004")->text();
-      percent = edit("edit1005")->text();
+      current = edit("loopCurrentEdit")->text();
+      percent = edit("percentOfRangeEdit")->text();
       EXPECT_FALSE(current.isEmpty());
     }
-    EXPECT_EQ(edit("edit1004")->text(), current) << read.address;
-    EXPECT_EQ(edit("edit1005")->text(), percent) << read.address;
+    EXPECT_EQ(edit("loopCurrentEdit")->text(), current) << read.address;
+    EXPECT_EQ(edit("percentOfRangeEdit")->text(), percent) << read.address;
   }
 }
 
@@ -259,13 +259,13 @@ TEST_F(GuiHandsOn, TheReasonOfAFailureIsShownBesideTheStatus) {
   ASSERT_TRUE(session->openPort(line->path()));
   QLabel* reason = frame->reasonPane();
   EXPECT_FALSE(reason->isVisible());
-  button("button1006")->click();
+  button("readCurrentButton")->click();
   ASSERT_EQ(waitForEnd(OP_READ_CURRENT), static_cast<int>(OperationResult::Failure));
   EXPECT_EQ(status(), QStringLiteral("接收失败"));
   EXPECT_EQ(reason->text(), QStringLiteral("处于写保护模式"));
   EXPECT_TRUE(reason->isVisible());
   ended.clear();
-  button("button1006")->click();
+  button("readCurrentButton")->click();
   EXPECT_TRUE(reason->text().isEmpty());
   EXPECT_FALSE(reason->isVisible());
   EXPECT_EQ(waitForEnd(OP_READ_CURRENT), static_cast<int>(OperationResult::Failure));

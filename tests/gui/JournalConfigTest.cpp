@@ -69,7 +69,7 @@ TEST_F(GuiFiles, WritesAreRecordedAndShownNewestFirst) {
   runOk("sendFixedCurrentButton", OP_FIXED_CURRENT);     // 12 mA
   runOk("releaseFixedCurrentButton", OP_FIXED_CURRENT);  // released
   scope = nullptr;
-  runOk("button1006", OP_READ_CURRENT);  // a read: not recorded
+  runOk("readCurrentButton", OP_READ_CURRENT);  // a read: not recorded
 
   const JournalContents journal = ReadJournal(Journal::defaultPath());
   ASSERT_EQ(journal.records.size(), 2u);

@@ -148,7 +148,7 @@ TEST_F(GuiStart, ResizingTheWindowLeavesThePagesInPlace) {
 }
 
 TEST_F(GuiStart, ReadingWithThePortClosedSaysSoAndSendsNothing) {
-  button("button1006")->click();
+  button("readCurrentButton")->click();
   QMessageBox* box = WaitForMessageBox();
   ASSERT_NE(box, nullptr);
   EXPECT_EQ(box->text(), QString::fromUtf8(texts::kPortNotOpen));
@@ -166,7 +166,7 @@ TEST_F(GuiStart, PortThatVanishesIsReportedAndTheProgramGoesOn) {
   line = std::make_unique<SimulatedLine>(
       std::vector<sim::SimDeviceConfig>{sim::DefaultDeviceConfig(0)}, options);
   ASSERT_TRUE(session->openPort(line->path()));
-  button("button1006")->click();
+  button("readCurrentButton")->click();
 
   QMessageBox* box = WaitForMessageBox();
   ASSERT_NE(box, nullptr);
@@ -177,7 +177,7 @@ TEST_F(GuiStart, PortThatVanishesIsReportedAndTheProgramGoesOn) {
   CloseMessageBox(box);
 
   connectTo({0});
-  runOk("button1006", OP_READ_CURRENT);
+  runOk("readCurrentButton", OP_READ_CURRENT);
 }
 
 // An instrument that never answers, or answers busy twice first: the read
@@ -228,7 +228,7 @@ TEST_P(GuiLine, ReadEndsAndTheWindowGoesOn) {
   QElapsedTimer waited;
   waited.start();
 
-  button("button1006")->click();
+  button("readCurrentButton")->click();
   ASSERT_EQ(waitForEnd(OP_READ_CURRENT), static_cast<int>(c.result));
   EXPECT_EQ(status(), QString::fromUtf8(c.status));
   EXPECT_EQ(frame->progressBar()->value(), 100);
@@ -240,17 +240,17 @@ INSTANTIATE_TEST_SUITE_P(Faults, GuiLine, ::testing::ValuesIn(kLineCases),
 
 TEST_F(GuiStart, ReadShowsTheCurrentVariables) {
   connectTo({0});
-  runOk("button1006", OP_READ_CURRENT);
+  runOk("readCurrentButton", OP_READ_CURRENT);
   settle();
   EXPECT_EQ(status(), QStringLiteral("接收成功"));
-  const QString pv = edit("edit1003")->text();
+  const QString pv = edit("pvEdit")->text();
   EXPECT_TRUE(pv.endsWith(QStringLiteral("kPa"))) << pv.toStdString();
-  EXPECT_FALSE(edit("edit1008")->text().isEmpty());
+  EXPECT_FALSE(edit("svEdit")->text().isEmpty());
   // Percent of range follows the loop current on the 4-20 mA span.
   bool currentOk = false;
   bool percentOk = false;
-  const double current = edit("edit1004")->text().toDouble(&currentOk);
-  const double percent = edit("edit1005")->text().toDouble(&percentOk);
+  const double current = edit("loopCurrentEdit")->text().toDouble(&currentOk);
+  const double percent = edit("percentOfRangeEdit")->text().toDouble(&percentOk);
   ASSERT_TRUE(currentOk && percentOk);
   EXPECT_GT(current, 3.5);
   EXPECT_NEAR(percent, (current - 4.0) * 6.25, 0.01);
