@@ -195,7 +195,7 @@ TEST_F(GuiHandsOn, ASecondStartWaitsForTheReplyToEnd) {
 
 TEST_F(GuiHandsOn, AStartDuringASearchEndsItWithItsReport) {
   connectTo({0});
-  frame->findChild<QAction*>(QStringLiteral("action32774"))->trigger();
+  frame->findChild<QAction*>(QStringLiteral("searchAction"))->trigger();
   // Address 0 has answered and the search goes on to the next.
   ASSERT_TRUE(QTest::qWaitFor([&] { return frame->progressBar()->value() >= 12; }, kScanWaitMs));
   button("readCurrentButton")->click();
@@ -210,7 +210,7 @@ TEST_F(GuiHandsOn, AStartDuringASearchEndsItWithItsReport) {
 
 TEST_F(GuiHandsOn, ClosingThePortDuringASearchGivesOneMessage) {
   connectTo({0});
-  frame->findChild<QAction*>(QStringLiteral("action32774"))->trigger();
+  frame->findChild<QAction*>(QStringLiteral("searchAction"))->trigger();
   ASSERT_TRUE(QTest::qWaitFor([&] { return !recorder.sent.empty(); }, kScanWaitMs));
   session->closePort();
   EXPECT_EQ(waitForEnd(OP_SEARCH, kScanWaitMs), static_cast<int>(OperationResult::Failure));

@@ -28,7 +28,7 @@ class GuiPortDialog : public GuiTest {
   }
 
   void showDialog() {
-    frame->findChild<QAction*>(QStringLiteral("action32772"))->trigger();
+    frame->findChild<QAction*>(QStringLiteral("commPortAction"))->trigger();
     ASSERT_TRUE(dialog->isVisible());
   }
 
@@ -95,7 +95,7 @@ TEST_F(GuiPortDialog, OkOpensThePortAndSaysSoEachTime) {
   }
   // The port answers: a communication test goes through.
   ended.clear();
-  frame->findChild<QAction*>(QStringLiteral("action32775"))->trigger();
+  frame->findChild<QAction*>(QStringLiteral("commTestAction"))->trigger();
   EXPECT_EQ(waitForEnd(OP_COMM_TEST), static_cast<int>(OperationResult::Success));
   EXPECT_EQ(status(), QStringLiteral("通信正常"));
   EXPECT_EQ(frame->progressBar()->value(), 100);

@@ -17,7 +17,7 @@ constexpr int kScanWaitMs = 40000;
 
 TEST_F(GuiSearch, FoundAddressesFillTheListInTextOrder) {
   connectTo({2, 10});
-  frame->findChild<QAction*>(QStringLiteral("action32774"))->trigger();
+  frame->findChild<QAction*>(QStringLiteral("searchAction"))->trigger();
   EXPECT_EQ(status(), QStringLiteral("正在搜索"));
   EXPECT_EQ(frame->progressBar()->value(), 6);
 
@@ -49,7 +49,7 @@ TEST_F(GuiSearch, FoundAddressesFillTheListInTextOrder) {
 }
 
 TEST_F(GuiSearch, WithThePortClosedTheSearchFails) {
-  frame->findChild<QAction*>(QStringLiteral("action32774"))->trigger();
+  frame->findChild<QAction*>(QStringLiteral("searchAction"))->trigger();
   QMessageBox* box = WaitForMessageBox();
   ASSERT_NE(box, nullptr);
   EXPECT_EQ(box->text(), QString::fromUtf8(texts::kPortNotOpen));

@@ -81,13 +81,13 @@ TEST_F(GuiStart, MenusHoldTheirCommandsWithResetAndStopDisabled) {
     bool enabled;
   };
   const Item items[] = {
-      {"action57665", "退出(&X)", true},
-      {"action32772", "通信端口(&R)", true},
-      {"action32775", "通信测试(&T)", true},
-      {"action32774", "搜索设备(&S)", true},
-      {"action32776", "复位设备(&C)", false},
-      {"action32777", "停止通信(&K)", false},
-      {"action57664", "关于 Vantrel(&A)...", true},
+      {"exitAction", "退出(&X)", true},
+      {"commPortAction", "通信端口(&R)", true},
+      {"commTestAction", "通信测试(&T)", true},
+      {"searchAction", "搜索设备(&S)", true},
+      {"resetDeviceAction", "复位设备(&C)", false},
+      {"stopCommAction", "停止通信(&K)", false},
+      {"aboutAction", "关于 Vantrel(&A)...", true},
   };
   for (const Item& item : items) {
     auto* action = frame->findChild<QAction*>(QString::fromLatin1(item.name));
@@ -258,7 +258,7 @@ TEST_F(GuiStart, ReadShowsTheCurrentVariables) {
 
 TEST_F(GuiStart, AboutBoxOpensAndClosesAgain) {
   for (int round = 0; round < 2; ++round) {
-    frame->findChild<QAction*>(QStringLiteral("action57664"))->trigger();
+    frame->findChild<QAction*>(QStringLiteral("aboutAction"))->trigger();
     auto* about = frame->findChild<CAboutDlg*>();
     ASSERT_NE(about, nullptr);
     EXPECT_TRUE(about->isVisible());
