@@ -1,3 +1,6 @@
+// Resource numbers of the port dialog, as the documents name them:
+//   1002 → portCombo      1003 → baudRateCombo
+
 #include "app/CComDialog.h"
 
 #include <QCheckBox>
@@ -51,8 +54,8 @@ CComDialog::CComDialog(Session& session, QWidget* parent)
   setWindowFlags((windowFlags() | Qt::WindowSystemMenuHint) & ~Qt::WindowContextHelpButtonHint);
 
   // The line rate is fixed; the box only shows it.
-  ui_->combo1003->addItem(QStringLiteral("1200"));
-  ui_->combo1003->setCurrentIndex(0);
+  ui_->baudRateCombo->addItem(QStringLiteral("1200"));
+  ui_->baudRateCombo->setCurrentIndex(0);
   ui_->comboProtocol->addItems({QStringLiteral("TCP"), QStringLiteral("UDP")});
   showKind();
   connect(ui_->radioHartIp, &QRadioButton::toggled, this, &CComDialog::showKind);
@@ -73,7 +76,7 @@ CComDialog::CComDialog(Session& session, QWidget* parent)
 CComDialog::~CComDialog() = default;
 
 QComboBox* CComDialog::portBox() const {
-  return ui_->combo1002;
+  return ui_->portCombo;
 }
 
 QCheckBox* CComDialog::rtsBox() const {
@@ -104,7 +107,7 @@ void CComDialog::fillSerialFields() {
     if (!ports.contains(name)) ports << name;
   }
 
-  QComboBox* box = ui_->combo1002;
+  QComboBox* box = ui_->portCombo;
   box->clear();
   box->addItems(ports);
   const QString remembered = QSettings().value(QLatin1String(kLastPortKey)).toString();
@@ -140,7 +143,7 @@ void CComDialog::fillHartIpFields() {
 void CComDialog::showKind() {
   const bool hartIp = ui_->radioHartIp->isChecked();
   for (QWidget* serial : std::initializer_list<QWidget*>{
-           ui_->labelPort, ui_->combo1002, ui_->labelBaudRate, ui_->combo1003, ui_->checkRts}) {
+           ui_->labelPort, ui_->portCombo, ui_->labelBaudRate, ui_->baudRateCombo, ui_->checkRts}) {
     serial->setEnabled(!hartIp);
   }
   for (QWidget* ip : std::initializer_list<QWidget*>{
@@ -152,7 +155,7 @@ void CComDialog::showKind() {
 bool CComDialog::openSelectedPort() {
   pending_.reset();  // a HART-IP session still opening goes with the port it had
   useReplyTimeout(false);
-  const QString name = ui_->combo1002->currentText().trimmed();
+  const QString name = ui_->portCombo->currentText().trimmed();
   PortSettings settings;
   settings.rtsKeying = ui_->checkRts->isChecked();
   const bool opened = !name.isEmpty() && session_.openPort(name, settings);

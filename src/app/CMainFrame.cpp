@@ -1,3 +1,8 @@
+// Resource numbers of the menu commands, as the documents name them:
+//   32772 → commPortAction     32774 → searchAction       32775 → commTestAction
+//   32776 → resetDeviceAction  32777 → stopCommAction     57664 → aboutAction
+//   57665 → exitAction
+
 #include "app/CMainFrame.h"
 
 #include <QAction>
@@ -140,21 +145,21 @@ void CMainFrame::createMenus() {
   connect(add(program, "actionJournal", tr("操作记录…")), &QAction::triggered, this,
           [this] { view_->showJournal(); });
   program->addSeparator();
-  connect(add(program, "action57665", tr("退出(&X)")), &QAction::triggered, this, &QWidget::close);
+  connect(add(program, "exitAction", tr("退出(&X)")), &QAction::triggered, this, &QWidget::close);
 
   QMenu* operation = menuBar()->addMenu(tr("操作(&O)"));
   operation->setObjectName(QStringLiteral("menuOperation"));
   // Through the frame: the form may be made again to fit the screen.
-  connect(add(operation, "action32772", tr("通信端口(&R)")), &QAction::triggered, this,
+  connect(add(operation, "commPortAction", tr("通信端口(&R)")), &QAction::triggered, this,
           [this] { view_->showPortDialog(); });
   operation->addSeparator();
-  connect(add(operation, "action32775", tr("通信测试(&T)")), &QAction::triggered, this,
+  connect(add(operation, "commTestAction", tr("通信测试(&T)")), &QAction::triggered, this,
           [this] { view_->onCommTest(); });
-  connect(add(operation, "action32774", tr("搜索设备(&S)")), &QAction::triggered, this,
+  connect(add(operation, "searchAction", tr("搜索设备(&S)")), &QAction::triggered, this,
           [this] { view_->onSearchDevices(); });
   // Reset and stop have no function: shown, never enabled.
-  add(operation, "action32776", tr("复位设备(&C)"))->setEnabled(false);
-  add(operation, "action32777", tr("停止通信(&K)"))->setEnabled(false);
+  add(operation, "resetDeviceAction", tr("复位设备(&C)"))->setEnabled(false);
+  add(operation, "stopCommAction", tr("停止通信(&K)"))->setEnabled(false);
   operation->addSeparator();
   // The dock's own action, so that the check mark follows the monitor also
   // when its close button hides it.
@@ -166,7 +171,7 @@ void CMainFrame::createMenus() {
 
   QMenu* help = menuBar()->addMenu(tr("帮助(&H)"));
   help->setObjectName(QStringLiteral("menuHelp"));
-  connect(add(help, "action57664", tr("关于 Vantrel(&A)...")), &QAction::triggered, this,
+  connect(add(help, "aboutAction", tr("关于 Vantrel(&A)...")), &QAction::triggered, this,
           &CMainFrame::onAppAbout);
 }
 

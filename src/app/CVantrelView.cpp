@@ -1,3 +1,7 @@
+// Resource numbers of the main form, as the documents name them:
+//   1000 → pageTabs            1003 → pvEdit              1004 → loopCurrentEdit
+//   1005 → percentOfRangeEdit  1006 → readCurrentButton   1008 → svEdit
+
 #include "app/CVantrelView.h"
 
 #include <QComboBox>
@@ -17,6 +21,7 @@
 #include "app/OperationRun.h"
 #include "app/ValueBox.h"
 #include "config/JournalKeeper.h"
+#include "link/HartCommands.h"
 #include "link/LinkTexts.h"
 #include "tabs/CTabConf.h"
 #include "tabs/CTabCur.h"
@@ -28,9 +33,6 @@
 
 namespace vantrel {
 namespace {
-
-// Field device status bit: the loop current is held fixed.
-constexpr std::uint8_t kLoopCurrentFixedBit = 0x08;
 
 // Runs `call` on the GUI thread's event loop after the current handler, as
 // long as `target` still exists.
@@ -48,8 +50,8 @@ CVantrelView::CVantrelView(Session& session, QWidget* parent)
   ApplyDialogUnits(this);
   setFixedSize(size());
 
-  ui_->edit1003->setFont(FormFont(kPvPointSize));
-  ui_->tab1000->tabBar()->setFont(FormFont(kTabPointSize));
+  ui_->pvEdit->setFont(FormFont(kPvPointSize));
+  ui_->pageTabs->tabBar()->setFont(FormFont(kTabPointSize));
   // A picture control takes the size of its bitmap.
   ui_->pictureLogo->setPixmap(MakeLogo());
   ui_->pictureLogo->resize(kLogoWidth, kLogoHeight);
@@ -62,10 +64,10 @@ CVantrelView::CVantrelView(Session& session, QWidget* parent)
   tabHart_ = new CTabHart(data, *this);
   tabConf_ = new CTabConf(data, *this);
   tabCur_ = new CTabCur(data, *this);
-  ui_->tab1000->addTab(tabHart_, tr("Hart设置"));
-  ui_->tab1000->addTab(tabConf_, tr("组态设置"));
-  ui_->tab1000->addTab(tabCur_, tr("电流调整"));
-  ui_->tab1000->setCurrentIndex(0);
+  ui_->pageTabs->addTab(tabHart_, tr("Hart设置"));
+  ui_->pageTabs->addTab(tabConf_, tr("组态设置"));
+  ui_->pageTabs->addTab(tabCur_, tr("电流调整"));
+  ui_->pageTabs->setCurrentIndex(0);
   fitTabsToPages();
 
   dialogConfirmer_ = std::make_unique<DialogConfirmer>(this);
@@ -73,7 +75,7 @@ CVantrelView::CVantrelView(Session& session, QWidget* parent)
 
   fillLists();
   connectSession();
-  connect(ui_->button1006, &QPushButton::clicked, this, &CVantrelView::onReadCurrent);
+  connect(ui_->readCurrentButton, &QPushButton::clicked, this, &CVantrelView::onReadCurrent);
 
   acquisitionTimer_.setInterval(kAcquisitionPeriodMs);
   connect(&acquisitionTimer_, &QTimer::timeout, this, &CVantrelView::acquisitionTick);
@@ -117,7 +119,7 @@ void CVantrelView::connectSession() {
 // templates make it shorter than the lowest group boxes of two pages, which
 // would be cut. The form grows with it.
 void CVantrelView::fitTabsToPages() {
-  QTabWidget* tabs = ui_->tab1000;
+  QTabWidget* tabs = ui_->pageTabs;
   const int margin = fontMetrics().height() / 4;
   for (int i = 0; i < tabs->count(); ++i) {
     QWidget* page = tabs->widget(i);
@@ -136,7 +138,7 @@ void CVantrelView::fitTabsToPages() {
 }
 
 QTabWidget* CVantrelView::tabControl() const {
-  return ui_->tab1000;
+  return ui_->pageTabs;
 }
 
 void CVantrelView::fillLists() {
@@ -185,7 +187,7 @@ void CVantrelView::operationEnded(const OperationEnd& end) {
 }
 
 bool CVantrelView::loopCurrentFixed() const {
-  return fixedBySetting_ || (deviceStatus() & kLoopCurrentFixedBit) != 0;
+  return fixedBySetting_ || (deviceStatus() & kLoopCurrentFixed) != 0;
 }
 
 void CVantrelView::releaseLoopCurrent(std::function<void(bool released)> released) {
@@ -288,10 +290,10 @@ void CVantrelView::acquisitionTick() {
 // like a reading.
 void CVantrelView::showData() {
   const DeviceData& data = session_.data();
-  ui_->edit1004->setText(currentRead_ ? FloatText(data.loopCurrent) : QString());
-  ui_->edit1005->setText(currentRead_ ? FloatText(data.percentOfRange) : QString());
-  ShowValueFitted(ui_->edit1003, Utf8Text(data.pvText), kPvPointSize);
-  ui_->edit1008->setText(Utf8Text(data.svText));
+  ui_->loopCurrentEdit->setText(currentRead_ ? FloatText(data.loopCurrent) : QString());
+  ui_->percentOfRangeEdit->setText(currentRead_ ? FloatText(data.percentOfRange) : QString());
+  ShowValueFitted(ui_->pvEdit, Utf8Text(data.pvText), kPvPointSize);
+  ui_->svEdit->setText(Utf8Text(data.svText));
 }
 
 void CVantrelView::showMessage(MessageIcon icon, const std::string& text) {

@@ -106,7 +106,7 @@ std::vector<std::uint8_t> SimDevice::answerWithoutActing(const Request& request,
 
 std::uint8_t SimDevice::deviceStatus(TimeMs now) const {
   std::uint8_t status = config_.deviceStatus;
-  if (state_.fixedCurrent) status |= kStatusOutputFixed;
+  if (state_.fixedCurrent) status |= kLoopCurrentFixed;
   if (loopCurrent(now).saturated) status |= kStatusOutputSaturated;
   return status;
 }

@@ -15,9 +15,9 @@
 
 namespace vantrel::sim {
 
-// Field device status bits the simulated device sets itself.
-constexpr std::uint8_t kStatusOutputSaturated = 0x04;
-constexpr std::uint8_t kStatusOutputFixed = 0x08;
+// Field device status bit the simulated device sets itself besides
+// kLoopCurrentFixed.
+constexpr std::uint8_t kStatusOutputSaturated = kLoopCurrentSaturated;
 
 struct SimDeviceConfig {
   std::uint8_t pollAddress = 0;

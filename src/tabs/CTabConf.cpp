@@ -1,3 +1,20 @@
+// Resource numbers of this page, as the documents name them:
+//   1034 → writeSensorButton    1035 → writeRangeButton      1036 → calibrateResistanceButton
+//   1037 → calibrate50mVButton  1038 → writeOffsetButton     1039 → writeColdJunctionButton
+//   1040 → calibrate0mVButton   1041 → sensorTypeCombo       1042 → sensorLowerEdit
+//   1043 → sensorUpperEdit      1044 → readSensorButton      1045 → dampingEdit
+//   1046 → lowerRangeEdit       1047 → upperRangeEdit        1048 → readRangeButton
+//   1049 → unitCombo            1050 → calibrateHighButton   1051 → resistanceEdit
+//   1052 → readRow1Button       1053 → offsetEdit            1054 → readOffsetButton
+//   1055 → row1AdmEdit          1056 → row1AdlEdit           1057 → row2AdmEdit
+//   1058 → row2AdlEdit          1059 → readResistanceButton  1060 → readRow2Button
+//   1061 → rRefEdit             1062 → vRefEdit              1063 → readColdJunctionButton
+//   1064 → coldJunctionEdit     1065 → millivoltEdit         1066 → readVoltageButton
+//   1067 → calibrateLowButton   1068 → clearZeroButton       1069 → highPressureEdit
+//   1070 → lowPressureEdit      1071 → calibrateMidButton    1072 → midPressureEdit
+//   1073 → splitRangeButton     1074 → pressureCodeEdit      1075 → acquisitionButton
+//   1076 → gainCombo            1077 → readGainButton
+
 #include "tabs/CTabConf.h"
 
 #include "engine/CodeTables.h"
@@ -33,51 +50,57 @@ CTabConf::CTabConf(DeviceData& data, OperationStarter& starter, QWidget* parent)
   ui_->setupUi(this);
   ApplyDialogUnits(this);
 
-  MirrorSelection(ui_->combo1041, data_.sensorTypeIndex, this);
-  MirrorSelection(ui_->combo1049, data_.unitIndex, this);
-  MirrorSelection(ui_->combo1076, data_.gainIndex, this);
+  MirrorSelection(ui_->sensorTypeCombo, data_.sensorTypeIndex, this);
+  MirrorSelection(ui_->unitCombo, data_.unitIndex, this);
+  MirrorSelection(ui_->gainCombo, data_.gainIndex, this);
 
   // Range, unit and damping.
-  connect(ui_->button1048, &QPushButton::clicked, this, [this] { start(OP_READ_CONFIG); });
-  connect(ui_->button1035, &QPushButton::clicked, this, [this] { saveAndStart(OP_WRITE_CONFIG); });
-  connect(ui_->button1073, &QPushButton::clicked, this, &CTabConf::splitRange);
+  connect(ui_->readRangeButton, &QPushButton::clicked, this, [this] { start(OP_READ_CONFIG); });
+  connect(ui_->writeRangeButton, &QPushButton::clicked, this,
+          [this] { saveAndStart(OP_WRITE_CONFIG); });
+  connect(ui_->splitRangeButton, &QPushButton::clicked, this, &CTabConf::splitRange);
 
   // Zero and pressure calibration.
-  connect(ui_->button1068, &QPushButton::clicked, this,
+  connect(ui_->clearZeroButton, &QPushButton::clicked, this,
           [this] { confirmAndStart(OP_CLEAR_ZERO, false); });
-  connect(ui_->button1067, &QPushButton::clicked, this,
+  connect(ui_->calibrateLowButton, &QPushButton::clicked, this,
           [this] { confirmAndStart(OP_CALIBRATE_LOW, true); });
-  connect(ui_->button1071, &QPushButton::clicked, this,
+  connect(ui_->calibrateMidButton, &QPushButton::clicked, this,
           [this] { confirmAndStart(OP_CALIBRATE_MID, true); });
-  connect(ui_->button1050, &QPushButton::clicked, this,
+  connect(ui_->calibrateHighButton, &QPushButton::clicked, this,
           [this] { confirmAndStart(OP_CALIBRATE_HIGH, true); });
 
   // Gain and acquisition. Only a choice made by the user writes the gain; a
   // gain read from the instrument is shown without being written back.
-  new PickOnlyFilter(ui_->combo1076);
-  connect(ui_->combo1076, &QComboBox::activated, this, [this] { start(OP_WRITE_GAIN); });
-  connect(ui_->button1077, &QPushButton::clicked, this, [this] { start(OP_READ_GAIN); });
-  connect(ui_->button1075, &QPushButton::clicked, this, &CTabConf::toggleAcquisition);
+  new PickOnlyFilter(ui_->gainCombo);
+  connect(ui_->gainCombo, &QComboBox::activated, this, [this] { start(OP_WRITE_GAIN); });
+  connect(ui_->readGainButton, &QPushButton::clicked, this, [this] { start(OP_READ_GAIN); });
+  connect(ui_->acquisitionButton, &QPushButton::clicked, this, &CTabConf::toggleAcquisition);
 
   // The hidden temperature-input groups. Buttons 1063 and 1039 (cold-junction
   // correction) have no function.
-  connect(ui_->combo1041, &QComboBox::activated, this, [this] {
+  connect(ui_->sensorTypeCombo, &QComboBox::activated, this, [this] {
     showSensorRange();
     showFields(kSensorFields);
   });
-  connect(ui_->button1044, &QPushButton::clicked, this, [this] { start(OP_READ_SENSOR_CONFIG); });
-  connect(ui_->button1034, &QPushButton::clicked, this, [this] { start(OP_WRITE_SENSOR_CONFIG); });
-  connect(ui_->button1066, &QPushButton::clicked, this, [this] { start(OP_READ_VOLTAGE); });
-  connect(ui_->button1040, &QPushButton::clicked, this, [this] { saveAndStart(OP_CALIBRATE_0MV); });
-  connect(ui_->button1037, &QPushButton::clicked, this,
+  connect(ui_->readSensorButton, &QPushButton::clicked, this,
+          [this] { start(OP_READ_SENSOR_CONFIG); });
+  connect(ui_->writeSensorButton, &QPushButton::clicked, this,
+          [this] { start(OP_WRITE_SENSOR_CONFIG); });
+  connect(ui_->readVoltageButton, &QPushButton::clicked, this, [this] { start(OP_READ_VOLTAGE); });
+  connect(ui_->calibrate0mVButton, &QPushButton::clicked, this,
+          [this] { saveAndStart(OP_CALIBRATE_0MV); });
+  connect(ui_->calibrate50mVButton, &QPushButton::clicked, this,
           [this] { saveAndStart(OP_CALIBRATE_50MV); });
-  connect(ui_->button1052, &QPushButton::clicked, this, [this] { start(OP_READ_CAL_ROW1); });
-  connect(ui_->button1060, &QPushButton::clicked, this, [this] { start(OP_READ_CAL_ROW2); });
-  connect(ui_->button1036, &QPushButton::clicked, this,
+  connect(ui_->readRow1Button, &QPushButton::clicked, this, [this] { start(OP_READ_CAL_ROW1); });
+  connect(ui_->readRow2Button, &QPushButton::clicked, this, [this] { start(OP_READ_CAL_ROW2); });
+  connect(ui_->calibrateResistanceButton, &QPushButton::clicked, this,
           [this] { saveAndStart(OP_CALIBRATE_RESISTANCE); });
-  connect(ui_->button1059, &QPushButton::clicked, this, [this] { start(OP_READ_RESISTANCE); });
-  connect(ui_->button1054, &QPushButton::clicked, this, [this] { start(OP_READ_OFFSET); });
-  connect(ui_->button1038, &QPushButton::clicked, this, [this] { saveAndStart(OP_WRITE_OFFSET); });
+  connect(ui_->readResistanceButton, &QPushButton::clicked, this,
+          [this] { start(OP_READ_RESISTANCE); });
+  connect(ui_->readOffsetButton, &QPushButton::clicked, this, [this] { start(OP_READ_OFFSET); });
+  connect(ui_->writeOffsetButton, &QPushButton::clicked, this,
+          [this] { saveAndStart(OP_WRITE_OFFSET); });
 
   showData();
 }
@@ -87,19 +110,19 @@ CTabConf::~CTabConf() = default;
 void CTabConf::fillSensorTypes() {
   QStringList names;
   for (const SensorTypeEntry& entry : SensorTypeTable()) names << CoreText(std::string(entry.name));
-  FillList(ui_->combo1041, names, data_.sensorTypeIndex);
+  FillList(ui_->sensorTypeCombo, names, data_.sensorTypeIndex);
 }
 
 void CTabConf::fillUnits() {
   QStringList names;
   for (const UnitEntry& entry : UnitTable()) names << ListText(entry.listText);
-  FillList(ui_->combo1049, names, data_.unitIndex);
+  FillList(ui_->unitCombo, names, data_.unitIndex);
 }
 
 void CTabConf::fillGains() {
   QStringList names;
   for (std::string_view gain : GainTable()) names << ListText(gain);
-  FillList(ui_->combo1076, names, data_.gainIndex);
+  FillList(ui_->gainCombo, names, data_.gainIndex);
 }
 
 void CTabConf::refresh(RefreshDirection direction, std::optional<OperationCode> op) {
@@ -126,36 +149,36 @@ bool CTabConf::save(std::optional<OperationCode> op) {
     exchange.takeFloatQuietly(edit, member);
     return true;
   };
-  data_.sensorTypeIndex = ui_->combo1041->currentIndex();
-  data_.sensorLowerText = TextOf(ui_->edit1042);
-  data_.sensorUpperText = TextOf(ui_->edit1043);
-  data_.unitIndex = ui_->combo1049->currentIndex();
-  data_.lowerRangeText = TextOf(ui_->edit1046);
-  data_.upperRangeText = TextOf(ui_->edit1047);
-  data_.dampingText = TextOf(ui_->edit1045);
-  exchange.takeFloatQuietly(ui_->edit1051, data_.resistance);
-  data_.offsetText = TextOf(ui_->edit1053);
-  data_.row1AdmText = TextOf(ui_->edit1055);
-  data_.row1AdlText = TextOf(ui_->edit1056);
-  data_.row2AdmText = TextOf(ui_->edit1057);
-  data_.row2AdlText = TextOf(ui_->edit1058);
-  data_.rRefText = TextOf(ui_->edit1061);
-  data_.vRefText = TextOf(ui_->edit1062);
-  data_.millivoltText = TextOf(ui_->edit1065);
+  data_.sensorTypeIndex = ui_->sensorTypeCombo->currentIndex();
+  data_.sensorLowerText = TextOf(ui_->sensorLowerEdit);
+  data_.sensorUpperText = TextOf(ui_->sensorUpperEdit);
+  data_.unitIndex = ui_->unitCombo->currentIndex();
+  data_.lowerRangeText = TextOf(ui_->lowerRangeEdit);
+  data_.upperRangeText = TextOf(ui_->upperRangeEdit);
+  data_.dampingText = TextOf(ui_->dampingEdit);
+  exchange.takeFloatQuietly(ui_->resistanceEdit, data_.resistance);
+  data_.offsetText = TextOf(ui_->offsetEdit);
+  data_.row1AdmText = TextOf(ui_->row1AdmEdit);
+  data_.row1AdlText = TextOf(ui_->row1AdlEdit);
+  data_.row2AdmText = TextOf(ui_->row2AdmEdit);
+  data_.row2AdlText = TextOf(ui_->row2AdlEdit);
+  data_.rRefText = TextOf(ui_->rRefEdit);
+  data_.vRefText = TextOf(ui_->vRefEdit);
+  data_.millivoltText = TextOf(ui_->millivoltEdit);
   // The range and damping are sent as typed, so a write checks all three
   // before its first request: a refusal never leaves half a configuration.
   // Without a unit it is refused for that first, as always.
   if (op == OP_WRITE_CONFIG && UnitCodeForIndex(data_.unitIndex)) {
     float checked = 0.0f;
-    if (!exchange.takeFloat(ui_->edit1046, checked)) return false;
-    if (!exchange.takeFloat(ui_->edit1047, checked)) return false;
-    if (!exchange.takeFloatAtLeast(ui_->edit1045, checked, 0.0f)) return false;
+    if (!exchange.takeFloat(ui_->lowerRangeEdit, checked)) return false;
+    if (!exchange.takeFloat(ui_->upperRangeEdit, checked)) return false;
+    if (!exchange.takeFloatAtLeast(ui_->dampingEdit, checked, 0.0f)) return false;
   }
-  if (!number(ui_->edit1070, data_.lowPressure, OP_CALIBRATE_LOW)) return false;
-  if (!number(ui_->edit1069, data_.highPressure, OP_CALIBRATE_HIGH)) return false;
-  if (!number(ui_->edit1072, data_.midPressure, OP_CALIBRATE_MID)) return false;
-  data_.gainIndex = ui_->combo1076->currentIndex();
-  exchange.takeIntQuietly(ui_->edit1074, data_.pressureCode);
+  if (!number(ui_->lowPressureEdit, data_.lowPressure, OP_CALIBRATE_LOW)) return false;
+  if (!number(ui_->highPressureEdit, data_.highPressure, OP_CALIBRATE_HIGH)) return false;
+  if (!number(ui_->midPressureEdit, data_.midPressure, OP_CALIBRATE_MID)) return false;
+  data_.gainIndex = ui_->gainCombo->currentIndex();
+  exchange.takeIntQuietly(ui_->pressureCodeEdit, data_.pressureCode);
   return true;
 }
 
@@ -167,38 +190,39 @@ void CTabConf::showData() {
 void CTabConf::showFields(unsigned fields) {
   const auto show = [](QLineEdit* edit, const std::string& text) { edit->setText(Utf8Text(text)); };
   if (fields & kSensorFields) {
-    ui_->combo1041->setCurrentIndex(data_.sensorTypeIndex);
-    show(ui_->edit1042, data_.sensorLowerText);
-    show(ui_->edit1043, data_.sensorUpperText);
+    ui_->sensorTypeCombo->setCurrentIndex(data_.sensorTypeIndex);
+    show(ui_->sensorLowerEdit, data_.sensorLowerText);
+    show(ui_->sensorUpperEdit, data_.sensorUpperText);
   }
   if (fields & kRangeFields) {
-    ui_->combo1049->setCurrentIndex(data_.unitIndex);
-    show(ui_->edit1046, data_.lowerRangeText);
-    show(ui_->edit1047, data_.upperRangeText);
-    show(ui_->edit1045, data_.dampingText);
+    ui_->unitCombo->setCurrentIndex(data_.unitIndex);
+    show(ui_->lowerRangeEdit, data_.lowerRangeText);
+    show(ui_->upperRangeEdit, data_.upperRangeText);
+    show(ui_->dampingEdit, data_.dampingText);
   }
-  if (fields & kResistanceField) ui_->edit1051->setText(FloatText(data_.resistance));
-  if (fields & kOffsetField) show(ui_->edit1053, data_.offsetText);
+  if (fields & kResistanceField) ui_->resistanceEdit->setText(FloatText(data_.resistance));
+  if (fields & kOffsetField) show(ui_->offsetEdit, data_.offsetText);
   if (fields & kRow1Fields) {
-    show(ui_->edit1055, data_.row1AdmText);
-    show(ui_->edit1056, data_.row1AdlText);
+    show(ui_->row1AdmEdit, data_.row1AdmText);
+    show(ui_->row1AdlEdit, data_.row1AdlText);
   }
   if (fields & kRow2Fields) {
-    show(ui_->edit1057, data_.row2AdmText);
-    show(ui_->edit1058, data_.row2AdlText);
+    show(ui_->row2AdmEdit, data_.row2AdmText);
+    show(ui_->row2AdlEdit, data_.row2AdlText);
   }
   if (fields & kReferenceFields) {
-    show(ui_->edit1061, data_.rRefText);
-    show(ui_->edit1062, data_.vRefText);
+    show(ui_->rRefEdit, data_.rRefText);
+    show(ui_->vRefEdit, data_.vRefText);
   }
-  if (fields & kMillivoltField) show(ui_->edit1065, data_.millivoltText);
+  if (fields & kMillivoltField) show(ui_->millivoltEdit, data_.millivoltText);
   if (fields & kPressureFields) {
-    ui_->edit1070->setText(FloatText(data_.lowPressure));
-    ui_->edit1069->setText(FloatText(data_.highPressure));
-    ui_->edit1072->setText(FloatText(data_.midPressure));
+    ui_->lowPressureEdit->setText(FloatText(data_.lowPressure));
+    ui_->highPressureEdit->setText(FloatText(data_.highPressure));
+    ui_->midPressureEdit->setText(FloatText(data_.midPressure));
   }
-  if (fields & kGainField) ui_->combo1076->setCurrentIndex(data_.gainIndex);
-  if (fields & kPressureCodeField) ui_->edit1074->setText(QString::number(data_.pressureCode));
+  if (fields & kGainField) ui_->gainCombo->setCurrentIndex(data_.gainIndex);
+  if (fields & kPressureCodeField)
+    ui_->pressureCodeEdit->setText(QString::number(data_.pressureCode));
 }
 
 void CTabConf::start(OperationCode op) {
@@ -220,7 +244,7 @@ void CTabConf::confirmAndStart(OperationCode op, bool saveFirst) {
 // The limits of the selected sensor type into the data; the controls are
 // left alone.
 void CTabConf::showSensorRange() {
-  if (const SensorTypeEntry* sensor = SensorTypeAt(ui_->combo1041->currentIndex())) {
+  if (const SensorTypeEntry* sensor = SensorTypeAt(ui_->sensorTypeCombo->currentIndex())) {
     data_.sensorLowerText = std::string(sensor->lowerLimitText);
     data_.sensorUpperText = std::string(sensor->upperLimitText);
   }
@@ -232,16 +256,18 @@ void CTabConf::splitRange() {
   DataExchange exchange(this);
   float low = 0.0f;
   float high = 0.0f;
-  if (!exchange.takeFloat(ui_->edit1046, low) || !exchange.takeFloat(ui_->edit1047, high)) return;
-  ui_->edit1070->setText(FloatText(low));
-  ui_->edit1069->setText(FloatText(high));
-  ui_->edit1072->setText(FloatText(static_cast<float>((double{low} + high) * 0.5)));
+  if (!exchange.takeFloat(ui_->lowerRangeEdit, low) ||
+      !exchange.takeFloat(ui_->upperRangeEdit, high))
+    return;
+  ui_->lowPressureEdit->setText(FloatText(low));
+  ui_->highPressureEdit->setText(FloatText(high));
+  ui_->midPressureEdit->setText(FloatText(static_cast<float>((double{low} + high) * 0.5)));
 }
 
 // The view's one-second timer polls the pressure code while this is on.
 void CTabConf::toggleAcquisition() {
   data_.acquiring = !data_.acquiring;
-  ui_->button1075->setText(UiText(data_.acquiring ? kStopAcquisition : kStartAcquisition));
+  ui_->acquisitionButton->setText(UiText(data_.acquiring ? kStopAcquisition : kStartAcquisition));
 }
 
 }  // namespace vantrel

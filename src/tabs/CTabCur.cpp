@@ -1,3 +1,11 @@
+// Resource numbers of this page, as the documents name them:
+//   1008 → calibrationPointCombo      1010 → calibrateCurrentButton  1011 → fixedCurrentCheck
+//   1012 → actualCurrentEdit          1013 → current3p8mARadio       1014 → current4mARadio
+//   1015 → current8mARadio            1016 → current12mARadio        1017 → current16mARadio
+//   1018 → current20mARadio           1019 → current20p8mARadio      1020 → otherCurrentEdit
+//   1021 → sendFixedCurrentButton     1022 → otherCurrentRadio       1039 → labelOtherCurrentUnit
+//   1040 → releaseFixedCurrentButton
+
 #include "tabs/CTabCur.h"
 
 #include <utility>
@@ -25,11 +33,13 @@ CTabCur::CTabCur(DeviceData& data, OperationStarter& starter, QWidget* parent)
   ui_->setupUi(this);
   ApplyDialogUnits(this);
 
-  connect(ui_->combo1008, &QComboBox::activated, this, &CTabCur::chooseCalibrationPoint);
-  connect(ui_->button1010, &QPushButton::clicked, this, &CTabCur::calibrate);
-  connect(ui_->check1011, &QCheckBox::clicked, this, &CTabCur::enableFixedCurrent);
-  connect(ui_->button1021, &QPushButton::clicked, this, &CTabCur::sendFixedCurrent);
-  connect(ui_->button1040, &QPushButton::clicked, this, &CTabCur::releaseFixedCurrent);
+  connect(ui_->calibrationPointCombo, &QComboBox::activated, this,
+          &CTabCur::chooseCalibrationPoint);
+  connect(ui_->calibrateCurrentButton, &QPushButton::clicked, this, &CTabCur::calibrate);
+  connect(ui_->fixedCurrentCheck, &QCheckBox::clicked, this, &CTabCur::enableFixedCurrent);
+  connect(ui_->sendFixedCurrentButton, &QPushButton::clicked, this, &CTabCur::sendFixedCurrent);
+  connect(ui_->releaseFixedCurrentButton, &QPushButton::clicked, this,
+          &CTabCur::releaseFixedCurrent);
 }
 
 CTabCur::~CTabCur() = default;
@@ -39,44 +49,51 @@ void CTabCur::fillCalibrationPoints() {
   for (const CurrentPointEntry& entry : CurrentPointTable()) {
     points << QString::fromUtf8(entry.text.data(), static_cast<qsizetype>(entry.text.size()));
   }
-  FillList(ui_->combo1008, points, -1);
+  FillList(ui_->calibrationPointCombo, points, -1);
 }
 
 void CTabCur::refresh(RefreshDirection direction) {
-  if (direction == RefreshDirection::ToControls) ui_->edit1012->setText(actualCurrentText_);
+  if (direction == RefreshDirection::ToControls) {
+    ui_->actualCurrentEdit->setText(actualCurrentText_);
+  }
 }
 
 // Choosing a trim point drives the loop to that current at once.
 void CTabCur::chooseCalibrationPoint() {
-  data_.calibrationPoint = CurrentPointValue(ui_->combo1008->currentIndex()).value_or(4.0f);
+  data_.calibrationPoint =
+      CurrentPointValue(ui_->calibrationPointCombo->currentIndex()).value_or(4.0f);
   starter_.start(OP_FIXED_CURRENT);
 }
 
 // The engine trims the point the loop was last driven to: 4 mA or 20 mA. The
 // current measured is a number a meter can show on a 4-20 mA loop.
 void CTabCur::calibrate() {
-  actualCurrentText_ = ui_->edit1012->text();
+  actualCurrentText_ = ui_->actualCurrentEdit->text();
   DataExchange exchange(this);
-  if (!exchange.takeFloatBetween(ui_->edit1012, data_.actualCurrent, kMeasuredMin, kMeasuredMax)) {
+  if (!exchange.takeFloatBetween(ui_->actualCurrentEdit, data_.actualCurrent, kMeasuredMin,
+                                 kMeasuredMax)) {
     return;
   }
   starter_.start(OP_CALIBRATE_CURRENT);
 }
 
 void CTabCur::enableFixedCurrent() {
-  const bool on = ui_->check1011->isChecked();
-  QWidget* const controls[] = {ui_->radio1013,  ui_->radio1014,  ui_->radio1015, ui_->radio1016,
-                               ui_->radio1017,  ui_->radio1018,  ui_->radio1019, ui_->edit1020,
-                               ui_->button1021, ui_->button1040, ui_->radio1022};
+  const bool on = ui_->fixedCurrentCheck->isChecked();
+  QWidget* const controls[] = {
+      ui_->current3p8mARadio,         ui_->current4mARadio,  ui_->current8mARadio,
+      ui_->current12mARadio,          ui_->current16mARadio, ui_->current20mARadio,
+      ui_->current20p8mARadio,        ui_->otherCurrentEdit, ui_->sendFixedCurrentButton,
+      ui_->releaseFixedCurrentButton, ui_->otherCurrentRadio};
   for (QWidget* control : controls) control->setEnabled(on);
 }
 
 // With no point chosen there is nothing to send.
 void CTabCur::sendFixedCurrent() {
   const std::pair<QRadioButton*, float> points[] = {
-      {ui_->radio1013, 3.8f},  {ui_->radio1014, 4.0f},  {ui_->radio1015, 8.0f},
-      {ui_->radio1016, 12.0f}, {ui_->radio1017, 16.0f}, {ui_->radio1018, 20.0f},
-      {ui_->radio1019, 20.8f},
+      {ui_->current3p8mARadio, 3.8f},   {ui_->current4mARadio, 4.0f},
+      {ui_->current8mARadio, 8.0f},     {ui_->current12mARadio, 12.0f},
+      {ui_->current16mARadio, 16.0f},   {ui_->current20mARadio, 20.0f},
+      {ui_->current20p8mARadio, 20.8f},
   };
   bool chosen = false;
   float milliamps = 0.0f;
@@ -86,11 +103,11 @@ void CTabCur::sendFixedCurrent() {
       milliamps = value;
     }
   }
-  if (ui_->radio1022->isChecked()) {
+  if (ui_->otherCurrentRadio->isChecked()) {
     // Wide enough for the alarm currents; the instrument refuses what it
     // cannot drive.
     DataExchange exchange(this);
-    if (!exchange.takeFloatBetween(ui_->edit1020, milliamps, kOtherMin, kOtherMax)) return;
+    if (!exchange.takeFloatBetween(ui_->otherCurrentEdit, milliamps, kOtherMin, kOtherMax)) return;
     chosen = true;
   }
   if (!chosen) return;

@@ -1,3 +1,9 @@
+// Resource numbers of this page, as the documents name them:
+//   1023 → dateEdit                1024 → tagEdit                 1025 → messageEdit
+//   1026 → descriptorEdit          1027 → pollAddressCombo        1030 → newPollAddressEdit
+//   1032 → writeDeviceInfoButton   1033 → readDeviceInfoButton    1034 → writePollAddressButton
+//   1035 → readLongAddressButton   1036 → writeLongAddressButton  1038 → longAddressEdit
+
 #include "tabs/CTabHart.h"
 
 #include <QDate>
@@ -17,18 +23,18 @@ CTabHart::CTabHart(DeviceData& data, OperationStarter& starter, QWidget* parent)
   ApplyDialogUnits(this);
 
   // The date bytes carry the year as an offset from 1900 in one byte.
-  ui_->date1023->setDateRange(QDate(1900, 1, 1), QDate(2155, 12, 31));
-  ui_->date1023->setDate(QDate::currentDate());
+  ui_->dateEdit->setDateRange(QDate(1900, 1, 1), QDate(2155, 12, 31));
+  ui_->dateEdit->setDate(QDate::currentDate());
 
-  connect(ui_->button1033, &QPushButton::clicked, this,
+  connect(ui_->readDeviceInfoButton, &QPushButton::clicked, this,
           [this] { starter_.start(OP_READ_DEVICE_INFO); });
-  connect(ui_->button1032, &QPushButton::clicked, this,
+  connect(ui_->writeDeviceInfoButton, &QPushButton::clicked, this,
           [this] { saveAndStart(OP_WRITE_DEVICE_INFO); });
-  connect(ui_->button1034, &QPushButton::clicked, this,
+  connect(ui_->writePollAddressButton, &QPushButton::clicked, this,
           [this] { saveAndStart(OP_WRITE_POLL_ADDRESS); });
-  connect(ui_->button1035, &QPushButton::clicked, this,
+  connect(ui_->readLongAddressButton, &QPushButton::clicked, this,
           [this] { starter_.start(OP_READ_LONG_ADDRESS); });
-  connect(ui_->button1036, &QPushButton::clicked, this,
+  connect(ui_->writeLongAddressButton, &QPushButton::clicked, this,
           [this] { saveAndStart(OP_WRITE_LONG_ADDRESS); });
 
   showData();
@@ -43,11 +49,11 @@ void CTabHart::refresh(RefreshDirection direction, std::optional<OperationCode> 
   if (direction == RefreshDirection::ToData) {
     save();
   } else if (fields & kLongAddressField) {
-    ui_->edit1038->setText(Utf8Text(data_.longAddressText));
+    ui_->longAddressEdit->setText(Utf8Text(data_.longAddressText));
   } else if (fields & kIdentityFields) {
-    ui_->edit1025->setText(Utf8Text(data_.message));
-    ui_->edit1024->setText(Utf8Text(data_.tag));
-    ui_->edit1026->setText(Utf8Text(data_.descriptor));
+    ui_->messageEdit->setText(Utf8Text(data_.message));
+    ui_->tagEdit->setText(Utf8Text(data_.tag));
+    ui_->descriptorEdit->setText(Utf8Text(data_.descriptor));
   } else {
     showData();
   }
@@ -57,27 +63,27 @@ void CTabHart::refresh(RefreshDirection direction, std::optional<OperationCode> 
 // leaves the ones after it as they were.
 bool CTabHart::save(std::optional<OperationCode> op) {
   DataExchange exchange(this);
-  data_.message = TextOf(ui_->edit1025);
-  const QDate date = ui_->date1023->date();
+  data_.message = TextOf(ui_->messageEdit);
+  const QDate date = ui_->dateEdit->date();
   data_.date = CalendarDate{date.year(), date.month(), date.day()};
-  data_.tag = TextOf(ui_->edit1024);
-  data_.descriptor = TextOf(ui_->edit1026);
+  data_.tag = TextOf(ui_->tagEdit);
+  data_.descriptor = TextOf(ui_->descriptorEdit);
   if (op == OP_WRITE_POLL_ADDRESS) {
-    if (!exchange.takeByte(ui_->edit1030, data_.newPollAddress)) return false;
-    if (!exchange.checkRange(ui_->edit1030, data_.newPollAddress, 0, 16)) return false;
+    if (!exchange.takeByte(ui_->newPollAddressEdit, data_.newPollAddress)) return false;
+    if (!exchange.checkRange(ui_->newPollAddressEdit, data_.newPollAddress, 0, 16)) return false;
   } else {
-    exchange.takeByteQuietly(ui_->edit1030, data_.newPollAddress, 0, 16);
+    exchange.takeByteQuietly(ui_->newPollAddressEdit, data_.newPollAddress, 0, 16);
   }
-  data_.longAddressText = TextOf(ui_->edit1038);
+  data_.longAddressText = TextOf(ui_->longAddressEdit);
   return true;
 }
 
 void CTabHart::showData() {
-  ui_->edit1025->setText(Utf8Text(data_.message));
-  ui_->edit1024->setText(Utf8Text(data_.tag));
-  ui_->edit1026->setText(Utf8Text(data_.descriptor));
-  ui_->edit1030->setText(QString::number(data_.newPollAddress));
-  ui_->edit1038->setText(Utf8Text(data_.longAddressText));
+  ui_->messageEdit->setText(Utf8Text(data_.message));
+  ui_->tagEdit->setText(Utf8Text(data_.tag));
+  ui_->descriptorEdit->setText(Utf8Text(data_.descriptor));
+  ui_->newPollAddressEdit->setText(QString::number(data_.newPollAddress));
+  ui_->longAddressEdit->setText(Utf8Text(data_.longAddressText));
 }
 
 // A write takes the page into the data first; the instrument is not written
@@ -87,7 +93,7 @@ void CTabHart::saveAndStart(OperationCode op) {
 }
 
 std::uint8_t CTabHart::pollAddress() const {
-  const QComboBox* box = ui_->combo1027;
+  const QComboBox* box = ui_->pollAddressCombo;
   const int index = box->currentIndex();
   if (index >= 0 && box->itemText(index) == box->currentText()) {
     return static_cast<std::uint8_t>(box->itemData(index).toUInt());
@@ -96,11 +102,11 @@ std::uint8_t CTabHart::pollAddress() const {
 }
 
 QComboBox* CTabHart::pollAddressBox() const {
-  return ui_->combo1027;
+  return ui_->pollAddressCombo;
 }
 
 void CTabHart::refillPollAddresses(const std::vector<PollAddressItem>& items) {
-  QComboBox* box = ui_->combo1027;
+  QComboBox* box = ui_->pollAddressCombo;
   box->clear();
   for (const PollAddressItem& item : items) box->addItem(Utf8Text(item.text), item.address);
   box->setCurrentIndex(items.empty() ? -1 : 0);
@@ -108,7 +114,7 @@ void CTabHart::refillPollAddresses(const std::vector<PollAddressItem>& items) {
 }
 
 void CTabHart::setDeviceDate(const CalendarDate& date) {
-  ui_->date1023->setDate(QDate(date.year, date.month, date.day));
+  ui_->dateEdit->setDate(QDate(date.year, date.month, date.day));
 }
 
 }  // namespace vantrel

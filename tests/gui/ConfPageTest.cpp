@@ -19,22 +19,22 @@ class GuiConfPage : public GuiTest {
 
 TEST_F(GuiConfPage, ReadShowsRangeUnitAndDamping) {
   connectTo({0});
-  runOk("button1048", OP_READ_CONFIG);
+  runOk("readRangeButton", OP_READ_CONFIG);
   settle();
-  EXPECT_EQ(edit("edit1046")->text(), QStringLiteral("0.0"));
-  EXPECT_EQ(edit("edit1047")->text(), QStringLiteral("100.0"));
-  EXPECT_EQ(edit("edit1045")->text(), QStringLiteral("0.5"));
-  EXPECT_EQ(combo("combo1049")->currentText(), QStringLiteral("kPa"));
+  EXPECT_EQ(edit("lowerRangeEdit")->text(), QStringLiteral("0.0"));
+  EXPECT_EQ(edit("upperRangeEdit")->text(), QStringLiteral("100.0"));
+  EXPECT_EQ(edit("dampingEdit")->text(), QStringLiteral("0.5"));
+  EXPECT_EQ(combo("unitCombo")->currentText(), QStringLiteral("kPa"));
   EXPECT_EQ(status(), QStringLiteral("校准成功"));
 }
 
 TEST_F(GuiConfPage, WriteSendsTheTypedRangeAndReadsBack) {
   connectTo({0});
-  edit("edit1046")->setText(QStringLiteral("-50"));
-  edit("edit1047")->setText(QStringLiteral("250"));
-  edit("edit1045")->setText(QStringLiteral("2"));
-  Choose(combo("combo1049"), 6);  // MPa
-  runOk("button1035", OP_WRITE_CONFIG);
+  edit("lowerRangeEdit")->setText(QStringLiteral("-50"));
+  edit("upperRangeEdit")->setText(QStringLiteral("250"));
+  edit("dampingEdit")->setText(QStringLiteral("2"));
+  Choose(combo("unitCombo"), 6);  // MPa
+  runOk("writeRangeButton", OP_WRITE_CONFIG);
   EXPECT_EQ(status(), QStringLiteral("修改成功"));
 
   const std::vector<SentRequest> damping = recorder.withCommand(34);
@@ -46,13 +46,13 @@ TEST_F(GuiConfPage, WriteSendsTheTypedRangeAndReadsBack) {
   EXPECT_EQ(range[0].floatAt(1), 250.0f);
   EXPECT_EQ(range[0].floatAt(5), -50.0f);
 
-  for (const char* name : {"edit1046", "edit1047", "edit1045"}) edit(name)->clear();
-  runOk("button1048", OP_READ_CONFIG);
+  for (const char* name : {"lowerRangeEdit", "upperRangeEdit", "dampingEdit"}) edit(name)->clear();
+  runOk("readRangeButton", OP_READ_CONFIG);
   settle();
-  EXPECT_EQ(edit("edit1046")->text(), QStringLiteral("-50.0"));
-  EXPECT_EQ(edit("edit1047")->text(), QStringLiteral("250.0"));
-  EXPECT_EQ(edit("edit1045")->text(), QStringLiteral("2.0"));
-  EXPECT_EQ(combo("combo1049")->currentText(), QStringLiteral("MPa"));
+  EXPECT_EQ(edit("lowerRangeEdit")->text(), QStringLiteral("-50.0"));
+  EXPECT_EQ(edit("upperRangeEdit")->text(), QStringLiteral("250.0"));
+  EXPECT_EQ(edit("dampingEdit")->text(), QStringLiteral("2.0"));
+  EXPECT_EQ(combo("unitCombo")->currentText(), QStringLiteral("MPa"));
 }
 
 // A read followed by a write sends back the float the instrument gave: with
@@ -60,23 +60,23 @@ TEST_F(GuiConfPage, WriteSendsTheTypedRangeAndReadsBack) {
 // one-decimal text.
 TEST_F(GuiConfPage, ARangeReadAndWrittenBackKeepsItsPrecision) {
   connectTo({0});
-  edit("edit1046")->setText(QStringLiteral("0"));
-  edit("edit1047")->setText(QStringLiteral("0.25"));
-  edit("edit1045")->setText(QStringLiteral("1"));
-  Choose(combo("combo1049"), 6);  // MPa
-  runOk("button1035", OP_WRITE_CONFIG);
-  for (const char* name : {"edit1046", "edit1047", "edit1045"}) edit(name)->clear();
-  runOk("button1048", OP_READ_CONFIG);
+  edit("lowerRangeEdit")->setText(QStringLiteral("0"));
+  edit("upperRangeEdit")->setText(QStringLiteral("0.25"));
+  edit("dampingEdit")->setText(QStringLiteral("1"));
+  Choose(combo("unitCombo"), 6);  // MPa
+  runOk("writeRangeButton", OP_WRITE_CONFIG);
+  for (const char* name : {"lowerRangeEdit", "upperRangeEdit", "dampingEdit"}) edit(name)->clear();
+  runOk("readRangeButton", OP_READ_CONFIG);
   settle();
-  EXPECT_EQ(edit("edit1047")->text(), QStringLiteral("0.25"));
+  EXPECT_EQ(edit("upperRangeEdit")->text(), QStringLiteral("0.25"));
 
   recorder.sent.clear();
-  edit("edit1045")->setText(QStringLiteral("2"));
-  runOk("button1035", OP_WRITE_CONFIG);
+  edit("dampingEdit")->setText(QStringLiteral("2"));
+  runOk("writeRangeButton", OP_WRITE_CONFIG);
   const std::vector<SentRequest> range = recorder.withCommand(35);
   ASSERT_EQ(range.size(), 1u);
   EXPECT_EQ(range[0].floatAt(1), 0.25f);
-  runOk("button1048", OP_READ_CONFIG);
+  runOk("readRangeButton", OP_READ_CONFIG);
   EXPECT_EQ(session->data().upperRange, 0.25f);  // what the instrument holds
 }
 
@@ -85,31 +85,32 @@ TEST_F(GuiConfPage, ARangeReadAndWrittenBackKeepsItsPrecision) {
 // still stops its own calibration (APressureThatDoesNotParseStopsTheCalibration).
 TEST_F(GuiConfPage, OtherOperationsFieldsDoNotBlockTheRangeWrite) {
   connectTo({0});
-  edit("edit1046")->setText(QStringLiteral("0"));
-  edit("edit1047")->setText(QStringLiteral("100"));
-  edit("edit1045")->setText(QStringLiteral("1"));
-  Choose(combo("combo1049"), 5);  // kPa
-  for (const char* name : {"edit1070", "edit1069", "edit1072", "edit1074", "edit1051"}) {
+  edit("lowerRangeEdit")->setText(QStringLiteral("0"));
+  edit("upperRangeEdit")->setText(QStringLiteral("100"));
+  edit("dampingEdit")->setText(QStringLiteral("1"));
+  Choose(combo("unitCombo"), 5);  // kPa
+  for (const char* name : {"lowPressureEdit", "highPressureEdit", "midPressureEdit",
+                           "pressureCodeEdit", "resistanceEdit"}) {
     edit(name)->setText(QString());
   }
-  runOk("button1035", OP_WRITE_CONFIG);
+  runOk("writeRangeButton", OP_WRITE_CONFIG);
   EXPECT_EQ(recorder.withCommand(35).size(), 1u);
   EXPECT_TRUE(OpenMessageBoxes().empty());
 
   // The low end's own field still stops the low-end calibration; an empty
   // high-end field does not.
-  edit("edit1069")->setText(QStringLiteral("abc"));
-  edit("edit1070")->setText(QStringLiteral("0"));
-  runOk("button1035", OP_WRITE_CONFIG);
+  edit("highPressureEdit")->setText(QStringLiteral("abc"));
+  edit("lowPressureEdit")->setText(QStringLiteral("0"));
+  runOk("writeRangeButton", OP_WRITE_CONFIG);
   readLongAddress();
   recorder.sent.clear();
-  runOk("button1067", OP_CALIBRATE_LOW);
+  runOk("calibrateLowButton", OP_CALIBRATE_LOW);
   EXPECT_EQ(recorder.withCommand(131).size(), 1u);
 }
 
 TEST_F(GuiConfPage, WriteWithoutAUnitIsRefused) {
   connectTo({0});
-  button("button1035")->click();
+  button("writeRangeButton")->click();
   QMessageBox* box = WaitForMessageBox();
   ASSERT_NE(box, nullptr);
   EXPECT_EQ(box->text(), QStringLiteral("请先选择单位！"));
@@ -134,45 +135,48 @@ TEST_F(GuiConfPage, SplitRangeUsesTheTypedRange) {
   view->data().lowerRangeText = "7";  // last read: not what the split uses
   view->data().upperRangeText = "9";
   for (const auto& c : cases) {
-    for (const char* name : {"edit1070", "edit1072", "edit1069"}) edit(name)->setText("1");
-    edit("edit1046")->setText(QString::fromLatin1(c.lower));
-    edit("edit1047")->setText(QString::fromLatin1(c.upper));
-    button("button1073")->click();
+    for (const char* name : {"lowPressureEdit", "midPressureEdit", "highPressureEdit"})
+      edit(name)->setText("1");
+    edit("lowerRangeEdit")->setText(QString::fromLatin1(c.lower));
+    edit("upperRangeEdit")->setText(QString::fromLatin1(c.upper));
+    button("splitRangeButton")->click();
     if (!c.low) {
       QMessageBox* box = WaitForMessageBox();
       ASSERT_NE(box, nullptr) << c.upper;
       EXPECT_EQ(box->text(), QStringLiteral("请输入一个数字。"));
       CloseMessageBox(box);
     }
-    EXPECT_EQ(edit("edit1070")->text(), QString::fromLatin1(c.low ? c.low : "1")) << c.upper;
-    EXPECT_EQ(edit("edit1072")->text(), QString::fromLatin1(c.mid ? c.mid : "1")) << c.upper;
-    EXPECT_EQ(edit("edit1069")->text(), QString::fromLatin1(c.high ? c.high : "1")) << c.upper;
-    EXPECT_EQ(edit("edit1046")->text(), QString::fromLatin1(c.lower));
-    EXPECT_EQ(edit("edit1047")->text(), QString::fromLatin1(c.upper));
+    EXPECT_EQ(edit("lowPressureEdit")->text(), QString::fromLatin1(c.low ? c.low : "1")) << c.upper;
+    EXPECT_EQ(edit("midPressureEdit")->text(), QString::fromLatin1(c.mid ? c.mid : "1")) << c.upper;
+    EXPECT_EQ(edit("highPressureEdit")->text(), QString::fromLatin1(c.high ? c.high : "1"))
+        << c.upper;
+    EXPECT_EQ(edit("lowerRangeEdit")->text(), QString::fromLatin1(c.lower));
+    EXPECT_EQ(edit("upperRangeEdit")->text(), QString::fromLatin1(c.upper));
   }
   EXPECT_TRUE(recorder.sent.empty());
 }
 
 TEST_F(GuiConfPage, SplitRangeAfterReadingTheInstrument) {
   connectTo({0});
-  runOk("button1048", OP_READ_CONFIG);
+  runOk("readRangeButton", OP_READ_CONFIG);
   settle();
-  button("button1073")->click();
-  EXPECT_EQ(edit("edit1070")->text(), QStringLiteral("0"));
-  EXPECT_EQ(edit("edit1072")->text(), QStringLiteral("50"));
-  EXPECT_EQ(edit("edit1069")->text(), QStringLiteral("100"));
+  button("splitRangeButton")->click();
+  EXPECT_EQ(edit("lowPressureEdit")->text(), QStringLiteral("0"));
+  EXPECT_EQ(edit("midPressureEdit")->text(), QStringLiteral("50"));
+  EXPECT_EQ(edit("highPressureEdit")->text(), QStringLiteral("100"));
 }
 
 TEST_F(GuiConfPage, CancelledConfirmationSendsNothing) {
   connectTo({0});
   confirmer.answer = false;
-  for (const char* name : {"button1068", "button1067", "button1071", "button1050"}) {
+  for (const char* name :
+       {"clearZeroButton", "calibrateLowButton", "calibrateMidButton", "calibrateHighButton"}) {
     button(name)->click();
   }
   EXPECT_EQ(confirmer.asked, 4);
   EXPECT_TRUE(recorder.sent.empty());
   // The line works: the next operation's requests are the only ones sent.
-  runOk("button1077", OP_READ_GAIN);
+  runOk("readGainButton", OP_READ_GAIN);
   for (const SentRequest& request : recorder.sent) {
     EXPECT_TRUE(request.command == 0 || request.command == 133) << int(request.command);
   }
@@ -188,9 +192,10 @@ TEST_F(GuiConfPage, ConfirmedCalibrationsSendTheirPressureInKpa) {
     std::uint8_t command;
     const char* text;
     float value;
-  } cases[] = {{"button1067", "edit1070", OP_CALIBRATE_LOW, 131, "1.5", 1.5f},
-               {"button1071", "edit1072", OP_CALIBRATE_MID, 132, "50", 50.0f},
-               {"button1050", "edit1069", OP_CALIBRATE_HIGH, 130, "99.25", 99.25f}};
+  } cases[] = {
+      {"calibrateLowButton", "lowPressureEdit", OP_CALIBRATE_LOW, 131, "1.5", 1.5f},
+      {"calibrateMidButton", "midPressureEdit", OP_CALIBRATE_MID, 132, "50", 50.0f},
+      {"calibrateHighButton", "highPressureEdit", OP_CALIBRATE_HIGH, 130, "99.25", 99.25f}};
   for (const auto& c : cases) {
     recorder.sent.clear();
     edit(c.edit)->setText(QString::fromLatin1(c.text));
@@ -204,7 +209,7 @@ TEST_F(GuiConfPage, ConfirmedCalibrationsSendTheirPressureInKpa) {
   EXPECT_EQ(status(), QStringLiteral("校准成功"));
 
   recorder.sent.clear();
-  runOk("button1068", OP_CLEAR_ZERO);
+  runOk("clearZeroButton", OP_CLEAR_ZERO);
   EXPECT_EQ(recorder.withCommand(43).size(), 1u);
   EXPECT_EQ(status(), QStringLiteral("清零成功"));
 }
@@ -212,8 +217,8 @@ TEST_F(GuiConfPage, ConfirmedCalibrationsSendTheirPressureInKpa) {
 TEST_F(GuiConfPage, APressureThatDoesNotParseStopsTheCalibration) {
   connectTo({0});
   for (const char* text : {"abc", "", "1.5kPa"}) {
-    edit("edit1070")->setText(QString::fromLatin1(text));
-    button("button1067")->click();
+    edit("lowPressureEdit")->setText(QString::fromLatin1(text));
+    button("calibrateLowButton")->click();
     QMessageBox* box = WaitForMessageBox();
     ASSERT_NE(box, nullptr) << text;
     EXPECT_EQ(box->text(), QStringLiteral("请输入一个数字。")) << text;
@@ -225,24 +230,24 @@ TEST_F(GuiConfPage, APressureThatDoesNotParseStopsTheCalibration) {
 
 TEST_F(GuiConfPage, ReadingTheGainSelectsItWithoutWritingIt) {
   connectTo({0});
-  Choose(combo("combo1076"), 4);  // "16": written at once
+  Choose(combo("gainCombo"), 4);  // "16": written at once
   EXPECT_EQ(waitForEnd(OP_WRITE_GAIN), static_cast<int>(OperationResult::Success));
   EXPECT_EQ(status(), QStringLiteral("修改成功"));
   const std::vector<SentRequest> writes = recorder.withCommand(134);
   ASSERT_EQ(writes.size(), 1u);
   EXPECT_EQ(writes[0].data, (std::vector<std::uint8_t>{4}));
 
-  combo("combo1076")->setCurrentIndex(-1);
+  combo("gainCombo")->setCurrentIndex(-1);
   recorder.sent.clear();
-  runOk("button1077", OP_READ_GAIN);
+  runOk("readGainButton", OP_READ_GAIN);
   settle();
-  EXPECT_EQ(combo("combo1076")->currentText(), QStringLiteral("16"));
+  EXPECT_EQ(combo("gainCombo")->currentText(), QStringLiteral("16"));
   EXPECT_TRUE(recorder.withCommand(134).empty());
 }
 
 TEST_F(GuiConfPage, AcquisitionTogglesAndPollsThePressureCode) {
   connectTo({0});
-  QPushButton* toggle = button("button1075");
+  QPushButton* toggle = button("acquisitionButton");
 
   view->acquisitionTick();  // off: a tick sends nothing
   EXPECT_TRUE(recorder.sent.empty());
@@ -252,8 +257,8 @@ TEST_F(GuiConfPage, AcquisitionTogglesAndPollsThePressureCode) {
   EXPECT_TRUE(view->data().acquiring);
   // The one-second timer polls with command 135 and the code is shown.
   EXPECT_TRUE(QTest::qWaitFor([&] { return recorder.withCommand(135).size() >= 2; }, 10000));
-  EXPECT_TRUE(QTest::qWaitFor([&] { return edit("edit1074")->text() != QStringLiteral("0"); },
-                              kReplyWaitMs));
+  EXPECT_TRUE(QTest::qWaitFor(
+      [&] { return edit("pressureCodeEdit")->text() != QStringLiteral("0"); }, kReplyWaitMs));
   // Acquisition goes on behind another page.
   view->tabControl()->setCurrentIndex(0);
   EXPECT_TRUE(view->data().acquiring);
@@ -263,11 +268,11 @@ TEST_F(GuiConfPage, AcquisitionTogglesAndPollsThePressureCode) {
   EXPECT_FALSE(view->data().acquiring);
   EXPECT_TRUE(
       QTest::qWaitFor([&] { return !session->engine().operationInProgress(); }, kReplyWaitMs));
-  const QString lastCode = edit("edit1074")->text();
+  const QString lastCode = edit("pressureCodeEdit")->text();
   recorder.sent.clear();
   view->acquisitionTick();
   EXPECT_TRUE(recorder.sent.empty());
-  EXPECT_EQ(edit("edit1074")->text(), lastCode);
+  EXPECT_EQ(edit("pressureCodeEdit")->text(), lastCode);
 }
 
 TEST_F(GuiConfPage, ChoosingASensorTypeShowsItsLimits) {
@@ -277,9 +282,9 @@ TEST_F(GuiConfPage, ChoosingASensorTypeShowsItsLimits) {
     const char* upper;
   } cases[] = {{10, "-50 ℃", "150 ℃"}, {2, "0 ℃", "1600 ℃"}, {6, "0 ℃", "1600 ℃"}};
   for (const auto& c : cases) {
-    Choose(combo("combo1041"), c.index);
-    EXPECT_EQ(edit("edit1042")->text(), QString::fromUtf8(c.lower)) << c.index;
-    EXPECT_EQ(edit("edit1043")->text(), QString::fromUtf8(c.upper)) << c.index;
+    Choose(combo("sensorTypeCombo"), c.index);
+    EXPECT_EQ(edit("sensorLowerEdit")->text(), QString::fromUtf8(c.lower)) << c.index;
+    EXPECT_EQ(edit("sensorUpperEdit")->text(), QString::fromUtf8(c.upper)) << c.index;
   }
 }
 
@@ -287,31 +292,31 @@ TEST_F(GuiConfPage, ChoosingASensorTypeShowsItsLimits) {
 // carry data both ways like the shown ones.
 TEST_F(GuiConfPage, HiddenGroupsCarryTheirData) {
   connectTo({0});
-  EXPECT_FALSE(edit("edit1053")->isVisibleTo(view->tabConf()));
+  EXPECT_FALSE(edit("offsetEdit")->isVisibleTo(view->tabConf()));
 
-  edit("edit1053")->setText(QStringLiteral("12.3"));
-  runOk("button1038", OP_WRITE_OFFSET);
+  edit("offsetEdit")->setText(QStringLiteral("12.3"));
+  runOk("writeOffsetButton", OP_WRITE_OFFSET);
   const std::vector<SentRequest> writes = recorder.withCommand(118);
   ASSERT_EQ(writes.size(), 1u);
   EXPECT_EQ(writes[0].data, (std::vector<std::uint8_t>{0x00, 123}));  // tenths of a degree
 
-  edit("edit1053")->clear();
-  runOk("button1054", OP_READ_OFFSET);
+  edit("offsetEdit")->clear();
+  runOk("readOffsetButton", OP_READ_OFFSET);
   settle();
-  EXPECT_EQ(edit("edit1053")->text(), QStringLiteral("12.3"));
+  EXPECT_EQ(edit("offsetEdit")->text(), QStringLiteral("12.3"));
 
-  Choose(combo("combo1041"), 3);  // B型热电偶
-  runOk("button1034", OP_WRITE_SENSOR_CONFIG);
+  Choose(combo("sensorTypeCombo"), 3);  // B型热电偶
+  runOk("writeSensorButton", OP_WRITE_SENSOR_CONFIG);
   const std::vector<SentRequest> sensor = recorder.withCommand(115);
   ASSERT_EQ(sensor.size(), 1u);
   EXPECT_EQ(sensor[0].data[2], 3);
-  combo("combo1041")->setCurrentIndex(-1);
-  edit("edit1042")->clear();
-  runOk("button1044", OP_READ_SENSOR_CONFIG);
+  combo("sensorTypeCombo")->setCurrentIndex(-1);
+  edit("sensorLowerEdit")->clear();
+  runOk("readSensorButton", OP_READ_SENSOR_CONFIG);
   settle();
-  EXPECT_EQ(combo("combo1041")->currentText(), QStringLiteral("B型热电偶"));
-  EXPECT_EQ(edit("edit1042")->text(), QStringLiteral("600 ℃"));
-  EXPECT_EQ(edit("edit1043")->text(), QStringLiteral("1800 ℃"));
+  EXPECT_EQ(combo("sensorTypeCombo")->currentText(), QStringLiteral("B型热电偶"));
+  EXPECT_EQ(edit("sensorLowerEdit")->text(), QStringLiteral("600 ℃"));
+  EXPECT_EQ(edit("sensorUpperEdit")->text(), QStringLiteral("1800 ℃"));
 }
 
 }  // namespace

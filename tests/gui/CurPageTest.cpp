@@ -27,14 +27,15 @@ class GuiCurPage : public GuiTest {
   }
 
   void enable(bool on) {
-    QCheckBox* box = find<QCheckBox>("check1011");
+    QCheckBox* box = find<QCheckBox>("fixedCurrentCheck");
     if (box->isChecked() != on) box->click();
   }
 };
 
-const char* const kFixedCurrentControls[] = {"radio1013", "radio1014",  "radio1015", "radio1016",
-                                             "radio1017", "radio1018",  "radio1019", "radio1022",
-                                             "edit1020",  "button1021", "button1040"};
+const char* const kFixedCurrentControls[] = {
+    "current3p8mARadio", "current4mARadio",        "current8mARadio",          "current12mARadio",
+    "current16mARadio",  "current20mARadio",       "current20p8mARadio",       "otherCurrentRadio",
+    "otherCurrentEdit",  "sendFixedCurrentButton", "releaseFixedCurrentButton"};
 
 TEST_F(GuiCurPage, EnableBoxSwitchesTheFixedCurrentControls) {
   for (const char* name : kFixedCurrentControls) {
@@ -48,8 +49,8 @@ TEST_F(GuiCurPage, EnableBoxSwitchesTheFixedCurrentControls) {
   }
   // The trim controls are never switched.
   enable(false);
-  EXPECT_TRUE(combo("combo1008")->isEnabled());
-  EXPECT_TRUE(button("button1010")->isEnabled());
+  EXPECT_TRUE(combo("calibrationPointCombo")->isEnabled());
+  EXPECT_TRUE(button("calibrateCurrentButton")->isEnabled());
 }
 
 TEST_F(GuiCurPage, SendRequestsTheCheckedPoint) {
@@ -59,13 +60,15 @@ TEST_F(GuiCurPage, SendRequestsTheCheckedPoint) {
     const char* radio;
     const char* other;
     float milliamps;
-  } cases[] = {{"radio1013", "", 3.8f},  {"radio1014", "", 4.0f},      {"radio1015", "", 8.0f},
-               {"radio1016", "", 12.0f}, {"radio1017", "", 16.0f},     {"radio1018", "", 20.0f},
-               {"radio1019", "", 20.8f}, {"radio1022", "10.5", 10.5f}, {"radio1022", "3.5", 3.5f}};
+  } cases[] = {{"current3p8mARadio", "", 3.8f},   {"current4mARadio", "", 4.0f},
+               {"current8mARadio", "", 8.0f},     {"current12mARadio", "", 12.0f},
+               {"current16mARadio", "", 16.0f},   {"current20mARadio", "", 20.0f},
+               {"current20p8mARadio", "", 20.8f}, {"otherCurrentRadio", "10.5", 10.5f},
+               {"otherCurrentRadio", "3.5", 3.5f}};
   for (const auto& c : cases) {
     find<QRadioButton>(c.radio)->click();
-    edit("edit1020")->setText(QString::fromLatin1(c.other));
-    runOk("button1021", OP_FIXED_CURRENT);
+    edit("otherCurrentEdit")->setText(QString::fromLatin1(c.other));
+    runOk("sendFixedCurrentButton", OP_FIXED_CURRENT);
     EXPECT_EQ(lastFixedCurrent(), c.milliamps) << c.radio << " " << c.other;
     EXPECT_EQ(view->data().calibrationPoint, c.milliamps);
   }
@@ -75,16 +78,16 @@ TEST_F(GuiCurPage, SendRequestsTheCheckedPoint) {
 TEST_F(GuiCurPage, SendWithNoPointCheckedSendsNothing) {
   connectTo({0});
   enable(true);
-  button("button1021")->click();
+  button("sendFixedCurrentButton")->click();
   EXPECT_TRUE(recorder.sent.empty());
 }
 
 TEST_F(GuiCurPage, ExitReleasesTheFixedCurrent) {
   connectTo({0});
   enable(true);
-  find<QRadioButton>("radio1016")->click();
-  runOk("button1021", OP_FIXED_CURRENT);
-  runOk("button1040", OP_FIXED_CURRENT);
+  find<QRadioButton>("current12mARadio")->click();
+  runOk("sendFixedCurrentButton", OP_FIXED_CURRENT);
+  runOk("releaseFixedCurrentButton", OP_FIXED_CURRENT);
   EXPECT_EQ(lastFixedCurrent(), 0.0f);
 }
 
@@ -96,12 +99,12 @@ TEST_F(GuiCurPage, ChoosingATrimPointDrivesTheLoopThere) {
   } cases[] = {{1, 20.0f}, {0, 4.0f}};
   for (const auto& c : cases) {
     ended.clear();
-    Choose(combo("combo1008"), c.index);
+    Choose(combo("calibrationPointCombo"), c.index);
     ASSERT_EQ(waitForEnd(OP_FIXED_CURRENT), static_cast<int>(OperationResult::Success));
     EXPECT_EQ(lastFixedCurrent(), c.milliamps);
   }
   // Still works with the enable box off.
-  EXPECT_FALSE(find<QCheckBox>("check1011")->isChecked());
+  EXPECT_FALSE(find<QCheckBox>("fixedCurrentCheck")->isChecked());
 }
 
 TEST_F(GuiCurPage, CalibrateTrimsThePointChosenWithTheMeasuredCurrent) {
@@ -114,10 +117,10 @@ TEST_F(GuiCurPage, CalibrateTrimsThePointChosenWithTheMeasuredCurrent) {
   } cases[] = {{0, 45, "4.012", 4.012f}, {1, 46, "19.98", 19.98f}};
   for (const auto& c : cases) {
     ended.clear();
-    Choose(combo("combo1008"), c.index);
+    Choose(combo("calibrationPointCombo"), c.index);
     ASSERT_EQ(waitForEnd(OP_FIXED_CURRENT), static_cast<int>(OperationResult::Success));
-    edit("edit1012")->setText(QString::fromLatin1(c.measured));
-    runOk("button1010", OP_CALIBRATE_CURRENT);
+    edit("actualCurrentEdit")->setText(QString::fromLatin1(c.measured));
+    runOk("calibrateCurrentButton", OP_CALIBRATE_CURRENT);
     const std::vector<SentRequest> trims = recorder.withCommand(c.command);
     ASSERT_EQ(trims.size(), 1u) << c.measured;
     EXPECT_EQ(trims[0].floatAt(0), c.value);
@@ -128,14 +131,14 @@ TEST_F(GuiCurPage, CalibrateTrimsThePointChosenWithTheMeasuredCurrent) {
 TEST_F(GuiCurPage, CalibrateWithoutATrimPointAsksForOne) {
   connectTo({0});
   enable(true);
-  find<QRadioButton>("radio1016")->click();  // 12 mA: not a trim point
-  runOk("button1021", OP_FIXED_CURRENT);
-  for (const char* before : {"button1040", ""}) {  // after 退出 too
+  find<QRadioButton>("current12mARadio")->click();  // 12 mA: not a trim point
+  runOk("sendFixedCurrentButton", OP_FIXED_CURRENT);
+  for (const char* before : {"releaseFixedCurrentButton", ""}) {  // after 退出 too
     if (*before) runOk(before, OP_FIXED_CURRENT);
     recorder.sent.clear();
     ended.clear();
-    edit("edit1012")->setText(QStringLiteral("12"));
-    button("button1010")->click();
+    edit("actualCurrentEdit")->setText(QStringLiteral("12"));
+    button("calibrateCurrentButton")->click();
     QMessageBox* box = WaitForMessageBox();
     ASSERT_NE(box, nullptr);
     EXPECT_EQ(box->text(), QString::fromUtf8(texts::kSelectCurrentFirst));

@@ -155,8 +155,8 @@ class GuiTest : public ::testing::Test {
     ASSERT_TRUE(session->openPort(line->path()));
   }
 
-  // Finds a control by its name in `scope`: the pages reuse control ids, so
-  // a page's tests look in that page.
+  // Finds a control by its name in `scope` (the whole frame without one): a
+  // page's tests look in that page.
   template <typename T>
   T* find(const char* name) const {
     QWidget* where = scope ? scope : frame.get();
@@ -186,7 +186,7 @@ class GuiTest : public ::testing::Test {
   void readLongAddress() {
     QWidget* was = scope;
     scope = view->tabHart();
-    runOk("button1035", OP_READ_LONG_ADDRESS);
+    runOk("readLongAddressButton", OP_READ_LONG_ADDRESS);
     scope = was;
   }
 

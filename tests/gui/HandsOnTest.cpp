@@ -47,7 +47,7 @@ class LineOrder : public LinkObserver {
 };
 
 TEST_F(GuiHandsOn, TheValueBoxShowsTheWholeNumber) {
-  QLineEdit* box = edit("edit1003");
+  QLineEdit* box = edit("pvEdit");
   const struct {
     const char* text;
     const char* leading;  // what the box must show first
@@ -72,17 +72,17 @@ TEST_F(GuiHandsOn, TypingSurvivesAcquisitionTicks) {
   connectTo({0});
   scope = view->tabConf();
   view->tabControl()->setCurrentIndex(1);
-  edit("edit1072")->setText(QStringLiteral("2.5"));
-  edit("edit1047")->setText(QStringLiteral("77"));
-  button("button1075")->click();
+  edit("midPressureEdit")->setText(QStringLiteral("2.5"));
+  edit("upperRangeEdit")->setText(QStringLiteral("77"));
+  button("acquisitionButton")->click();
   ASSERT_TRUE(QTest::qWaitFor([&] { return recorder.withCommand(135).size() >= 3; }, 10000));
-  ASSERT_TRUE(QTest::qWaitFor([&] { return edit("edit1074")->text() != QStringLiteral("0"); },
-                              kReplyWaitMs));
-  runOk("button1077", OP_READ_GAIN);
+  ASSERT_TRUE(QTest::qWaitFor(
+      [&] { return edit("pressureCodeEdit")->text() != QStringLiteral("0"); }, kReplyWaitMs));
+  runOk("readGainButton", OP_READ_GAIN);
   settle();
-  EXPECT_EQ(edit("edit1072")->text(), QStringLiteral("2.5"));
-  EXPECT_EQ(edit("edit1047")->text(), QStringLiteral("77"));
-  button("button1075")->click();
+  EXPECT_EQ(edit("midPressureEdit")->text(), QStringLiteral("2.5"));
+  EXPECT_EQ(edit("upperRangeEdit")->text(), QStringLiteral("77"));
+  button("acquisitionButton")->click();
 }
 
 // Numbers that are not numbers, or out of their range, are refused before
@@ -91,21 +91,27 @@ TEST_F(GuiHandsOn, CurrentsAreCheckedBeforeAnythingIsSent) {
   connectTo({0});
   scope = view->tabCur();
   view->tabControl()->setCurrentIndex(2);
-  Choose(combo("combo1008"), 0);  // the loop to 4 mA for a trim
+  Choose(combo("calibrationPointCombo"), 0);  // the loop to 4 mA for a trim
   ASSERT_EQ(waitForEnd(OP_FIXED_CURRENT), static_cast<int>(OperationResult::Success));
-  find<QCheckBox>("check1011")->click();
-  find<QRadioButton>("radio1022")->click();
+  find<QCheckBox>("fixedCurrentCheck")->click();
+  find<QRadioButton>("otherCurrentRadio")->click();
   const struct {
     const char* edit;
     const char* button;
     const char* text;
     const char* message;
-  } cases[] = {{"edit1012", "button1010", "abc", "请输入一个介于 3.0 和 24.0 之间的数字。"},
-               {"edit1012", "button1010", "2.9", "请输入一个介于 3.0 和 24.0 之间的数字。"},
-               {"edit1012", "button1010", "25", "请输入一个介于 3.0 和 24.0 之间的数字。"},
-               {"edit1020", "button1021", "abc", "请输入一个介于 3.5 和 23.0 之间的数字。"},
-               {"edit1020", "button1021", "25", "请输入一个介于 3.5 和 23.0 之间的数字。"},
-               {"edit1020", "button1021", "0", "请输入一个介于 3.5 和 23.0 之间的数字。"}};
+  } cases[] = {{"actualCurrentEdit", "calibrateCurrentButton", "abc",
+                "请输入一个介于 3.0 和 24.0 之间的数字。"},
+               {"actualCurrentEdit", "calibrateCurrentButton", "2.9",
+                "请输入一个介于 3.0 和 24.0 之间的数字。"},
+               {"actualCurrentEdit", "calibrateCurrentButton", "25",
+                "请输入一个介于 3.0 和 24.0 之间的数字。"},
+               {"otherCurrentEdit", "sendFixedCurrentButton", "abc",
+                "请输入一个介于 3.5 和 23.0 之间的数字。"},
+               {"otherCurrentEdit", "sendFixedCurrentButton", "25",
+                "请输入一个介于 3.5 和 23.0 之间的数字。"},
+               {"otherCurrentEdit", "sendFixedCurrentButton", "0",
+                "请输入一个介于 3.5 和 23.0 之间的数字。"}};
   for (const auto& c : cases) {
     recorder.sent.clear();
     edit(c.edit)->setText(QString::fromLatin1(c.text));
@@ -122,7 +128,7 @@ TEST_F(GuiHandsOn, ARangeWriteIsCheckedWholeBeforeItsFirstRequest) {
   connectTo({0});
   scope = view->tabConf();
   view->tabControl()->setCurrentIndex(1);
-  Choose(combo("combo1049"), 5);  // kPa
+  Choose(combo("unitCombo"), 5);  // kPa
   const struct {
     const char* lower;
     const char* upper;
@@ -134,10 +140,10 @@ TEST_F(GuiHandsOn, ARangeWriteIsCheckedWholeBeforeItsFirstRequest) {
                {"0", "100", "-1", "请输入一个不小于 0 的数字。"}};
   for (const auto& c : cases) {
     recorder.sent.clear();
-    edit("edit1046")->setText(QString::fromLatin1(c.lower));
-    edit("edit1047")->setText(QString::fromLatin1(c.upper));
-    edit("edit1045")->setText(QString::fromLatin1(c.damping));
-    button("button1035")->click();
+    edit("lowerRangeEdit")->setText(QString::fromLatin1(c.lower));
+    edit("upperRangeEdit")->setText(QString::fromLatin1(c.upper));
+    edit("dampingEdit")->setText(QString::fromLatin1(c.damping));
+    button("writeRangeButton")->click();
     QMessageBox* box = WaitForMessageBox();
     ASSERT_NE(box, nullptr) << c.upper;
     EXPECT_EQ(box->text(), QString::fromUtf8(c.message)) << c.lower << c.upper << c.damping;
@@ -151,7 +157,7 @@ TEST_F(GuiHandsOn, TypingInTheGainListWritesNothing) {
   connectTo({0});
   scope = view->tabConf();
   view->tabControl()->setCurrentIndex(1);
-  QComboBox* gains = combo("combo1076");
+  QComboBox* gains = combo("gainCombo");
   EXPECT_FALSE(gains->isEditable());
   gains->setFocus();
   for (Qt::Key key : {Qt::Key_3, Qt::Key_Down, Qt::Key_Up, Qt::Key_End}) {
@@ -173,10 +179,10 @@ TEST_F(GuiHandsOn, ASecondStartWaitsForTheReplyToEnd) {
   ASSERT_TRUE(session->openPort(line->path()));
   LineOrder order;
   session->addObserver(&order);
-  view->tabHart()->findChild<QPushButton*>(QStringLiteral("button1033"))->click();
+  view->tabHart()->findChild<QPushButton*>(QStringLiteral("readDeviceInfoButton"))->click();
   ASSERT_TRUE(QTest::qWaitFor(
       [&] { return order.position("S12") >= 0 && session->frameInProgress(); }, kReplyWaitMs));
-  button("button1006")->click();  // 读取 of the current variables
+  button("readCurrentButton")->click();  // 读取 of the current variables
   const std::size_t clicked = order.events.size();
   EXPECT_EQ(waitForEnd(OP_READ_CURRENT), static_cast<int>(OperationResult::Success));
   session->removeObserver(&order);
@@ -188,10 +194,10 @@ TEST_F(GuiHandsOn, ASecondStartWaitsForTheReplyToEnd) {
 
 TEST_F(GuiHandsOn, AStartDuringASearchEndsItWithItsReport) {
   connectTo({0});
-  frame->findChild<QAction*>(QStringLiteral("action32774"))->trigger();
+  frame->findChild<QAction*>(QStringLiteral("searchAction"))->trigger();
   // Address 0 has answered and the search goes on to the next.
   ASSERT_TRUE(QTest::qWaitFor([&] { return frame->progressBar()->value() >= 12; }, kScanWaitMs));
-  button("button1006")->click();
+  button("readCurrentButton")->click();
   QMessageBox* report = WaitForMessageBox();
   ASSERT_NE(report, nullptr);
   EXPECT_EQ(report->text(), QStringLiteral("搜索到在线设备：0 "));
@@ -203,7 +209,7 @@ TEST_F(GuiHandsOn, AStartDuringASearchEndsItWithItsReport) {
 
 TEST_F(GuiHandsOn, ClosingThePortDuringASearchGivesOneMessage) {
   connectTo({0});
-  frame->findChild<QAction*>(QStringLiteral("action32774"))->trigger();
+  frame->findChild<QAction*>(QStringLiteral("searchAction"))->trigger();
   ASSERT_TRUE(QTest::qWaitFor([&] { return !recorder.sent.empty(); }, kScanWaitMs));
   session->closePort();
   EXPECT_EQ(waitForEnd(OP_SEARCH, kScanWaitMs), static_cast<int>(OperationResult::Failure));
@@ -229,16 +235,16 @@ TEST_F(GuiHandsOn, AFailedReadKeepsTheFields) {
   for (const auto& read : reads) {
     address->setEditText(QString::fromLatin1(read.address));
     ended.clear();
-    button("button1006")->click();
+    button("readCurrentButton")->click();
     ASSERT_EQ(waitForEnd(OP_READ_CURRENT), static_cast<int>(read.result)) << read.address;
     settle();
     if (read.result == OperationResult::Success) {
-      current = edit("edit1004")->text();
-      percent = edit("edit1005")->text();
+      current = edit("loopCurrentEdit")->text();
+      percent = edit("percentOfRangeEdit")->text();
       EXPECT_FALSE(current.isEmpty());
     }
-    EXPECT_EQ(edit("edit1004")->text(), current) << read.address;
-    EXPECT_EQ(edit("edit1005")->text(), percent) << read.address;
+    EXPECT_EQ(edit("loopCurrentEdit")->text(), current) << read.address;
+    EXPECT_EQ(edit("percentOfRangeEdit")->text(), percent) << read.address;
   }
 }
 
@@ -252,13 +258,13 @@ TEST_F(GuiHandsOn, TheReasonOfAFailureIsShownBesideTheStatus) {
   ASSERT_TRUE(session->openPort(line->path()));
   QLabel* reason = frame->reasonPane();
   EXPECT_FALSE(reason->isVisible());
-  button("button1006")->click();
+  button("readCurrentButton")->click();
   ASSERT_EQ(waitForEnd(OP_READ_CURRENT), static_cast<int>(OperationResult::Failure));
   EXPECT_EQ(status(), QStringLiteral("接收失败"));
   EXPECT_EQ(reason->text(), QStringLiteral("处于写保护模式"));
   EXPECT_TRUE(reason->isVisible());
   ended.clear();
-  button("button1006")->click();
+  button("readCurrentButton")->click();
   EXPECT_TRUE(reason->text().isEmpty());
   EXPECT_FALSE(reason->isVisible());
   EXPECT_EQ(waitForEnd(OP_READ_CURRENT), static_cast<int>(OperationResult::Failure));
@@ -275,9 +281,9 @@ TEST_F(GuiHandsOn, ClosingWithTheLoopFixedAsksToReleaseIt) {
       std::vector<sim::SimDeviceConfig>{sim::DefaultDeviceConfig(0)}, options);
   ASSERT_TRUE(session->openPort(line->path()));
   scope = view->tabCur();
-  find<QCheckBox>("check1011")->click();
-  find<QRadioButton>("radio1016")->click();
-  runOk("button1021", OP_FIXED_CURRENT);
+  find<QCheckBox>("fixedCurrentCheck")->click();
+  find<QRadioButton>("current12mARadio")->click();
+  runOk("sendFixedCurrentButton", OP_FIXED_CURRENT);
   view->data().acquiring = true;
   sim::LineFaults silent;
   silent.silent = 100;

@@ -21,14 +21,14 @@ class GuiHartPage : public GuiTest {
 
 TEST_F(GuiHartPage, ReadShowsTheInstrumentsIdentity) {
   connectTo({0});
-  runOk("button1033", OP_READ_DEVICE_INFO);
+  runOk("readDeviceInfoButton", OP_READ_DEVICE_INFO);
   settle();
   EXPECT_EQ(status(), QStringLiteral("接收成功"));
   EXPECT_EQ(frame->progressBar()->value(), 100);
-  EXPECT_EQ(edit("edit1024")->text(), QStringLiteral("PT-00"));
-  EXPECT_EQ(edit("edit1026")->text(), QStringLiteral("SIMULATED PT"));
-  EXPECT_EQ(edit("edit1025")->text(), QStringLiteral("VANTREL SIMULATED INSTRUMENT"));
-  EXPECT_EQ(find<QDateEdit>("date1023")->date(), QDate(2024, 1, 1));
+  EXPECT_EQ(edit("tagEdit")->text(), QStringLiteral("PT-00"));
+  EXPECT_EQ(edit("descriptorEdit")->text(), QStringLiteral("SIMULATED PT"));
+  EXPECT_EQ(edit("messageEdit")->text(), QStringLiteral("VANTREL SIMULATED INSTRUMENT"));
+  EXPECT_EQ(find<QDateEdit>("dateEdit")->date(), QDate(2024, 1, 1));
   // Command 0, then 12 (message) and 13 (tag, descriptor, date).
   ASSERT_EQ(recorder.sent.size(), 3u);
   EXPECT_EQ(recorder.sent[1].command, 12);
@@ -37,11 +37,11 @@ TEST_F(GuiHartPage, ReadShowsTheInstrumentsIdentity) {
 
 TEST_F(GuiHartPage, WrittenIdentityIsSentPackedAndReadsBack) {
   connectTo({0});
-  edit("edit1024")->setText(QStringLiteral("TT-101"));
-  edit("edit1026")->setText(QStringLiteral("LOOP A"));
-  edit("edit1025")->setText(QStringLiteral("HELLO"));
-  find<QDateEdit>("date1023")->setDate(QDate(2023, 5, 6));
-  runOk("button1032", OP_WRITE_DEVICE_INFO);
+  edit("tagEdit")->setText(QStringLiteral("TT-101"));
+  edit("descriptorEdit")->setText(QStringLiteral("LOOP A"));
+  edit("messageEdit")->setText(QStringLiteral("HELLO"));
+  find<QDateEdit>("dateEdit")->setDate(QDate(2023, 5, 6));
+  runOk("writeDeviceInfoButton", OP_WRITE_DEVICE_INFO);
   EXPECT_EQ(status(), QStringLiteral("发送成功"));
 
   const std::vector<SentRequest> message = recorder.withCommand(17);
@@ -56,14 +56,14 @@ TEST_F(GuiHartPage, WrittenIdentityIsSentPackedAndReadsBack) {
   EXPECT_EQ(identity[0].data[19], 5);    // month
   EXPECT_EQ(identity[0].data[20], 123);  // 2023 - 1900
 
-  for (const char* name : {"edit1024", "edit1026", "edit1025"}) edit(name)->clear();
-  find<QDateEdit>("date1023")->setDate(QDate(2000, 1, 1));
-  runOk("button1033", OP_READ_DEVICE_INFO);
+  for (const char* name : {"tagEdit", "descriptorEdit", "messageEdit"}) edit(name)->clear();
+  find<QDateEdit>("dateEdit")->setDate(QDate(2000, 1, 1));
+  runOk("readDeviceInfoButton", OP_READ_DEVICE_INFO);
   settle();
-  EXPECT_EQ(edit("edit1024")->text(), QStringLiteral("TT-101"));
-  EXPECT_EQ(edit("edit1026")->text(), QStringLiteral("LOOP A"));
-  EXPECT_EQ(edit("edit1025")->text(), QStringLiteral("HELLO"));
-  EXPECT_EQ(find<QDateEdit>("date1023")->date(), QDate(2023, 5, 6));
+  EXPECT_EQ(edit("tagEdit")->text(), QStringLiteral("TT-101"));
+  EXPECT_EQ(edit("descriptorEdit")->text(), QStringLiteral("LOOP A"));
+  EXPECT_EQ(edit("messageEdit")->text(), QStringLiteral("HELLO"));
+  EXPECT_EQ(find<QDateEdit>("dateEdit")->date(), QDate(2023, 5, 6));
 }
 
 // Each write checks only what it sends: an empty or wrong "修改为" does not
@@ -71,14 +71,14 @@ TEST_F(GuiHartPage, WrittenIdentityIsSentPackedAndReadsBack) {
 // polling-address write still refuses it, see below).
 TEST_F(GuiHartPage, TheNewPollingAddressBlocksOnlyItsOwnWrite) {
   connectTo({0});
-  runOk("button1035", OP_READ_LONG_ADDRESS);
+  runOk("readLongAddressButton", OP_READ_LONG_ADDRESS);
   settle();
   for (const char* text : {"", "abc", "17"}) {
-    edit("edit1030")->setText(QString::fromLatin1(text));
+    edit("newPollAddressEdit")->setText(QString::fromLatin1(text));
     recorder.sent.clear();
-    runOk("button1032", OP_WRITE_DEVICE_INFO);
+    runOk("writeDeviceInfoButton", OP_WRITE_DEVICE_INFO);
     EXPECT_EQ(recorder.withCommand(18).size(), 1u) << text;
-    runOk("button1036", OP_WRITE_LONG_ADDRESS);
+    runOk("writeLongAddressButton", OP_WRITE_LONG_ADDRESS);
     EXPECT_EQ(recorder.withCommand(113).size(), 1u) << text;
     EXPECT_TRUE(OpenMessageBoxes().empty()) << text;
   }
@@ -92,8 +92,8 @@ TEST_F(GuiHartPage, EveryOperationAddressesTheLeadingNumberOfTheBox) {
   } cases[] = {{"3 ", 3}, {"", 0}, {"abc", 0}, {"300", 44}, {"  7x", 7}, {"10 ", 10}};
   for (const auto& c : cases) {
     recorder.sent.clear();
-    combo("combo1027")->setEditText(QString::fromLatin1(c.text));
-    button("button1035")->click();
+    combo("pollAddressCombo")->setEditText(QString::fromLatin1(c.text));
+    button("readLongAddressButton")->click();
     ASSERT_FALSE(recorder.sent.empty()) << c.text;
     EXPECT_EQ(recorder.sent[0].command, 0) << c.text;
     EXPECT_EQ(recorder.sent[0].address[0], 0x80 | c.address) << c.text;
@@ -102,13 +102,13 @@ TEST_F(GuiHartPage, EveryOperationAddressesTheLeadingNumberOfTheBox) {
 
 TEST_F(GuiHartPage, LongAddressReadsAndWritesBackUnchanged) {
   connectTo({3});
-  combo("combo1027")->setEditText(QStringLiteral("3 "));
-  runOk("button1035", OP_READ_LONG_ADDRESS);
+  combo("pollAddressCombo")->setEditText(QStringLiteral("3 "));
+  runOk("readLongAddressButton", OP_READ_LONG_ADDRESS);
   settle();
-  EXPECT_EQ(edit("edit1038")->text(), QStringLiteral("0x5a 0x10 0x01 0x02 0x06"));
+  EXPECT_EQ(edit("longAddressEdit")->text(), QStringLiteral("0x5a 0x10 0x01 0x02 0x06"));
   EXPECT_EQ(status(), QStringLiteral("接收成功"));
 
-  runOk("button1036", OP_WRITE_LONG_ADDRESS);
+  runOk("writeLongAddressButton", OP_WRITE_LONG_ADDRESS);
   EXPECT_EQ(status(), QStringLiteral("修改成功"));
   const std::vector<SentRequest> writes = recorder.withCommand(113);
   ASSERT_EQ(writes.size(), 1u);
@@ -117,8 +117,8 @@ TEST_F(GuiHartPage, LongAddressReadsAndWritesBackUnchanged) {
 
 TEST_F(GuiHartPage, AMalformedLongAddressIsRefusedBeforeAnythingIsSent) {
   connectTo({0});
-  edit("edit1038")->setText(QStringLiteral("0x5a 0x10"));
-  button("button1036")->click();
+  edit("longAddressEdit")->setText(QStringLiteral("0x5a 0x10"));
+  button("writeLongAddressButton")->click();
   QMessageBox* box = WaitForMessageBox();
   ASSERT_NE(box, nullptr);
   EXPECT_EQ(box->text(), QString::fromUtf8(texts::kBadLongAddress));
@@ -139,8 +139,8 @@ TEST_F(GuiHartPage, NewPollingAddressIsCheckedBeforeItIsWritten) {
                  {"", "请输入一个介于 0 和 255 之间的整数。"}};
   for (const auto& c : refused) {
     recorder.sent.clear();
-    edit("edit1030")->setText(QString::fromLatin1(c.text));
-    button("button1034")->click();
+    edit("newPollAddressEdit")->setText(QString::fromLatin1(c.text));
+    button("writePollAddressButton")->click();
     QMessageBox* box = WaitForMessageBox();
     ASSERT_NE(box, nullptr) << c.text;
     EXPECT_EQ(box->text(), QString::fromUtf8(c.message)) << c.text;
@@ -150,28 +150,28 @@ TEST_F(GuiHartPage, NewPollingAddressIsCheckedBeforeItIsWritten) {
   }
 
   // 16 is the largest accepted and goes out in command 6.
-  edit("edit1030")->setText(QStringLiteral("16"));
-  runOk("button1034", OP_WRITE_POLL_ADDRESS);
+  edit("newPollAddressEdit")->setText(QStringLiteral("16"));
+  runOk("writePollAddressButton", OP_WRITE_POLL_ADDRESS);
   EXPECT_EQ(status(), QStringLiteral("修改成功"));
   const std::vector<SentRequest> writes = recorder.withCommand(6);
   ASSERT_EQ(writes.size(), 1u);
   EXPECT_EQ(writes[0].data, (std::vector<std::uint8_t>{16}));
   // The box keeps the address it showed.
-  EXPECT_EQ(combo("combo1027")->currentText(), QStringLiteral("0"));
+  EXPECT_EQ(combo("pollAddressCombo")->currentText(), QStringLiteral("0"));
 }
 
 // A read shows what it read and leaves what is typed elsewhere on the page.
 TEST_F(GuiHartPage, AReadShowsOnlyWhatItRead) {
   connectTo({0});
-  edit("edit1038")->setText(QStringLiteral("typed, not saved"));
-  edit("edit1030")->setText(QStringLiteral("7"));
-  edit("edit1024")->setText(QStringLiteral("TYPED"));
-  runOk("button1033", OP_READ_DEVICE_INFO);
+  edit("longAddressEdit")->setText(QStringLiteral("typed, not saved"));
+  edit("newPollAddressEdit")->setText(QStringLiteral("7"));
+  edit("tagEdit")->setText(QStringLiteral("TYPED"));
+  runOk("readDeviceInfoButton", OP_READ_DEVICE_INFO);
   settle();
-  EXPECT_EQ(edit("edit1024")->text(), Utf8Text(view->data().tag));  // what was read
-  EXPECT_NE(edit("edit1024")->text(), QStringLiteral("TYPED"));
-  EXPECT_EQ(edit("edit1038")->text(), QStringLiteral("typed, not saved"));
-  EXPECT_EQ(edit("edit1030")->text(), QStringLiteral("7"));
+  EXPECT_EQ(edit("tagEdit")->text(), Utf8Text(view->data().tag));  // what was read
+  EXPECT_NE(edit("tagEdit")->text(), QStringLiteral("TYPED"));
+  EXPECT_EQ(edit("longAddressEdit")->text(), QStringLiteral("typed, not saved"));
+  EXPECT_EQ(edit("newPollAddressEdit")->text(), QStringLiteral("7"));
 }
 
 }  // namespace

@@ -49,7 +49,7 @@ TEST_F(GuiFiles, SaveConfigurationWritesWhatTheInstrumentHolds) {
   EXPECT_EQ(saved["tag"].toString(), "PT-00");
   EXPECT_EQ(saved["range"].toObject()["unit"].toString(), "kPa");
   // The pages show what was read.
-  EXPECT_EQ(view->tabHart()->findChild<QLineEdit*>("edit1024")->text(), "PT-00");
+  EXPECT_EQ(view->tabHart()->findChild<QLineEdit*>("tagEdit")->text(), "PT-00");
 
   // No instrument: nothing is saved, and the message says why.
   chosenFile = dir.filePath("none.json");
@@ -64,12 +64,12 @@ TEST_F(GuiFiles, WritesAreRecordedAndShownNewestFirst) {
   connectTo({0});
   scope = view->tabCur();
   view->tabControl()->setCurrentIndex(2);
-  find<QCheckBox>("check1011")->click();
-  find<QRadioButton>("radio1016")->click();
-  runOk("button1021", OP_FIXED_CURRENT);  // 12 mA
-  runOk("button1040", OP_FIXED_CURRENT);  // released
+  find<QCheckBox>("fixedCurrentCheck")->click();
+  find<QRadioButton>("current12mARadio")->click();
+  runOk("sendFixedCurrentButton", OP_FIXED_CURRENT);     // 12 mA
+  runOk("releaseFixedCurrentButton", OP_FIXED_CURRENT);  // released
   scope = nullptr;
-  runOk("button1006", OP_READ_CURRENT);  // a read: not recorded
+  runOk("readCurrentButton", OP_READ_CURRENT);  // a read: not recorded
 
   const JournalContents journal = ReadJournal(Journal::defaultPath());
   ASSERT_EQ(journal.records.size(), 2u);

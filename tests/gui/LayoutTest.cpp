@@ -198,7 +198,7 @@ TEST_P(GuiLanguage, TheWindowSpeaksTheLanguageChosen) {
   EXPECT_EQ(view->tabControl()->tabText(1), english ? "Configuration" : "组态设置");
   EXPECT_EQ(status(), english ? "Not connected" : "未连接");
   // A communication test with no port open: the link's own message.
-  frame->findChild<QAction*>(QStringLiteral("action32775"))->trigger();
+  frame->findChild<QAction*>(QStringLiteral("commTestAction"))->trigger();
   QMessageBox* box = WaitForMessageBox();
   ASSERT_NE(box, nullptr);
   EXPECT_EQ(box->text(), english ? "HART port not open!" : "HART端口未打开！");

@@ -175,7 +175,7 @@ TEST_F(GuiMonitor, ColumnsAndButtons) {
 // while the monitor was still hidden.
 TEST_F(GuiMonitor, ReadShowsItsRequestsAndRepliesDecoded) {
   connectTo({0});
-  runOk("button1006", OP_READ_CURRENT);
+  runOk("readCurrentButton", OP_READ_CURRENT);
   EXPECT_FALSE(monitor()->isVisible());
   openMonitor();
 
@@ -228,7 +228,7 @@ TEST_F(GuiMonitor, ReadShowsItsRequestsAndRepliesDecoded) {
 
 TEST_F(GuiMonitor, SaveWritesOneLinePerFrameToTheChosenFile) {
   connectTo({0});
-  runOk("button1006", OP_READ_CURRENT);
+  runOk("readCurrentButton", OP_READ_CURRENT);
   openMonitor();
   ASSERT_EQ(model()->rowCount(), 4);
 
@@ -280,14 +280,14 @@ TEST_F(GuiMonitor, SaveWritesOneLinePerFrameToTheChosenFile) {
 
 TEST_F(GuiMonitor, ClearEmptiesTheListWhichThenGoesOn) {
   connectTo({0});
-  runOk("button1006", OP_READ_CURRENT);
+  runOk("readCurrentButton", OP_READ_CURRENT);
   openMonitor();
   ASSERT_EQ(model()->rowCount(), 4);
   monitor()->clearButton()->click();
   EXPECT_EQ(model()->rowCount(), 0);
   EXPECT_EQ(model()->logText(), QByteArray());
 
-  runOk("button1006", OP_READ_CURRENT);
+  runOk("readCurrentButton", OP_READ_CURRENT);
   EXPECT_EQ(model()->rowCount(), 4);
   EXPECT_EQ(cell(0, Col::kCommandColumn), QStringLiteral("0 读唯一标识符"));
 }
@@ -463,19 +463,19 @@ TEST_F(GuiMonitor, DeviceStatusShowsTheFixedCurrentAndClearsWhenReleased) {
   EXPECT_EQ(pane->text(), QString());
 
   connectTo({0});
-  runOk("button1006", OP_READ_CURRENT);
+  runOk("readCurrentButton", OP_READ_CURRENT);
   EXPECT_FALSE(pane->isVisible());
 
   scope = view->tabCur();
   view->tabControl()->setCurrentIndex(2);
-  find<QCheckBox>("check1011")->click();
-  find<QRadioButton>("radio1016")->click();
-  runOk("button1021", OP_FIXED_CURRENT);
+  find<QCheckBox>("fixedCurrentCheck")->click();
+  find<QRadioButton>("current12mARadio")->click();
+  runOk("sendFixedCurrentButton", OP_FIXED_CURRENT);
   EXPECT_EQ(pane->text(), QStringLiteral("回路电流固定"));
   EXPECT_TRUE(pane->isVisible());
   EXPECT_EQ(view->deviceStatus(), 0x08);
 
-  runOk("button1040", OP_FIXED_CURRENT);
+  runOk("releaseFixedCurrentButton", OP_FIXED_CURRENT);
   EXPECT_EQ(pane->text(), QString());
   EXPECT_FALSE(pane->isVisible());
 }

@@ -28,7 +28,7 @@ class GuiPortDialog : public GuiTest {
   }
 
   void showDialog() {
-    frame->findChild<QAction*>(QStringLiteral("action32772"))->trigger();
+    frame->findChild<QAction*>(QStringLiteral("commPortAction"))->trigger();
     ASSERT_TRUE(dialog->isVisible());
   }
 
@@ -67,7 +67,7 @@ TEST_F(GuiPortDialog, ListsTheExtraPortFirstAndTheFixedBaudRate) {
   dialog->setExtraPorts({line->path()});
   showDialog();
   EXPECT_EQ(dialog->windowTitle(), QStringLiteral("端口配置"));
-  QComboBox* ports = combo("combo1002");
+  QComboBox* ports = combo("portCombo");
   ASSERT_GE(ports->count(), 1);
   EXPECT_EQ(ports->itemText(0), line->path());
   EXPECT_EQ(ports->currentIndex(), 0);
@@ -78,7 +78,7 @@ TEST_F(GuiPortDialog, ListsTheExtraPortFirstAndTheFixedBaudRate) {
   sorted.sort();
   EXPECT_EQ(rest, sorted);
 
-  QComboBox* baud = combo("combo1003");
+  QComboBox* baud = combo("baudRateCombo");
   ASSERT_EQ(baud->count(), 1);
   EXPECT_EQ(baud->currentText(), QStringLiteral("1200"));
 }
@@ -95,7 +95,7 @@ TEST_F(GuiPortDialog, OkOpensThePortAndSaysSoEachTime) {
   }
   // The port answers: a communication test goes through.
   ended.clear();
-  frame->findChild<QAction*>(QStringLiteral("action32775"))->trigger();
+  frame->findChild<QAction*>(QStringLiteral("commTestAction"))->trigger();
   EXPECT_EQ(waitForEnd(OP_COMM_TEST), static_cast<int>(OperationResult::Success));
   EXPECT_EQ(status(), QStringLiteral("通信正常"));
   EXPECT_EQ(frame->progressBar()->value(), 100);
@@ -104,7 +104,7 @@ TEST_F(GuiPortDialog, OkOpensThePortAndSaysSoEachTime) {
 TEST_F(GuiPortDialog, AnUnknownOrEmptyPortFailsAndLeavesThePortClosed) {
   for (const char* name : {"/dev/vantrel-no-such-port", ""}) {
     showDialog();
-    combo("combo1002")->setEditText(QString::fromLatin1(name));
+    combo("portCombo")->setEditText(QString::fromLatin1(name));
     EXPECT_EQ(pressOk(), QString::fromUtf8(texts::kPortOpenFailed)) << name;
     EXPECT_FALSE(session->isPortOpen()) << name;
   }
@@ -114,14 +114,14 @@ TEST_F(GuiPortDialog, TheLastPortOpenedIsPreselectedNextTime) {
   connectTo({0});
   session->closePort();
   showDialog();
-  combo("combo1002")->setEditText(line->path());
+  combo("portCombo")->setEditText(line->path());
   EXPECT_EQ(pressOk(), QString::fromUtf8(texts::kPortOpened));
   EXPECT_EQ(QSettings().value(QLatin1String(CComDialog::kLastPortKey)).toString(), line->path());
 
   session->closePort();
   dialog->setExtraPorts({QStringLiteral("/dev/vantrel-other"), line->path()});
   showDialog();
-  EXPECT_EQ(combo("combo1002")->currentText(), line->path());
+  EXPECT_EQ(combo("portCombo")->currentText(), line->path());
 }
 
 // RTS keying: a port without control lines (the simulated line's terminal)
@@ -180,11 +180,11 @@ TEST_F(GuiPortDialog, HartIpOpensWithoutHoldingUpTheWindowAndTheInstrumentAnswer
     EXPECT_EQ(session->portName(), "127.0.0.1:" + port);
     EXPECT_EQ(session->hartIpEndpoint()->udp, udp);
     EXPECT_EQ(session->engine().timing().replyTimeoutMs, kHartIpReplyTimeoutMs);
-    edit("edit1003")->clear();
-    runOk("button1006", OP_READ_CURRENT);
+    edit("pvEdit")->clear();
+    runOk("readCurrentButton", OP_READ_CURRENT);
     settle();
-    EXPECT_TRUE(edit("edit1003")->text().contains(QRegularExpression(QStringLiteral("\\d"))))
-        << edit("edit1003")->text().toStdString();
+    EXPECT_TRUE(edit("pvEdit")->text().contains(QRegularExpression(QStringLiteral("\\d"))))
+        << edit("pvEdit")->text().toStdString();
   }
   session->closePort();  // while the server is there to see the session end
 

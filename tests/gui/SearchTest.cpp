@@ -17,7 +17,7 @@ constexpr int kScanWaitMs = 40000;
 
 TEST_F(GuiSearch, FoundAddressesFillTheListInTextOrder) {
   connectTo({2, 10});
-  frame->findChild<QAction*>(QStringLiteral("action32774"))->trigger();
+  frame->findChild<QAction*>(QStringLiteral("searchAction"))->trigger();
   EXPECT_EQ(status(), QStringLiteral("正在搜索"));
   EXPECT_EQ(frame->progressBar()->value(), 6);
 
@@ -27,7 +27,7 @@ TEST_F(GuiSearch, FoundAddressesFillTheListInTextOrder) {
   EXPECT_EQ(report->icon(), QMessageBox::Information);
   EXPECT_EQ(frame->progressBar()->value(), 96);
 
-  QComboBox* addresses = combo("combo1027");
+  QComboBox* addresses = combo("pollAddressCombo");
   ASSERT_EQ(addresses->count(), 2);
   EXPECT_EQ(addresses->itemText(0), QStringLiteral("10 "));
   EXPECT_EQ(addresses->itemText(1), QStringLiteral("2 "));
@@ -41,15 +41,15 @@ TEST_F(GuiSearch, FoundAddressesFillTheListInTextOrder) {
   // The next operation addresses the first of the list.
   recorder.sent.clear();
   scope = view->tabHart();
-  runOk("button1035", OP_READ_LONG_ADDRESS);
+  runOk("readLongAddressButton", OP_READ_LONG_ADDRESS);
   ASSERT_FALSE(recorder.sent.empty());
   EXPECT_EQ(recorder.sent[0].pollAddress(), 10);
   settle();
-  EXPECT_EQ(edit("edit1038")->text(), QStringLiteral("0x5a 0x10 0x01 0x02 0x0d"));
+  EXPECT_EQ(edit("longAddressEdit")->text(), QStringLiteral("0x5a 0x10 0x01 0x02 0x0d"));
 }
 
 TEST_F(GuiSearch, WithThePortClosedTheSearchFails) {
-  frame->findChild<QAction*>(QStringLiteral("action32774"))->trigger();
+  frame->findChild<QAction*>(QStringLiteral("searchAction"))->trigger();
   QMessageBox* box = WaitForMessageBox();
   ASSERT_NE(box, nullptr);
   EXPECT_EQ(box->text(), QString::fromUtf8(texts::kPortNotOpen));
@@ -57,7 +57,7 @@ TEST_F(GuiSearch, WithThePortClosedTheSearchFails) {
   CloseMessageBox(box);
   EXPECT_EQ(status(), QStringLiteral("搜索失败"));
   EXPECT_EQ(frame->progressBar()->value(), 0);
-  EXPECT_EQ(combo("combo1027")->currentText(), QStringLiteral("0"));
+  EXPECT_EQ(combo("pollAddressCombo")->currentText(), QStringLiteral("0"));
 }
 
 }  // namespace

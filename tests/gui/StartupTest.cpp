@@ -44,34 +44,34 @@ TEST_F(GuiStart, ShowsTitleNotConnectedAndTheHartPage) {
 }
 
 TEST_F(GuiStart, ListsHoldTheirEntriesWithTheStartSelection) {
-  QComboBox* addresses = combo("combo1027");
+  QComboBox* addresses = combo("pollAddressCombo");
   EXPECT_EQ(ItemTexts(addresses), QStringList{QStringLiteral("0")});
   EXPECT_EQ(addresses->currentText(), QStringLiteral("0"));
 
-  QComboBox* points = combo("combo1008");
+  QComboBox* points = combo("calibrationPointCombo");
   EXPECT_EQ(ItemTexts(points), (QStringList{QStringLiteral("4mA"), QStringLiteral("20mA")}));
   EXPECT_EQ(points->currentIndex(), -1);
 
-  QComboBox* units = combo("combo1049");
+  QComboBox* units = combo("unitCombo");
   ASSERT_EQ(units->count(), 10);
   EXPECT_EQ(units->itemText(5), QStringLiteral("kPa"));
   EXPECT_EQ(units->itemText(6), QStringLiteral("MPa"));
   EXPECT_EQ(units->currentIndex(), -1);
 
-  QComboBox* sensors = combo("combo1041");
+  QComboBox* sensors = combo("sensorTypeCombo");
   ASSERT_EQ(sensors->count(), 12);
   EXPECT_EQ(sensors->itemText(0), QStringLiteral("K型热电偶"));
   EXPECT_EQ(sensors->currentIndex(), -1);
   EXPECT_FALSE(sensors->isVisibleTo(view->tabConf()));  // a hidden group
 
-  QComboBox* gains = combo("combo1076");
+  QComboBox* gains = combo("gainCombo");
   EXPECT_EQ(ItemTexts(gains), (QStringList{"1", "2", "4", "8", "16", "32", "64"}));
   EXPECT_EQ(gains->currentIndex(), -1);
 
-  EXPECT_EQ(edit("edit1051")->text(), QStringLiteral("100"));  // resistance, hidden
-  EXPECT_EQ(edit("edit1030")->text(), QStringLiteral("0"));
-  EXPECT_EQ(edit("edit1074")->text(), QStringLiteral("0"));
-  EXPECT_EQ(button("button1075")->text(), QStringLiteral("开始采集"));
+  EXPECT_EQ(edit("resistanceEdit")->text(), QStringLiteral("100"));  // resistance, hidden
+  EXPECT_EQ(edit("newPollAddressEdit")->text(), QStringLiteral("0"));
+  EXPECT_EQ(edit("pressureCodeEdit")->text(), QStringLiteral("0"));
+  EXPECT_EQ(button("acquisitionButton")->text(), QStringLiteral("开始采集"));
 }
 
 TEST_F(GuiStart, MenusHoldTheirCommandsWithResetAndStopDisabled) {
@@ -81,13 +81,13 @@ TEST_F(GuiStart, MenusHoldTheirCommandsWithResetAndStopDisabled) {
     bool enabled;
   };
   const Item items[] = {
-      {"action57665", "退出(&X)", true},
-      {"action32772", "通信端口(&R)", true},
-      {"action32775", "通信测试(&T)", true},
-      {"action32774", "搜索设备(&S)", true},
-      {"action32776", "复位设备(&C)", false},
-      {"action32777", "停止通信(&K)", false},
-      {"action57664", "关于 Vantrel(&A)...", true},
+      {"exitAction", "退出(&X)", true},
+      {"commPortAction", "通信端口(&R)", true},
+      {"commTestAction", "通信测试(&T)", true},
+      {"searchAction", "搜索设备(&S)", true},
+      {"resetDeviceAction", "复位设备(&C)", false},
+      {"stopCommAction", "停止通信(&K)", false},
+      {"aboutAction", "关于 Vantrel(&A)...", true},
   };
   for (const Item& item : items) {
     auto* action = frame->findChild<QAction*>(QString::fromLatin1(item.name));
@@ -148,7 +148,7 @@ TEST_F(GuiStart, ResizingTheWindowLeavesThePagesInPlace) {
 }
 
 TEST_F(GuiStart, ReadingWithThePortClosedSaysSoAndSendsNothing) {
-  button("button1006")->click();
+  button("readCurrentButton")->click();
   QMessageBox* box = WaitForMessageBox();
   ASSERT_NE(box, nullptr);
   EXPECT_EQ(box->text(), QString::fromUtf8(texts::kPortNotOpen));
@@ -166,7 +166,7 @@ TEST_F(GuiStart, PortThatVanishesIsReportedAndTheProgramGoesOn) {
   line = std::make_unique<SimulatedLine>(
       std::vector<sim::SimDeviceConfig>{sim::DefaultDeviceConfig(0)}, options);
   ASSERT_TRUE(session->openPort(line->path()));
-  button("button1006")->click();
+  button("readCurrentButton")->click();
 
   QMessageBox* box = WaitForMessageBox();
   ASSERT_NE(box, nullptr);
@@ -177,7 +177,7 @@ TEST_F(GuiStart, PortThatVanishesIsReportedAndTheProgramGoesOn) {
   CloseMessageBox(box);
 
   connectTo({0});
-  runOk("button1006", OP_READ_CURRENT);
+  runOk("readCurrentButton", OP_READ_CURRENT);
 }
 
 // An instrument that never answers, or answers busy twice first: the read
@@ -228,7 +228,7 @@ TEST_P(GuiLine, ReadEndsAndTheWindowGoesOn) {
   QElapsedTimer waited;
   waited.start();
 
-  button("button1006")->click();
+  button("readCurrentButton")->click();
   ASSERT_EQ(waitForEnd(OP_READ_CURRENT), static_cast<int>(c.result));
   EXPECT_EQ(status(), QString::fromUtf8(c.status));
   EXPECT_EQ(frame->progressBar()->value(), 100);
@@ -240,17 +240,17 @@ INSTANTIATE_TEST_SUITE_P(Faults, GuiLine, ::testing::ValuesIn(kLineCases),
 
 TEST_F(GuiStart, ReadShowsTheCurrentVariables) {
   connectTo({0});
-  runOk("button1006", OP_READ_CURRENT);
+  runOk("readCurrentButton", OP_READ_CURRENT);
   settle();
   EXPECT_EQ(status(), QStringLiteral("接收成功"));
-  const QString pv = edit("edit1003")->text();
+  const QString pv = edit("pvEdit")->text();
   EXPECT_TRUE(pv.endsWith(QStringLiteral("kPa"))) << pv.toStdString();
-  EXPECT_FALSE(edit("edit1008")->text().isEmpty());
+  EXPECT_FALSE(edit("svEdit")->text().isEmpty());
   // Percent of range follows the loop current on the 4-20 mA span.
   bool currentOk = false;
   bool percentOk = false;
-  const double current = edit("edit1004")->text().toDouble(&currentOk);
-  const double percent = edit("edit1005")->text().toDouble(&percentOk);
+  const double current = edit("loopCurrentEdit")->text().toDouble(&currentOk);
+  const double percent = edit("percentOfRangeEdit")->text().toDouble(&percentOk);
   ASSERT_TRUE(currentOk && percentOk);
   EXPECT_GT(current, 3.5);
   EXPECT_NEAR(percent, (current - 4.0) * 6.25, 0.01);
@@ -258,7 +258,7 @@ TEST_F(GuiStart, ReadShowsTheCurrentVariables) {
 
 TEST_F(GuiStart, AboutBoxOpensAndClosesAgain) {
   for (int round = 0; round < 2; ++round) {
-    frame->findChild<QAction*>(QStringLiteral("action57664"))->trigger();
+    frame->findChild<QAction*>(QStringLiteral("aboutAction"))->trigger();
     auto* about = frame->findChild<CAboutDlg*>();
     ASSERT_NE(about, nullptr);
     EXPECT_TRUE(about->isVisible());

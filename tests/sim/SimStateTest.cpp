@@ -65,10 +65,10 @@ TEST_F(SimState, OffsetCorrectsTheTemperature) {
 
 TEST_F(SimState, FixedCurrentModeShowsInCommand3) {
   Reply fixed = ask(40, {0x40, 0xF0, 0x00, 0x00});  // 7.5 mA
-  EXPECT_EQ(fixed.status, kStatusOutputFixed);
+  EXPECT_EQ(fixed.status, kLoopCurrentFixed);
   Reply read = ask(3);
   EXPECT_EQ(Bytes(read.data.begin(), read.data.begin() + 4), (Bytes{0x40, 0xF0, 0x00, 0x00}));
-  EXPECT_EQ(read.status, kStatusOutputFixed);
+  EXPECT_EQ(read.status, kLoopCurrentFixed);
 
   ask(40, {0x00, 0x00, 0x00, 0x00});
   read = ask(3);
