@@ -8,6 +8,7 @@
 #include <algorithm>
 #include <initializer_list>
 
+#include "link/HartIpEndpoint.h"
 #include "link/LinkTexts.h"
 #include "port/Session.h"
 #include "tabs/DataExchange.h"
@@ -23,12 +24,10 @@ namespace {
 // (or bare); empty when it is none of these. An IPv6 address comes without
 // its brackets, as HartIpEndpoint keeps it.
 QString HostOf(const QString& typed) {
-  QString host = typed.trimmed();
-  if (host.startsWith(QLatin1Char('[')) && host.endsWith(QLatin1Char(']'))) {
-    host = host.mid(1, host.size() - 2);
-    return QHostAddress(host).protocol() == QAbstractSocket::IPv6Protocol ? host : QString();
-  }
-  if (host.contains(QLatin1Char(':'))) {
+  const std::optional<HostAndPort> parts = SplitHostAndPort(typed.trimmed().toStdString());
+  if (!parts || parts->port) return QString();  // the port has a field of its own
+  const QString host = QString::fromStdString(parts->host);
+  if (parts->bracketed || host.contains(QLatin1Char(':'))) {
     return QHostAddress(host).protocol() == QAbstractSocket::IPv6Protocol ? host : QString();
   }
   static const QRegularExpression name(QStringLiteral("^[A-Za-z0-9_-]+(\\.[A-Za-z0-9_-]+)*\\.?$"));
