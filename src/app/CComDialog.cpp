@@ -44,6 +44,8 @@ QString HostText(const QString& host) {
 CComDialog::CComDialog(Session& session, QWidget* parent)
     : QDialog(parent), ui_(std::make_unique<Ui::CComDialog>()), session_(session) {
   setFont(UiFont(kDialogPointSize));
+  // The port chosen here brings the reply time-out of its kind.
+  session_.setReplyTimeoutByTransport(true);
   ui_->setupUi(this);
   ApplyDialogUnits(this);
   setFixedSize(size());
@@ -150,7 +152,6 @@ void CComDialog::showKind() {
 
 bool CComDialog::openSelectedPort() {
   pending_.reset();  // a HART-IP session still opening goes with the port it had
-  useReplyTimeout(false);
   const QString name = ui_->combo1002->currentText().trimmed();
   PortSettings settings;
   settings.rtsKeying = ui_->checkRts->isChecked();
@@ -171,7 +172,6 @@ bool CComDialog::openSelectedPort() {
 bool CComDialog::startHartIp() {
   const std::optional<HartIpEndpoint> endpoint = endpointOfFields();
   if (!endpoint) return false;
-  useReplyTimeout(true);
   pending_ = endpoint;
   session_.openHartIp(*endpoint);
   return true;
@@ -214,14 +214,6 @@ void CComDialog::hartIpFailed(const QString& reason) {
   QString text = CoreText(texts::kPortOpenFailed);
   if (!reason.isEmpty()) text += '\n' + reason;
   tell(text);
-}
-
-// A bridge answers after its own loop time and retries: the link gets the
-// longer wait over HART-IP.
-void CComDialog::useReplyTimeout(bool hartIp) {
-  LinkTiming timing = session_.engine().timing();
-  timing.replyTimeoutMs = hartIp ? kHartIpReplyTimeoutMs : LinkTiming{}.replyTimeoutMs;
-  session_.setTiming(timing);
 }
 
 void CComDialog::tell(const QString& text) {
