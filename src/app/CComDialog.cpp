@@ -24,10 +24,10 @@ namespace {
 // (or bare); empty when it is none of these. An IPv6 address comes without
 // its brackets, as HartIpEndpoint keeps it.
 QString HostOf(const QString& typed) {
-  const std::optional<HostAndPort> parts = SplitHostAndPort(typed.trimmed().toStdString());
-  if (!parts || parts->port) return QString();  // the port has a field of its own
-  const QString host = QString::fromStdString(parts->host);
-  if (parts->bracketed || host.contains(QLatin1Char(':'))) {
+  const std::optional<HostAndPort> split = SplitHostAndPort(typed.trimmed().toStdString());
+  if (!split || split->port) return QString();  // the port has a field of its own
+  const QString host = QString::fromStdString(split->host);
+  if (split->bracketed || host.contains(QLatin1Char(':'))) {
     return QHostAddress(host).protocol() == QAbstractSocket::IPv6Protocol ? host : QString();
   }
   static const QRegularExpression name(QStringLiteral("^[A-Za-z0-9_-]+(\\.[A-Za-z0-9_-]+)*\\.?$"));

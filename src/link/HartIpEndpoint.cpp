@@ -3,29 +3,29 @@
 namespace vantrel {
 
 std::optional<HostAndPort> SplitHostAndPort(std::string_view text) {
-  HostAndPort parts;
+  HostAndPort split;
   if (!text.empty() && text.front() == '[') {
     const std::size_t close = text.find(']');
     if (close == std::string_view::npos) return std::nullopt;
-    parts.host = std::string(text.substr(1, close - 1));
-    parts.bracketed = true;
+    split.host = std::string(text.substr(1, close - 1));
+    split.bracketed = true;
     const std::string_view after = text.substr(close + 1);
     if (!after.empty()) {
       if (after.front() != ':') return std::nullopt;
-      parts.port = std::string(after.substr(1));
+      split.port = std::string(after.substr(1));
     }
   } else if (const std::size_t colon = text.find(':');
              colon != std::string_view::npos &&
              text.find(':', colon + 1) == std::string_view::npos) {
-    parts.host = std::string(text.substr(0, colon));
-    parts.port = std::string(text.substr(colon + 1));
+    split.host = std::string(text.substr(0, colon));
+    split.port = std::string(text.substr(colon + 1));
   } else {
-    parts.host = std::string(text);  // a name, an IPv4 address or a bare IPv6 address
+    split.host = std::string(text);  // a name, an IPv4 address or a bare IPv6 address
   }
-  if (parts.host.empty() || parts.host.find_first_of("[]") != std::string::npos) {
+  if (split.host.empty() || split.host.find_first_of("[]") != std::string::npos) {
     return std::nullopt;
   }
-  return parts;
+  return split;
 }
 
 std::optional<std::uint16_t> PortNumber(std::string_view text) {

@@ -24,14 +24,14 @@ QString HartIpEndpoint::text() const {
 }
 
 std::optional<HartIpEndpoint> ParseHartIpEndpoint(const QString& text) {
-  const std::optional<HostAndPort> parts = SplitHostAndPort(text.trimmed().toStdString());
-  if (!parts) return std::nullopt;
+  const std::optional<HostAndPort> split = SplitHostAndPort(text.trimmed().toStdString());
+  if (!split) return std::nullopt;
   HartIpEndpoint endpoint;
-  endpoint.host = QString::fromStdString(parts->host);
-  if (parts->port) {
+  endpoint.host = QString::fromStdString(split->host);
+  if (split->port) {
     // As a number is typed: spaces around it and a plus sign are let through.
     bool ok = false;
-    const uint port = QString::fromStdString(*parts->port).toUInt(&ok);
+    const uint port = QString::fromStdString(*split->port).toUInt(&ok);
     if (!ok || port == 0 || port > 0xFFFF) return std::nullopt;
     endpoint.port = static_cast<quint16>(port);
   }

@@ -117,20 +117,20 @@ bool Fail(std::string* error, const std::string& what) {
 }  // namespace
 
 std::optional<HartIpEndpoint> ParseHartIpEndpoint(const std::string& text) {
-  const std::optional<HostAndPort> parts = SplitHostAndPort(text);
-  if (!parts) return std::nullopt;
+  const std::optional<HostAndPort> split = SplitHostAndPort(text);
+  if (!split) return std::nullopt;
   HartIpEndpoint endpoint{"127.0.0.1", 0};
   std::optional<std::uint16_t> port;
-  if (!parts->port) {
+  if (!split->port) {
     // A port alone, or nothing the simulator serves at (a bracketed address
     // needs its port, a bare IPv6 address cannot have one).
-    if (parts->bracketed || parts->host.find(':') != std::string::npos) return std::nullopt;
-    port = PortNumber(parts->host);
+    if (split->bracketed || split->host.find(':') != std::string::npos) return std::nullopt;
+    port = PortNumber(split->host);
   } else {
-    endpoint.address = parts->host;
+    endpoint.address = split->host;
     const auto parsed = ParseAddress(endpoint.address);
-    if (!parsed || parsed->first != (parts->bracketed ? AF_INET6 : AF_INET)) return std::nullopt;
-    port = PortNumber(*parts->port);
+    if (!parsed || parsed->first != (split->bracketed ? AF_INET6 : AF_INET)) return std::nullopt;
+    port = PortNumber(*split->port);
   }
   if (!port) return std::nullopt;
   endpoint.port = *port;
