@@ -11,6 +11,7 @@
 #include <algorithm>
 #include <initializer_list>
 
+#include "link/HartIpEndpoint.h"
 #include "link/LinkTexts.h"
 #include "port/Session.h"
 #include "tabs/DataExchange.h"
@@ -26,12 +27,10 @@ namespace {
 // (or bare); empty when it is none of these. An IPv6 address comes without
 // its brackets, as HartIpEndpoint keeps it.
 QString HostOf(const QString& typed) {
-  QString host = typed.trimmed();
-  if (host.startsWith(QLatin1Char('[')) && host.endsWith(QLatin1Char(']'))) {
-    host = host.mid(1, host.size() - 2);
-    return QHostAddress(host).protocol() == QAbstractSocket::IPv6Protocol ? host : QString();
-  }
-  if (host.contains(QLatin1Char(':'))) {
+  const std::optional<HostAndPort> split = SplitHostAndPort(typed.trimmed().toStdString());
+  if (!split || split->port) return QString();  // the port has a field of its own
+  const QString host = QString::fromStdString(split->host);
+  if (split->bracketed || host.contains(QLatin1Char(':'))) {
     return QHostAddress(host).protocol() == QAbstractSocket::IPv6Protocol ? host : QString();
   }
   static const QRegularExpression name(QStringLiteral("^[A-Za-z0-9_-]+(\\.[A-Za-z0-9_-]+)*\\.?$"));
@@ -48,6 +47,8 @@ QString HostText(const QString& host) {
 CComDialog::CComDialog(Session& session, QWidget* parent)
     : QDialog(parent), ui_(std::make_unique<Ui::CComDialog>()), session_(session) {
   setFont(UiFont(kDialogPointSize));
+  // The port chosen here brings the reply time-out of its kind.
+  session_.setReplyTimeoutByTransport(true);
   ui_->setupUi(this);
   ApplyDialogUnits(this);
   setFixedSize(size());
@@ -154,7 +155,6 @@ void CComDialog::showKind() {
 
 bool CComDialog::openSelectedPort() {
   pending_.reset();  // a HART-IP session still opening goes with the port it had
-  useReplyTimeout(false);
   const QString name = ui_->portCombo->currentText().trimmed();
   PortSettings settings;
   settings.rtsKeying = ui_->checkRts->isChecked();
@@ -175,7 +175,6 @@ bool CComDialog::openSelectedPort() {
 bool CComDialog::startHartIp() {
   const std::optional<HartIpEndpoint> endpoint = endpointOfFields();
   if (!endpoint) return false;
-  useReplyTimeout(true);
   pending_ = endpoint;
   session_.openHartIp(*endpoint);
   return true;
@@ -218,14 +217,6 @@ void CComDialog::hartIpFailed(const QString& reason) {
   QString text = CoreText(texts::kPortOpenFailed);
   if (!reason.isEmpty()) text += '\n' + reason;
   tell(text);
-}
-
-// A bridge answers after its own loop time and retries: the link gets the
-// longer wait over HART-IP.
-void CComDialog::useReplyTimeout(bool hartIp) {
-  LinkTiming timing = session_.engine().timing();
-  timing.replyTimeoutMs = hartIp ? kHartIpReplyTimeoutMs : LinkTiming{}.replyTimeoutMs;
-  session_.setTiming(timing);
 }
 
 void CComDialog::tell(const QString& text) {

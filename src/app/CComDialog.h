@@ -74,8 +74,6 @@ class CComDialog : public QDialog {
   std::optional<HartIpEndpoint> endpointOfFields();
   void hartIpOpened();
   void hartIpFailed(const QString& reason);
-  // The reply time-out that suits the connection about to open.
-  void useReplyTimeout(bool hartIp);
   // A message over the main window.
   void tell(const QString& text);
 

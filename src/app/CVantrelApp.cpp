@@ -40,6 +40,40 @@ std::unique_ptr<sim::SimServerThread> StartDemoLine() {
       options);
 }
 
+// The window program's command line: --demo, --lang and the hidden options
+// of the screenshots and the start-up timing.
+struct CommandLine {
+  QCommandLineParser parser;
+  const QCommandLineOption demo{
+      QStringLiteral("demo"),
+      QStringLiteral("Start with simulated instruments at polling addresses 0 and 3 and open "
+                     "their line.")};
+  const QCommandLineOption lang{
+      QStringLiteral("lang"),
+      QStringLiteral("Show the texts in LANG: zh (Chinese) or en (English). Without it, English "
+                     "where the locale's language is English, Chinese otherwise."),
+      QStringLiteral("LANG")};
+  QCommandLineOption screenshotDir{QStringLiteral("screenshot-dir"),
+                                   QStringLiteral("Save pictures of the pages into DIR and end."),
+                                   QStringLiteral("DIR")};
+  QCommandLineOption firstPaint{
+      QStringLiteral("exit-after-first-paint"),
+      QStringLiteral("Print how long the main window took to first paint, and end.")};
+
+  CommandLine() {
+    parser.setApplicationDescription(
+        QStringLiteral("Configures and calibrates a HART instrument."));
+    parser.addHelpOption();
+    parser.addVersionOption();
+    parser.addOption(demo);
+    parser.addOption(lang);
+    screenshotDir.setFlags(QCommandLineOption::HiddenFromHelp);
+    parser.addOption(screenshotDir);
+    firstPaint.setFlags(QCommandLineOption::HiddenFromHelp);
+    parser.addOption(firstPaint);
+  }
+};
+
 }  // namespace
 
 CVantrelApp::CVantrelApp(int& argc, char** argv) : QApplication(argc, argv) {}
@@ -59,35 +93,12 @@ bool CVantrelApp::initInstance() {
   setWindowIcon(MakeAppIcon());
   setFont(UiFont(kDialogPointSize));
 
-  QCommandLineParser parser;
-  parser.setApplicationDescription(QStringLiteral("Configures and calibrates a HART instrument."));
-  parser.addHelpOption();
-  parser.addVersionOption();
-  const QCommandLineOption demoOption(
-      QStringLiteral("demo"),
-      QStringLiteral("Start with simulated instruments at polling addresses 0 and 3 and open "
-                     "their line."));
-  parser.addOption(demoOption);
-  const QCommandLineOption langOption(
-      QStringLiteral("lang"),
-      QStringLiteral("Show the texts in LANG: zh (Chinese) or en (English). Without it, English "
-                     "where the locale's language is English, Chinese otherwise."),
-      QStringLiteral("LANG"));
-  parser.addOption(langOption);
-  QCommandLineOption screenshotOption(
-      QStringLiteral("screenshot-dir"),
-      QStringLiteral("Save pictures of the pages into DIR and end."), QStringLiteral("DIR"));
-  screenshotOption.setFlags(QCommandLineOption::HiddenFromHelp);
-  parser.addOption(screenshotOption);
-  QCommandLineOption firstPaintOption(
-      QStringLiteral("exit-after-first-paint"),
-      QStringLiteral("Print how long the main window took to first paint, and end."));
-  firstPaintOption.setFlags(QCommandLineOption::HiddenFromHelp);
-  parser.addOption(firstPaintOption);
-  parser.process(arguments());
-  if (!chooseLanguage(parser.value(langOption))) return false;
+  CommandLine line;
+  line.parser.process(arguments());
+  const QCommandLineParser& parser = line.parser;
+  if (!chooseLanguage(parser.value(line.lang))) return false;
 
-  if (parser.isSet(demoOption)) {
+  if (parser.isSet(line.demo)) {
     demo_ = StartDemoLine();
     if (!demo_->running()) {
       std::fprintf(stderr, "vantrel: cannot start the simulated instruments: %s\n",
@@ -106,11 +117,11 @@ bool CVantrelApp::initInstance() {
       std::fprintf(stderr, "vantrel: cannot open %s\n", qPrintable(demoPort));
     }
   }
-  if (parser.isSet(firstPaintOption)) new FirstPaintProbe(mainFrame_.get());
+  if (parser.isSet(line.firstPaint)) new FirstPaintProbe(mainFrame_.get());
   mainFrame_->show();
 
-  if (parser.isSet(screenshotOption)) {
-    screenshots_ = std::make_unique<ScreenshotRun>(*mainFrame_, parser.value(screenshotOption));
+  if (parser.isSet(line.screenshotDir)) {
+    screenshots_ = std::make_unique<ScreenshotRun>(*mainFrame_, parser.value(line.screenshotDir));
     connect(screenshots_.get(), &ScreenshotRun::finished, this, [](bool ok) {
       QTimer::singleShot(0, qApp, [ok] { QCoreApplication::exit(ok ? 0 : 1); });
     });

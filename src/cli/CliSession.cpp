@@ -15,6 +15,7 @@ CliSession::CliSession(const Clock& clock, Options options, QObject* parent)
       session_(clock),
       startedAt_(clock.nowMs()) {
   session_.setTiming(options_.timing);
+  session_.setReplyTimeoutByTransport(!options_.replyTimeoutGiven);
   session_.addObserver(this);
   connectSession();
 }

@@ -57,6 +57,9 @@ class CliSession : public QObject, private LinkObserver {
  public:
   struct Options {
     LinkTiming timing;  // the reply time-out of one try, and the retries
+    // false: the port opened sets the reply time-out of its kind instead of
+    // timing's (see Session::setReplyTimeoutByTransport).
+    bool replyTimeoutGiven = true;
     bool rtsKeying = false;
     bool trace = false;
     std::uint8_t pollAddress = 0;

@@ -96,7 +96,6 @@ struct Options {
   QString port;
   std::optional<HartIpEndpoint> hartIp;  // --hart-ip instead of --port
   bool udp = false;
-  bool timeoutGiven = false;
   CliSession::Options session;
   bool json = false;
   std::optional<UiLanguage> language;   // --lang; the locale's without it
@@ -149,7 +148,7 @@ int ParseGlobalOptions(int argc, char** argv, Options& options) {
     } else if (arg == "--timeout-ms") {
       ArgReader reader({value("--timeout-ms")}, "--timeout-ms");
       options.session.timing.replyTimeoutMs = reader.integer("N", 1, 600000);
-      options.timeoutGiven = true;
+      options.session.replyTimeoutGiven = true;
     } else if (arg == "--retries") {
       ArgReader reader({value("--retries")}, "--retries");
       options.session.timing.retries = reader.integer("N", 0, 100);
@@ -256,6 +255,7 @@ void ParseJournal(int i, int argc, char** argv, Options& options) {
 
 Options ParseArguments(int argc, char** argv) {
   Options options;
+  options.session.replyTimeoutGiven = false;  // the port's own until --timeout-ms
   const int i = ParseGlobalOptions(argc, argv, options);
   if (options.show != Options::Show::Nothing) return options;
   if (i < argc && std::string(argv[i]) == "journal") {
@@ -272,8 +272,6 @@ Options ParseArguments(int argc, char** argv) {
   if (options.hartIp) {
     if (!options.port.isEmpty()) throw UsageError{"--port and --hart-ip exclude each other"};
     options.hartIp->udp = options.udp;
-    // A bridge answers after its own loop time and retries.
-    if (!options.timeoutGiven) options.session.timing.replyTimeoutMs = kHartIpReplyTimeoutMs;
   } else if (options.port.isEmpty()) {
     throw UsageError{"--port or --hart-ip is required"};
   }

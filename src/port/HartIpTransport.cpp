@@ -9,6 +9,7 @@
 #include <algorithm>
 
 #include "link/HartFrame.h"
+#include "link/HartIpEndpoint.h"
 
 namespace vantrel {
 
@@ -23,34 +24,14 @@ QString HartIpEndpoint::text() const {
 }
 
 std::optional<HartIpEndpoint> ParseHartIpEndpoint(const QString& text) {
+  const std::optional<HostAndPort> split = SplitHostAndPort(text.trimmed().toStdString());
+  if (!split) return std::nullopt;
   HartIpEndpoint endpoint;
-  const QString rest = text.trimmed();
-  QString portText;
-  bool hasPort = false;
-  if (rest.startsWith(QLatin1Char('['))) {
-    const int end = static_cast<int>(rest.indexOf(QLatin1Char(']')));
-    if (end < 0) return std::nullopt;
-    endpoint.host = rest.mid(1, end - 1);
-    const QString after = rest.mid(end + 1);
-    if (!after.isEmpty()) {
-      if (!after.startsWith(QLatin1Char(':'))) return std::nullopt;
-      portText = after.mid(1);
-      hasPort = true;
-    }
-  } else if (rest.count(QLatin1Char(':')) == 1) {
-    endpoint.host = rest.section(QLatin1Char(':'), 0, 0);
-    portText = rest.section(QLatin1Char(':'), 1);
-    hasPort = true;
-  } else {
-    endpoint.host = rest;  // a name, an IPv4 address or a bare IPv6 address
-  }
-  if (endpoint.host.isEmpty() || endpoint.host.contains(QLatin1Char('[')) ||
-      endpoint.host.contains(QLatin1Char(']'))) {
-    return std::nullopt;
-  }
-  if (hasPort) {
+  endpoint.host = QString::fromStdString(split->host);
+  if (split->port) {
+    // As a number is typed: spaces around it and a plus sign are let through.
     bool ok = false;
-    const uint port = portText.toUInt(&ok);
+    const uint port = QString::fromStdString(*split->port).toUInt(&ok);
     if (!ok || port == 0 || port > 0xFFFF) return std::nullopt;
     endpoint.port = static_cast<quint16>(port);
   }

@@ -35,7 +35,15 @@ Session::~Session() {
 }
 
 bool Session::openPort(const QString& portName, const PortSettings& settings) {
+  useTransportReplyTimeout(false);
   return driver_.openPort(portName, settings);
+}
+
+void Session::useTransportReplyTimeout(bool hartIp) {
+  if (!replyTimeoutByTransport_) return;
+  LinkTiming timing = engine_.timing();
+  timing.replyTimeoutMs = hartIp ? kHartIpReplyTimeoutMs : LinkTiming{}.replyTimeoutMs;
+  engine_.setTiming(timing);
 }
 
 void Session::closePort() {

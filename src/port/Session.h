@@ -45,7 +45,10 @@ class Session : public QObject, private EngineEffects, private HartIpWatcher {
   bool isPortOpen() const { return driver_.isPortOpen(); }
   // Closes what is open, then starts a HART-IP session with `endpoint`:
   // portOpened() or portOpenFailed() tells how it went.
-  void openHartIp(const HartIpEndpoint& endpoint) { driver_.openHartIp(endpoint); }
+  void openHartIp(const HartIpEndpoint& endpoint) {
+    useTransportReplyTimeout(true);
+    driver_.openHartIp(endpoint);
+  }
   // The serial port's name, or the HART-IP server's "host:port".
   QString portName() const { return driver_.portName(); }
   // Why the port last failed to open.
@@ -81,6 +84,11 @@ class Session : public QObject, private EngineEffects, private HartIpWatcher {
   // How long to wait for a reply and how often to try (the window's
   // defaults unless set).
   void setTiming(const LinkTiming& timing) { engine_.setTiming(timing); }
+  // With `byTransport`, each port that opens sets the reply time-out of its
+  // kind: kHartIpReplyTimeoutMs over HART-IP (a bridge answers after its own
+  // loop time and retries), LinkTiming's on a serial port. Without (the
+  // default), the time-out set above stays.
+  void setReplyTimeoutByTransport(bool byTransport) { replyTimeoutByTransport_ = byTransport; }
 
   // Starts `op` on the instrument at `pollAddress` (see Engine::start).
   bool start(OperationCode op, std::uint8_t pollAddress);
@@ -131,6 +139,8 @@ class Session : public QObject, private EngineEffects, private HartIpWatcher {
   void hartIpMessage(bool sent, const hartip::Message& message, bool carriesFrame) override;
 
   TimeMs nowMs() const { return clock_.nowMs(); }
+  // The reply time-out of the port about to open, when it is to choose.
+  void useTransportReplyTimeout(bool hartIp);
 
   SteadyClock steadyClock_;
   const Clock& clock_;
@@ -139,6 +149,7 @@ class Session : public QObject, private EngineEffects, private HartIpWatcher {
   Engine engine_;
   ObserverList observers_;
   DeviceStatusTracker statusTracker_;
+  bool replyTimeoutByTransport_ = false;
 };
 
 }  // namespace vantrel

@@ -158,6 +158,38 @@ std::uint8_t FaultInjector::nextByte() {
   return static_cast<std::uint8_t>(random_() >> 56);
 }
 
+void FaultInjector::damage(std::vector<std::uint8_t>& bytes, std::size_t frameStart,
+                           FaultedReply& reply) {
+  if (faults_.corruptRate > 0 && nextUnit() < faults_.corruptRate && !bytes.empty()) {
+    bytes.back() ^= static_cast<std::uint8_t>(1 + nextByte() % 255);
+    reply.frameIntact = false;
+    reply.whole = false;
+  }
+  if (faults_.dropRate > 0) {
+    std::vector<std::uint8_t> kept;
+    kept.reserve(bytes.size());
+    for (std::size_t i = 0; i < bytes.size(); ++i) {
+      if (nextUnit() < faults_.dropRate) {
+        reply.whole = false;
+        if (i >= frameStart) reply.frameIntact = false;
+      } else {
+        kept.push_back(bytes[i]);
+      }
+    }
+    bytes = std::move(kept);
+  }
+  if (faults_.hangupAfter >= 0) {
+    const auto keep = static_cast<std::size_t>(faults_.hangupAfter);
+    if (keep < bytes.size()) {
+      bytes.resize(keep);
+      reply.frameIntact = false;
+      reply.whole = false;
+      reply.cut = true;
+    }
+    reply.hangup = true;
+  }
+}
+
 std::optional<FaultedReply> FaultInjector::apply(const std::vector<std::uint8_t>& frame) {
   std::lock_guard<std::mutex> lock(mutex_);
   if (log_.size() >= kLogLimit) log_.erase(log_.begin(), log_.begin() + kLogLimit / 2);
@@ -186,34 +218,7 @@ std::optional<FaultedReply> FaultInjector::apply(const std::vector<std::uint8_t>
   const std::size_t frameStart = layout ? layout->delimiter : 0;
 
   std::vector<std::uint8_t> damaged = intended;
-  if (faults_.corruptRate > 0 && nextUnit() < faults_.corruptRate && !damaged.empty()) {
-    damaged.back() ^= static_cast<std::uint8_t>(1 + nextByte() % 255);
-    reply.frameIntact = false;
-    reply.whole = false;
-  }
-  if (faults_.dropRate > 0) {
-    std::vector<std::uint8_t> kept;
-    kept.reserve(damaged.size());
-    for (std::size_t i = 0; i < damaged.size(); ++i) {
-      if (nextUnit() < faults_.dropRate) {
-        reply.whole = false;
-        if (i >= frameStart) reply.frameIntact = false;
-      } else {
-        kept.push_back(damaged[i]);
-      }
-    }
-    damaged = std::move(kept);
-  }
-  if (faults_.hangupAfter >= 0) {
-    const auto keep = static_cast<std::size_t>(faults_.hangupAfter);
-    if (keep < damaged.size()) {
-      damaged.resize(keep);
-      reply.frameIntact = false;
-      reply.whole = false;
-      reply.cut = true;
-    }
-    reply.hangup = true;
-  }
+  damage(damaged, frameStart, reply);
   for (int i = 0; i < faults_.garbageBytes; ++i) reply.bytes.push_back(nextByte());
   reply.garbage = reply.bytes.size();
   reply.bytes.insert(reply.bytes.end(), damaged.begin(), damaged.end());

@@ -126,6 +126,10 @@ class FaultInjector {
  private:
   double nextUnit();  // uniform in [0, 1)
   std::uint8_t nextByte();
+  // The line faults on `bytes`, the frame proper from `frameStart` on: a
+  // corrupted check byte, dropped bytes, a hang-up; what they leave of the
+  // frame goes into `reply`.
+  void damage(std::vector<std::uint8_t>& bytes, std::size_t frameStart, FaultedReply& reply);
 
   mutable std::mutex mutex_;
   LineFaults faults_;

@@ -15,6 +15,7 @@
 #include <deque>
 
 #include "link/HartFrame.h"
+#include "link/HartIpEndpoint.h"
 
 namespace vantrel::sim {
 
@@ -114,28 +115,23 @@ bool Fail(std::string* error, const std::string& what) {
 }  // namespace
 
 std::optional<HartIpEndpoint> ParseHartIpEndpoint(const std::string& text) {
+  const std::optional<HostAndPort> split = SplitHostAndPort(text);
+  if (!split) return std::nullopt;
   HartIpEndpoint endpoint{"127.0.0.1", 0};
-  std::string portText = text;
-  if (!text.empty() && text.front() == '[') {
-    const std::size_t close = text.find("]:");
-    if (close == std::string::npos) return std::nullopt;
-    endpoint.address = text.substr(1, close - 1);
-    portText = text.substr(close + 2);
+  std::optional<std::uint16_t> port;
+  if (!split->port) {
+    // A port alone, or nothing the simulator serves at (a bracketed address
+    // needs its port, a bare IPv6 address cannot have one).
+    if (split->bracketed || split->host.find(':') != std::string::npos) return std::nullopt;
+    port = PortNumber(split->host);
+  } else {
+    endpoint.address = split->host;
     const auto parsed = ParseAddress(endpoint.address);
-    if (!parsed || parsed->first != AF_INET6) return std::nullopt;
-  } else if (const std::size_t colon = text.rfind(':'); colon != std::string::npos) {
-    endpoint.address = text.substr(0, colon);
-    portText = text.substr(colon + 1);
-    const auto parsed = ParseAddress(endpoint.address);
-    if (!parsed || parsed->first != AF_INET) return std::nullopt;
+    if (!parsed || parsed->first != (split->bracketed ? AF_INET6 : AF_INET)) return std::nullopt;
+    port = PortNumber(*split->port);
   }
-  if (portText.empty() || portText.size() > 5 ||
-      portText.find_first_not_of("0123456789") != std::string::npos) {
-    return std::nullopt;
-  }
-  const long port = std::strtol(portText.c_str(), nullptr, 10);
-  if (port > 0xFFFF) return std::nullopt;
-  endpoint.port = static_cast<std::uint16_t>(port);
+  if (!port) return std::nullopt;
+  endpoint.port = *port;
   return endpoint;
 }
 

@@ -193,6 +193,56 @@ int* RequestFaultCount(const std::string& arg, vantrel::sim::LineFaults& faults)
   return nullptr;
 }
 
+// A line fault option: the words it takes (1 a flag, 2 with its value
+// `value`, nullptr when none follows), 0 when `arg` is none or its value is
+// bad.
+int ParseFaultOption(const std::string& arg, const char* value, vantrel::sim::LineFaults& faults) {
+  if (arg == "--no-reply") {
+    faults.noReplyRate = 1.0;
+    return 1;
+  }
+  if (arg == "--wrong-address") {
+    faults.wrongAddress = true;
+    return 1;
+  }
+  if (!value) return 0;
+  const struct {
+    const char* name;
+    double* rate;
+  } rates[] = {{"--corrupt-rate", &faults.corruptRate},
+               {"--drop-rate", &faults.dropRate},
+               {"--no-reply-rate", &faults.noReplyRate}};
+  for (const auto& rate : rates) {
+    if (arg == rate.name) return ParseRate(value, rate.rate) ? 2 : 0;
+  }
+  if (arg == "--seed") return ParseSeed(value, &faults.seed) ? 2 : 0;
+  long number = 0;
+  if (arg == "--error-code") {
+    if (!ParseInt(value, 0, 255, &number)) return 0;
+    faults.errorCode = static_cast<std::uint8_t>(number);
+    return 2;
+  }
+  const struct {
+    const char* name;
+    long max;
+    int* count;
+  } counts[] = {{"--late-ms", 600000, &faults.lateMs},
+                {"--garbage", 255, &faults.garbageBytes},
+                {"--hangup-after", 65535, &faults.hangupAfter},
+                {"--fault-replies", 1000000, &faults.faultyReplies}};
+  int* count = RequestFaultCount(arg, faults);  // up to 1000000 requests
+  long max = 1000000;
+  for (const auto& option : counts) {
+    if (arg == option.name) {
+      max = option.max;
+      count = option.count;
+    }
+  }
+  if (!count || !ParseInt(value, 0, max, &number)) return 0;
+  *count = static_cast<int>(number);
+  return 2;
+}
+
 struct SimOptions {
   std::vector<std::uint8_t> addresses = {0};
   vantrel::sim::PtyServerOptions server;
@@ -202,7 +252,6 @@ struct SimOptions {
 // Reads the command line into `options`. Returns the exit status when the
 // program is to end at once (help, or a bad argument), nullopt to go on.
 std::optional<int> ParseArguments(int argc, char** argv, SimOptions& options) {
-  vantrel::sim::LineFaults& faults = options.server.faults;
   for (int i = 1; i < argc; ++i) {
     const std::string arg = argv[i];
     const bool hasValue = i + 1 < argc;
@@ -231,38 +280,9 @@ std::optional<int> ParseArguments(int argc, char** argv, SimOptions& options) {
     } else if (arg == "--turnaround-ms" && hasValue && ParseInt(argv[i + 1], 0, 60000, &value)) {
       options.server.turnaroundMs = static_cast<int>(value);
       ++i;
-    } else if (arg == "--corrupt-rate" && hasValue && ParseRate(argv[i + 1], &faults.corruptRate)) {
-      ++i;
-    } else if (arg == "--drop-rate" && hasValue && ParseRate(argv[i + 1], &faults.dropRate)) {
-      ++i;
-    } else if (arg == "--late-ms" && hasValue && ParseInt(argv[i + 1], 0, 600000, &value)) {
-      faults.lateMs = static_cast<int>(value);
-      ++i;
-    } else if (arg == "--no-reply") {
-      faults.noReplyRate = 1.0;
-    } else if (arg == "--no-reply-rate" && hasValue &&
-               ParseRate(argv[i + 1], &faults.noReplyRate)) {
-      ++i;
-    } else if (arg == "--wrong-address") {
-      faults.wrongAddress = true;
-    } else if (arg == "--error-code" && hasValue && ParseInt(argv[i + 1], 0, 255, &value)) {
-      faults.errorCode = static_cast<std::uint8_t>(value);
-      ++i;
-    } else if (arg == "--garbage" && hasValue && ParseInt(argv[i + 1], 0, 255, &value)) {
-      faults.garbageBytes = static_cast<int>(value);
-      ++i;
-    } else if (arg == "--hangup-after" && hasValue && ParseInt(argv[i + 1], 0, 65535, &value)) {
-      faults.hangupAfter = static_cast<int>(value);
-      ++i;
-    } else if (arg == "--fault-replies" && hasValue && ParseInt(argv[i + 1], 0, 1000000, &value)) {
-      faults.faultyReplies = static_cast<int>(value);
-      ++i;
-    } else if (arg == "--seed" && hasValue && ParseSeed(argv[i + 1], &faults.seed)) {
-      ++i;
-    } else if (int* count = RequestFaultCount(arg, faults);
-               count && hasValue && ParseInt(argv[i + 1], 0, 1000000, &value)) {
-      *count = static_cast<int>(value);
-      ++i;
+    } else if (const int words =
+                   ParseFaultOption(arg, hasValue ? argv[i + 1] : nullptr, options.server.faults)) {
+      i += words - 1;
     } else {
       std::fprintf(stderr, "vantrel-sim: bad argument '%s'\n\n", arg.c_str());
       std::fputs(kUsage, stderr);

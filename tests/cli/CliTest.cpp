@@ -178,7 +178,9 @@ TEST(Cli, AHartIpServerThatCannotBeReached) {
     const char* reason;
   } cases[] = {{{"--hart-ip", "127.0.0.1:1"}, "Connection refused"},
                {{"--hart-ip", "127.0.0.1:1", "--udp"}, "服务器无应答"},
-               {{"--hart-ip", "[::1"}, nullptr}};
+               {{"--hart-ip", "[::1"}, nullptr},
+               {{"--hart-ip", "[::1]x"}, nullptr},
+               {{"--hart-ip", "127.0.0.1:0"}, nullptr}};
   for (const auto& c : cases) {
     const CliRun run = RunCli(c.way + QStringList{"--json", "comm-test"});
     ASSERT_EQ(run.outcomes.size(), 1) << run.err.toStdString();

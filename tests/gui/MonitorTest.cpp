@@ -18,18 +18,13 @@
 #include "app/CommMonitor.h"
 #include "engine/FrameDecoder.h"
 #include "tests/gui/GuiHarness.h"
+#include "tests/support/ManualClock.h"
 
 namespace vantrel::testing {
 namespace {
 
 using Bytes = std::vector<std::uint8_t>;
 using Col = FrameLogModel::Column;
-
-class ManualClock : public Clock {
- public:
-  TimeMs now = 0;
-  TimeMs nowMs() const override { return now; }
-};
 
 // Delimiter through check byte, the check byte computed.
 Bytes Frame(std::uint8_t delimiter, Bytes address, std::uint8_t command, Bytes data) {

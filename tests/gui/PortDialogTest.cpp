@@ -217,7 +217,7 @@ TEST_F(GuiPortDialog, AHartIpServerThatCannotBeReadOrReachedFails) {
       {"[10.0.0.1]", "5094", badHost}, {"fe80::1::2", "5094", badHost},
       {"127.0.0.1", "0", badPort},     {"127.0.0.1", "65536", badPort},
       {"127.0.0.1", "x", badPort},     {"127.0.0.1", unused, QString()},
-      {"[::1]", unused, QString()},
+      {"[::1]", unused, QString()},    {"[::1]:5094", "5094", badHost},
   };
   for (const auto& row : rows) {
     SCOPED_TRACE(std::string(row.host) + " " + row.port.toStdString());

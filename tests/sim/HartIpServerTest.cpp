@@ -390,6 +390,8 @@ TEST(HartIpEndpointText, PortWithAnOptionalAddress) {
       {"::1:5094", std::nullopt},
       {"[127.0.0.1]:1", std::nullopt},
       {"1.2.3.4:5x", std::nullopt},
+      {"[::1]", std::nullopt},
+      {"::1", std::nullopt},
   };
   for (const auto& [text, expected] : cases) {
     const std::optional<HartIpEndpoint> parsed = ParseHartIpEndpoint(text);

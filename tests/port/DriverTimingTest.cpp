@@ -13,17 +13,13 @@
 #include "link/Receiver.h"
 #include "port/LinkDriver.h"
 #include "tests/link/LinkFakes.h"
+#include "tests/support/ManualClock.h"
 
 namespace vantrel {
 namespace {
 
 using testing::Bytes;
-
-class ManualClock : public Clock {
- public:
-  TimeMs now = 5000;
-  TimeMs nowMs() const override { return now; }
-};
+using testing::ManualClock;
 
 // The device end of a pseudo-terminal, written to directly by the test.
 class RawLine {

@@ -19,17 +19,13 @@
 #include "port/HartIpTransport.h"
 #include "port/Session.h"
 #include "tests/link/LinkFakes.h"
+#include "tests/support/ManualClock.h"
 
 namespace vantrel {
 namespace {
 
 using testing::Bytes;
-
-class ManualClock : public Clock {
- public:
-  TimeMs now = 5000;
-  TimeMs nowMs() const override { return now; }
-};
+using testing::ManualClock;
 
 template <typename Predicate>
 bool Soon(Predicate done) {
