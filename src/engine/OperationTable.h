@@ -63,6 +63,13 @@ using SuccessTest = bool (*)(const OperationContext& context, const ReceivedFram
 using Refusal = const char* (*)(const DeviceData& data);
 
 struct OperationStep {
+  template <typename T>
+  constexpr OperationStep With(T OperationStep::*member, T value) const {
+    OperationStep step = *this;
+    step.*member = value;
+    return step;
+  }
+
   HartCommand command;
   FillRequest fill = nullptr;    // nullptr: a request without data
   DecodeReply decode = nullptr;  // nullptr: the reply carries nothing to keep
@@ -79,14 +86,6 @@ struct OperationStep {
   }
   constexpr OperationStep writing(const char* what) const {
     return With(&OperationStep::part, what);
-  }
-
- private:
-  template <typename T>
-  constexpr OperationStep With(T OperationStep::*member, T value) const {
-    OperationStep step = *this;
-    step.*member = value;
-    return step;
   }
 };
 
@@ -173,6 +172,13 @@ class SentValues {
 using RecordSent = void (*)(SentValues& values, const DeviceData& data);
 
 struct OperationRow {
+  template <typename T>
+  constexpr OperationRow With(T OperationRow::*member, T value) const {
+    OperationRow row = *this;
+    row.*member = value;
+    return row;
+  }
+
   OperationCode code;
   std::string_view word;  // on the command line
   OperationKind kind = OperationKind::Transaction;
@@ -204,14 +210,6 @@ struct OperationRow {
   constexpr OperationRow showing(RefreshTarget target, unsigned fields) const {
     OperationRow row = With(&OperationRow::refresh, std::optional<RefreshTarget>(target));
     row.shows = fields;
-    return row;
-  }
-
- private:
-  template <typename T>
-  constexpr OperationRow With(T OperationRow::*member, T value) const {
-    OperationRow row = *this;
-    row.*member = value;
     return row;
   }
 };
