@@ -6,6 +6,7 @@
 #include <string>
 
 #include "engine/Encoding.h"
+#include "engine/NumberText.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
   using namespace vantrel;

@@ -9,6 +9,7 @@
 
 #include "engine/CodeTables.h"
 #include "engine/Encoding.h"
+#include "engine/NumberText.h"
 
 namespace vantrel {
 

@@ -15,6 +15,7 @@
 #include "config/JsonText.h"
 #include "engine/CodeTables.h"
 #include "engine/Encoding.h"
+#include "engine/NumberText.h"
 
 namespace vantrel {
 namespace {

@@ -16,8 +16,8 @@
 
 #include "config/JsonText.h"
 #include "engine/CodeTables.h"
-#include "engine/Encoding.h"
 #include "engine/FrameDecoder.h"
+#include "engine/NumberText.h"
 #include "engine/OperationTable.h"
 #include "link/HartCommands.h"
 

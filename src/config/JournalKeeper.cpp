@@ -1,6 +1,7 @@
 #include "config/JournalKeeper.h"
 
 #include "engine/Encoding.h"
+#include "engine/NumberText.h"
 #include "link/HartCommands.h"
 
 namespace vantrel {

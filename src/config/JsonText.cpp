@@ -3,7 +3,7 @@
 #include <cmath>
 #include <cstdio>
 
-#include "engine/Encoding.h"
+#include "engine/NumberText.h"
 
 namespace vantrel {
 

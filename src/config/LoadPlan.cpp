@@ -6,6 +6,7 @@
 #include "config/JsonText.h"
 #include "engine/CodeTables.h"
 #include "engine/Encoding.h"
+#include "engine/NumberText.h"
 
 namespace vantrel {
 namespace {

@@ -8,6 +8,7 @@
 #include "engine/CodeTables.h"
 #include "engine/Encoding.h"
 #include "engine/EngineTexts.h"
+#include "engine/NumberText.h"
 
 namespace vantrel {
 namespace {

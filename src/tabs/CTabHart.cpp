@@ -9,6 +9,7 @@
 #include <QDate>
 
 #include "engine/Encoding.h"
+#include "engine/NumberText.h"
 #include "engine/OperationTable.h"
 #include "tabs/DataExchange.h"
 #include "tabs/DialogUnits.h"

@@ -5,7 +5,7 @@
 #include <limits>
 #include <optional>
 
-#include "engine/Encoding.h"
+#include "engine/NumberText.h"
 #include "link/Translate.h"
 #include "tabs/MessageBoxes.h"
 
