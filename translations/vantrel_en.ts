@@ -389,6 +389,50 @@
 <context>
     <name>core</name>
     <message>
+        <source>未发送</source>
+        <translation>not sent</translation>
+    </message>
+    <message>
+        <source>新轮询地址 %1：请在 Hart轮询地址 中选择它</source>
+        <translation>new polling address %1: choose it in the HART polling address box</translation>
+    </message>
+    <message>
+        <source>制造商 </source>
+        <translation>manufacturer </translation>
+    </message>
+    <message>
+        <source>设备类型 </source>
+        <translation>device type </translation>
+    </message>
+    <message>
+        <source>设备ID </source>
+        <translation>device ID </translation>
+    </message>
+    <message>
+        <source>，</source>
+        <translation>, </translation>
+    </message>
+    <message>
+        <source>已连接另一台仪表，页面数据已清空</source>
+        <translation>another instrument is connected; the pages have been cleared</translation>
+    </message>
+    <message>
+        <source>现在连接的是另一台仪表（%1）：未发送</source>
+        <translation>another instrument (%1) is connected now: not sent</translation>
+    </message>
+    <message>
+        <source>此仪表（%1）不在已知型号中，命令 %2 对它可能有别的含义。仍要发送吗？</source>
+        <translation>This instrument (%1) is not a known model; command %2 may mean something else to it. Send it anyway?</translation>
+    </message>
+    <message>
+        <source>此仪表（%1）不在已知型号中，命令 %2 未发送</source>
+        <translation>this instrument (%1) is not a known model: command %2 not sent</translation>
+    </message>
+    <message>
+        <source>页面数据读自另一台仪表（%1），当前仪表为 %2：未写入</source>
+        <translation>the values on the page were read from another instrument (%1), the one connected is %2: nothing written</translation>
+    </message>
+    <message>
         <source>K型热电偶</source>
         <translation>Type K thermocouple</translation>
     </message>
@@ -1270,6 +1314,14 @@
 <context>
     <name>vantrel::CMainFrame</name>
     <message>
+        <source>仪表：%1</source>
+        <translation>Instrument: %1</translation>
+    </message>
+    <message>
+        <source>仪表（%1）的回路电流可能仍处于固定状态，它已不在连接中，无法恢复。</source>
+        <translation>The loop current of the instrument (%1) may still be fixed; it is no longer connected and cannot be released.</translation>
+    </message>
+    <message>
         <source>程序(&amp;P)</source>
         <translation>&amp;Program</translation>
     </message>
@@ -1348,6 +1400,14 @@
 </context>
 <context>
     <name>vantrel::CVantrelView</name>
+    <message>
+        <source>  标签 </source>
+        <translation>  tag </translation>
+    </message>
+    <message>
+        <source>记住此型号</source>
+        <translation>Remember this model</translation>
+    </message>
     <message>
         <source>Hart设置</source>
         <translation>HART</translation>

@@ -20,6 +20,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <optional>
 
 #include "app/Artwork.h"
 #include "app/CAboutDlg.h"
@@ -81,6 +82,7 @@ void CMainFrame::makeView() {
   connect(view_, &CVantrelView::progressChanged, this, &CMainFrame::setProgress);
   connect(view_, &CVantrelView::deviceStatusChanged, this, &CMainFrame::setDeviceStatus);
   connect(view_, &CVantrelView::failureReasonChanged, this, &CMainFrame::setFailureReason);
+  connect(view_, &CVantrelView::instrumentChanged, this, &CMainFrame::setInstrument);
 }
 
 // The window's height without its frame: menu bar, form, status bar.
@@ -199,6 +201,14 @@ void CMainFrame::createStatusBar() {
   statusBar()->addWidget(statusPane_, 1);
   statusBar()->addWidget(reasonPane_);
   statusBar()->addWidget(deviceStatusPane_);
+  // The instrument connected: revision, manufacturer and device type as
+  // codes, device ID, tag once read.
+  instrumentPane_ = new QLabel;
+  instrumentPane_->setObjectName(QStringLiteral("instrumentPane"));
+  instrumentPane_->setFrameShape(QFrame::Panel);
+  instrumentPane_->setFrameShadow(QFrame::Sunken);
+  statusBar()->addWidget(instrumentPane_);
+  instrumentPane_->hide();
   reasonPane_->hide();
   deviceStatusPane_->hide();
   statusBar()->addPermanentWidget(progressBar_);
@@ -216,6 +226,11 @@ void CMainFrame::setProgress(int percent) {
 void CMainFrame::setFailureReason(const QString& reason) {
   reasonPane_->setText(reason);
   reasonPane_->setVisible(!reason.isEmpty());
+}
+
+void CMainFrame::setInstrument(const QString& line) {
+  instrumentPane_->setText(line);
+  instrumentPane_->setVisible(!line.isEmpty());
 }
 
 void CMainFrame::setDeviceStatus(int status) {
@@ -308,10 +323,26 @@ void CMainFrame::closeNow() {
 }
 
 // 是 releases the loop and closes once the instrument has answered; 否 closes
-// with the loop as it is; 取消 keeps the window.
+// with the loop as it is; 取消 keeps the window. The question names the
+// instrument whose loop it is; when that one is not connected any more,
+// nothing can be sent to it and the question says so instead.
 QMessageBox* CMainFrame::askToReleaseLoop() {
   asking_ = true;
-  return AskQuestion(this, tr("回路电流处于固定状态，退出前恢复正常输出吗？"),
+  const std::optional<Instrument> fixed = view_->loopFixedInstrument();
+  const QString name = fixed ? QString::fromStdString(InstrumentText(*fixed)) : QString();
+  if (fixed && !view_->loopInstrumentConnected()) {
+    return AskQuestion(
+        this,
+        tr("仪表（%1）的回路电流可能仍处于固定状态，它已不在连接中，无法恢复。").arg(name) +
+            QLatin1Char('\n') + tr("仍要退出吗？"),
+        QMessageBox::Yes | QMessageBox::No, [this](int answer) {
+          asking_ = false;
+          if (answer == QMessageBox::Yes) closeNow();
+        });
+  }
+  const QString question = tr("回路电流处于固定状态，退出前恢复正常输出吗？");
+  return AskQuestion(this,
+                     fixed ? tr("仪表：%1").arg(name) + QLatin1Char('\n') + question : question,
                      QMessageBox::Yes | QMessageBox::No | QMessageBox::Cancel, [this](int answer) {
                        if (answer == QMessageBox::No) {
                          asking_ = false;

@@ -44,6 +44,7 @@ class CMainFrame : public QMainWindow {
   // Beside the status line: why the last operation failed, hidden while
   // there is no reason.
   QLabel* reasonPane() const { return reasonPane_; }
+  QLabel* instrumentPane() const { return instrumentPane_; }
 
  public slots:
   void setStatusText(const QString& text);
@@ -52,6 +53,7 @@ class CMainFrame : public QMainWindow {
   // The field device status of the last reply.
   void setDeviceStatus(int status);
   void setFailureReason(const QString& reason);
+  void setInstrument(const QString& line);
   void onAppAbout();
 
  public:
@@ -89,6 +91,7 @@ class CMainFrame : public QMainWindow {
   QProgressBar* progressBar_ = nullptr;
   QLabel* deviceStatusPane_ = nullptr;
   QLabel* reasonPane_ = nullptr;
+  QLabel* instrumentPane_ = nullptr;
   CommMonitor* monitor_ = nullptr;
   bool closing_ = false;   // the engineer has decided: the window closes
   bool asking_ = false;    // a question about the loop is open

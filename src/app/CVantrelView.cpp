@@ -4,9 +4,11 @@
 
 #include "app/CVantrelView.h"
 
+#include <QCheckBox>
 #include <QComboBox>
 #include <QDir>
 #include <QFile>
+#include <QMessageBox>
 #include <QPointer>
 #include <QRegularExpression>
 #include <QTabBar>
@@ -21,6 +23,8 @@
 #include "app/OperationRun.h"
 #include "app/ValueBox.h"
 #include "config/JournalKeeper.h"
+#include "config/KnownModels.h"
+#include "engine/EngineTexts.h"
 #include "link/HartCommands.h"
 #include "link/LinkTexts.h"
 #include "tabs/CTabConf.h"
@@ -112,7 +116,74 @@ void CVantrelView::connectSession() {
   connect(s, &Session::portLost, this, [this] {
     emit statusTextChanged(CoreText(texts::kNotConnected));
     showMessage(MessageIcon::Error, texts::kPortLost);
+    showInstrument();
   });
+  connectInstrument();
+}
+
+// Which instrument is connected, what belongs to it, and which models the
+// family's own commands may go to.
+void CVantrelView::connectInstrument() {
+  Session* s = &session_;
+  s->setKnownModels(LoadKnownModels());
+  s->setModelPolicy(ModelPolicy::Ask);
+  connect(s, &Session::instrumentSeen, this, &CVantrelView::showInstrument);
+  connect(s, &Session::pageFieldsCleared, this, &CVantrelView::clearFields);
+  connect(s, &Session::modelQuestionAsked, this, &CVantrelView::askAboutModel);
+  connect(s, &Session::modelRemembered, this, &RememberKnownModel);
+  connect(s, &Session::pollAddressTaken, this, [this](int address) {
+    tabHart_->offerPollAddress(static_cast<std::uint8_t>(address));
+    emit failureReasonChanged(
+        Utf8Text(texts::WithArgs(texts::kNewPollAddress, {std::to_string(address)})));
+  });
+  connect(s, &Session::acquisitionStopRequested, this, [this](const std::string& reason) {
+    endAcquisition();
+    emit failureReasonChanged(Utf8Text(reason));
+  });
+}
+
+// The line above the status: revision, model and ID, and the tag once read
+// from this instrument.
+void CVantrelView::showInstrument() {
+  const DeviceData& d = session_.data();
+  if (!d.instrument || !session_.isPortOpen()) {
+    emit instrumentChanged(QString());
+    return;
+  }
+  QString line = Utf8Text(InstrumentText(*d.instrument));
+  const bool tagRead = (d.readFields & kIdentityFields) && d.valuesFrom &&
+                       IsSameInstrument(d.valuesFrom->identity, d.instrument->identity);
+  if (tagRead && !d.tag.empty()) line += tr("  标签 ") + Utf8Text(d.tag);
+  emit instrumentChanged(line);
+}
+
+// The values of another instrument leave the pages, and the current
+// variables with them.
+void CVantrelView::clearFields(unsigned fields) {
+  tabHart_->showFields(fields);
+  tabConf_->showFields(fields);
+  DeviceData& d = session_.data();
+  d.loopCurrent = d.percentOfRange = 0.0f;
+  d.pvText.clear();
+  d.svText.clear();
+  currentRead_ = false;
+  showData();
+}
+
+// 是 sends the family's command; "记住此型号" stops the asking for this model.
+void CVantrelView::askAboutModel(const ModelQuestion& question) {
+  if (modelQuestion_) modelQuestion_->close();
+  auto* remember = new QCheckBox(tr("记住此型号"));
+  remember->setObjectName(QStringLiteral("rememberModelCheck"));
+  QPointer<QCheckBox> check(remember);
+  const unsigned number = question.number;
+  modelQuestion_ =
+      AskQuestion(window(), Utf8Text(question.text), QMessageBox::Yes | QMessageBox::No,
+                  [this, check, number](int answer) {
+                    session_.answerModelQuestion(number, answer == QMessageBox::Yes,
+                                                 check && check->isChecked());
+                  });
+  modelQuestion_->setCheckBox(remember);
 }
 
 // The page area is made as large as the pages' visible contents: the
@@ -175,19 +246,39 @@ OperationRun::Starter CVantrelView::starter() {
 // The journal's record is written before anyone hears of the end. A missed
 // acquisition poll says nothing, as before. A fixed current the instrument
 // confirmed holds the loop until a release is confirmed.
+// A question about the model that the engine no longer waits for (another
+// operation took the link) is closed. What a success has to say (the pages
+// cleared for another instrument) is shown as a failure's reason is.
 void CVantrelView::operationEnded(const OperationEnd& end) {
   journal_->ended(end);
+  if (modelQuestion_ && !session_.engine().askingAboutModel()) modelQuestion_->close();
   if (end.op == OP_FIXED_CURRENT && end.result == OperationResult::Success) {
     fixedBySetting_ = data().calibrationPoint != 0.0f;
+    fixedOn_ = fixedBySetting_ ? data().instrument : std::nullopt;
   }
-  if (end.op != OP_POLL && end.result != OperationResult::Success) {
+  if (end.op != OP_POLL && (end.result != OperationResult::Success || !end.reason.empty())) {
     emit failureReasonChanged(Utf8Text(end.reason));
   }
+  showInstrument();
   emit operationFinished(static_cast<int>(end.op), static_cast<int>(end.result));
 }
 
 bool CVantrelView::loopCurrentFixed() const {
   return fixedBySetting_ || (deviceStatus() & kLoopCurrentFixed) != 0;
+}
+
+// A fixed current set here belongs to the instrument it was sent to; a
+// device status saying so, to the instrument that sent it.
+std::optional<Instrument> CVantrelView::loopFixedInstrument() const {
+  if (fixedBySetting_) return fixedOn_;
+  return loopCurrentFixed() ? session_.data().instrument : std::nullopt;
+}
+
+bool CVantrelView::loopInstrumentConnected() const {
+  const std::optional<Instrument> fixed = loopFixedInstrument();
+  const std::optional<Instrument>& connected = session_.data().instrument;
+  return session_.isPortOpen() && fixed && connected &&
+         IsSameInstrument(fixed->identity, connected->identity);
 }
 
 void CVantrelView::releaseLoopCurrent(std::function<void(bool released)> released) {
@@ -199,12 +290,26 @@ void CVantrelView::releaseLoopCurrent(std::function<void(bool released)> release
             released(result == static_cast<int>(OperationResult::Success));
           });
   data().calibrationPoint = 0.0f;
+  // Only to the instrument whose loop it is: another one at the address
+  // ends it refused after command 0.
+  if (const std::optional<Instrument> fixed = loopFixedInstrument()) {
+    session_.requireInstrument(fixed->identity);
+  }
   startOperation(OP_FIXED_CURRENT);  // a refusal ends it at once, unreleased
 }
 
 void CVantrelView::stopAcquisition() {
   acquisitionTimer_.stop();
+  endAcquisition();
+}
+
+// The acquisition is off until the user starts it again; then it asks about
+// the model again.
+void CVantrelView::endAcquisition() {
   data().acquiring = false;
+  acquiringSeen_ = false;
+  session_.acquisitionStopped();
+  tabConf_->acquisitionStopped();
 }
 
 void CVantrelView::saveConfiguration() {
@@ -282,7 +387,11 @@ void CVantrelView::onReadCurrent() {
 }
 
 void CVantrelView::acquisitionTick() {
-  if (!session_.data().acquiring) return;
+  if (!session_.data().acquiring) {
+    if (acquiringSeen_) endAcquisition();  // stopped with the page's button
+    return;
+  }
+  acquiringSeen_ = true;
   session_.pollTick(tabHart_->pollAddress());
 }
 

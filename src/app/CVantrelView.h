@@ -5,11 +5,14 @@
 // the GUI thread.
 #pragma once
 
+#include <QMessageBox>
+#include <QPointer>
 #include <QTimer>
 #include <QWidget>
 
 #include <functional>
 #include <memory>
+#include <optional>
 #include <string>
 
 #include "app/FileDialogs.h"
@@ -65,9 +68,16 @@ class CVantrelView : public QWidget, private OperationStarter {
   // True while the loop current is held fixed: a fixed current was set and
   // not released, or the last reply's device status says so.
   bool loopCurrentFixed() const;
-  // Sends the release of a fixed current (command 40 with 0 mA); `released`
-  // gets whether the instrument answered it.
+  // The instrument whose loop current is held fixed, when it is known.
+  std::optional<Instrument> loopFixedInstrument() const;
+  // True when that instrument is the one connected: the release can reach
+  // it.
+  bool loopInstrumentConnected() const;
+  // Sends the release of a fixed current (command 40 with 0 mA) to the
+  // instrument whose loop is fixed; `released` gets whether it answered.
   void releaseLoopCurrent(std::function<void(bool released)> released);
+  // The open question about a model (tests).
+  QMessageBox* modelQuestion() const { return modelQuestion_; }
   // Stops the acquisition of the pressure code.
   void stopAcquisition();
 
@@ -99,6 +109,8 @@ class CVantrelView : public QWidget, private OperationStarter {
   void deviceStatusChanged(int status);
   // Why the last operation failed, in words; empty when an operation starts.
   void failureReasonChanged(const QString& reason);
+  // The instrument connected, in one line; empty when none is known.
+  void instrumentChanged(const QString& line);
 
  private:
   OperationRun::Starter starter();
@@ -110,6 +122,11 @@ class CVantrelView : public QWidget, private OperationStarter {
   void showSearchReport(const std::string& text, unsigned report);
   void fillLists();
   void fitTabsToPages();
+  void connectInstrument();
+  void showInstrument();
+  void clearFields(unsigned fields);
+  void askAboutModel(const ModelQuestion& question);
+  void endAcquisition();
 
   Session& session_;
   std::unique_ptr<Ui::CVantrelView> ui_;
@@ -123,6 +140,9 @@ class CVantrelView : public QWidget, private OperationStarter {
   QTimer acquisitionTimer_;
   bool currentRead_ = false;  // the current variables have been read once
   bool fixedBySetting_ = false;
+  std::optional<Instrument> fixedOn_;  // the instrument whose loop was fixed
+  bool acquiringSeen_ = false;         // the acquisition ran at the last tick
+  QPointer<QMessageBox> modelQuestion_;
 };
 
 }  // namespace vantrel

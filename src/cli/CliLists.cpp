@@ -1,5 +1,7 @@
 #include "cli/CliLists.h"
 
+#include "config/KnownModels.h"
+
 #include <cstdio>
 
 #include "cli/CliOutput.h"
@@ -95,16 +97,30 @@ std::string Ports(bool json) {
   return out;
 }
 
+// The models confirmed for the family's own commands (the family's own is
+// always known and not listed).
+std::string Models(bool json) {
+  std::string out;
+  for (const InstrumentModel& model : LoadKnownModels()) {
+    out += Row({Text("model", ModelWord(model)), Number("manufacturerCode", model.manufacturer),
+                Number("deviceType", model.deviceType)},
+               json);
+  }
+  return out;
+}
+
 }  // namespace
 
 bool IsListName(const std::string& what) {
-  return what == "units" || what == "gains" || what == "sensors" || what == "ports";
+  return what == "units" || what == "gains" || what == "sensors" || what == "ports" ||
+         what == "models";
 }
 
 std::string FormatList(const std::string& what, bool json) {
   if (what == "units") return Units(json);
   if (what == "gains") return Gains(json);
   if (what == "sensors") return Sensors(json);
+  if (what == "models") return Models(json);
   return Ports(json);
 }
 

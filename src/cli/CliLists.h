@@ -1,5 +1,5 @@
 // `vantrel-cli list ...`: the code tables the operations take names from,
-// and the serial ports as the port dialog sees them.
+// the serial ports as the port dialog sees them, and the confirmed models.
 #pragma once
 
 #include <optional>
@@ -7,7 +7,7 @@
 
 namespace vantrel {
 
-// What `list` can print: "units", "gains", "sensors" or "ports".
+// What `list` can print: "units", "gains", "sensors", "ports" or "models".
 bool IsListName(const std::string& what);
 
 // The table `what` (one of IsListName's), a line each: JSON objects, or the

@@ -72,6 +72,15 @@ std::string JsonDeviceStatus(const CliOutcome& o) {
          ", \"bits\": " + JsonList(DeviceStatusTexts(*o.deviceStatus)) + "}";
 }
 
+// Codes as numbers, the device ID as six lower-case hex digits.
+std::string JsonInstrument(const Instrument& i) {
+  return "{\"hartRevision\": " + std::to_string(i.hartRevision) +
+         ", \"manufacturerCode\": " + std::to_string(i.model.manufacturer) +
+         ", \"deviceType\": " + std::to_string(i.model.deviceType) + ", \"deviceId\": \"" +
+         DeviceIdText(i.deviceId) + "\", \"deviceRevision\": " + std::to_string(i.deviceRevision) +
+         "}";
+}
+
 std::string JsonOutcome(const CliOutcome& o, const CliValues& values) {
   std::string out = "{\"operation\": " + JsonString(std::string(OperationWord(o.op))) +
                     ", \"result\": \"" + ResultWord(o) + "\"" +
@@ -86,6 +95,7 @@ std::string JsonOutcome(const CliOutcome& o, const CliValues& values) {
   out += ", \"response\": " + JsonResponse(o);
   out += ", \"deviceStatus\": " + JsonDeviceStatus(o);
   out += ", \"reason\": " + (o.reason.empty() ? std::string("null") : JsonString(o.reason));
+  if (o.instrument) out += ", \"instrument\": " + JsonInstrument(*o.instrument);
   if (o.journalNotWritten) out += ", \"journal\": \"not written\"";
   return out + "}\n";
 }
@@ -114,6 +124,11 @@ std::string PlainOutcome(const CliOutcome& o, const CliValues& values) {
     out += std::string("deviceStatus=") + hex + bits + "\n";
   }
   if (!o.reason.empty()) out += "reason=" + o.reason + "\n";
+  if (o.instrument) {
+    out += "instrument=HART " + std::to_string(o.instrument->hartRevision) + " " +
+           ModelWord(o.instrument->model) + " " + DeviceIdText(o.instrument->deviceId) + " rev " +
+           std::to_string(o.instrument->deviceRevision) + "\n";
+  }
   return out;
 }
 

@@ -4,6 +4,7 @@
 
 #include <cstdio>
 
+#include "config/KnownModels.h"
 #include "engine/FrameDecoder.h"
 
 namespace vantrel {
@@ -16,6 +17,8 @@ CliSession::CliSession(const Clock& clock, Options options, QObject* parent)
       startedAt_(clock.nowMs()) {
   session_.setTiming(options_.timing);
   session_.setReplyTimeoutByTransport(!options_.replyTimeoutGiven);
+  session_.setKnownModels(LoadKnownModels());
+  session_.setModelPolicy(options_.trustModels ? ModelPolicy::Trust : ModelPolicy::Refuse);
   session_.addObserver(this);
   connectSession();
 }
@@ -47,6 +50,10 @@ void CliSession::connectSession() {
             QTimer::singleShot(0, this, [this, report] { session_.searchReportClosed(report); });
           });
   connect(&session_, &Session::operationFinished, this, &CliSession::onEnded);
+  connect(&session_, &Session::instrumentSeen, this, [this](const Instrument& instrument) {
+    if (running_) current_.instrument = instrument;
+  });
+  connect(&session_, &Session::modelRemembered, this, &RememberKnownModel);
 }
 
 void CliSession::setJournal(std::unique_ptr<Journal> journal) {
@@ -100,7 +107,11 @@ void CliSession::startNext() {
   current_ = CliOutcome{};
   current_.op = step.op;
   running_ = true;
-  if (step.apply) step.apply(session_.data());
+  if (step.apply) {
+    // What the arguments set is the user's, not a value of any instrument.
+    step.apply(session_.data());
+    session_.data().typedFields |= OperationRowOf(step.op).sends;
+  }
   if (journal_) journal_->starting(step.op);
   if (step.address) options_.pollAddress = *step.address;
   session_.start(step.op, options_.pollAddress);

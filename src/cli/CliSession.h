@@ -47,6 +47,8 @@ struct CliOutcome {
   std::size_t framesReceived = 0;
 
   bool journalNotWritten = false;  // its journal record could not be written
+  // The instrument its command-0 reply named; none when no such reply came.
+  std::optional<Instrument> instrument;
 
   bool succeeded() const { return !skipped && result == OperationResult::Success; }
 };
@@ -63,6 +65,9 @@ class CliSession : public QObject, private LinkObserver {
     bool rtsKeying = false;
     bool trace = false;
     std::uint8_t pollAddress = 0;
+    // Send the family's own commands to a model not known, and know it from
+    // then on (--trust-model); without, such an operation ends refused.
+    bool trustModels = false;
   };
 
   CliSession(const Clock& clock, Options options, QObject* parent = nullptr);

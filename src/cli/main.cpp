@@ -23,6 +23,7 @@
 #include "cli/CliOutput.h"
 #include "cli/CliSession.h"
 #include "config/Configuration.h"
+#include "config/KnownModels.h"
 #include "i18n/Language.h"
 #include "link/LinkTexts.h"
 #include "vantrel/Version.h"
@@ -42,9 +43,11 @@ constexpr int kExitNoPort = 69;
 const char kUsage[] =
     "Usage: vantrel-cli --port PATH [--rts] | --hart-ip HOST[:PORT] [--udp]\n"
     "                   [--address N] [--timeout-ms N] [--retries N]\n"
-    "                   [--json] [--trace] [--lang zh|en] OPERATION [ARGS]\n"
+    "                   [--json] [--trace] [--lang zh|en] [--trust-model]\n"
+    "                   OPERATION [ARGS]\n"
     "                   [then [--address N] OPERATION [ARGS] ...]\n"
-    "       vantrel-cli [--json] [--lang zh|en] list units|gains|sensors|ports\n"
+    "       vantrel-cli [--json] [--lang zh|en] list units|gains|sensors|ports|models\n"
+    "       vantrel-cli forget-model MANUFACTURER:TYPE\n"
     "       vantrel-cli [--journal FILE] journal [--csv] [--since YYYY-MM-DD]\n"
     "       vantrel-cli -h|--help | --version\n"
     "\n"
@@ -66,6 +69,11 @@ const char kUsage[] =
     "                   calibration is recorded (default\n"
     "                   ~/.local/share/vantrel/journal.jsonl)\n"
     "  --no-journal     record nothing\n"
+    "  --trust-model    send this instrument family's own commands (112-120,\n"
+    "                   130-135) to a model that is not known, and know it from then\n"
+    "                   on; without, such an operation sends command 0 only and\n"
+    "                   ends refused, naming the model ('list models' lists the\n"
+    "                   known ones, 'forget-model 0x66:0xe4' removes one)\n"
     "  --lang zh|en     the language of the instrument's texts: status, reasons,\n"
     "                   the decoded frames (default: English where the locale's\n"
     "                   language is English, Chinese otherwise)\n"
@@ -98,12 +106,13 @@ struct Options {
   bool udp = false;
   CliSession::Options session;
   bool json = false;
-  std::optional<UiLanguage> language;   // --lang; the locale's without it
-  std::optional<std::string> list;      // `list WHAT` instead of operations
-  std::optional<std::string> saveFile;  // `save-config FILE` instead of operations
-  std::optional<LoadOptions> load;      // `load-config FILE ...` instead of operations
-  bool yes = false;                     // load without asking
-  std::optional<QString> journal;       // --journal FILE; the default without it
+  std::optional<UiLanguage> language;     // --lang; the locale's without it
+  std::optional<std::string> list;        // `list WHAT` instead of operations
+  std::optional<InstrumentModel> forget;  // `forget-model M:T` instead of operations
+  std::optional<std::string> saveFile;    // `save-config FILE` instead of operations
+  std::optional<LoadOptions> load;        // `load-config FILE ...` instead of operations
+  bool yes = false;                       // load without asking
+  std::optional<QString> journal;         // --journal FILE; the default without it
   bool noJournal = false;
   // `journal [--csv] [--since DATE]` instead of operations
   bool showJournal = false;
@@ -162,6 +171,8 @@ int ParseGlobalOptions(int argc, char** argv, Options& options) {
       options.journal = QString::fromLocal8Bit(value("--journal").c_str());
     } else if (arg == "--no-journal") {
       options.noJournal = true;
+    } else if (arg == "--trust-model") {
+      options.session.trustModels = true;
     } else if (arg == "--lang") {
       options.language = LanguageNamed(QString::fromLocal8Bit(value("--lang").c_str()));
       if (!options.language) throw UsageError{"--lang takes zh or en"};
@@ -262,9 +273,19 @@ Options ParseArguments(int argc, char** argv) {
     ParseJournal(i + 1, argc, argv, options);
     return options;
   }
+  if (i < argc && std::string(argv[i]) == "forget-model") {
+    if (i + 2 != argc) throw UsageError{"forget-model needs one MANUFACTURER:TYPE"};
+    options.forget = ParseModelWord(argv[i + 1]);
+    if (!options.forget) {
+      throw UsageError{
+          std::string("forget-model takes MANUFACTURER:TYPE in hex (0x66:0xe4), not ") +
+          argv[i + 1]};
+    }
+    return options;
+  }
   if (i < argc && std::string(argv[i]) == "list") {
     if (i + 2 != argc || !IsListName(argv[i + 1])) {
-      throw UsageError{"list needs one of units, gains, sensors, ports"};
+      throw UsageError{"list needs one of units, gains, sensors, ports, models"};
     }
     options.list = argv[i + 1];
     return options;
@@ -286,6 +307,20 @@ int Refuse(bool json, const char* result, const std::string& error, int status, 
   if (json) std::printf("{\"result\": \"%s\", \"error\": %s}\n", result, JsonString(error).c_str());
   std::fprintf(stderr, "vantrel-cli: %s%s\n", error.c_str(), hint);
   return status;
+}
+
+// forget-model: 0 when the model was known and is not any more, 1 when it
+// was not known (the family's own cannot be forgotten).
+int ForgetModel(const InstrumentModel& model, bool json) {
+  const bool forgotten = ForgetKnownModel(model);
+  const std::string word = ModelWord(model);
+  if (json) {
+    std::printf("{\"result\": \"%s\", \"model\": \"%s\"}\n", forgotten ? "success" : "failure",
+                word.c_str());
+  } else {
+    std::printf(forgotten ? "%s forgotten\n" : "%s is not a confirmed model\n", word.c_str());
+  }
+  return forgotten ? 0 : kExitFailure;
 }
 
 bool HasArgument(int argc, char** argv, const char* wanted) {
@@ -445,5 +480,6 @@ int main(int argc, char** argv) {
     std::fputs(FormatList(*options.list, options.json).c_str(), stdout);
     return 0;
   }
+  if (options.forget) return ForgetModel(*options.forget, options.json);
   return RunSteps(app, options);
 }

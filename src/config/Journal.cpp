@@ -25,35 +25,44 @@ namespace vantrel {
 namespace {
 
 // Collects the values of one operation; with `knownOnly` it leaves out what
-// the program does not know.
+// the program does not know: values never read, or read from no field that
+// `readFields` names (PageField bits).
 class ValueList : public SentValues {
  public:
-  explicit ValueList(bool knownOnly) : knownOnly_(knownOnly) {}
-  void text(const char* key, const std::string& value) override {
-    if (!knownOnly_ || !value.empty()) values_.emplace_back(key, JsonString(value));
-  }
-  void number(const char* key, const std::string& value) override {
-    const std::optional<double> number = ParseNumber(value);
-    if (number) {
-      values_.emplace_back(key, JsonFloat(static_cast<float>(*number)));
-    } else if (!knownOnly_) {
+  ValueList(bool knownOnly, unsigned readFields) : knownOnly_(knownOnly), readFields_(readFields) {}
+  void text(unsigned field, const char* key, const std::string& value) override {
+    if (!knownOnly_) {
       values_.emplace_back(key, JsonString(value));
+    } else if (isRead(field) && !value.empty()) {
+      values_.emplace_back(key, JsonString(value));
+    }
+  }
+  void number(unsigned field, const char* key, const std::string& value) override {
+    const std::optional<double> number = ParseNumber(value);
+    if (!knownOnly_) {
+      values_.emplace_back(key,
+                           number ? JsonFloat(static_cast<float>(*number)) : JsonString(value));
+    } else if (isRead(field) && number) {
+      values_.emplace_back(key, JsonFloat(static_cast<float>(*number)));
     }
   }
   void given(const char* key, float value) override {
     if (!knownOnly_) values_.emplace_back(key, JsonFloat(value));
   }
-  void name(const char* key, int index, std::string (*nameOf)(int)) override {
-    if (index >= 0) {
+  void name(unsigned field, const char* key, int index, std::string (*nameOf)(int)) override {
+    if (!knownOnly_) {
+      values_.emplace_back(key, index >= 0 ? JsonString(nameOf(index)) : std::string("null"));
+    } else if (isRead(field) && index >= 0) {
       values_.emplace_back(key, JsonString(nameOf(index)));
-    } else if (!knownOnly_) {
-      values_.emplace_back(key, "null");
     }
   }
   JournalValues take() { return std::move(values_); }
 
  private:
+  bool isRead(unsigned field) const { return (readFields_ & field) == field; }
+
   bool knownOnly_;
+  unsigned readFields_;
   JournalValues values_;
 };
 
@@ -81,7 +90,7 @@ bool IsJournaled(OperationCode op) {
 }
 
 JournalValues JournalValuesOf(OperationCode op, const DeviceData& data, bool knownOnly) {
-  ValueList values(knownOnly);
+  ValueList values(knownOnly, data.readFields);
   if (const RecordSent record = OperationRowOf(op).recordSent) record(values, data);
   return values.take();
 }

@@ -1,7 +1,10 @@
 #include "config/JournalKeeper.h"
 
+#include <utility>
+
 #include "engine/Encoding.h"
 #include "engine/NumberText.h"
+#include "engine/UniqueIdentifier.h"
 #include "link/HartCommands.h"
 
 namespace vantrel {
@@ -20,7 +23,10 @@ JournalKeeper::~JournalKeeper() {
 void JournalKeeper::starting(OperationCode op) {
   // One that never ended (a new start took the line over) is recorded as
   // such: the instrument may have acted on what was sent.
-  if (pending_) write(std::move(*pending_), "interrupted");
+  if (pending_) {
+    keepBeforeOfSameInstrument(*pending_, shown_.valuesFrom);
+    write(std::move(*pending_), "interrupted");
+  }
   pending_.reset();
   if (!IsJournaled(op)) return;
   JournalRecord r;
@@ -35,17 +41,31 @@ void JournalKeeper::starting(OperationCode op) {
 void JournalKeeper::frameReceived(const ReceivedFrame& frame, const std::vector<std::uint8_t>&) {
   if (!pending_ || frame.frameType() != kFrameTypeAck) return;
   if (!session_.isReplyToRequest(frame)) return;
+  // The command-0 reply names the instrument the operation went to.
+  if (frame.command == 0 && frame.dataCount >= UniqueIdentifier::kSize && !pendingInstrument_) {
+    pendingInstrument_ = IdentityBytes(DecodeUniqueIdentifier(frame.data.data(), frame.dataCount));
+  }
   pending_->responseCode = frame.responseCode;
   if (!(frame.responseCode & kCommunicationErrorBit)) pending_->deviceStatus = frame.deviceStatus;
 }
 
 bool JournalKeeper::ended(const OperationEnd& end) {
+  const std::optional<Instrument> shownFrom = shown_.valuesFrom;
   shown_ = session_.data();
   if (!pending_ || pending_->op != end.op) return true;  // a poll, a read
   JournalRecord r = std::move(*pending_);
   pending_.reset();
+  keepBeforeOfSameInstrument(r, shownFrom);
   if (end.result == OperationResult::Refused) return true;  // nothing was sent
   return write(std::move(r), OperationResultWord(end.result));
+}
+
+// What the pages showed is the instrument's "before" only when they were read
+// from the instrument that was written.
+void JournalKeeper::keepBeforeOfSameInstrument(JournalRecord& r,
+                                               const std::optional<Instrument>& shownFrom) {
+  const std::optional<LongAddressBytes> wrote = std::exchange(pendingInstrument_, std::nullopt);
+  if (!shownFrom || !wrote || !IsSameInstrument(shownFrom->identity, *wrote)) r.before.clear();
 }
 
 bool JournalKeeper::write(JournalRecord r, const char* result) {

@@ -38,12 +38,15 @@ class JournalKeeper : public QObject, private LinkObserver {
   void frameSent(const std::vector<std::uint8_t>&) override {}
   void frameReceived(const ReceivedFrame& frame, const std::vector<std::uint8_t>& raw) override;
   void frameDropped(DropReason, const std::vector<std::uint8_t>&) override {}
+  void keepBeforeOfSameInstrument(JournalRecord& record,
+                                  const std::optional<Instrument>& shownFrom);
   bool write(JournalRecord record, const char* result);
 
   Session& session_;
   std::unique_ptr<Journal> journal_;
   DeviceData shown_;  // the data as the last operation left it: what the program showed
   std::optional<JournalRecord> pending_;
+  std::optional<LongAddressBytes> pendingInstrument_;  // named by its command-0 reply
   bool failed_ = false;
 };
 

@@ -6,11 +6,33 @@
 
 #include <array>
 #include <cstdint>
+#include <optional>
 #include <string>
 
 #include "engine/Encoding.h"
+#include "engine/Instrument.h"
 
 namespace vantrel {
+
+// The fields of the pages that an operation's replies fill: after it a page
+// shows these and leaves what is being typed elsewhere as it is.
+enum PageField : unsigned {
+  kNoFields = 0,
+  kIdentityFields = 1u << 0,     // message, tag, descriptor (HART settings page)
+  kLongAddressField = 1u << 1,   // HART settings page
+  kSensorFields = 1u << 2,       // sensor type and its limits
+  kRangeFields = 1u << 3,        // unit, range and damping
+  kResistanceField = 1u << 4,    // the measured resistance
+  kReferenceFields = 1u << 5,    // R_REF and V_REF
+  kOffsetField = 1u << 6,        // the offset correction
+  kRow1Fields = 1u << 7,         // the first reference row
+  kRow2Fields = 1u << 8,         // the second reference row
+  kMillivoltField = 1u << 9,     // the measured millivolts
+  kGainField = 1u << 10,         // the amplification factor
+  kPressureCodeField = 1u << 11  // the raw pressure code
+};
+
+constexpr unsigned kAllPageFields = (kPressureCodeField << 1) - 1;
 
 struct DeviceData {
   // --- main view ---
@@ -59,6 +81,26 @@ struct DeviceData {
   float lowerRange = 0.0f;
   float damping = 0.0f;           // s
   std::int16_t offsetTenths = 0;  // the offset correction, in tenths of a degree
+
+  // --- which instrument the values belong to ---
+  // The instrument the last command-0 reply named; none before the first
+  // reply and after the port closes.
+  std::optional<Instrument> instrument;
+  // The instrument whose replies filled the page fields `readFields`
+  // (PageField bits) in this run; `typedFields` are the ones the user has
+  // typed or chosen since, which belong to no instrument.
+  std::optional<Instrument> valuesFrom;
+  unsigned readFields = kNoFields;
+  unsigned typedFields = kNoFields;
 };
+
+// Empties the page fields `fields` (PageField bits) as a fresh start leaves
+// them, and forgets that they were read or typed.
+void ClearFields(DeviceData& data, unsigned fields);
+
+// The fields of `fields` whose values came from an instrument other than
+// `connected` and were not typed since.
+unsigned FieldsFromOtherInstrument(const DeviceData& data, unsigned fields,
+                                   const Instrument& connected);
 
 }  // namespace vantrel

@@ -1,5 +1,7 @@
 #include "engine/Engine.h"
 
+#include <utility>
+
 #include "engine/Encoding.h"
 #include "engine/EngineTexts.h"
 #include "engine/UniqueIdentifier.h"
@@ -33,6 +35,7 @@ const OperationRow& Engine::row() const {
 // --- starting ------------------------------------------------------------
 
 bool Engine::start(OperationCode op, std::uint8_t pollAddress, TimeMs now) {
+  const std::optional<LongAddressBytes> onlyTo = std::exchange(required_, std::nullopt);
   if (!IsOperationCode(op)) return false;
   const OperationRow& started = OperationRowOf(op);
   if (started.kind == OperationKind::Search) {
@@ -44,30 +47,34 @@ bool Engine::start(OperationCode op, std::uint8_t pollAddress, TimeMs now) {
     effects_.operationEnded({op, OperationResult::Refused, {}, 0});
     return false;
   }
-  // A new operation takes the link: a search, a paused write or the tries of
-  // an operation in progress end here.
+  // A new operation takes the link: a search, a paused write, an unanswered
+  // question about the model or the tries of an operation in progress end
+  // here.
   if (searchActive()) interruptSearch();
+  if (question_) end(OperationResult::Refused, nullptr, texts::kReasonNotSent);
   pendingSendAt_.reset();
   deferred_.reset();
   if (link_.frameInProgress()) {
     inProgress_ = false;  // what still arrives answers nothing we wait for
     try_ = TryState{};
-    deferred_ =
-        DeferredStart{op, pollAddress, now + LineTimeMs(kLongestFrameBytes, timing_.baudRate)};
+    deferred_ = DeferredStart{op, pollAddress,
+                              now + LineTimeMs(kLongestFrameBytes, timing_.baudRate), onlyTo};
     return true;
   }
-  return sendFirstRequest(op, pollAddress, now);
+  return sendFirstRequest(op, pollAddress, now, onlyTo);
 }
 
 void Engine::sendDeferred(TimeMs now) {
   const DeferredStart waiting = *deferred_;
   deferred_.reset();
-  sendFirstRequest(waiting.op, waiting.pollAddress, now);
+  sendFirstRequest(waiting.op, waiting.pollAddress, now, waiting.onlyTo);
 }
 
 // The start protocol: command 0 in a short frame to the polling address.
-bool Engine::sendFirstRequest(OperationCode op, std::uint8_t pollAddress, TimeMs now) {
+bool Engine::sendFirstRequest(OperationCode op, std::uint8_t pollAddress, TimeMs now,
+                              std::optional<LongAddressBytes> onlyTo) {
   op_ = op;
+  onlyTo_ = onlyTo;
   step_ = 0;
   request_ = PrepareCommand0(pollAddress);
   try_ = TryState{};
@@ -85,12 +92,19 @@ bool Engine::sendFirstRequest(OperationCode op, std::uint8_t pollAddress, TimeMs
 }
 
 bool Engine::pollTick(std::uint8_t pollAddress, TimeMs now) {
-  if (searchActive() || deferred_) return false;
+  if (searchActive() || deferred_ || question_) return false;
   if (inProgress_ && op_ != OP_POLL) {
     if (try_.failedTries > 0 || try_.resendAt || try_.delayedSince) return false;
     if (now - link_.lastRequestAt() < kPollYieldMs) return false;
   }
   return start(OP_POLL, pollAddress, now);
+}
+
+// The values read stay with the instrument they came from: the first
+// command-0 reply on the new port tells whether they are still its.
+void Engine::portChanged() {
+  data_.instrument.reset();
+  pollAllowed_.reset();
 }
 
 void Engine::portLost(TimeMs /*now*/) {
@@ -259,10 +273,13 @@ void Engine::handleCommand0Reply(const ReceivedFrame& reply) {
   effects_.setProgress(current.steps.size() == 2 ? 33 : 50);
   effects_.setStatusText(texts::kConnected);
   learnLongAddress(reply);
+  const Instrument seen = InstrumentOf(DecodeUniqueIdentifier(reply.data.data(), reply.dataCount));
+  if (!acceptInstrument(seen)) return;
   if (current.decodeIdentity) {
     OperationContext c = context();
     current.decodeIdentity(c, reply);
   }
+  if (!modelAllows(seen)) return;
   if (current.steps.size() == 0) {
     endWithReply(reply);
   } else {
@@ -301,6 +318,104 @@ void Engine::handleStepReply(const ReceivedFrame& reply) {
 void Engine::learnLongAddress(const ReceivedFrame& reply) {
   data_.longAddress = {reply.data[1], reply.data[2], reply.data[9], reply.data[10], reply.data[11]};
   data_.hartRevision = reply.data[4];
+}
+
+// The instrument a command-0 reply names becomes the one the program knows.
+// When it is not the one the pages' values came from, those values are
+// cleared, and a write that would send them ends refused: they were read
+// from another instrument. Returns false when the operation has ended.
+bool Engine::acceptInstrument(const Instrument& seen) {
+  data_.instrument = seen;
+  effects_.instrumentIdentified(seen);
+  if (onlyTo_) {
+    const LongAddressBytes required = *onlyTo_;
+    onlyTo_.reset();
+    if (!IsSameInstrument(required, seen.identity)) {
+      fail(texts::WithArgs(texts::kReasonNotThatInstrument, {InstrumentText(seen)}),
+           OperationResult::Refused);
+      return false;
+    }
+  }
+  if (!data_.valuesFrom || IsSameInstrument(data_.valuesFrom->identity, seen.identity)) {
+    return true;
+  }
+  const Instrument from = *data_.valuesFrom;
+  const unsigned stale = FieldsFromOtherInstrument(data_, row().sends, seen);
+  const unsigned cleared = data_.readFields & ~data_.typedFields;
+  ClearFields(data_, cleared);
+  data_.readFields = kNoFields;
+  data_.valuesFrom.reset();
+  effects_.fieldsCleared(cleared);
+  notice_ = texts::kPagesCleared;
+  if (stale == kNoFields) return true;
+  fail(texts::WithArgs(texts::kReasonOtherInstrument, {InstrumentText(from), InstrumentText(seen)}),
+       OperationResult::Refused);
+  return false;
+}
+
+// The family's own commands go without asking only to a known model.
+// Returns false when the operation waits for the user's answer or has ended.
+bool Engine::modelAllows(const Instrument& seen) {
+  const OperationRow& current = row();
+  if (!(CommandClassesOf(op_) & static_cast<unsigned>(CommandClass::FamilySpecific))) return true;
+  if (IsKnownModel(seen.model, knownModels_)) return true;
+  if (current.kind == OperationKind::Poll && pollAllowed_ == seen.model) return true;
+  std::uint8_t command = 0;
+  for (std::size_t i = 0; i < current.steps.size() && command == 0; ++i) {
+    const HartCommandInfo* info = FindHartCommand(current.steps[i].command);
+    if (info->commandClass == CommandClass::FamilySpecific) command = info->number;
+  }
+  if (modelPolicy_ == ModelPolicy::Trust) {
+    knownModels_.push_back(seen.model);
+    effects_.rememberModel(seen.model);
+    return true;
+  }
+  if (modelPolicy_ == ModelPolicy::Refuse) {
+    refuseModel(seen.model, command);
+    return false;
+  }
+  question_ = ModelQuestion{++questions_, seen.model, command,
+                            texts::WithArgs(texts::kUnknownModelQuestion,
+                                            {ModelText(seen.model), std::to_string(command)})};
+  effects_.askAboutModel(*question_);
+  return false;
+}
+
+void Engine::answerModelQuestion(unsigned number, bool send, bool remember, TimeMs now) {
+  if (!question_ || question_->number != number) return;
+  const ModelQuestion question = *question_;
+  question_.reset();
+  if (!send) {
+    refuseModel(question.model, question.command);
+    return;
+  }
+  if (remember) {
+    knownModels_.push_back(question.model);
+    effects_.rememberModel(question.model);
+  }
+  if (row().kind == OperationKind::Poll) pollAllowed_ = question.model;
+  sendRequest(0, now);
+}
+
+// Nothing more is sent; an acquisition stops with the reason.
+void Engine::refuseModel(const InstrumentModel& model, std::uint8_t command) {
+  const std::string reason =
+      texts::WithArgs(texts::kReasonUnknownModel, {ModelText(model), std::to_string(command)});
+  if (row().kind == OperationKind::Poll) {
+    effects_.stopAcquisition(reason);
+    end(OperationResult::Refused, nullptr, reason);
+    return;
+  }
+  fail(reason, OperationResult::Refused);
+}
+
+// What an operation read, or wrote, is now the value of the instrument
+// connected.
+void Engine::valuesRead(unsigned fields) {
+  if (fields == kNoFields || !data_.instrument) return;
+  data_.valuesFrom = data_.instrument;
+  data_.readFields |= fields;
+  data_.typedFields &= ~fields;
 }
 
 // Builds request `index` after command 0 and sends it, at once or after the
@@ -348,6 +463,7 @@ void Engine::endWithReply(const ReceivedFrame& reply) {
   const bool success = !current.succeeded || current.succeeded(c, reply);
   effects_.setProgress(100);
   step_ = 0;
+  if (success) valuesRead(current.shows | current.sends);
   if (current.refresh) effects_.refresh(*current.refresh, RefreshDirection::ToControls, op_);
   if (success) {
     end(OperationResult::Success, current.texts.success, {});
@@ -363,6 +479,10 @@ void Engine::end(OperationResult result, const char* statusText, std::string rea
   inProgress_ = false;
   try_ = TryState{};
   pendingSendAt_.reset();
+  question_.reset();
+  onlyTo_.reset();
+  if (!notice_.empty()) reason = JoinReasons(reason, notice_);
+  notice_.clear();
   if (statusText) effects_.setStatusText(statusText);
   effects_.operationEnded({op, result, std::move(reason), retries_});
 }

@@ -49,6 +49,14 @@ struct LinkTiming {
   int baudRate = 1200;
 };
 
+// What happens when an operation would send the family's own commands to a
+// model that is neither the family's nor confirmed.
+enum class ModelPolicy {
+  Refuse,  // ends refused after command 0
+  Ask,     // asks the front end (EngineEffects::askAboutModel) and waits
+  Trust,   // sends, and the model is remembered
+};
+
 class Engine : public ReplyHandler, public Timed {
  public:
   Engine(LinkCore& link, DeviceData& data, EngineEffects& effects);
@@ -91,6 +99,25 @@ class Engine : public ReplyHandler, public Timed {
   // failure text, as no reply can come.
   void portLost(TimeMs now);
 
+  // The port closed or another opened: no instrument is connected until a
+  // command-0 reply names one.
+  void portChanged();
+
+  // The models confirmed besides the family's, and what to do for others.
+  void setKnownModels(std::vector<InstrumentModel> models) { knownModels_ = std::move(models); }
+  const std::vector<InstrumentModel>& knownModels() const { return knownModels_; }
+  void setModelPolicy(ModelPolicy policy) { modelPolicy_ = policy; }
+  // The user's answer to question `number` (EngineEffects::askAboutModel):
+  // send the family's commands or end refused; and whether to know the model
+  // from now on. An answer to a question no longer open is ignored.
+  void answerModelQuestion(unsigned number, bool send, bool remember, TimeMs now);
+  bool askingAboutModel() const { return question_.has_value(); }
+  // The acquisition has stopped: when it starts again, it asks again.
+  void acquisitionStopped() { pollAllowed_.reset(); }
+  // The next operation started goes on after command 0 only when the reply
+  // names the instrument `identity` (bytes 1, 2 and 9-11 of command 0).
+  void requireInstrument(const LongAddressBytes& identity) { required_ = identity; }
+
   const LongAddressBytes& longAddressBytes() const { return memory_.longAddressBytes; }
   DeviceData& data() { return data_; }
 
@@ -112,6 +139,7 @@ class Engine : public ReplyHandler, public Timed {
     std::array<bool, kSearchAddressCount> found{};
     TimeMs due = 0;
     bool quiet = true;    // no reply from the probed address yet in this slot
+    int tries = 0;        // probes of this address sent again after a reply without identity
     bool again = false;   // asked for while the report was open
     unsigned report = 0;  // the number of the report last shown
   };
@@ -129,12 +157,14 @@ class Engine : public ReplyHandler, public Timed {
   struct DeferredStart {
     OperationCode op = OP_COMM_TEST;
     std::uint8_t pollAddress = 0;
-    TimeMs due = 0;  // sent then even if the frame has not ended
+    TimeMs due = 0;                          // sent then even if the frame has not ended
+    std::optional<LongAddressBytes> onlyTo;  // see requireInstrument
   };
 
   const OperationRow& row() const;
   OperationContext context() { return {data_, effects_, memory_, op_}; }
-  bool sendFirstRequest(OperationCode op, std::uint8_t pollAddress, TimeMs now);
+  bool sendFirstRequest(OperationCode op, std::uint8_t pollAddress, TimeMs now,
+                        std::optional<LongAddressBytes> onlyTo);
   void sendDeferred(TimeMs now);
   bool transmit(TimeMs now);
   bool takesReply(const ReceivedFrame& reply) const;
@@ -152,6 +182,10 @@ class Engine : public ReplyHandler, public Timed {
   void handleCommand0Reply(const ReceivedFrame& reply);
   void handleStepReply(const ReceivedFrame& reply);
   void learnLongAddress(const ReceivedFrame& reply);
+  bool acceptInstrument(const Instrument& seen);
+  bool modelAllows(const Instrument& seen);
+  void refuseModel(const InstrumentModel& model, std::uint8_t command);
+  void valuesRead(unsigned fields);
   void sendRequest(std::size_t index, TimeMs now);
   void sendPrepared(TimeMs now);
   void endWithReply(const ReceivedFrame& reply);
@@ -184,6 +218,15 @@ class Engine : public ReplyHandler, public Timed {
   std::string refusedParts_;  // the parts of a write the instrument refused
   std::string refusal_;       // why the transport refused the last try
   SearchState search_;
+
+  std::vector<InstrumentModel> knownModels_;
+  ModelPolicy modelPolicy_ = ModelPolicy::Refuse;
+  std::optional<ModelQuestion> question_;       // asked, not answered yet
+  unsigned questions_ = 0;                      // the number of the question last asked
+  std::optional<InstrumentModel> pollAllowed_;  // allowed for the acquisition running
+  std::optional<LongAddressBytes> required_;    // see requireInstrument, for the next start
+  std::optional<LongAddressBytes> onlyTo_;      // the same for the operation running
+  std::string notice_;  // said with the end of the operation, whatever its result
 };
 
 }  // namespace vantrel

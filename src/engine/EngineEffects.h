@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "engine/Encoding.h"
+#include "engine/Instrument.h"
 #include "engine/OperationCode.h"
 #include "link/LinkCore.h"
 
@@ -62,6 +63,14 @@ struct OperationEnd {
   int retries = 0;     // requests sent again, for any reason
 };
 
+// The question before the family's own command goes to another model.
+struct ModelQuestion {
+  unsigned number = 0;  // given back with the answer
+  InstrumentModel model;
+  std::uint8_t command = 0;  // the first of the family's commands the operation sends
+  std::string text;          // the question in the program's language
+};
+
 class EngineEffects : public MessageSink {
  public:
   // Pane 0 of the status bar.
@@ -81,6 +90,25 @@ class EngineEffects : public MessageSink {
   virtual void showSearchReport(const std::string& text, unsigned report) = 0;
   // An operation has ended. For the front ends that run operations in turn.
   virtual void operationEnded(const OperationEnd& /*end*/) {}
+
+  // A command-0 reply named `instrument` (also kept in DeviceData).
+  virtual void instrumentIdentified(const Instrument& /*instrument*/) {}
+  // The page fields `fields` have been emptied in the data, as their values
+  // belonged to another instrument than the one that just answered. The
+  // pages show them empty.
+  virtual void fieldsCleared(unsigned /*fields*/) {}
+  // Asks whether the family's own command may go to a model that is not
+  // known; the front end answers with Engine::answerModelQuestion. Asked only
+  // when the engine's model policy is ModelPolicy::Ask.
+  virtual void askAboutModel(const ModelQuestion& /*question*/) {}
+  // `model` is to be known from now on (the user said so, or the command
+  // line trusts it): the front end keeps it in its settings.
+  virtual void rememberModel(const InstrumentModel& /*model*/) {}
+  // The instrument took polling address `address` (written by the user).
+  virtual void pollAddressWritten(std::uint8_t /*address*/) {}
+  // The acquisition cannot go on (its model was not allowed); `reason` says
+  // why.
+  virtual void stopAcquisition(const std::string& /*reason*/) {}
 };
 
 }  // namespace vantrel

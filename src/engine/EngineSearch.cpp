@@ -4,6 +4,8 @@
 
 #include "engine/Engine.h"
 #include "engine/EngineTexts.h"
+#include "engine/UniqueIdentifier.h"
+#include "link/HartCommands.h"
 #include "link/LinkTexts.h"
 
 namespace vantrel {
@@ -54,6 +56,7 @@ void Engine::endSearchWithoutPort(OperationResult result) {
 void Engine::beginProbeSlot(TimeMs now) {
   search_.phase = SearchPhase::BeforeProbe;
   search_.quiet = true;
+  search_.tries = 0;
   search_.due = now + kSearchWaitMs;
 }
 
@@ -78,11 +81,25 @@ void Engine::searchStep(TimeMs now) {
   }
 }
 
-// Marks the probed address when the reply comes from it. A reply from any
-// other address (a late answer to the previous probe) marks nothing.
+// Marks the probed address when the reply comes from it and names an
+// instrument. A reply from any other address (a late answer to the previous
+// probe) marks nothing. A reply without an identity (a communication error,
+// an error code, fewer than 12 data bytes) may come from a device that heard
+// a spoiled request: the probe goes out again, as an operation asks again
+// after a damaged reply, and the slot waits for its answer.
 void Engine::searchReply(const ReceivedFrame& reply) {
   if (reply.isLongAddress() || reply.command != 0) return;
   if (PollingAddressOf(reply.address[0]) != search_.address) return;
+  const bool namesInstrument = !(reply.responseCode & kCommunicationErrorBit) &&
+                               !IsErrorResponse(reply.responseCode) &&
+                               reply.dataCount >= UniqueIdentifier::kSize;
+  if (!namesInstrument) {
+    if (search_.phase != SearchPhase::AfterProbe || search_.tries >= timing_.retries) return;
+    ++search_.tries;
+    link_.StartOperation(PrepareCommand0(search_.address), reply.receivedAt);
+    search_.due = reply.receivedAt + kSearchWaitMs;
+    return;
+  }
   if (search_.address < search_.found.size()) search_.found[search_.address] = true;
   search_.quiet = false;
 }

@@ -1,6 +1,9 @@
 // User-visible texts of the command engine.
 #pragma once
 
+#include <initializer_list>
+#include <string>
+
 #include "link/Translate.h"
 
 namespace vantrel::texts {
@@ -58,5 +61,43 @@ inline constexpr const char kBadLongAddress[] =
 inline constexpr const char kOffsetOutOfRange[] = VANTREL_TR_NOOP("core", "偏移值超出范围！");
 inline constexpr const char kTextNotPackable[] =
     VANTREL_TR_NOOP("core", "标签、描述符和消息只能包含英文字母、数字和符号！");
+
+// The instrument and its model.
+inline constexpr const char kManufacturer[] = VANTREL_TR_NOOP("core", "制造商 ");
+inline constexpr const char kDeviceType[] = VANTREL_TR_NOOP("core", "设备类型 ");
+inline constexpr const char kDeviceId[] = VANTREL_TR_NOOP("core", "设备ID ");
+inline constexpr const char kModelSeparator[] = VANTREL_TR_NOOP("core", "，");
+// Asked before the family's own command goes to another model: %1 the
+// model, %2 the command.
+inline constexpr const char kUnknownModelQuestion[] =
+    VANTREL_TR_NOOP("core", "此仪表（%1）不在已知型号中，命令 %2 对它可能有别的含义。仍要发送吗？");
+inline constexpr const char kReasonUnknownModel[] =
+    VANTREL_TR_NOOP("core", "此仪表（%1）不在已知型号中，命令 %2 未发送");
+// A write of values read from another instrument: %1 that one, %2 this one.
+inline constexpr const char kReasonOtherInstrument[] =
+    VANTREL_TR_NOOP("core", "页面数据读自另一台仪表（%1），当前仪表为 %2：未写入");
+inline constexpr const char kPagesCleared[] =
+    VANTREL_TR_NOOP("core", "已连接另一台仪表，页面数据已清空");
+// An operation meant for one instrument (the release of its fixed loop
+// current) found another: %1 the one connected.
+inline constexpr const char kReasonNotThatInstrument[] =
+    VANTREL_TR_NOOP("core", "现在连接的是另一台仪表（%1）：未发送");
+// A question left unanswered when another operation took the link.
+inline constexpr const char kReasonNotSent[] = VANTREL_TR_NOOP("core", "未发送");
+// %1: the polling address just written.
+inline constexpr const char kNewPollAddress[] =
+    VANTREL_TR_NOOP("core", "新轮询地址 %1：请在 Hart轮询地址 中选择它");
+
+// `text` (translated) with %1, %2, ... replaced by `args` in turn.
+inline std::string WithArgs(const char* text, std::initializer_list<std::string> args) {
+  std::string out = Tr(text);
+  int n = 1;
+  for (const std::string& arg : args) {
+    const std::string mark = "%" + std::to_string(n++);
+    const std::size_t at = out.find(mark);
+    if (at != std::string::npos) out.replace(at, mark.size(), arg);
+  }
+  return out;
+}
 
 }  // namespace vantrel::texts

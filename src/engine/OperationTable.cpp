@@ -323,6 +323,25 @@ bool LongAddressEchoed(const OperationContext& c, const ReceivedFrame& reply) {
                     reply.data.begin());
 }
 
+// --- what a write changes in the program's view of the instrument -------------
+
+// The instrument answers to the long address written from now on: the same
+// instrument under another identity, so nothing read from it is cleared.
+void TakeWrittenLongAddress(OperationContext& c, const ReceivedFrame& reply) {
+  if (!LongAddressEchoed(c, reply)) return;
+  const LongAddressBytes& written = c.memory.longAddressBytes;
+  for (std::optional<Instrument>* known : {&c.data.instrument, &c.data.valuesFrom}) {
+    if (!*known) continue;
+    (*known)->identity = written;
+    (*known)->deviceId = {written[2], written[3], written[4]};
+  }
+}
+
+// The list of polling addresses offers the one the instrument took.
+void OfferWrittenPollAddress(OperationContext& c, const ReceivedFrame& reply) {
+  if (PollAddressEchoed(c, reply)) c.effects.pollAddressWritten(c.data.newPollAddress);
+}
+
 // --- values sent, for the change journal --------------------------------------
 
 void SentFixedCurrent(SentValues& v, const DeviceData& d) {
@@ -335,10 +354,10 @@ void SentCurrentTrim(SentValues& v, const DeviceData& d) {
 }
 
 void SentDeviceInfo(SentValues& v, const DeviceData& d) {
-  v.text("tag", d.tag);
-  v.text("descriptor", d.descriptor);
-  v.text("message", d.message);
-  v.text("date", FormatDateText(d.date));
+  v.text(kIdentityFields, "tag", d.tag);
+  v.text(kIdentityFields, "descriptor", d.descriptor);
+  v.text(kIdentityFields, "message", d.message);
+  v.text(kIdentityFields, "date", FormatDateText(d.date));
 }
 
 void SentPollAddress(SentValues& v, const DeviceData& d) {
@@ -346,29 +365,29 @@ void SentPollAddress(SentValues& v, const DeviceData& d) {
 }
 
 void SentSensorType(SentValues& v, const DeviceData& d) {
-  v.name("sensorType", d.sensorTypeIndex, SensorTypeName);
+  v.name(kSensorFields, "sensorType", d.sensorTypeIndex, SensorTypeName);
 }
 
 void SentReferenceRows(SentValues& v, const DeviceData& d) {
-  v.number("row1Adm", d.row1AdmText);
-  v.number("row1Adl", d.row1AdlText);
-  v.number("row2Adm", d.row2AdmText);
-  v.number("row2Adl", d.row2AdlText);
+  v.number(kRow1Fields, "row1Adm", d.row1AdmText);
+  v.number(kRow1Fields, "row1Adl", d.row1AdlText);
+  v.number(kRow2Fields, "row2Adm", d.row2AdmText);
+  v.number(kRow2Fields, "row2Adl", d.row2AdlText);
 }
 
 void SentLongAddress(SentValues& v, const DeviceData& d) {
-  v.text("longAddress", d.longAddressText);
+  v.text(kLongAddressField, "longAddress", d.longAddressText);
 }
 
 void SentConfig(SentValues& v, const DeviceData& d) {
-  v.name("unit", d.unitIndex, UnitName);
-  v.number("upper", d.upperRangeText);
-  v.number("lower", d.lowerRangeText);
-  v.number("damping", d.dampingText);
+  v.name(kRangeFields, "unit", d.unitIndex, UnitName);
+  v.number(kRangeFields, "upper", d.upperRangeText);
+  v.number(kRangeFields, "lower", d.lowerRangeText);
+  v.number(kRangeFields, "damping", d.dampingText);
 }
 
 void SentOffset(SentValues& v, const DeviceData& d) {
-  v.number("offset", d.offsetText);
+  v.number(kOffsetField, "offset", d.offsetText);
 }
 
 template <float DeviceData::*Pressure>
@@ -377,7 +396,7 @@ void SentPressure(SentValues& v, const DeviceData& d) {
 }
 
 void SentGain(SentValues& v, const DeviceData& d) {
-  v.name("gain", d.gainIndex, GainName);
+  v.name(kGainField, "gain", d.gainIndex, GainName);
 }
 
 // --- the kinds of row ------------------------------------------------------------
@@ -456,15 +475,16 @@ constexpr OperationRow kOperations[] = {
           {Step(CMD_WRITE_MESSAGE).filledBy(FillMessage).writing(texts::kPartMessage),
            Step(CMD_WRITE_TAG_DESCRIPTOR_DATE).filledBy(FillTagDescriptorDate)
                .writing(texts::kPartTagDescriptorDate)}, kSendTexts)
-        .refusing(RefuseUnpackableText).recording(SentDeviceInfo),
+        .refusing(RefuseUnpackableText).recording(SentDeviceInfo).sending(kIdentityFields),
     Write(OP_WRITE_POLL_ADDRESS, "write-poll-address",
-          {Step(CMD_WRITE_POLLING_ADDRESS).filledBy(FillPollAddress)}, kModifyTexts)
+          {Step(CMD_WRITE_POLLING_ADDRESS).filledBy(FillPollAddress).decodedBy(OfferWrittenPollAddress)}, kModifyTexts)
         .judgedBy(PollAddressEchoed).recording(SentPollAddress),
     Read(OP_READ_LONG_ADDRESS, "read-long-address", {}, kReceiveTexts)
         .identityBy(DecodeLongAddress).showing(kHart, kLongAddressField),
     Write(OP_WRITE_SENSOR_CONFIG, "write-sensor-config",
           {Step(CMD_WRITE_SENSOR_TYPE).filledBy(FillSensorType)}, kModifyTexts)
-        .judgedBy(SensorTypeEchoed).refusing(RefuseWithoutSensorType).recording(SentSensorType),
+        .judgedBy(SensorTypeEchoed).refusing(RefuseWithoutSensorType).recording(SentSensorType)
+        .sending(kSensorFields),
     Read(OP_READ_SENSOR_CONFIG, "read-sensor-config",
          {Step(CMD_READ_SENSOR_TYPE).decodedBy(DecodeSensorType)}, kReceiveTexts)
         .showing(kConf, kSensorFields),
@@ -474,10 +494,12 @@ constexpr OperationRow kOperations[] = {
     Calibration(OP_CALIBRATE_RESISTANCE, "calibrate-resistance",
                 {Step(CMD_CALIBRATE_RESISTANCE).filledBy(FillResistanceReferences)},
                 kCalibrateTexts)
-        .showing(kConf, kReferenceFields).recording(SentReferenceRows),
+        .showing(kConf, kReferenceFields).recording(SentReferenceRows)
+        .sending(kRow1Fields | kRow2Fields),
     Write(OP_WRITE_LONG_ADDRESS, "write-long-address",
-          {Step(CMD_WRITE_LONG_ADDRESS).filledBy(FillLongAddress)}, kModifyTexts)
-        .judgedBy(LongAddressEchoed).refusing(RefuseBadLongAddress).recording(SentLongAddress),
+          {Step(CMD_WRITE_LONG_ADDRESS).filledBy(FillLongAddress).decodedBy(TakeWrittenLongAddress)}, kModifyTexts)
+        .judgedBy(LongAddressEchoed).refusing(RefuseBadLongAddress).recording(SentLongAddress)
+        .sending(kLongAddressField),
     Read(OP_READ_CONFIG, "read-config",
          {Step(CMD_READ_OUTPUT_INFORMATION).decodedBy(DecodeOutputInformation)}, kCalibrateTexts)
         .showing(kConf, kRangeFields),
@@ -485,7 +507,8 @@ constexpr OperationRow kOperations[] = {
           {Step(CMD_WRITE_DAMPING).filledBy(FillDamping).writing(texts::kPartDamping),
            Step(CMD_WRITE_RANGE_VALUES).filledBy(FillRange).after(kRangeWritePauseMs)
                .writing(texts::kPartRange)}, kModifyTexts)
-        .judgedBy(UnitEchoed).refusing(RefuseWithoutUnit).recording(SentConfig),
+        .judgedBy(UnitEchoed).refusing(RefuseWithoutUnit).recording(SentConfig)
+        .sending(kRangeFields),
     Calibration(OP_CALIBRATE_50MV, "calibrate-50mv",
                 {Step(CMD_CALIBRATE_MILLIVOLTS).filledBy(FillKey50mV)}, kCalibrateTexts)
         .judgedBy(LongAddressEchoed),
@@ -494,7 +517,8 @@ constexpr OperationRow kOperations[] = {
         .showing(kConf, kOffsetField),
     Write(OP_WRITE_OFFSET, "write-offset",
           {Step(CMD_WRITE_OFFSET).filledBy(FillOffset)}, kCalibrateTexts)
-        .showing(kConf, kOffsetField).refusing(RefuseOffsetOutOfRange).recording(SentOffset),
+        .showing(kConf, kOffsetField).refusing(RefuseOffsetOutOfRange).recording(SentOffset)
+        .sending(kOffsetField),
     Read(OP_READ_CAL_ROW1, "read-cal-row1",
          {Step(CMD_READ_REFERENCES).filledBy(FillReadKey)
               .decodedBy(DecodeReferenceRow<&DeviceData::row1AdmText, &DeviceData::row1AdlText>)},
@@ -528,7 +552,7 @@ constexpr OperationRow kOperations[] = {
     Read(OP_READ_GAIN, "read-gain", {Step(CMD_READ_GAIN).decodedBy(DecodeGain)}, kCalibrateTexts)
         .showing(kConf, kGainField),
     Write(OP_WRITE_GAIN, "write-gain", {Step(CMD_WRITE_GAIN).filledBy(FillGain)}, kModifyTexts)
-        .judgedBy(GainEchoed).recording(SentGain),
+        .judgedBy(GainEchoed).recording(SentGain).sending(kGainField),
     Poll(OP_POLL, "poll", {Step(CMD_READ_PRESSURE_CODE).decodedBy(DecodePressureCode)},
          kCalibrateTexts)
         .showing(kConf, kPressureCodeField),

@@ -137,36 +137,19 @@ enum class Changes {
   Calibration,    // trims and calibrations of the measurement or the output
 };
 
-// The fields of the pages that an operation's replies fill: after it a page
-// shows these and leaves what is being typed elsewhere as it is.
-enum PageField : unsigned {
-  kNoFields = 0,
-  kIdentityFields = 1u << 0,     // message, tag, descriptor (HART settings page)
-  kLongAddressField = 1u << 1,   // HART settings page
-  kSensorFields = 1u << 2,       // sensor type and its limits
-  kRangeFields = 1u << 3,        // unit, range and damping
-  kResistanceField = 1u << 4,    // the measured resistance
-  kReferenceFields = 1u << 5,    // R_REF and V_REF
-  kOffsetField = 1u << 6,        // the offset correction
-  kRow1Fields = 1u << 7,         // the first reference row
-  kRow2Fields = 1u << 8,         // the second reference row
-  kMillivoltField = 1u << 9,     // the measured millivolts
-  kGainField = 1u << 10,         // the amplification factor
-  kPressureCodeField = 1u << 11  // the raw pressure code
-};
-
 // Where a row puts the values its operation sends, for the change journal.
+// `field` is the page field (PageField) the value is taken from.
 class SentValues {
  public:
   virtual ~SentValues() = default;
-  virtual void text(const char* key, const std::string& value) = 0;
+  virtual void text(unsigned field, const char* key, const std::string& value) = 0;
   // A number the page holds as text.
-  virtual void number(const char* key, const std::string& value) = 0;
+  virtual void number(unsigned field, const char* key, const std::string& value) = 0;
   // A value given for the operation, with no earlier one to show.
   virtual void given(const char* key, float value) = 0;
   // An entry of a code table: `index` into it, named by `nameOf`; -1 for
   // nothing selected.
-  virtual void name(const char* key, int index, std::string (*nameOf)(int)) = 0;
+  virtual void name(unsigned field, const char* key, int index, std::string (*nameOf)(int)) = 0;
 };
 // Puts the values an operation sends, taken from `data`, into `values`.
 using RecordSent = void (*)(SentValues& values, const DeviceData& data);
@@ -189,6 +172,7 @@ struct OperationRow {
   ResultTexts texts{nullptr, nullptr};
   std::optional<RefreshTarget> refresh{};  // shown after the last reply
   unsigned shows = kNoFields;              // the page fields it fills (PageField)
+  unsigned sends = kNoFields;              // the page fields whose values it writes
   Refusal refuse = nullptr;                // nullptr: nothing to check
   RecordSent recordSent = nullptr;         // nullptr: it sends no values of the page
   bool maySendTwice = true;  // a read or a plain write; false for trims and calibrations
@@ -201,6 +185,10 @@ struct OperationRow {
   }
   constexpr OperationRow recording(RecordSent record) const {
     return With(&OperationRow::recordSent, record);
+  }
+  // Writes the values of the page fields `fields` into the instrument.
+  constexpr OperationRow sending(unsigned fields) const {
+    return With(&OperationRow::sends, fields);
   }
   constexpr OperationRow identityBy(DecodeReply decode) const {
     return With(&OperationRow::decodeIdentity, decode);

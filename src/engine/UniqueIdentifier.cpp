@@ -21,6 +21,25 @@ std::array<std::uint8_t, UniqueIdentifier::kSize> EncodeUniqueIdentifier(
           id.deviceId[0],      id.deviceId[1],       id.deviceId[2]};
 }
 
+std::vector<std::uint8_t> EncodeIdentityBlock(const UniqueIdentifier& id) {
+  const auto first = EncodeUniqueIdentifier(id);
+  std::vector<std::uint8_t> block(first.begin(), first.end());
+  if (id.layout < 6) return block;
+  const auto word = [&block](std::uint16_t value) {
+    block.push_back(static_cast<std::uint8_t>(value >> 8));
+    block.push_back(static_cast<std::uint8_t>(value & 0xFF));
+  };
+  block.push_back(id.responsePreambles);
+  block.push_back(id.maxDeviceVariables);
+  word(id.configChangeCounter);
+  block.push_back(id.extendedStatus);
+  if (id.layout < 7) return block;
+  word(id.manufacturerCode);
+  word(id.privateLabelCode);
+  block.push_back(id.deviceProfile);
+  return block;
+}
+
 UniqueIdentifier DecodeUniqueIdentifier(const std::uint8_t* data, std::size_t count) {
   UniqueIdentifier id;
   id.expansionCode = data[0];

@@ -9,6 +9,7 @@
 #include <cstddef>
 #include <cstdint>
 #include <string>
+#include <vector>
 
 #include "link/HartFrame.h"
 
@@ -50,6 +51,10 @@ struct UniqueIdentifier {
 // The HART 5 block: the first 12 bytes.
 std::array<std::uint8_t, UniqueIdentifier::kSize> EncodeUniqueIdentifier(
     const UniqueIdentifier& id);
+
+// The whole block of `id.layout`: 12 bytes for HART 5, 17 for HART 6, 22
+// for HART 7 (with the manufacturer code in bytes 17-18).
+std::vector<std::uint8_t> EncodeIdentityBlock(const UniqueIdentifier& id);
 
 // Reads the `count` bytes at `data` (the command data of a command-0 reply,
 // at least 12). The universal revision (byte 4) and the count decide the

@@ -21,6 +21,7 @@ Session::Session(const Clock& clock, QObject* parent)
   driver_.addTimed(&engine_);
   connect(&driver_, &LinkDriver::portLost, this, [this](const QString& reason) {
     engine_.portLost(nowMs());
+    engine_.portChanged();
     driver_.rescheduleTimer();
     emit portLost(reason);
   });
@@ -35,6 +36,7 @@ Session::~Session() {
 }
 
 bool Session::openPort(const QString& portName, const PortSettings& settings) {
+  engine_.portChanged();
   useTransportReplyTimeout(false);
   return driver_.openPort(portName, settings);
 }
@@ -48,6 +50,7 @@ void Session::useTransportReplyTimeout(bool hartIp) {
 
 void Session::closePort() {
   driver_.closePort();
+  engine_.portChanged();
 }
 
 std::optional<HartIpEndpoint> Session::hartIpEndpoint() const {
@@ -65,6 +68,11 @@ bool Session::pollTick(std::uint8_t pollAddress) {
   const bool started = engine_.pollTick(pollAddress, nowMs());
   driver_.rescheduleTimer();
   return started;
+}
+
+void Session::answerModelQuestion(unsigned number, bool send, bool remember) {
+  engine_.answerModelQuestion(number, send, remember, nowMs());
+  driver_.rescheduleTimer();
 }
 
 void Session::searchReportClosed(unsigned report) {
@@ -118,6 +126,30 @@ void Session::operationEnded(const OperationEnd& end) {
   OperationEnd shown = end;
   shown.reason = Tr(end.reason);
   emit operationFinished(shown);
+}
+
+void Session::instrumentIdentified(const Instrument& instrument) {
+  emit instrumentSeen(instrument);
+}
+
+void Session::fieldsCleared(unsigned fields) {
+  emit pageFieldsCleared(fields);
+}
+
+void Session::askAboutModel(const ModelQuestion& question) {
+  emit modelQuestionAsked(question);
+}
+
+void Session::rememberModel(const InstrumentModel& model) {
+  emit modelRemembered(model);
+}
+
+void Session::pollAddressWritten(std::uint8_t address) {
+  emit pollAddressTaken(static_cast<int>(address));
+}
+
+void Session::stopAcquisition(const std::string& reason) {
+  emit acquisitionStopRequested(reason);
 }
 
 }  // namespace vantrel

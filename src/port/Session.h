@@ -46,6 +46,7 @@ class Session : public QObject, private EngineEffects, private HartIpWatcher {
   // Closes what is open, then starts a HART-IP session with `endpoint`:
   // portOpened() or portOpenFailed() tells how it went.
   void openHartIp(const HartIpEndpoint& endpoint) {
+    engine_.portChanged();
     useTransportReplyTimeout(true);
     driver_.openHartIp(endpoint);
   }
@@ -97,6 +98,19 @@ class Session : public QObject, private EngineEffects, private HartIpWatcher {
   // The user has dismissed the search report `report`.
   void searchReportClosed(unsigned report);
 
+  // The models confirmed besides the family's, and what to do for others
+  // (see Engine).
+  void setKnownModels(std::vector<InstrumentModel> models) {
+    engine_.setKnownModels(std::move(models));
+  }
+  void setModelPolicy(ModelPolicy policy) { engine_.setModelPolicy(policy); }
+  // The user's answer to the question `number` (modelQuestionAsked).
+  void answerModelQuestion(unsigned number, bool send, bool remember);
+  // The acquisition has stopped; it asks about the model again next time.
+  void acquisitionStopped() { engine_.acquisitionStopped(); }
+  // The next operation started goes on after command 0 only to `identity`.
+  void requireInstrument(const LongAddressBytes& identity) { engine_.requireInstrument(identity); }
+
  signals:
   // Pane 0 of the status bar.
   void statusTextChanged(const std::string& text);
@@ -123,6 +137,20 @@ class Session : public QObject, private EngineEffects, private HartIpWatcher {
   // A HART-IP session is up, or could not be set up (the reason in words).
   void portOpened();
   void portOpenFailed(const QString& reason);
+  // A command-0 reply named `instrument`.
+  void instrumentSeen(const Instrument& instrument);
+  // The page fields `fields` (PageField bits) have been emptied in the data:
+  // the instrument they came from is no longer the one connected.
+  void pageFieldsCleared(unsigned fields);
+  // Asks whether the family's own command may go to an unknown model; answer
+  // with answerModelQuestion(question.number, ...).
+  void modelQuestionAsked(const ModelQuestion& question);
+  // `model` is to be known from now on.
+  void modelRemembered(const InstrumentModel& model);
+  // The instrument took the polling address the user wrote.
+  void pollAddressTaken(int address);
+  // The acquisition cannot go on; `reason` says why.
+  void acquisitionStopRequested(const std::string& reason);
 
  private:
   // EngineEffects (and the link core's MessageSink)
@@ -134,6 +162,12 @@ class Session : public QObject, private EngineEffects, private HartIpWatcher {
   void refillPollAddresses(const std::vector<PollAddressItem>& items) override;
   void showSearchReport(const std::string& text, unsigned report) override;
   void operationEnded(const OperationEnd& end) override;
+  void instrumentIdentified(const Instrument& instrument) override;
+  void fieldsCleared(unsigned fields) override;
+  void askAboutModel(const ModelQuestion& question) override;
+  void rememberModel(const InstrumentModel& model) override;
+  void pollAddressWritten(std::uint8_t address) override;
+  void stopAcquisition(const std::string& reason) override;
 
   // HartIpWatcher: each message to the watchers of the line, in words.
   void hartIpMessage(bool sent, const hartip::Message& message, bool carriesFrame) override;

@@ -28,6 +28,28 @@ SimDeviceConfig DefaultDeviceConfig(std::uint8_t pollAddress) {
   return config;
 }
 
+SimDeviceConfig ModelDeviceConfig(std::uint8_t pollAddress, const InstrumentModel& model,
+                                  int revision) {
+  SimDeviceConfig config = DefaultDeviceConfig(pollAddress);
+  UniqueIdentifier& id = config.identity;
+  id.universalRevision = static_cast<std::uint8_t>(revision);
+  id.layout = revision >= 7 ? 7 : (revision == 6 ? 6 : 5);
+  if (id.layout == 7) {
+    id.manufacturerId = static_cast<std::uint8_t>(model.deviceType >> 8);
+    id.deviceType = static_cast<std::uint8_t>(model.deviceType & 0xFF);
+    id.manufacturerCode = model.manufacturer;
+  } else {
+    id.manufacturerId = static_cast<std::uint8_t>(model.manufacturer & 0xFF);
+    id.deviceType = static_cast<std::uint8_t>(model.deviceType & 0xFF);
+  }
+  if (id.layout >= 6) {
+    id.responsePreambles = 5;
+    id.maxDeviceVariables = 4;
+    id.configChangeCounter = 1;
+  }
+  return config;
+}
+
 // clang-format off
 const SimDevice::Command SimDevice::kCommands[] = {
     {CMD_READ_UNIQUE_ID, &SimDevice::readUniqueIdentifier},
@@ -153,10 +175,10 @@ void SimDevice::appendVariables(Data& out, TimeMs now) const {
   PutFloat(out, static_cast<float>(millivolts(now)));
 }
 
-// Command 0: the 12-byte identity block, with the identity as it stands now.
+// Command 0: the identity block of the device's revision (12 bytes for
+// HART 5), with the identity as it stands now.
 SimDevice::Reply SimDevice::readUniqueIdentifier(const Data&, TimeMs) {
-  const auto identity = EncodeUniqueIdentifier(config_.identity);
-  return {RC_SUCCESS, {identity.begin(), identity.end()}};
+  return {RC_SUCCESS, EncodeIdentityBlock(config_.identity)};
 }
 
 // Command 3: loop current, then PV, SV, TV and QV, each units code and float.

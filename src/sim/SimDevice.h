@@ -7,6 +7,7 @@
 #include <cstdint>
 #include <vector>
 
+#include "engine/Instrument.h"
 #include "engine/UniqueIdentifier.h"
 #include "link/HartCommands.h"
 #include "link/HartFrame.h"
@@ -29,6 +30,13 @@ struct SimDeviceConfig {
 // The identity of the simulated device at `pollAddress`: manufacturer 0x5A,
 // device type 0x10, device id 01 02 03 plus the polling address.
 SimDeviceConfig DefaultDeviceConfig(std::uint8_t pollAddress);
+
+// The same device as another maker's model of HART revision `revision` (5, 6
+// or 7): HART 5 and 6 send the manufacturer and device type in one byte each,
+// HART 7 the expanded device type in bytes 1-2 and the manufacturer code in
+// bytes 17-18 of its 22-byte identity.
+SimDeviceConfig ModelDeviceConfig(std::uint8_t pollAddress, const InstrumentModel& model,
+                                  int revision);
 
 // What the device keeps: everything the program can write, with the values a
 // fresh device starts with.

@@ -30,7 +30,8 @@ void HandleSignal(int) {
 
 const char kUsage[] =
     "Usage: vantrel-sim [--devices LIST | --address N] [--link PATH] [--line-rate]\n"
-    "                   [--turnaround-ms N] [--hart-ip [ADDR:]PORT] [FAULTS]\n"
+    "                   [--turnaround-ms N] [--hart-ip [ADDR:]PORT]\n"
+    "                   [--model MANUFACTURER:TYPE[:REVISION]] [FAULTS]\n"
     "       vantrel-sim -h|--help | --version\n"
     "\n"
     "Serves simulated HART field devices on a pseudo-terminal and prints the\n"
@@ -40,6 +41,11 @@ const char kUsage[] =
     "  --devices LIST     comma-separated polling addresses 0 to 63, one device\n"
     "                     for each, e.g. --devices 0,5 (default 0)\n"
     "  --address N        the same as --devices N\n"
+    "  --model MANUFACTURER:TYPE[:REVISION]\n"
+    "                     the devices say they are this model (hex codes, e.g.\n"
+    "                     0x66:0xe4, or 0x60a5:0xe12c:7) of HART revision 5, 6 or 7\n"
+    "                     (default 5); they still answer as the family's instrument\n"
+    "                     does (default 0x5a:0x10, HART 5)\n"
     "  --link PATH        also make a symbolic link to the terminal at PATH\n"
     "  --line-rate        behave as a half-duplex 1200 baud line, 11 bits per byte:\n"
     "                     a request takes its bytes' time on the line, the response\n"
@@ -245,9 +251,27 @@ int ParseFaultOption(const std::string& arg, const char* value, vantrel::sim::Li
 
 struct SimOptions {
   std::vector<std::uint8_t> addresses = {0};
+  std::optional<vantrel::InstrumentModel> model;  // --model
+  int revision = 5;
   vantrel::sim::PtyServerOptions server;
   std::optional<vantrel::sim::HartIpEndpoint> hartIp;
 };
+
+// "MANUFACTURER:TYPE[:REVISION]", the revision 5, 6 or 7.
+bool ParseModelOption(const std::string& text, SimOptions& options) {
+  std::string word = text;
+  int revision = 5;
+  const std::size_t second = text.find(':', text.find(':') + 1);
+  if (second != std::string::npos) {
+    long value = 0;
+    if (!ParseInt(text.c_str() + second + 1, 5, 7, &value)) return false;
+    revision = static_cast<int>(value);
+    word = text.substr(0, second);
+  }
+  options.model = vantrel::ParseModelWord(word);
+  options.revision = revision;
+  return options.model.has_value();
+}
 
 // Reads the command line into `options`. Returns the exit status when the
 // program is to end at once (help, or a bad argument), nullopt to go on.
@@ -277,6 +301,8 @@ std::optional<int> ParseArguments(int argc, char** argv, SimOptions& options) {
     } else if (arg == "--address" && hasValue && ParseInt(argv[i + 1], 0, 63, &value)) {
       options.addresses = {static_cast<std::uint8_t>(value)};
       ++i;
+    } else if (arg == "--model" && hasValue && ParseModelOption(argv[i + 1], options)) {
+      ++i;
     } else if (arg == "--turnaround-ms" && hasValue && ParseInt(argv[i + 1], 0, 60000, &value)) {
       options.server.turnaroundMs = static_cast<int>(value);
       ++i;
@@ -302,7 +328,9 @@ int main(int argc, char** argv) {
   std::vector<vantrel::sim::SimDeviceConfig> devices;
   std::string addressText;
   for (std::uint8_t address : addresses) {
-    devices.push_back(vantrel::sim::DefaultDeviceConfig(address));
+    devices.push_back(
+        options.model ? vantrel::sim::ModelDeviceConfig(address, *options.model, options.revision)
+                      : vantrel::sim::DefaultDeviceConfig(address));
     addressText += (addressText.empty() ? "" : ",") + std::to_string(address);
   }
   vantrel::sim::SimLine line(std::move(devices));

@@ -102,10 +102,39 @@ CTabConf::CTabConf(DeviceData& data, OperationStarter& starter, QWidget* parent)
   connect(ui_->writeOffsetButton, &QPushButton::clicked, this,
           [this] { saveAndStart(OP_WRITE_OFFSET); });
 
+  trackTyped();
   showData();
 }
 
 CTabConf::~CTabConf() = default;
+
+// What the user types or chooses is the user's: a write may send it to any
+// instrument.
+void CTabConf::trackTyped() {
+  const std::pair<QLineEdit*, unsigned> edits[] = {{ui_->sensorLowerEdit, kSensorFields},
+                                                   {ui_->sensorUpperEdit, kSensorFields},
+                                                   {ui_->lowerRangeEdit, kRangeFields},
+                                                   {ui_->upperRangeEdit, kRangeFields},
+                                                   {ui_->dampingEdit, kRangeFields},
+                                                   {ui_->resistanceEdit, kResistanceField},
+                                                   {ui_->offsetEdit, kOffsetField},
+                                                   {ui_->row1AdmEdit, kRow1Fields},
+                                                   {ui_->row1AdlEdit, kRow1Fields},
+                                                   {ui_->row2AdmEdit, kRow2Fields},
+                                                   {ui_->row2AdlEdit, kRow2Fields},
+                                                   {ui_->rRefEdit, kReferenceFields},
+                                                   {ui_->vRefEdit, kReferenceFields},
+                                                   {ui_->millivoltEdit, kMillivoltField},
+                                                   {ui_->pressureCodeEdit, kPressureCodeField}};
+  for (const auto& [edit, field] : edits) TrackTyped(edit, data_, field);
+  TrackTyped(ui_->sensorTypeCombo, data_, kSensorFields);
+  TrackTyped(ui_->unitCombo, data_, kRangeFields);
+  TrackTyped(ui_->gainCombo, data_, kGainField);
+}
+
+void CTabConf::acquisitionStopped() {
+  ui_->acquisitionButton->setText(UiText(kStartAcquisition));
+}
 
 void CTabConf::fillSensorTypes() {
   QStringList names;

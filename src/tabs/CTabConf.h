@@ -46,6 +46,10 @@ class CTabConf : public QWidget {
   bool save(std::optional<OperationCode> op = std::nullopt);
   // Data into controls.
   void showData();
+  // The fields `fields` (PageField bits) into their controls.
+  void showFields(unsigned fields);
+  // The acquisition was stopped from outside: the button offers to start it.
+  void acquisitionStopped();
 
  private:
   // Groups of controls the data is shown in: the operations' page fields
@@ -56,7 +60,7 @@ class CTabConf : public QWidget {
   // kAllFields for an operation that reads none of this page's.
   static unsigned FieldsReadBy(OperationCode op);
 
-  void showFields(unsigned fields);
+  void trackTyped();
   void start(OperationCode op);
   void saveAndStart(OperationCode op);
   void confirmAndStart(OperationCode op, bool saveFirst);

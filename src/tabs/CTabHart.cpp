@@ -38,7 +38,42 @@ CTabHart::CTabHart(DeviceData& data, OperationStarter& starter, QWidget* parent)
   connect(ui_->writeLongAddressButton, &QPushButton::clicked, this,
           [this] { saveAndStart(OP_WRITE_LONG_ADDRESS); });
 
+  // What the user types is the user's: a write may send it to any instrument.
+  for (QLineEdit* edit : {ui_->messageEdit, ui_->tagEdit, ui_->descriptorEdit}) {
+    TrackTyped(edit, data_, kIdentityFields);
+  }
+  TrackTyped(ui_->dateEdit, data_, kIdentityFields);
+  TrackTyped(ui_->longAddressEdit, data_, kLongAddressField);
+
   showData();
+}
+
+// Fields emptied because they belonged to another instrument.
+void CTabHart::showFields(unsigned fields) {
+  if (fields & kIdentityFields) {
+    ui_->messageEdit->setText(Utf8Text(data_.message));
+    ui_->tagEdit->setText(Utf8Text(data_.tag));
+    ui_->descriptorEdit->setText(Utf8Text(data_.descriptor));
+    setDeviceDate(data_.date);
+  }
+  if (fields & kLongAddressField) ui_->longAddressEdit->setText(Utf8Text(data_.longAddressText));
+}
+
+// The address the instrument took joins the list in its text order; what the
+// box shows stays.
+void CTabHart::offerPollAddress(std::uint8_t address) {
+  QComboBox* box = ui_->pollAddressCombo;
+  const QString text = QString::number(address) + QLatin1Char(' ');
+  for (int i = 0; i < box->count(); ++i) {
+    if (box->itemData(i).toUInt() == address) return;
+  }
+  const QString shown = box->currentText();
+  const int index = box->currentIndex();
+  int at = 0;
+  while (at < box->count() && box->itemText(at) < text) ++at;
+  box->insertItem(at, text, static_cast<unsigned>(address));
+  box->setCurrentIndex(index >= at ? index + 1 : index);
+  box->setEditText(shown);
 }
 
 CTabHart::~CTabHart() = default;

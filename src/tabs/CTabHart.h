@@ -47,6 +47,11 @@ class CTabHart : public QWidget {
   // first.
   void refillPollAddresses(const std::vector<PollAddressItem>& items);
   void setDeviceDate(const CalendarDate& date);
+  // The fields `fields` (PageField bits) into their controls.
+  void showFields(unsigned fields);
+  // Adds `address` to the list when it is not there, leaving the box as it
+  // is.
+  void offerPollAddress(std::uint8_t address);
 
  private:
   void saveAndStart(OperationCode op);

@@ -1,10 +1,13 @@
 #include "tabs/DataExchange.h"
 
+#include <QComboBox>
+#include <QDateEdit>
 #include <QLineEdit>
 
 #include <limits>
 #include <optional>
 
+#include "engine/DeviceData.h"
 #include "engine/NumberText.h"
 #include "link/Translate.h"
 #include "tabs/MessageBoxes.h"
@@ -29,6 +32,23 @@ QString CoreText(const std::string& source) {
 
 std::string TextOf(const QLineEdit* edit) {
   return edit->text().toStdString();
+}
+
+void TrackTyped(QLineEdit* edit, DeviceData& data, unsigned field) {
+  QObject::connect(edit, &QLineEdit::textEdited, edit,
+                   [&data, field] { data.typedFields |= field; });
+}
+
+void TrackTyped(QComboBox* box, DeviceData& data, unsigned field) {
+  QObject::connect(box, &QComboBox::activated, box, [&data, field] { data.typedFields |= field; });
+  if (box->isEditable()) TrackTyped(box->lineEdit(), data, field);
+}
+
+// The picker's own steps and typing end in editingFinished; a date set from
+// a reply does not.
+void TrackTyped(QDateEdit* edit, DeviceData& data, unsigned field) {
+  QObject::connect(edit, &QDateEdit::editingFinished, edit,
+                   [&data, field] { data.typedFields |= field; });
 }
 
 namespace {

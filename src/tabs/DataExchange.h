@@ -10,6 +10,8 @@
 #include <cstdint>
 #include <string>
 
+class QComboBox;
+class QDateEdit;
 class QLineEdit;
 class QWidget;
 
@@ -40,6 +42,16 @@ QString CoreText(const std::string& source);
 QString FloatText(float value);
 QString Utf8Text(const std::string& text);
 std::string TextOf(const QLineEdit* edit);
+
+struct DeviceData;
+
+// Marks the page field `field` (PageField) of `data` as the user's once the
+// user types into `edit` or chooses in `box`: its value then belongs to no
+// instrument (DeviceData::typedFields). Setting the control from the data
+// marks nothing.
+void TrackTyped(QLineEdit* edit, DeviceData& data, unsigned field);
+void TrackTyped(QComboBox* box, DeviceData& data, unsigned field);
+void TrackTyped(QDateEdit* edit, DeviceData& data, unsigned field);
 
 class DataExchange {
  public:

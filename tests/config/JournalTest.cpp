@@ -22,6 +22,7 @@ TEST(Journal, ARecordIsOneLineWithItsFieldsInOrder) {
   DeviceData before;
   before.unitIndex = 5;
   before.upperRangeText = "100.0";
+  before.readFields = kRangeFields;  // read from the instrument written
   DeviceData sent = before;
   sent.unitIndex = 6;
   sent.upperRangeText = "0.25";
@@ -40,6 +41,11 @@ TEST(Journal, ARecordIsOneLineWithItsFieldsInOrder) {
             "\"result\": \"no-reply\", \"outcome\": \"unknown\", \"response\": null, "
             "\"deviceStatus\": null}");
   EXPECT_TRUE(JournalValuesOf(OP_READ_CONFIG, sent, false).empty());
+  // What was never read (a fresh start's date, a typed range) is no "before".
+  DeviceData unread = before;
+  unread.readFields = kNoFields;
+  EXPECT_TRUE(JournalValuesOf(OP_WRITE_CONFIG, unread, true).empty());
+  EXPECT_TRUE(JournalValuesOf(OP_WRITE_DEVICE_INFO, DeviceData{}, true).empty());
   EXPECT_FALSE(IsJournaled(OP_READ_CONFIG));
   EXPECT_TRUE(IsJournaled(OP_CLEAR_ZERO));
 }

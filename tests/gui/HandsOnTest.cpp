@@ -300,7 +300,10 @@ TEST_F(GuiHandsOn, ClosingWithTheLoopFixedAsksToReleaseIt) {
     EXPECT_FALSE(frame->close());
     QMessageBox* question = WaitForMessageBox();
     ASSERT_NE(question, nullptr);
-    EXPECT_EQ(question->text(), QStringLiteral("回路电流处于固定状态，退出前恢复正常输出吗？"));
+    // The question names the instrument whose loop it is.
+    EXPECT_EQ(question->text(),
+              QStringLiteral("仪表：HART 5  制造商 0x5A  设备类型 0x10  设备ID 010203\n"
+                             "回路电流处于固定状态，退出前恢复正常输出吗？"));
     EXPECT_NE(question->button(QMessageBox::No), nullptr);
     question->button(a.answer)->click();
     if (a.deviceSilent) {
