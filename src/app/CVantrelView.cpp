@@ -151,7 +151,7 @@ void CVantrelView::showInstrument() {
     return;
   }
   QString line = Utf8Text(InstrumentText(*d.instrument));
-  const bool tagRead = (d.readFields & kIdentityFields) && d.valuesFrom &&
+  const bool tagRead = (d.readFields & kTagField) && d.valuesFrom &&
                        IsSameInstrument(d.valuesFrom->identity, d.instrument->identity);
   if (tagRead && !d.tag.empty()) line += tr("  标签 ") + Utf8Text(d.tag);
   emit instrumentChanged(line);

@@ -4,25 +4,27 @@ namespace vantrel {
 
 void ClearFields(DeviceData& data, unsigned fields) {
   const DeviceData fresh;
-  if (fields & kIdentityFields) {
-    data.tag = fresh.tag;
-    data.descriptor = fresh.descriptor;
-    data.message = fresh.message;
-    data.date = fresh.date;
-  }
+  if (fields & kMessageField) data.message = fresh.message;
+  if (fields & kTagField) data.tag = fresh.tag;
+  if (fields & kDescriptorField) data.descriptor = fresh.descriptor;
+  if (fields & kDateField) data.date = fresh.date;
   if (fields & kLongAddressField) data.longAddressText = fresh.longAddressText;
-  if (fields & kSensorFields) {
-    data.sensorTypeIndex = fresh.sensorTypeIndex;
+  if (fields & kSensorTypeField) data.sensorTypeIndex = fresh.sensorTypeIndex;
+  if (fields & kSensorLimitsField) {
     data.sensorLowerText = fresh.sensorLowerText;
     data.sensorUpperText = fresh.sensorUpperText;
   }
-  if (fields & kRangeFields) {
-    data.unitIndex = fresh.unitIndex;
+  if (fields & kUnitField) data.unitIndex = fresh.unitIndex;
+  if (fields & kUpperRangeField) {
     data.upperRangeText = fresh.upperRangeText;
-    data.lowerRangeText = fresh.lowerRangeText;
-    data.dampingText = fresh.dampingText;
     data.upperRange = fresh.upperRange;
+  }
+  if (fields & kLowerRangeField) {
+    data.lowerRangeText = fresh.lowerRangeText;
     data.lowerRange = fresh.lowerRange;
+  }
+  if (fields & kDampingField) {
+    data.dampingText = fresh.dampingText;
     data.damping = fresh.damping;
   }
   if (fields & kResistanceField) data.resistance = fresh.resistance;
@@ -34,14 +36,10 @@ void ClearFields(DeviceData& data, unsigned fields) {
     data.offsetText = fresh.offsetText;
     data.offsetTenths = fresh.offsetTenths;
   }
-  if (fields & kRow1Fields) {
-    data.row1AdmText = fresh.row1AdmText;
-    data.row1AdlText = fresh.row1AdlText;
-  }
-  if (fields & kRow2Fields) {
-    data.row2AdmText = fresh.row2AdmText;
-    data.row2AdlText = fresh.row2AdlText;
-  }
+  if (fields & kRow1AdmField) data.row1AdmText = fresh.row1AdmText;
+  if (fields & kRow1AdlField) data.row1AdlText = fresh.row1AdlText;
+  if (fields & kRow2AdmField) data.row2AdmText = fresh.row2AdmText;
+  if (fields & kRow2AdlField) data.row2AdlText = fresh.row2AdlText;
   if (fields & kMillivoltField) data.millivoltText = fresh.millivoltText;
   if (fields & kGainField) data.gainIndex = fresh.gainIndex;
   if (fields & kPressureCodeField) data.pressureCode = fresh.pressureCode;

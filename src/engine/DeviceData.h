@@ -14,22 +14,40 @@
 
 namespace vantrel {
 
-// The fields of the pages that an operation's replies fill: after it a page
-// shows these and leaves what is being typed elsewhere as it is.
+// The fields of the pages, one bit each: the ones an operation's replies
+// fill (after it a page shows these and leaves what is being typed elsewhere
+// as it is), the ones a write sends, the ones the user has typed. The groups
+// are what one operation reads.
 enum PageField : unsigned {
   kNoFields = 0,
-  kIdentityFields = 1u << 0,     // message, tag, descriptor (HART settings page)
-  kLongAddressField = 1u << 1,   // HART settings page
-  kSensorFields = 1u << 2,       // sensor type and its limits
-  kRangeFields = 1u << 3,        // unit, range and damping
-  kResistanceField = 1u << 4,    // the measured resistance
-  kReferenceFields = 1u << 5,    // R_REF and V_REF
-  kOffsetField = 1u << 6,        // the offset correction
-  kRow1Fields = 1u << 7,         // the first reference row
-  kRow2Fields = 1u << 8,         // the second reference row
-  kMillivoltField = 1u << 9,     // the measured millivolts
-  kGainField = 1u << 10,         // the amplification factor
-  kPressureCodeField = 1u << 11  // the raw pressure code
+  // HART settings page.
+  kMessageField = 1u << 0,
+  kTagField = 1u << 1,
+  kDescriptorField = 1u << 2,
+  kDateField = 1u << 3,
+  kIdentityFields = kMessageField | kTagField | kDescriptorField | kDateField,
+  kLongAddressField = 1u << 4,
+  // Configuration page.
+  kSensorTypeField = 1u << 5,
+  kSensorLimitsField = 1u << 6,  // shown from the sensor table
+  kSensorFields = kSensorTypeField | kSensorLimitsField,
+  kUnitField = 1u << 7,
+  kUpperRangeField = 1u << 8,
+  kLowerRangeField = 1u << 9,
+  kDampingField = 1u << 10,
+  kRangeFields = kUnitField | kUpperRangeField | kLowerRangeField | kDampingField,
+  kResistanceField = 1u << 11,  // the measured resistance
+  kReferenceFields = 1u << 12,  // R_REF and V_REF
+  kOffsetField = 1u << 13,      // the offset correction
+  kRow1AdmField = 1u << 14,     // the first reference row
+  kRow1AdlField = 1u << 15,
+  kRow1Fields = kRow1AdmField | kRow1AdlField,
+  kRow2AdmField = 1u << 16,  // the second reference row
+  kRow2AdlField = 1u << 17,
+  kRow2Fields = kRow2AdmField | kRow2AdlField,
+  kMillivoltField = 1u << 18,    // the measured millivolts
+  kGainField = 1u << 19,         // the amplification factor
+  kPressureCodeField = 1u << 20  // the raw pressure code
 };
 
 constexpr unsigned kAllPageFields = (kPressureCodeField << 1) - 1;

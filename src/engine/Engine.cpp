@@ -236,7 +236,11 @@ void Engine::HandleOperationReply(const ReceivedFrame& reply) {
   try_.replyArriving = false;
   if (!takesReply(reply)) return;
   if (current.kind == OperationKind::CommTest) {
-    // Any answer to command 0 is an answer, whatever its response code.
+    // Any answer to command 0 is an answer, whatever its response code; one
+    // that names its instrument makes it the one connected.
+    if (NamesInstrument(reply)) {
+      acceptInstrument(InstrumentOf(DecodeUniqueIdentifier(reply.data.data(), reply.dataCount)));
+    }
     effects_.setProgress(100);
     end(OperationResult::Success, current.texts.success, {});
     return;
@@ -493,6 +497,11 @@ void Engine::end(OperationResult result, const char* statusText, std::string rea
 void Engine::fail(std::string reason, OperationResult result) {
   effects_.setProgress(100);
   end(result, row().texts.failure, JoinReasons(refusedParts_, reason));
+}
+
+bool Engine::NamesInstrument(const ReceivedFrame& reply) {
+  return !(reply.responseCode & kCommunicationErrorBit) && !IsErrorResponse(reply.responseCode) &&
+         reply.dataCount >= UniqueIdentifier::kSize;
 }
 
 // Whether `reply` is the one the current step waits for, one reason a line.

@@ -121,6 +121,10 @@ class Engine : public ReplyHandler, public Timed {
   const LongAddressBytes& longAddressBytes() const { return memory_.longAddressBytes; }
   DeviceData& data() { return data_; }
 
+  // True when a command-0 reply carries an identity: no communication error,
+  // no error code, at least the 12 bytes of HART 5.
+  static bool NamesInstrument(const ReceivedFrame& reply);
+
   // ReplyHandler: the reply's arrival time is the engine's `now`.
   void HandleOperationReply(const ReceivedFrame& reply) override;
   void frameBegan(TimeMs now) override;

@@ -4,8 +4,6 @@
 
 #include "engine/Engine.h"
 #include "engine/EngineTexts.h"
-#include "engine/UniqueIdentifier.h"
-#include "link/HartCommands.h"
 #include "link/LinkTexts.h"
 
 namespace vantrel {
@@ -90,10 +88,7 @@ void Engine::searchStep(TimeMs now) {
 void Engine::searchReply(const ReceivedFrame& reply) {
   if (reply.isLongAddress() || reply.command != 0) return;
   if (PollingAddressOf(reply.address[0]) != search_.address) return;
-  const bool namesInstrument = !(reply.responseCode & kCommunicationErrorBit) &&
-                               !IsErrorResponse(reply.responseCode) &&
-                               reply.dataCount >= UniqueIdentifier::kSize;
-  if (!namesInstrument) {
+  if (!NamesInstrument(reply)) {
     if (search_.phase != SearchPhase::AfterProbe || search_.tries >= timing_.retries) return;
     ++search_.tries;
     link_.StartOperation(PrepareCommand0(search_.address), reply.receivedAt);

@@ -354,10 +354,10 @@ void SentCurrentTrim(SentValues& v, const DeviceData& d) {
 }
 
 void SentDeviceInfo(SentValues& v, const DeviceData& d) {
-  v.text(kIdentityFields, "tag", d.tag);
-  v.text(kIdentityFields, "descriptor", d.descriptor);
-  v.text(kIdentityFields, "message", d.message);
-  v.text(kIdentityFields, "date", FormatDateText(d.date));
+  v.text(kTagField, "tag", d.tag);
+  v.text(kDescriptorField, "descriptor", d.descriptor);
+  v.text(kMessageField, "message", d.message);
+  v.text(kDateField, "date", FormatDateText(d.date));
 }
 
 void SentPollAddress(SentValues& v, const DeviceData& d) {
@@ -365,14 +365,14 @@ void SentPollAddress(SentValues& v, const DeviceData& d) {
 }
 
 void SentSensorType(SentValues& v, const DeviceData& d) {
-  v.name(kSensorFields, "sensorType", d.sensorTypeIndex, SensorTypeName);
+  v.name(kSensorTypeField, "sensorType", d.sensorTypeIndex, SensorTypeName);
 }
 
 void SentReferenceRows(SentValues& v, const DeviceData& d) {
-  v.number(kRow1Fields, "row1Adm", d.row1AdmText);
-  v.number(kRow1Fields, "row1Adl", d.row1AdlText);
-  v.number(kRow2Fields, "row2Adm", d.row2AdmText);
-  v.number(kRow2Fields, "row2Adl", d.row2AdlText);
+  v.number(kRow1AdmField, "row1Adm", d.row1AdmText);
+  v.number(kRow1AdlField, "row1Adl", d.row1AdlText);
+  v.number(kRow2AdmField, "row2Adm", d.row2AdmText);
+  v.number(kRow2AdlField, "row2Adl", d.row2AdlText);
 }
 
 void SentLongAddress(SentValues& v, const DeviceData& d) {
@@ -380,10 +380,10 @@ void SentLongAddress(SentValues& v, const DeviceData& d) {
 }
 
 void SentConfig(SentValues& v, const DeviceData& d) {
-  v.name(kRangeFields, "unit", d.unitIndex, UnitName);
-  v.number(kRangeFields, "upper", d.upperRangeText);
-  v.number(kRangeFields, "lower", d.lowerRangeText);
-  v.number(kRangeFields, "damping", d.dampingText);
+  v.name(kUnitField, "unit", d.unitIndex, UnitName);
+  v.number(kUpperRangeField, "upper", d.upperRangeText);
+  v.number(kLowerRangeField, "lower", d.lowerRangeText);
+  v.number(kDampingField, "damping", d.dampingText);
 }
 
 void SentOffset(SentValues& v, const DeviceData& d) {
@@ -484,7 +484,7 @@ constexpr OperationRow kOperations[] = {
     Write(OP_WRITE_SENSOR_CONFIG, "write-sensor-config",
           {Step(CMD_WRITE_SENSOR_TYPE).filledBy(FillSensorType)}, kModifyTexts)
         .judgedBy(SensorTypeEchoed).refusing(RefuseWithoutSensorType).recording(SentSensorType)
-        .sending(kSensorFields),
+        .sending(kSensorTypeField),
     Read(OP_READ_SENSOR_CONFIG, "read-sensor-config",
          {Step(CMD_READ_SENSOR_TYPE).decodedBy(DecodeSensorType)}, kReceiveTexts)
         .showing(kConf, kSensorFields),

@@ -49,10 +49,7 @@ CTabConf::CTabConf(DeviceData& data, OperationStarter& starter, QWidget* parent)
   setFont(FormFont(kFormPointSize));
   ui_->setupUi(this);
   ApplyDialogUnits(this);
-
-  MirrorSelection(ui_->sensorTypeCombo, data_.sensorTypeIndex, this);
-  MirrorSelection(ui_->unitCombo, data_.unitIndex, this);
-  MirrorSelection(ui_->gainCombo, data_.gainIndex, this);
+  trackTyped();
 
   // Range, unit and damping.
   connect(ui_->readRangeButton, &QPushButton::clicked, this, [this] { start(OP_READ_CONFIG); });
@@ -102,33 +99,35 @@ CTabConf::CTabConf(DeviceData& data, OperationStarter& starter, QWidget* parent)
   connect(ui_->writeOffsetButton, &QPushButton::clicked, this,
           [this] { saveAndStart(OP_WRITE_OFFSET); });
 
-  trackTyped();
   showData();
 }
 
 CTabConf::~CTabConf() = default;
 
-// What the user types or chooses is the user's: a write may send it to any
-// instrument.
+// The lists' selections go into the data as they change. What the user
+// types or chooses is the user's: a write may send it to any instrument.
 void CTabConf::trackTyped() {
-  const std::pair<QLineEdit*, unsigned> edits[] = {{ui_->sensorLowerEdit, kSensorFields},
-                                                   {ui_->sensorUpperEdit, kSensorFields},
-                                                   {ui_->lowerRangeEdit, kRangeFields},
-                                                   {ui_->upperRangeEdit, kRangeFields},
-                                                   {ui_->dampingEdit, kRangeFields},
+  MirrorSelection(ui_->sensorTypeCombo, data_.sensorTypeIndex, this);
+  MirrorSelection(ui_->unitCombo, data_.unitIndex, this);
+  MirrorSelection(ui_->gainCombo, data_.gainIndex, this);
+  const std::pair<QLineEdit*, unsigned> edits[] = {{ui_->sensorLowerEdit, kSensorLimitsField},
+                                                   {ui_->sensorUpperEdit, kSensorLimitsField},
+                                                   {ui_->lowerRangeEdit, kLowerRangeField},
+                                                   {ui_->upperRangeEdit, kUpperRangeField},
+                                                   {ui_->dampingEdit, kDampingField},
                                                    {ui_->resistanceEdit, kResistanceField},
                                                    {ui_->offsetEdit, kOffsetField},
-                                                   {ui_->row1AdmEdit, kRow1Fields},
-                                                   {ui_->row1AdlEdit, kRow1Fields},
-                                                   {ui_->row2AdmEdit, kRow2Fields},
-                                                   {ui_->row2AdlEdit, kRow2Fields},
+                                                   {ui_->row1AdmEdit, kRow1AdmField},
+                                                   {ui_->row1AdlEdit, kRow1AdlField},
+                                                   {ui_->row2AdmEdit, kRow2AdmField},
+                                                   {ui_->row2AdlEdit, kRow2AdlField},
                                                    {ui_->rRefEdit, kReferenceFields},
                                                    {ui_->vRefEdit, kReferenceFields},
                                                    {ui_->millivoltEdit, kMillivoltField},
                                                    {ui_->pressureCodeEdit, kPressureCodeField}};
   for (const auto& [edit, field] : edits) TrackTyped(edit, data_, field);
-  TrackTyped(ui_->sensorTypeCombo, data_, kSensorFields);
-  TrackTyped(ui_->unitCombo, data_, kRangeFields);
+  TrackTyped(ui_->sensorTypeCombo, data_, kSensorTypeField);
+  TrackTyped(ui_->unitCombo, data_, kUnitField);
   TrackTyped(ui_->gainCombo, data_, kGainField);
 }
 

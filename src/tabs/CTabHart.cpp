@@ -39,10 +39,10 @@ CTabHart::CTabHart(DeviceData& data, OperationStarter& starter, QWidget* parent)
           [this] { saveAndStart(OP_WRITE_LONG_ADDRESS); });
 
   // What the user types is the user's: a write may send it to any instrument.
-  for (QLineEdit* edit : {ui_->messageEdit, ui_->tagEdit, ui_->descriptorEdit}) {
-    TrackTyped(edit, data_, kIdentityFields);
-  }
-  TrackTyped(ui_->dateEdit, data_, kIdentityFields);
+  TrackTyped(ui_->messageEdit, data_, kMessageField);
+  TrackTyped(ui_->tagEdit, data_, kTagField);
+  TrackTyped(ui_->descriptorEdit, data_, kDescriptorField);
+  TrackTyped(ui_->dateEdit, data_, kDateField);
   TrackTyped(ui_->longAddressEdit, data_, kLongAddressField);
 
   showData();

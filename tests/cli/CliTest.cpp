@@ -27,9 +27,14 @@ struct CliRun {
   QString err;
 };
 
-// Where the program keeps its data in these tests (the default journal):
-// never the developer's own.
+// Where the program keeps its data (the default journal) and its settings
+// (the known models) in these tests: never the developer's own.
 QString DataHome() {
+  static QTemporaryDir home;
+  return home.path();
+}
+
+QString ConfigHome() {
   static QTemporaryDir home;
   return home.path();
 }
@@ -42,6 +47,7 @@ CliRun RunCli(const QStringList& arguments, int timeoutMs = 60000, const QString
   const bool chosen = arguments.contains(QStringLiteral("--lang")) || !locale.isEmpty();
   QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
   environment.insert(QStringLiteral("XDG_DATA_HOME"), DataHome());
+  environment.insert(QStringLiteral("XDG_CONFIG_HOME"), ConfigHome());
   if (!locale.isEmpty()) {
     for (const char* name : {"LANGUAGE", "LC_ALL", "LC_MESSAGES"}) environment.remove(name);
     environment.insert(QStringLiteral("LANG"), locale);
@@ -735,6 +741,100 @@ TEST(Cli, TheJournalRecordsEveryChange) {
     EXPECT_EQ(o["journal"].toString(), "not written");
   }
   EXPECT_EQ(run.err.count("cannot be written"), 1) << run.err.toStdString();
+}
+
+// Every operation's object names the instrument its command 0 found, in
+// each revision's layout; none when no command-0 reply came.
+TEST(Cli, TheInstrumentOfEachOperation) {
+  const struct {
+    const char* name;
+    sim::SimDeviceConfig device;
+    QJsonObject instrument;
+  } cases[] = {
+      {"HART 5",
+       sim::DefaultDeviceConfig(0),
+       {{"hartRevision", 5},
+        {"manufacturerCode", 0x5A},
+        {"deviceType", 0x10},
+        {"deviceId", "010203"},
+        {"deviceRevision", 1}}},
+      {"HART 7",
+       sim::ModelDeviceConfig(0, {0x60A5, 0xE12C}, 7),
+       {{"hartRevision", 7},
+        {"manufacturerCode", 0x60A5},
+        {"deviceType", 0xE12C},
+        {"deviceId", "010203"},
+        {"deviceRevision", 1}}},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.name);
+    testing::SimulatedLine line({c.device});
+    const CliRun run = RunCli(
+        {"--port", line.path(), "--json", "comm-test", "then", "read-config", "then", "search"});
+    ASSERT_EQ(run.outcomes.size(), 3) << run.out.toStdString();
+    EXPECT_EQ(run.outcomes[0]["instrument"].toObject(), c.instrument);
+    EXPECT_EQ(run.outcomes[1]["instrument"].toObject(), c.instrument);
+    EXPECT_FALSE(run.outcomes[2].contains("instrument"));  // many, or none
+  }
+  const CliRun silent = RunCli(
+      {"--port", "/dev/null", "--json", "--retries", "0", "--timeout-ms", "50", "comm-test"});
+  ASSERT_EQ(silent.outcomes.size(), 1);
+  EXPECT_FALSE(silent.outcomes[0].contains("instrument"));
+}
+
+// The family's own commands go to another model only once it is trusted;
+// before, only command 0 is on the line.
+TEST(Cli, TheFamilysCommandsOnlyToKnownModels) {
+  testing::SimulatedLine other({sim::ModelDeviceConfig(0, {0x66, 0xE4}, 5)});
+  // read-long-address (command 0 alone) first: the calibration is judged
+  // against the long address read.
+  const auto calibrateLow = [&](QStringList flags) {
+    return RunCli(QStringList{"--port", other.path(), "--json", "--trace", "--no-journal"} + flags +
+                  QStringList{"read-long-address", "then", "calibrate-low", "10"});
+  };
+  CliRun run = calibrateLow({});
+  EXPECT_EQ(run.exitCode, 1);
+  ASSERT_EQ(run.outcomes.size(), 2);
+  EXPECT_EQ(run.outcomes[1]["result"].toString(), "refused");
+  EXPECT_TRUE(run.outcomes[1]["reason"].toString().contains(
+      QString::fromUtf8("制造商 0x66，设备类型 0xE4")));
+  EXPECT_EQ(run.err.count(QString::fromUtf8("发送 ")), 2) << run.err.toStdString();
+  EXPECT_FALSE(run.err.contains(QString::fromUtf8("命令 131")));
+
+  run = calibrateLow({"--trust-model"});
+  EXPECT_EQ(run.exitCode, 0) << run.out.toStdString();
+  EXPECT_TRUE(run.err.contains(QString::fromUtf8("命令 131")));
+  run = calibrateLow({});  // remembered
+  EXPECT_EQ(run.exitCode, 0) << run.out.toStdString();
+  run = RunCli({"--json", "list", "models"});
+  ASSERT_EQ(run.outcomes.size(), 1);
+  EXPECT_EQ(run.outcomes[0]["model"].toString(), "0x66:0xe4");
+  EXPECT_EQ(RunCli({"forget-model", "0x66:0xe4"}).exitCode, 0);
+  EXPECT_EQ(RunCli({"forget-model", "0x66:0xe4"}).exitCode, 1);
+  EXPECT_EQ(RunCli({"forget-model", "66:e4"}).exitCode, 64);
+  EXPECT_EQ(RunCli({"list", "models"}).out, "");
+  EXPECT_EQ(calibrateLow({}).exitCode, 1);
+
+  // The family's own model goes without asking.
+  testing::SimulatedLine family({sim::DefaultDeviceConfig(0)});
+  run = RunCli({"--port", family.path(), "--json", "--no-journal", "read-long-address", "then",
+                "calibrate-low", "10"});
+  EXPECT_EQ(run.exitCode, 0) << run.out.toStdString();
+}
+
+// A fresh run has read nothing: its record has no "before".
+TEST(Cli, AFreshWriteRecordsNoBefore) {
+  testing::SimulatedLine line({sim::DefaultDeviceConfig(0)});
+  QTemporaryDir dir;
+  const QString journal = dir.filePath("journal.jsonl");
+  CliRun run =
+      RunCli({"--port", line.path(), "--journal", journal, "write-device-info", "--tag", "TT01",
+              "--descriptor", "PUMP", "--message", "HELLO", "--date", "2024-12-31"});
+  ASSERT_EQ(run.exitCode, 0) << run.out.toStdString();
+  run = RunCli({"--journal", journal, "journal"});
+  const QJsonObject record = QJsonDocument::fromJson(run.out.toUtf8()).object();
+  EXPECT_EQ(record["operation"].toString(), "write-device-info");
+  EXPECT_EQ(record["before"].toObject(), QJsonObject{});
 }
 
 }  // namespace

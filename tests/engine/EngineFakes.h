@@ -46,6 +46,16 @@ class RecordingEffects : public EngineEffects {
     ended.emplace_back(end.op, end.result);
     ends.push_back(end);
   }
+  std::vector<ModelQuestion> questions;
+  std::vector<InstrumentModel> remembered;
+  std::vector<unsigned> cleared;
+  std::vector<std::string> acquisitionStops;
+  std::vector<std::uint8_t> pollAddressesTaken;
+  void askAboutModel(const ModelQuestion& question) override { questions.push_back(question); }
+  void rememberModel(const InstrumentModel& model) override { remembered.push_back(model); }
+  void fieldsCleared(unsigned fields) override { cleared.push_back(fields); }
+  void stopAcquisition(const std::string& reason) override { acquisitionStops.push_back(reason); }
+  void pollAddressWritten(std::uint8_t address) override { pollAddressesTaken.push_back(address); }
 
   std::string lastStatus() const { return statusTexts.empty() ? "" : statusTexts.back(); }
   int lastProgress() const { return progress.empty() ? -1 : progress.back(); }
@@ -112,6 +122,12 @@ struct EngineHarness {
   // The reply to the request last sent, from the device's long address.
   void reply(const Bytes& data, std::uint8_t responseCode = 0) {
     replyLong(link.link().txCommand, data, responseCode);
+  }
+  // The same from whatever device the request went to.
+  void replyToRequest(const Bytes& data, std::uint8_t responseCode = 0) {
+    const HartLink& sent = link.link();
+    feed(ResponseFrame(0x86, Bytes(sent.txLongAddress.begin(), sent.txLongAddress.end()),
+                       sent.txCommand, responseCode, data));
   }
   // Moves the time on and wakes the engine if it is due.
   void advance(TimeMs ms) {

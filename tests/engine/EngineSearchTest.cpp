@@ -2,6 +2,7 @@
 // replies, progress values, the report and the polling-address list.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <set>
 
 #include "tests/engine/EngineFakes.h"
@@ -16,6 +17,8 @@ using testing::EngineHarness;
 struct SearchRun {
   EngineHarness h;
   std::set<int> devices;
+  // Addresses that answer with a communication-error reply without data.
+  std::set<int> nameless;
   TimeMs delayMs = 100;
   std::vector<int> probed;
 
@@ -28,8 +31,10 @@ struct SearchRun {
       h.now += 50;
       for (auto it = answers.begin(); it != answers.end();) {
         if (it->first <= h.now) {
-          const Bytes frame = testing::ResponseFrame(
-              0x06, {static_cast<std::uint8_t>(0x80 | it->second)}, 0, 0, testing::IdentityData());
+          const bool named = !nameless.count(it->second);
+          const Bytes frame =
+              testing::ResponseFrame(0x06, {static_cast<std::uint8_t>(0x80 | it->second)}, 0,
+                                     named ? 0 : 0x88, named ? testing::IdentityData() : Bytes{});
           Bytes line(5, 0xFF);
           line.insert(line.end(), frame.begin(), frame.end());
           h.link.receiveBytes(line.data(), line.size(), h.now);
@@ -44,7 +49,9 @@ struct SearchRun {
       while (seen < h.port.writes.size()) {
         const int address = testing::FrameBody(h.port.writes[seen++])[1] & 0x3F;
         probed.push_back(address);
-        if (devices.count(address)) answers.emplace_back(h.now + delayMs, address);
+        if (devices.count(address) || nameless.count(address)) {
+          answers.emplace_back(h.now + delayMs, address);
+        }
       }
     }
   }
@@ -74,6 +81,20 @@ TEST(DeviceSearch, FindsDevicesAndListsThemInTextOrder) {
   EXPECT_EQ(s.h.effects.lastStatus(), "搜索完成");
   EXPECT_FALSE(s.h.engine.searchActive());
   EXPECT_EQ(s.h.engine.foundAddresses(), (std::vector<std::uint8_t>{2, 10}));
+}
+
+// A reply without an identity is asked again, as a damaged reply is; an
+// address that never says who it is is not listed.
+TEST(DeviceSearch, AReplyWithoutIdentityIsTriedAgainAndNotListed) {
+  SearchRun s;
+  s.devices = {2};
+  s.nameless = {1};
+  s.h.start(OP_SEARCH, 0);
+  s.run();
+  ASSERT_EQ(s.h.effects.reports.size(), 1u);
+  EXPECT_EQ(s.h.effects.reports[0], "搜索到在线设备：2 ");
+  EXPECT_EQ(std::count(s.probed.begin(), s.probed.end(), 1), 1 + LinkTiming{}.retries);
+  EXPECT_EQ(std::count(s.probed.begin(), s.probed.end(), 2), 1);
 }
 
 TEST(DeviceSearch, AddressFifteenIsNeverProbed) {
