@@ -1,11 +1,12 @@
-// Fuzzes the parsers of text the user types: long-address text, numbers, and
-// packed ASCII both ways.
+// Fuzzes the parsers of text the user types: long-address text, numbers,
+// model words, and packed ASCII both ways.
 #include <cstddef>
 #include <cstdint>
 #include <cstdlib>
 #include <string>
 
 #include "engine/Encoding.h"
+#include "engine/Instrument.h"
 #include "engine/NumberText.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
@@ -24,6 +25,11 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     (void)OffsetTenths(*number);
   }
   (void)TextToInt(text);
+
+  // A model word that parses writes back to one that parses the same.
+  if (const auto model = ParseModelWord(text)) {
+    if (ParseModelWord(ModelWord(*model)) != model) std::abort();
+  }
   (void)FormatFixed(TextToDouble(text), static_cast<int>(size % 8));
 
   // Packing never writes past its field, and printable text of the field's
