@@ -245,9 +245,9 @@ OperationRun::Starter CVantrelView::starter() {
 
 // The journal's record is written before anyone hears of the end. A missed
 // acquisition poll says nothing, as before. A fixed current the instrument
-// confirmed holds the loop until a release is confirmed.
+// confirmed holds the loop of that instrument until a release is confirmed.
 // A question about the model that the engine no longer waits for (another
-// operation took the link) is closed. What a success has to say (the pages
+// operation took the link) is closed; what a success has to say (the pages
 // cleared for another instrument) is shown as a failure's reason is.
 void CVantrelView::operationEnded(const OperationEnd& end) {
   journal_->ended(end);
