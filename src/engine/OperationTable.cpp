@@ -477,7 +477,8 @@ constexpr OperationRow kOperations[] = {
                .writing(texts::kPartTagDescriptorDate)}, kSendTexts)
         .refusing(RefuseUnpackableText).recording(SentDeviceInfo).sending(kIdentityFields),
     Write(OP_WRITE_POLL_ADDRESS, "write-poll-address",
-          {Step(CMD_WRITE_POLLING_ADDRESS).filledBy(FillPollAddress).decodedBy(OfferWrittenPollAddress)}, kModifyTexts)
+          {Step(CMD_WRITE_POLLING_ADDRESS).filledBy(FillPollAddress)
+               .decodedBy(OfferWrittenPollAddress)}, kModifyTexts)
         .judgedBy(PollAddressEchoed).recording(SentPollAddress),
     Read(OP_READ_LONG_ADDRESS, "read-long-address", {}, kReceiveTexts)
         .identityBy(DecodeLongAddress).showing(kHart, kLongAddressField),
@@ -497,7 +498,8 @@ constexpr OperationRow kOperations[] = {
         .showing(kConf, kReferenceFields).recording(SentReferenceRows)
         .sending(kRow1Fields | kRow2Fields),
     Write(OP_WRITE_LONG_ADDRESS, "write-long-address",
-          {Step(CMD_WRITE_LONG_ADDRESS).filledBy(FillLongAddress).decodedBy(TakeWrittenLongAddress)}, kModifyTexts)
+          {Step(CMD_WRITE_LONG_ADDRESS).filledBy(FillLongAddress)
+               .decodedBy(TakeWrittenLongAddress)}, kModifyTexts)
         .judgedBy(LongAddressEchoed).refusing(RefuseBadLongAddress).recording(SentLongAddress)
         .sending(kLongAddressField),
     Read(OP_READ_CONFIG, "read-config",
