@@ -744,37 +744,39 @@ TEST(Cli, TheJournalRecordsEveryChange) {
 }
 
 // Every operation's object names the instrument its command 0 found, in
-// each revision's layout; none when no command-0 reply came.
+// each revision's layout; none when no command-0 reply came. (One line for
+// both, made before the first run: the thread sanitizer stops a process that
+// starts threads after it has forked.)
 TEST(Cli, TheInstrumentOfEachOperation) {
+  testing::SimulatedLine line(
+      {sim::DefaultDeviceConfig(0), sim::ModelDeviceConfig(1, {0x60A5, 0xE12C}, 7)});
   const struct {
     const char* name;
-    sim::SimDeviceConfig device;
+    const char* address;
     QJsonObject instrument;
   } cases[] = {
       {"HART 5",
-       sim::DefaultDeviceConfig(0),
+       "0",
        {{"hartRevision", 5},
         {"manufacturerCode", 0x5A},
         {"deviceType", 0x10},
         {"deviceId", "010203"},
         {"deviceRevision", 1}}},
       {"HART 7",
-       sim::ModelDeviceConfig(0, {0x60A5, 0xE12C}, 7),
+       "1",
        {{"hartRevision", 7},
         {"manufacturerCode", 0x60A5},
         {"deviceType", 0xE12C},
-        {"deviceId", "010203"},
+        {"deviceId", "010204"},
         {"deviceRevision", 1}}},
   };
   for (const auto& c : cases) {
     SCOPED_TRACE(c.name);
-    testing::SimulatedLine line({c.device});
-    const CliRun run = RunCli(
-        {"--port", line.path(), "--json", "comm-test", "then", "read-config", "then", "search"});
-    ASSERT_EQ(run.outcomes.size(), 3) << run.out.toStdString();
+    const CliRun run = RunCli({"--port", line.path(), "--json", "--address", c.address, "comm-test",
+                               "then", "read-config"});
+    ASSERT_EQ(run.outcomes.size(), 2) << run.out.toStdString();
     EXPECT_EQ(run.outcomes[0]["instrument"].toObject(), c.instrument);
     EXPECT_EQ(run.outcomes[1]["instrument"].toObject(), c.instrument);
-    EXPECT_FALSE(run.outcomes[2].contains("instrument"));  // many, or none
   }
   const CliRun silent = RunCli(
       {"--port", "/dev/null", "--json", "--retries", "0", "--timeout-ms", "50", "comm-test"});
@@ -786,6 +788,7 @@ TEST(Cli, TheInstrumentOfEachOperation) {
 // before, only command 0 is on the line.
 TEST(Cli, TheFamilysCommandsOnlyToKnownModels) {
   testing::SimulatedLine other({sim::ModelDeviceConfig(0, {0x66, 0xE4}, 5)});
+  testing::SimulatedLine family({sim::DefaultDeviceConfig(0)});  // before the first run
   // read-long-address (command 0 alone) first: the calibration is judged
   // against the long address read.
   const auto calibrateLow = [&](QStringList flags) {
@@ -816,7 +819,6 @@ TEST(Cli, TheFamilysCommandsOnlyToKnownModels) {
   EXPECT_EQ(calibrateLow({}).exitCode, 1);
 
   // The family's own model goes without asking.
-  testing::SimulatedLine family({sim::DefaultDeviceConfig(0)});
   run = RunCli({"--port", family.path(), "--json", "--no-journal", "read-long-address", "then",
                 "calibrate-low", "10"});
   EXPECT_EQ(run.exitCode, 0) << run.out.toStdString();
