@@ -48,14 +48,16 @@ CTabHart::CTabHart(DeviceData& data, OperationStarter& starter, QWidget* parent)
   showData();
 }
 
-// Fields emptied because they belonged to another instrument.
+// The date picker follows the data only when kDateField is asked for (the
+// fields emptied because they belonged to another instrument); after a read
+// the reply sets it.
 void CTabHart::showFields(unsigned fields) {
-  if (fields & kIdentityFields) {
+  if (fields & (kMessageField | kTagField | kDescriptorField)) {
     ui_->messageEdit->setText(Utf8Text(data_.message));
     ui_->tagEdit->setText(Utf8Text(data_.tag));
     ui_->descriptorEdit->setText(Utf8Text(data_.descriptor));
-    setDeviceDate(data_.date);
   }
+  if (fields & kDateField) setDeviceDate(data_.date);
   if (fields & kLongAddressField) ui_->longAddressEdit->setText(Utf8Text(data_.longAddressText));
 }
 
@@ -85,11 +87,9 @@ void CTabHart::refresh(RefreshDirection direction, std::optional<OperationCode> 
   if (direction == RefreshDirection::ToData) {
     save();
   } else if (fields & kLongAddressField) {
-    ui_->longAddressEdit->setText(Utf8Text(data_.longAddressText));
+    showFields(kLongAddressField);
   } else if (fields & kIdentityFields) {
-    ui_->messageEdit->setText(Utf8Text(data_.message));
-    ui_->tagEdit->setText(Utf8Text(data_.tag));
-    ui_->descriptorEdit->setText(Utf8Text(data_.descriptor));
+    showFields(fields & ~kDateField);
   } else {
     showData();
   }
@@ -115,11 +115,8 @@ bool CTabHart::save(std::optional<OperationCode> op) {
 }
 
 void CTabHart::showData() {
-  ui_->messageEdit->setText(Utf8Text(data_.message));
-  ui_->tagEdit->setText(Utf8Text(data_.tag));
-  ui_->descriptorEdit->setText(Utf8Text(data_.descriptor));
+  showFields((kIdentityFields & ~kDateField) | kLongAddressField);
   ui_->newPollAddressEdit->setText(QString::number(data_.newPollAddress));
-  ui_->longAddressEdit->setText(Utf8Text(data_.longAddressText));
 }
 
 // A write takes the page into the data first; the instrument is not written
