@@ -389,6 +389,10 @@
 <context>
     <name>core</name>
     <message>
+        <source>代码 %1</source>
+        <translation>code %1</translation>
+    </message>
+    <message>
         <source>未发送</source>
         <translation>not sent</translation>
     </message>

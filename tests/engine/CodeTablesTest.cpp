@@ -1,10 +1,13 @@
 #include "engine/CodeTables.h"
+#include "engine/UnitCodes.h"
 
 #include <gtest/gtest.h>
 
 #include <cmath>
 #include <iterator>
+#include <optional>
 #include <string>
+#include <vector>
 
 namespace vantrel {
 namespace {
@@ -125,6 +128,143 @@ TEST(CurrentPoints, OnlyFourAndTwentyMilliamps) {
                {std::nextafter(20.0f, 0.0f), std::nullopt},
                {NAN, std::nullopt}};
   for (const auto& c : cases) EXPECT_EQ(CurrentPointIndex(c.milliamps), c.index) << c.milliamps;
+}
+
+// ---------------------------------------------------------------------------
+// The whole table of HART units codes.
+
+#define CODE_TEXT "\xE4\xBB\xA3\xE7\xA0\x81 "  // "代码 ", before the code
+#define CUBED "\xC2\xB3"
+#define OMEGA "\xCE\xA9"
+
+// Codes of every kind, as the common tables of the protocol define them.
+TEST(UnitCodes, SpotValues) {
+  const struct {
+    int code;
+    UnitKind kind;
+    const char* text;
+    const char* name;
+  } spots[] = {
+      {1, UnitKind::Pressure, "inH2O", "inH2O"},
+      {6, UnitKind::Pressure, "psi", "psi"},
+      {145, UnitKind::Pressure, "inH2O@60" DEGREE "F", "inH2O@60F"},
+      {238, UnitKind::Pressure, "inH2O@4" DEGREE "C", "inH2O@4C"},
+      {33, UnitKind::Temperature, FAHRENHEIT, "degF"},
+      {19, UnitKind::VolumetricFlow, "m" CUBED "/h", "m3/h"},
+      {121, UnitKind::VolumetricFlow, "Nm" CUBED "/h", "Nm3/h"},
+      {235, UnitKind::VolumetricFlow, "gal/d", "gal/d"},
+      {20, UnitKind::Velocity, "ft/s", "ft/s"},
+      {43, UnitKind::Volume, "m" CUBED, "m3"},
+      {44, UnitKind::Length, "ft", "ft"},
+      {62, UnitKind::Mass, "t", "t"},
+      {75, UnitKind::MassFlow, "kg/h", "kg/h"},
+      {92, UnitKind::MassPerVolume, "kg/m" CUBED, "kg/m3"},
+      {39, UnitKind::Current, "mA", "mA"},
+      {58, UnitKind::Voltage, "V", "V"},
+      {37, UnitKind::Resistance, OMEGA, "ohm"},
+      {163, UnitKind::Resistance, "k" OMEGA, "kohm"},
+      {57, UnitKind::Percent, "%", "percent"},
+      {52, UnitKind::Time, "h", "h"},
+      {38, UnitKind::Frequency, "Hz", "Hz"},
+      {119, UnitKind::Other, "rpm", "rpm"},
+      {250, UnitKind::Special, "not used", "not-used"},
+      {253, UnitKind::Special, "special", "special"},
+  };
+  for (const auto& spot : spots) {
+    SCOPED_TRACE(spot.code);
+    const HartUnit* unit = FindHartUnit(static_cast<std::uint8_t>(spot.code));
+    ASSERT_NE(unit, nullptr);
+    EXPECT_EQ(unit->kind, spot.kind);
+    EXPECT_EQ(unit->text, spot.text);
+    EXPECT_EQ(unit->name, spot.name);
+    EXPECT_EQ(UnitTextOfCode(unit->code), spot.text);
+  }
+}
+
+// Every row is found by its code, by its name in either case and by its
+// text: no two rows share a name or a text, and every name is plain ASCII.
+TEST(UnitCodes, EveryRowRoundTrips) {
+  // 1-169 but 157-159, 235-239 and 250-253.
+  ASSERT_EQ(HartUnitTable().size(), 175u);
+  for (const HartUnit& unit : HartUnitTable()) {
+    SCOPED_TRACE(unit.code);
+    EXPECT_EQ(FindHartUnit(unit.code), &unit);
+    EXPECT_EQ(UnitCodeForName(unit.name), unit.code);
+    EXPECT_EQ(UnitCodeForName(unit.text), unit.code);
+    std::string upper(unit.name);
+    for (char& c : upper) c = c >= 'a' && c <= 'z' ? static_cast<char>(c - 'a' + 'A') : c;
+    EXPECT_EQ(UnitCodeForName(upper), unit.code);
+    for (char c : unit.name) EXPECT_TRUE(c > ' ' && c < 0x7F) << unit.name;
+  }
+}
+
+// The family's ten keep the names and texts of its own list.
+TEST(UnitCodes, FamilyUnitsKeepTheirTexts) {
+  for (const UnitEntry& entry : UnitTable()) {
+    SCOPED_TRACE(entry.code);
+    const HartUnit* unit = FindHartUnit(entry.code);
+    ASSERT_NE(unit, nullptr);
+    EXPECT_EQ(unit->name, entry.name);
+    EXPECT_EQ(unit->text, entry.displayText);
+    EXPECT_EQ(UnitTextOfCode(entry.code), entry.displayText);
+    EXPECT_EQ(UnitCodeForName(entry.listText), entry.code);
+  }
+}
+
+// The classification-dependent range, the makers' own codes and the gaps:
+// no row, and the code itself as the text.
+TEST(UnitCodes, CodesOutsideTheTable) {
+  for (int code : {0, 157, 159, 170, 219, 234, 240, 249, 254, 255}) {
+    const auto byte = static_cast<std::uint8_t>(code);
+    EXPECT_EQ(FindHartUnit(byte), nullptr) << code;
+    EXPECT_EQ(UnitTextOfCode(byte), CODE_TEXT + std::to_string(code)) << code;
+  }
+}
+
+TEST(UnitCodes, NamesInAnyCase) {
+  const struct {
+    const char* name;
+    std::optional<std::uint8_t> code;
+  } cases[] = {
+      {"KG/H", 75},      {"degc", 32},           {DEGREE "C", 32},   {CELSIUS, 32},
+      {"Ohm", 37},       {"L/MIN", 17},          {"INH2O@4C", 238},  {"MMH2O", 4},
+      {"Not-Used", 250}, {"psig", std::nullopt}, {"", std::nullopt}, {"kg/h ", std::nullopt},
+      {"kg", 61}};
+  for (const auto& c : cases) EXPECT_EQ(UnitCodeForName(c.name), c.code) << c.name;
+}
+
+// The codes of a kind, complete, in code order.
+TEST(UnitCodes, KindsGroupTheCodes) {
+  const struct {
+    UnitKind kind;
+    const char* name;
+    std::vector<std::uint8_t> codes;
+  } kinds[] = {
+      {UnitKind::Pressure,
+       "pressure",
+       {1, 2, 3, 4, 5, 6, 7, 8, 9, 10, 11, 12, 13, 14, 145, 237, 238, 239}},
+      {UnitKind::Temperature, "temperature", {32, 33, 34, 35}},
+      {UnitKind::Velocity, "velocity", {20, 21, 114, 115, 116, 120}},
+      {UnitKind::Length, "length", {44, 45, 47, 48, 49, 151}},
+      {UnitKind::Mass, "mass", {60, 61, 62, 63, 64, 65, 125}},
+      {UnitKind::Current, "current", {39}},
+      {UnitKind::Voltage, "voltage", {36, 58}},
+      {UnitKind::Resistance, "resistance", {37, 163}},
+      {UnitKind::Percent, "percent", {57}},
+      {UnitKind::Time, "time", {50, 51, 52, 53}},
+      {UnitKind::Frequency, "frequency", {38}},
+      {UnitKind::Special, "special", {250, 251, 252, 253}},
+  };
+  for (const auto& k : kinds) {
+    EXPECT_EQ(UnitKindName(k.kind), k.name);
+    EXPECT_EQ(UnitCodesOfKind(k.kind), k.codes) << k.name;
+  }
+  const std::vector<std::uint8_t> massFlow = UnitCodesOfKind(UnitKind::MassFlow);
+  ASSERT_EQ(massFlow.size(), 19u);
+  EXPECT_EQ(massFlow.front(), 70);
+  EXPECT_EQ(massFlow.back(), 88);
+  EXPECT_EQ(UnitKindName(UnitKind::MassPerVolume), "density");
+  EXPECT_EQ(UnitKindName(UnitKind::VolumetricFlow), "volumetric flow");
 }
 
 }  // namespace
