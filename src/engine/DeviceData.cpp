@@ -2,6 +2,10 @@
 
 namespace vantrel {
 
+std::uint8_t LoopCurrentModeByte(const DeviceData& data) {
+  return data.loopCurrentEnabled.value_or(data.newPollAddress == 0) ? 1 : 0;
+}
+
 void ClearFields(DeviceData& data, unsigned fields) {
   const DeviceData fresh;
   if (fields & kMessageField) data.message = fresh.message;
@@ -14,7 +18,10 @@ void ClearFields(DeviceData& data, unsigned fields) {
     data.sensorLowerText = fresh.sensorLowerText;
     data.sensorUpperText = fresh.sensorUpperText;
   }
-  if (fields & kUnitField) data.unitIndex = fresh.unitIndex;
+  if (fields & kUnitField) {
+    data.unitIndex = fresh.unitIndex;
+    data.unitCode = fresh.unitCode;
+  }
   if (fields & kUpperRangeField) {
     data.upperRangeText = fresh.upperRangeText;
     data.upperRange = fresh.upperRange;
@@ -43,6 +50,11 @@ void ClearFields(DeviceData& data, unsigned fields) {
   if (fields & kMillivoltField) data.millivoltText = fresh.millivoltText;
   if (fields & kGainField) data.gainIndex = fresh.gainIndex;
   if (fields & kPressureCodeField) data.pressureCode = fresh.pressureCode;
+  if (fields & kLongTagField) data.longTag = fresh.longTag;
+  if (fields & kStatusField) {
+    data.additionalStatus = fresh.additionalStatus;
+    data.additionalStatusRevision = fresh.additionalStatusRevision;
+  }
   data.readFields &= ~fields;
   data.typedFields &= ~fields;
   if (data.readFields == kNoFields) data.valuesFrom.reset();

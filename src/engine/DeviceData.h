@@ -8,6 +8,7 @@
 #include <cstdint>
 #include <optional>
 #include <string>
+#include <vector>
 
 #include "engine/Encoding.h"
 #include "engine/Instrument.h"
@@ -45,12 +46,32 @@ enum PageField : unsigned {
   kRow2AdmField = 1u << 16,  // the second reference row
   kRow2AdlField = 1u << 17,
   kRow2Fields = kRow2AdmField | kRow2AdlField,
-  kMillivoltField = 1u << 18,    // the measured millivolts
-  kGainField = 1u << 19,         // the amplification factor
-  kPressureCodeField = 1u << 20  // the raw pressure code
+  kMillivoltField = 1u << 18,     // the measured millivolts
+  kGainField = 1u << 19,          // the amplification factor
+  kPressureCodeField = 1u << 20,  // the raw pressure code
+  // HART settings page, HART 6 and 7 instruments.
+  kLongTagField = 1u << 21,
+  // The additional device status last read, which an acknowledgement echoes.
+  kStatusField = 1u << 22,
 };
 
-constexpr unsigned kAllPageFields = (kPressureCodeField << 1) - 1;
+constexpr unsigned kAllPageFields = (kStatusField << 1) - 1;
+
+// Which polling addresses a search probes and how. The menu's search is the
+// default: 0 to 14, one second each, every address.
+struct SearchPlan {
+  std::uint8_t from = 0;
+  std::uint8_t to = 14;
+  // One probe per address, an empty one given up one slave time-out after
+  // the probe's last byte, instead of the two half-second waits.
+  bool fast = false;
+  bool stopAtFirst = false;  // ends at the first instrument found
+};
+
+// The polling addresses a search can probe and HART 6 and 7 take: 0 to 63;
+// HART 5 takes 0 to 15.
+constexpr std::uint8_t kLastPollAddress = 63;
+constexpr std::uint8_t kLastHart5PollAddress = 15;
 
 struct DeviceData {
   // --- main view ---
@@ -91,6 +112,27 @@ struct DeviceData {
   int gainIndex = -1;         // -1: nothing selected
   std::int32_t pressureCode = 0;
 
+  // --- what every HART 6 and 7 instrument adds ---
+  std::string longTag;  // up to 32 ISO Latin-1 characters, held as UTF-8
+  // The loop-current mode a polling-address write sends to a HART 6 or 7
+  // instrument; none: enabled at address 0, disabled at any other.
+  std::optional<bool> loopCurrentEnabled;
+  // The data of the last command-48 reply, as received; an acknowledgement
+  // echoes it.
+  std::vector<std::uint8_t> additionalStatus;
+  std::uint8_t additionalStatusRevision = 0;  // the HART revision it was read under
+  // The configuration-change counter command 38 last answered with.
+  std::optional<std::uint16_t> configChangeCounter;
+  // The units codes of command 3's first two variables and of command 15's
+  // range, whatever table they are in.
+  std::uint8_t pvUnitCode = 0;
+  std::uint8_t svUnitCode = 0;
+  // The range's units code as read, or as chosen from a list other than the
+  // family's ten; -1 for none. A range write sends unitIndex's code when it
+  // is one of the ten, else this one.
+  int unitCode = -1;
+  SearchPlan search;  // the next search's addresses and pace
+
   // --- as the instrument sent them, for saving its configuration ---
   // The pages show rounded texts ("%.1f" shows 0.25 as "0.2"); these keep the
   // values of the last replies exactly.
@@ -111,6 +153,10 @@ struct DeviceData {
   unsigned readFields = kNoFields;
   unsigned typedFields = kNoFields;
 };
+
+// The loop-current mode byte a polling-address write sends to a HART 6 or 7
+// instrument: 1 enabled, 0 disabled (see DeviceData::loopCurrentEnabled).
+std::uint8_t LoopCurrentModeByte(const DeviceData& data);
 
 // Empties the page fields `fields` (PageField bits) as a fresh start leaves
 // them, and forgets that they were read or typed.

@@ -5,6 +5,7 @@
 #include <cstdio>
 #include <cstring>
 #include <limits>
+#include <utility>
 
 namespace vantrel {
 
@@ -135,6 +136,65 @@ bool IsPackableText(const std::string& text) {
     const auto u = static_cast<unsigned char>(c);
     return u >= 0x20 && u <= 0x7E;
   });
+}
+
+// ---------------------------------------------------------------------------
+// Latin-1 texts
+
+namespace {
+
+// The code point of the UTF-8 sequence at `text[i]` and its length; a
+// malformed sequence is one byte with the code point 0xFFFD.
+std::pair<std::uint32_t, std::size_t> NextCodePoint(const std::string& text, std::size_t i) {
+  const auto byte = [&text](std::size_t at) { return static_cast<unsigned char>(text[at]); };
+  const unsigned char lead = byte(i);
+  if (lead < 0x80) return {lead, 1};
+  std::size_t length = lead >= 0xF0 ? 4 : lead >= 0xE0 ? 3 : lead >= 0xC0 ? 2 : 0;
+  if (length == 0 || i + length > text.size()) return {0xFFFD, 1};
+  std::uint32_t code = lead & (0x3F >> (length - 1));
+  for (std::size_t k = 1; k < length; ++k) {
+    if ((byte(i + k) & 0xC0) != 0x80) return {0xFFFD, 1};
+    code = (code << 6) | (byte(i + k) & 0x3F);
+  }
+  return {code, length};
+}
+
+}  // namespace
+
+std::optional<std::vector<std::uint8_t>> EncodeLatin1(const std::string& utf8, std::size_t length,
+                                                      std::string* bad) {
+  std::vector<std::uint8_t> bytes;
+  for (std::size_t i = 0; i < utf8.size();) {
+    const auto [code, size] = NextCodePoint(utf8, i);
+    // Control characters have no place in a tag either.
+    if (code > 0xFF || code < 0x20 || (code >= 0x7F && code < 0xA0)) {
+      if (bad) *bad = utf8.substr(i, size);
+      return std::nullopt;
+    }
+    bytes.push_back(static_cast<std::uint8_t>(code));
+    i += size;
+  }
+  if (bytes.size() > length) {
+    if (bad) bad->clear();
+    return std::nullopt;
+  }
+  bytes.resize(length, 0x00);
+  return bytes;
+}
+
+std::string DecodeLatin1(const std::uint8_t* src, std::size_t count) {
+  std::string text;
+  for (std::size_t i = 0; i < count && src[i] != 0; ++i) {
+    const std::uint8_t c = src[i];
+    if (c < 0x80) {
+      text += static_cast<char>(c);
+    } else {
+      text += static_cast<char>(0xC0 | (c >> 6));
+      text += static_cast<char>(0x80 | (c & 0x3F));
+    }
+  }
+  while (!text.empty() && text.back() == ' ') text.pop_back();
+  return text;
 }
 
 // ---------------------------------------------------------------------------

@@ -10,10 +10,24 @@
 #include <cstdint>
 #include <optional>
 #include <string>
+#include <vector>
 
 #include "link/HartFrame.h"
 
 namespace vantrel {
+
+// ---------------------------------------------------------------------------
+// ISO Latin-1 texts (the long tag): one byte per character, the field's
+// unused end filled with NUL bytes.
+
+// `utf8` in Latin-1, NUL-padded to `length` bytes. nullopt when a character
+// has no Latin-1 byte or the text is longer than `length` characters;
+// `bad` then receives the first such character (empty for a text too long).
+std::optional<std::vector<std::uint8_t>> EncodeLatin1(const std::string& utf8, std::size_t length,
+                                                      std::string* bad);
+// The text of a Latin-1 field as UTF-8: up to its first NUL, trailing spaces
+// dropped.
+std::string DecodeLatin1(const std::uint8_t* src, std::size_t count);
 
 // ---------------------------------------------------------------------------
 // Big-endian numbers. HART sends every multi-byte number most significant
@@ -41,6 +55,8 @@ void WriteFloatBE(float value, std::uint8_t* dest);
 constexpr std::size_t kTagBytes = 6;
 constexpr std::size_t kDescriptorBytes = 12;
 constexpr std::size_t kMessageBytes = 24;
+// The long tag of HART 6 and 7: 32 Latin-1 characters, not packed.
+constexpr std::size_t kLongTagBytes = 32;
 constexpr std::size_t PackedCharCount(std::size_t byteCount) {
   return byteCount / 3 * 4;
 }

@@ -42,7 +42,8 @@ bool Engine::start(OperationCode op, std::uint8_t pollAddress, TimeMs now) {
     startSearch(now);
     return true;
   }
-  if (const char* reason = started.refuse ? started.refuse(data_) : nullptr) {
+  if (const std::string reason = started.refuse ? started.refuse(data_) : std::string();
+      !reason.empty()) {
     effects_.showMessage(MessageIcon::Error, reason);
     effects_.operationEnded({op, OperationResult::Refused, {}, 0});
     return false;
@@ -199,6 +200,7 @@ bool Engine::followBusyOrDelayed(const ReceivedFrame& reply) {
 
 void Engine::frameBegan(TimeMs /*now*/) {
   if (inProgress_ && try_.replyDue) try_.replyArriving = true;
+  if (searchActive()) searchFrameBegan();
 }
 
 // A frame that began and was not a reply (a request, a burst frame) leaves
@@ -208,6 +210,7 @@ void Engine::frameEnded(FrameEnd end, TimeMs now) {
     sendDeferred(now);
     return;
   }
+  if (searchActive()) searchFrameEnded(now);
   if (!try_.replyArriving) return;
   try_.replyArriving = false;
   if (end == FrameEnd::Dropped && inProgress_ && try_.replyDue) {
@@ -282,6 +285,11 @@ void Engine::handleCommand0Reply(const ReceivedFrame& reply) {
   if (current.decodeIdentity) {
     OperationContext c = context();
     current.decodeIdentity(c, reply);
+  }
+  if (current.minimumRevision > data_.hartRevision) {
+    fail(texts::WithArgs(texts::kReasonNeedsHart6, {std::to_string(data_.hartRevision)}),
+         OperationResult::Refused);
+    return;
   }
   if (!modelAllows(seen)) return;
   if (current.steps.size() == 0) {
@@ -429,14 +437,19 @@ void Engine::sendRequest(std::size_t index, TimeMs now) {
   Request next;
   next.kind = FrameKind::Long;
   next.longAddress = LongAddressToSend(data_.longAddress);
-  RequestFields fields{step.command, next.data.data()};
+  RequestFields fields{step.command, next.data.data(),
+                       static_cast<std::uint8_t>(FindHartCommand(step.command)->requestBytes)};
   OperationContext c = context();
   if (step.fill && !step.fill(c, fields)) {
-    fail({});
+    if (c.refusal.empty()) {
+      fail({});
+    } else {
+      fail(c.refusal, OperationResult::Refused);
+    }
     return;
   }
   next.command = fields.command;
-  next.byteCount = static_cast<std::uint8_t>(FindHartCommand(fields.command)->requestBytes);
+  next.byteCount = fields.byteCount;
   request_ = next;
   if (step.pauseBefore > 0) {
     pendingSendAt_ = now + step.pauseBefore;
@@ -538,9 +551,11 @@ std::optional<TimeMs> Engine::replyExpiry() const {
   return try_.replyDue;
 }
 
+// A fast slot is held while the frame answering its probe arrives.
 std::optional<TimeMs> Engine::searchSlotExpiry() const {
   const bool probing =
       search_.phase == SearchPhase::BeforeProbe || search_.phase == SearchPhase::AfterProbe;
+  if (search_.arriving) return std::nullopt;
   return probing ? std::optional<TimeMs>(search_.due) : std::nullopt;
 }
 

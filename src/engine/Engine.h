@@ -28,8 +28,12 @@ namespace vantrel {
 constexpr TimeMs kPollYieldMs = 2000;
 // Each half of a search probe slot.
 constexpr TimeMs kSearchWaitMs = 500;
-// The search probes polling addresses 0 to 14.
+// The menu's search probes polling addresses 0 to 14.
 constexpr std::uint8_t kSearchAddressCount = 15;
+// A fast search gives an empty address up this many character times after
+// the probe's last byte: the slave time-out, within which an instrument
+// begins its reply (256.7 ms at 1200 baud).
+constexpr std::size_t kSlaveTimeoutCharacters = 28;
 // A busy instrument is asked again after this long, at most kMaxBusyResends
 // times.
 constexpr TimeMs kBusyResendMs = 500;
@@ -73,7 +77,8 @@ class Engine : public ReplyHandler, public Timed {
   // progress ends with its report of what it found so far.
   bool start(OperationCode op, std::uint8_t pollAddress, TimeMs now);
 
-  // The device search over polling addresses 0 to 14.
+  // The device search as DeviceData::search plans it: by default polling
+  // addresses 0 to 14, one second each.
   void startSearch(TimeMs now);
   bool searchActive() const { return search_.phase != SearchPhase::Idle; }
   // The user has dismissed the search report `report` (see
@@ -140,12 +145,14 @@ class Engine : public ReplyHandler, public Timed {
   struct SearchState {
     SearchPhase phase = SearchPhase::Idle;
     std::uint8_t address = 0;  // the polling address probed
-    std::array<bool, kSearchAddressCount> found{};
+    std::array<bool, kLastPollAddress + 1> found{};
+    SearchPlan plan;
     TimeMs due = 0;
-    bool quiet = true;    // no reply from the probed address yet in this slot
-    int tries = 0;        // probes of this address sent again after a reply without identity
-    bool again = false;   // asked for while the report was open
-    unsigned report = 0;  // the number of the report last shown
+    bool arriving = false;  // fast: a frame began after the probe and has not ended
+    bool quiet = true;      // no reply from the probed address yet in this slot
+    int tries = 0;          // probes of this address sent again after a reply without identity
+    bool again = false;     // asked for while the report was open
+    unsigned report = 0;    // the number of the report last shown
   };
   // The tries of the request last sent.
   struct TryState {
@@ -198,8 +205,13 @@ class Engine : public ReplyHandler, public Timed {
   bool sendingOnce() const;
 
   void searchReply(const ReceivedFrame& reply);
+  void searchFrameBegan();
+  void searchFrameEnded(TimeMs now);
   void beginProbeSlot(TimeMs now);
+  void sendProbe(TimeMs now);
   void searchStep(TimeMs now);
+  void nextSearchAddress(TimeMs now);
+  void searchProgress();
   void reportSearch();
   void interruptSearch();
   void endSearchWithoutPort(OperationResult result);

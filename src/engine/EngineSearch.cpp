@@ -1,5 +1,8 @@
 // The device search: command 0 to polling addresses 0 to 14 in turn, one
 // second per address, then a report and the refilled polling-address list.
+// Beside it, a search over a chosen range up to 0-63 at the same pace, or
+// fast: one probe per address and an empty one given up one slave time-out
+// after the probe's last byte.
 #include <algorithm>
 
 #include "engine/Engine.h"
@@ -16,6 +19,22 @@ std::vector<std::uint8_t> Engine::foundAddresses() const {
   return found;
 }
 
+namespace {
+
+// A plan's range inside 0-63, first not after last.
+SearchPlan CheckedPlan(SearchPlan plan) {
+  plan.to = std::min(plan.to, kLastPollAddress);
+  plan.from = std::min(plan.from, plan.to);
+  return plan;
+}
+
+bool IsMenuSearch(const SearchPlan& plan) {
+  const SearchPlan menu;
+  return plan.from == menu.from && plan.to == menu.to && !plan.fast && !plan.stopAtFirst;
+}
+
+}  // namespace
+
 void Engine::startSearch(TimeMs now) {
   pendingSendAt_.reset();
   inProgress_ = false;
@@ -23,10 +42,16 @@ void Engine::startSearch(TimeMs now) {
   deferred_.reset();
   op_ = OP_SEARCH;
   step_ = 0;
-  search_.address = 0;
+  search_.plan = CheckedPlan(data_.search);
+  search_.address = search_.plan.from;
   search_.found.fill(false);
-  effects_.setProgress((search_.address + 1) * 6);
-  effects_.setStatusText(texts::kSearching);
+  searchProgress();
+  if (IsMenuSearch(search_.plan)) {
+    effects_.setStatusText(texts::kSearching);
+  } else {
+    effects_.setStatusText(texts::WithArgs(
+        texts::kSearchRange, {std::to_string(search_.plan.from), std::to_string(search_.plan.to)}));
+  }
 
   if (search_.phase == SearchPhase::Reporting) {
     search_.again = true;  // scan once more when the open report is closed
@@ -49,13 +74,35 @@ void Engine::endSearchWithoutPort(OperationResult result) {
   effects_.operationEnded({OP_SEARCH, result, sentSome ? texts::kPortNotOpen : "", 0});
 }
 
+// The menu's search moves 6 % per address, 6 to 90; a chosen range moves
+// the same 90 % over its addresses.
+void Engine::searchProgress() {
+  const int count = search_.plan.to - search_.plan.from + 1;
+  const int done = search_.address - search_.plan.from + 1;
+  effects_.setProgress(done * 90 / count);
+}
+
 // A probe slot: wait 500 ms; if the probed address has not spoken meanwhile,
-// send it command 0 and wait 500 ms more.
+// send it command 0 and wait 500 ms more. A fast slot sends at once.
 void Engine::beginProbeSlot(TimeMs now) {
   search_.phase = SearchPhase::BeforeProbe;
   search_.quiet = true;
   search_.tries = 0;
+  search_.arriving = false;
   search_.due = now + kSearchWaitMs;
+  if (search_.plan.fast) searchStep(now);
+}
+
+void Engine::sendProbe(TimeMs now) {
+  op_ = OP_SEARCH;
+  link_.StartOperation(PrepareCommand0(search_.address), now);
+  search_.phase = SearchPhase::AfterProbe;
+  if (search_.plan.fast) {
+    const TimeMs probe = LineTimeMs(link_.lastRequestSize(), timing_.baudRate);
+    search_.due = now + probe + LineTimeMs(kSlaveTimeoutCharacters, timing_.baudRate);
+  } else {
+    search_.due = now + kSearchWaitMs;
+  }
 }
 
 void Engine::searchStep(TimeMs now) {
@@ -64,15 +111,17 @@ void Engine::searchStep(TimeMs now) {
       endSearchWithoutPort(OperationResult::Failure);
       return;
     }
-    op_ = OP_SEARCH;
-    link_.StartOperation(PrepareCommand0(search_.address), now);
-    search_.phase = SearchPhase::AfterProbe;
-    search_.due = now + kSearchWaitMs;
+    sendProbe(now);
     return;
   }
+  nextSearchAddress(now);
+}
+
+void Engine::nextSearchAddress(TimeMs now) {
+  const bool stop = search_.plan.stopAtFirst && !foundAddresses().empty();
   ++search_.address;
-  effects_.setProgress((search_.address + 1) * 6);
-  if (search_.address < kSearchAddressCount) {
+  searchProgress();
+  if (search_.address <= search_.plan.to && !stop) {
     beginProbeSlot(now);
   } else {
     reportSearch();
@@ -89,7 +138,10 @@ void Engine::searchReply(const ReceivedFrame& reply) {
   if (reply.isLongAddress() || reply.command != 0) return;
   if (PollingAddressOf(reply.address[0]) != search_.address) return;
   if (!NamesInstrument(reply)) {
-    if (search_.phase != SearchPhase::AfterProbe || search_.tries >= timing_.retries) return;
+    if (search_.phase != SearchPhase::AfterProbe || search_.tries >= timing_.retries ||
+        search_.plan.fast) {
+      return;
+    }
     ++search_.tries;
     link_.StartOperation(PrepareCommand0(search_.address), reply.receivedAt);
     search_.due = reply.receivedAt + kSearchWaitMs;
@@ -97,6 +149,17 @@ void Engine::searchReply(const ReceivedFrame& reply) {
   }
   if (search_.address < search_.found.size()) search_.found[search_.address] = true;
   search_.quiet = false;
+}
+
+// A fast probe's slot ends with the frame that answered it, whatever it was.
+void Engine::searchFrameBegan() {
+  if (search_.plan.fast && search_.phase == SearchPhase::AfterProbe) search_.arriving = true;
+}
+
+void Engine::searchFrameEnded(TimeMs now) {
+  if (!search_.arriving) return;
+  search_.arriving = false;
+  if (search_.phase == SearchPhase::AfterProbe) search_.due = now;
 }
 
 // The report lists the addresses in ascending order; the polling-address

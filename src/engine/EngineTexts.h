@@ -88,6 +88,26 @@ inline constexpr const char kReasonNotSent[] = VANTREL_TR_NOOP("core", "未发�
 inline constexpr const char kNewPollAddress[] =
     VANTREL_TR_NOOP("core", "新轮询地址 %1：请在 Hart轮询地址 中选择它");
 
+// What HART 6 and 7 add. %1: the instrument's HART revision.
+inline constexpr const char kReasonNeedsHart6[] =
+    VANTREL_TR_NOOP("core", "此仪表为 HART %1，不支持此操作（需要 HART 6 或 7）：未发送");
+// %1: the polling address asked for.
+inline constexpr const char kReasonHart5Address[] =
+    VANTREL_TR_NOOP("core", "HART 5 仪表的轮询地址为 0 到 15，%1 未发送");
+// %1: the character that cannot be sent.
+inline constexpr const char kReasonNotLatin1[] =
+    VANTREL_TR_NOOP("core", "长标签中的 %1 不能写入仪表");
+inline constexpr const char kLongTagTooLong[] = VANTREL_TR_NOOP("core", "长标签最多 32 个字符！");
+inline constexpr const char kReadStatusFirst[] = VANTREL_TR_NOOP("core", "请先读取设备状态！");
+inline constexpr const char kAcknowledgeOk[] = VANTREL_TR_NOOP("core", "确认成功");
+inline constexpr const char kAcknowledgeFailed[] = VANTREL_TR_NOOP("core", "确认失败");
+inline constexpr const char kResetOk[] = VANTREL_TR_NOOP("core", "复位成功");
+inline constexpr const char kResetFailed[] = VANTREL_TR_NOOP("core", "复位失败");
+inline constexpr const char kSquawkOk[] = VANTREL_TR_NOOP("core", "仪表已鸣叫");
+inline constexpr const char kSquawkFailed[] = VANTREL_TR_NOOP("core", "鸣叫失败");
+// The search over a chosen range: %1 and %2 its first and last address.
+inline constexpr const char kSearchRange[] = VANTREL_TR_NOOP("core", "正在搜索 %1 到 %2");
+
 // `text` (translated) with %1, %2, ... replaced by `args` in turn.
 inline std::string WithArgs(const char* text, std::initializer_list<std::string> args) {
   std::string out = Tr(text);

@@ -1,4 +1,5 @@
-// The thirty user operations. Each is a short chain of HART transactions with
+// The user operations: the thirty of the family's program and those that
+// every HART 6 and 7 instrument understands. Each is a short chain of HART transactions with
 // one device that always begins with command 0 to the polling address.
 #pragma once
 
@@ -39,10 +40,16 @@ enum OperationCode : std::uint8_t {
   OP_READ_GAIN = 28,
   OP_WRITE_GAIN = 29,
   OP_POLL = 30,
+  OP_READ_STATUS = 31,           // command 48
+  OP_ACKNOWLEDGE_STATUS = 32,    // command 48, echoing what was read (HART 7)
+  OP_RESET_CONFIG_CHANGED = 33,  // command 38
+  OP_READ_LONG_TAG = 34,         // command 20, HART 6 and 7
+  OP_WRITE_LONG_TAG = 35,        // command 22, HART 6 and 7
+  OP_SQUAWK = 36,                // command 72, HART 6 and 7
 };
 
 constexpr int kFirstOperation = OP_COMM_TEST;
-constexpr int kLastOperation = OP_POLL;
+constexpr int kLastOperation = OP_SQUAWK;
 
 constexpr bool IsOperationCode(int code) {
   return code >= kFirstOperation && code <= kLastOperation;

@@ -5,10 +5,12 @@
 #include <iterator>
 #include <string>
 
+#include "engine/AdditionalStatus.h"
 #include "engine/CodeTables.h"
 #include "engine/Encoding.h"
 #include "engine/EngineTexts.h"
 #include "engine/NumberText.h"
+#include "engine/UnitCodes.h"
 
 namespace vantrel {
 namespace {
@@ -23,6 +25,9 @@ constexpr ResultTexts kModifyTexts = {texts::kModifyOk, texts::kModifyFailed};
 constexpr ResultTexts kZeroTexts = {texts::kZeroOk, texts::kZeroFailed};
 // The calibrations, and the reads that report "校准成功".
 constexpr ResultTexts kCalibrateTexts = {texts::kCalibrateOk, texts::kCalibrateFailed};
+constexpr ResultTexts kAcknowledgeTexts = {texts::kAcknowledgeOk, texts::kAcknowledgeFailed};
+constexpr ResultTexts kResetTexts = {texts::kResetOk, texts::kResetFailed};
+constexpr ResultTexts kSquawkTexts = {texts::kSquawkOk, texts::kSquawkFailed};
 
 // The key bytes in front of the instrument's own millivolt and reference
 // requests.
@@ -50,26 +55,45 @@ void PutKey(std::uint8_t* d, std::uint8_t first, std::uint8_t second) {
 
 // --- refusals: checked before anything is sent ---------------------------
 
-const char* RefuseUnpackableText(const DeviceData& d) {
+std::string RefuseUnpackableText(const DeviceData& d) {
   const bool packable =
       IsPackableText(d.tag) && IsPackableText(d.descriptor) && IsPackableText(d.message);
-  return packable ? nullptr : texts::kTextNotPackable;
+  return packable ? std::string() : texts::kTextNotPackable;
 }
 
-const char* RefuseBadLongAddress(const DeviceData& d) {
-  return ParseLongAddressText(d.longAddressText) ? nullptr : texts::kBadLongAddress;
+std::string RefuseBadLongAddress(const DeviceData& d) {
+  return ParseLongAddressText(d.longAddressText) ? std::string() : texts::kBadLongAddress;
 }
 
-const char* RefuseWithoutUnit(const DeviceData& d) {
-  return UnitCodeForIndex(d.unitIndex) ? nullptr : texts::kSelectUnitFirst;
+// The units code a range write sends: the family list's entry when one is
+// chosen, else the code chosen from the whole table.
+std::optional<std::uint8_t> RangeUnitCode(const DeviceData& d) {
+  if (const std::optional<std::uint8_t> code = UnitCodeForIndex(d.unitIndex)) return code;
+  if (d.unitCode >= 0 && d.unitCode <= 0xFF) return static_cast<std::uint8_t>(d.unitCode);
+  return std::nullopt;
 }
 
-const char* RefuseWithoutSensorType(const DeviceData& d) {
-  return SensorTypeAt(d.sensorTypeIndex) ? nullptr : texts::kSelectSensorFirst;
+std::string RefuseWithoutUnit(const DeviceData& d) {
+  return RangeUnitCode(d) ? std::string() : texts::kSelectUnitFirst;
 }
 
-const char* RefuseOffsetOutOfRange(const DeviceData& d) {
-  return OffsetTenths(TextToDouble(d.offsetText)) ? nullptr : texts::kOffsetOutOfRange;
+std::string RefuseWithoutSensorType(const DeviceData& d) {
+  return SensorTypeAt(d.sensorTypeIndex) ? std::string() : texts::kSelectSensorFirst;
+}
+
+std::string RefuseOffsetOutOfRange(const DeviceData& d) {
+  return OffsetTenths(TextToDouble(d.offsetText)) ? std::string() : texts::kOffsetOutOfRange;
+}
+
+// A long tag is sent in ISO Latin-1, at most 32 characters.
+std::string RefuseBadLongTag(const DeviceData& d) {
+  std::string bad;
+  if (EncodeLatin1(d.longTag, kLongTagBytes, &bad)) return {};
+  return bad.empty() ? texts::kLongTagTooLong : texts::WithArgs(texts::kReasonNotLatin1, {bad});
+}
+
+std::string RefuseWithoutStatus(const DeviceData& d) {
+  return d.additionalStatus.empty() ? texts::kReadStatusFirst : std::string();
 }
 
 // --- requests --------------------------------------------------------------
@@ -105,8 +129,57 @@ bool FillTagDescriptorDate(OperationContext& c, RequestFields& r) {
   return true;
 }
 
+// HART 5 takes the address alone, 0 to 15. HART 6 and 7 take 0 to 63 and
+// the loop-current mode: enabled, the loop current tells the measured value;
+// disabled, it stays at its minimum, as a multidrop loop needs.
 bool FillPollAddress(OperationContext& c, RequestFields& r) {
-  r.data[0] = c.data.newPollAddress;
+  const DeviceData& d = c.data;
+  c.memory.sentLoopCurrentMode.reset();
+  if (d.hartRevision < 6) {
+    if (d.newPollAddress > kLastHart5PollAddress) {
+      c.refusal = texts::WithArgs(texts::kReasonHart5Address, {std::to_string(d.newPollAddress)});
+      return false;
+    }
+    r.data[0] = d.newPollAddress;
+    return true;
+  }
+  const std::uint8_t mode = LoopCurrentModeByte(d);
+  r.data[0] = d.newPollAddress;
+  r.data[1] = mode;
+  r.byteCount = 2;
+  c.memory.sentLoopCurrentMode = mode;
+  return true;
+}
+
+// The tag as sent: Latin-1, NUL-padded (checked at the start).
+bool FillLongTag(OperationContext& c, RequestFields& r) {
+  const std::optional<std::vector<std::uint8_t>> bytes =
+      EncodeLatin1(c.data.longTag, kLongTagBytes, nullptr);
+  if (!bytes) {
+    c.refusal = RefuseBadLongTag(c.data);
+    return false;
+  }
+  c.memory.sentLongTag = *bytes;
+  std::copy(bytes->begin(), bytes->end(), r.data);
+  return true;
+}
+
+// HART 7 withdraws "more status available" only for a request that echoes
+// the status it reported; earlier revisions take a plain read.
+bool FillAcknowledgement(OperationContext& c, RequestFields& r) {
+  const std::vector<std::uint8_t> echo =
+      AcknowledgementData(c.data.additionalStatus, c.data.hartRevision);
+  std::copy(echo.begin(), echo.end(), r.data);
+  r.byteCount = static_cast<std::uint8_t>(echo.size());
+  return true;
+}
+
+// HART 7 names the configuration it has seen by the counter of command 0.
+bool FillConfigChangedReset(OperationContext& c, RequestFields& r) {
+  if (c.data.hartRevision < 7) return true;
+  const std::optional<Instrument>& seen = c.data.instrument;
+  WriteUint16BE(seen ? seen->configChangeCounter.value_or(0) : 0, r.data);
+  r.byteCount = 2;
   return true;
 }
 
@@ -152,7 +225,7 @@ bool FillDamping(OperationContext& c, RequestFields& r) {
 }
 
 bool FillRange(OperationContext& c, RequestFields& r) {
-  const std::optional<std::uint8_t> code = UnitCodeForIndex(c.data.unitIndex);
+  const std::optional<std::uint8_t> code = RangeUnitCode(c.data);
   if (!code) {
     c.effects.showMessage(MessageIcon::Error, texts::kSelectUnitFirst);
     return false;
@@ -212,13 +285,39 @@ void DecodeLongAddress(OperationContext& c, const ReceivedFrame&) {
   c.data.longAddressText = FormatLongAddressText(c.memory.longAddressBytes);
 }
 
+// A value and its unit. The family's ten keep their texts, the secondary
+// variable a unit for the temperatures alone; every other code is named by
+// the whole table.
+std::string WithUnit(const std::string& value, std::uint8_t code, bool secondary) {
+  if (UnitIndexForCode(code)) {
+    return value + (secondary ? SecondaryUnitDisplayText(code) : UnitDisplayText(code));
+  }
+  return value + (FindHartUnit(code) ? "" : " ") + UnitTextOfCode(code);
+}
+
 void DecodeCurrent(OperationContext& c, const ReceivedFrame& reply) {
   const std::uint8_t* r = reply.data.data();
   DeviceData& d = c.data;
   d.loopCurrent = ReadFloatBE(r);
-  d.pvText = FormatFixed(ReadFloatBE(r + 5), 4) + UnitDisplayText(r[4]);
-  d.svText = FormatFixed(ReadFloatBE(r + 10), 2) + SecondaryUnitDisplayText(r[9]);
+  d.pvUnitCode = r[4];
+  d.svUnitCode = r[9];
+  d.pvText = WithUnit(FormatFixed(ReadFloatBE(r + 5), 4), r[4], false);
+  d.svText = WithUnit(FormatFixed(ReadFloatBE(r + 10), 2), r[9], true);
   d.percentOfRange = PercentOfRange(d.loopCurrent);
+}
+
+void DecodeLongTag(OperationContext& c, const ReceivedFrame& reply) {
+  c.data.longTag = DecodeLatin1(reply.data.data(), kLongTagBytes);
+}
+
+void DecodeAdditionalStatus(OperationContext& c, const ReceivedFrame& reply) {
+  c.data.additionalStatus.assign(reply.data.begin(), reply.data.begin() + reply.dataCount);
+  c.data.additionalStatusRevision = c.data.hartRevision;
+}
+
+// HART 7 answers with the counter it has now.
+void DecodeConfigChangedReset(OperationContext& c, const ReceivedFrame& reply) {
+  if (reply.dataCount >= 2) c.data.configChangeCounter = ReadUint16BE(reply.data.data());
 }
 
 // Packed texts end at the first underscore.
@@ -259,6 +358,7 @@ void DecodeOutputInformation(OperationContext& c, const ReceivedFrame& reply) {
   const std::uint8_t* r = reply.data.data();
   DeviceData& d = c.data;
   if (const std::optional<int> index = UnitIndexForCode(r[2])) d.unitIndex = *index;
+  d.unitCode = r[2];
   d.upperRange = ReadFloatBE(r + 3);
   d.lowerRange = ReadFloatBE(r + 7);
   d.damping = ReadFloatBE(r + 11);
@@ -300,8 +400,16 @@ bool MeasuredCurrentEchoed(const OperationContext& c, const ReceivedFrame& reply
   return ReadFloatBE(reply.data.data()) == c.data.actualCurrent;
 }
 
+// HART 6 and 7 echo the loop-current mode too.
 bool PollAddressEchoed(const OperationContext& c, const ReceivedFrame& reply) {
-  return reply.data[0] == c.data.newPollAddress;
+  if (reply.data[0] != c.data.newPollAddress) return false;
+  const std::optional<std::uint8_t>& mode = c.memory.sentLoopCurrentMode;
+  return !mode || reply.dataCount < 2 || reply.data[1] == *mode;
+}
+
+bool LongTagEchoed(const OperationContext& c, const ReceivedFrame& reply) {
+  const std::vector<std::uint8_t>& sent = c.memory.sentLongTag;
+  return reply.dataCount >= sent.size() && std::equal(sent.begin(), sent.end(), reply.data.begin());
 }
 
 bool SensorTypeEchoed(const OperationContext& c, const ReceivedFrame& reply) {
@@ -362,6 +470,11 @@ void SentDeviceInfo(SentValues& v, const DeviceData& d) {
 
 void SentPollAddress(SentValues& v, const DeviceData& d) {
   v.given("pollingAddress", d.newPollAddress);
+  if (d.hartRevision >= 6) v.given("loopCurrentMode", LoopCurrentModeByte(d));
+}
+
+void SentLongTag(SentValues& v, const DeviceData& d) {
+  v.text(kLongTagField, "longTag", d.longTag);
 }
 
 void SentSensorType(SentValues& v, const DeviceData& d) {
@@ -379,8 +492,18 @@ void SentLongAddress(SentValues& v, const DeviceData& d) {
   v.text(kLongAddressField, "longAddress", d.longAddressText);
 }
 
+std::string UnitNameOfCode(int code) {
+  const HartUnit* unit =
+      code >= 0 && code <= 0xFF ? FindHartUnit(static_cast<std::uint8_t>(code)) : nullptr;
+  return unit ? std::string(unit->name) : std::to_string(code);
+}
+
 void SentConfig(SentValues& v, const DeviceData& d) {
-  v.name(kUnitField, "unit", d.unitIndex, UnitName);
+  if (UnitCodeForIndex(d.unitIndex)) {
+    v.name(kUnitField, "unit", d.unitIndex, UnitName);
+  } else {
+    v.name(kUnitField, "unit", d.unitCode, UnitNameOfCode);
+  }
   v.number(kUpperRangeField, "upper", d.upperRangeText);
   v.number(kLowerRangeField, "lower", d.lowerRangeText);
   v.number(kDampingField, "damping", d.dampingText);
@@ -558,6 +681,24 @@ constexpr OperationRow kOperations[] = {
     Poll(OP_POLL, "poll", {Step(CMD_READ_PRESSURE_CODE).decodedBy(DecodePressureCode)},
          kCalibrateTexts)
         .showing(kConf, kPressureCodeField),
+    Read(OP_READ_STATUS, "read-status",
+         {Step(CMD_READ_ADDITIONAL_STATUS).decodedBy(DecodeAdditionalStatus)}, kReadTexts)
+        .filling(kStatusField),
+    Write(OP_ACKNOWLEDGE_STATUS, "acknowledge-status",
+          {Step(CMD_READ_ADDITIONAL_STATUS).filledBy(FillAcknowledgement)
+               .decodedBy(DecodeAdditionalStatus)}, kAcknowledgeTexts, Changes::Nothing)
+        .refusing(RefuseWithoutStatus).sending(kStatusField).filling(kStatusField),
+    Write(OP_RESET_CONFIG_CHANGED, "reset-config-changed",
+          {Step(CMD_RESET_CONFIGURATION_CHANGED).filledBy(FillConfigChangedReset)
+               .decodedBy(DecodeConfigChangedReset)}, kResetTexts),
+    Read(OP_READ_LONG_TAG, "read-long-tag",
+         {Step(CMD_READ_LONG_TAG).decodedBy(DecodeLongTag)}, kReceiveTexts)
+        .fromRevision(6).showing(kHart, kLongTagField),
+    Write(OP_WRITE_LONG_TAG, "write-long-tag",
+          {Step(CMD_WRITE_LONG_TAG).filledBy(FillLongTag)}, kSendTexts)
+        .fromRevision(6).judgedBy(LongTagEchoed).refusing(RefuseBadLongTag)
+        .recording(SentLongTag).sending(kLongTagField),
+    Read(OP_SQUAWK, "squawk", {Step(CMD_SQUAWK)}, kSquawkTexts).fromRevision(6),
 };
 // clang-format on
 

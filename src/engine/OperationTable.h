@@ -13,6 +13,7 @@
 #include <optional>
 #include <string>
 #include <string_view>
+#include <vector>
 
 #include "engine/DeviceData.h"
 #include "engine/EngineEffects.h"
@@ -32,6 +33,11 @@ struct OperationMemory {
   LongAddressBytes longAddressBytes{};
   // The units code the last range write sent; its reply must echo it.
   std::uint8_t sentUnitCode = 0;
+  // The loop-current mode the last polling-address write sent to a HART 6
+  // or 7 instrument; none for HART 5.
+  std::optional<std::uint8_t> sentLoopCurrentMode;
+  // The long tag the last long-tag write sent, as sent.
+  std::vector<std::uint8_t> sentLongTag;
 };
 
 // What an operation's functions work on.
@@ -40,14 +46,20 @@ struct OperationContext {
   EngineEffects& effects;
   OperationMemory& memory;
   OperationCode op;  // the operation running
+  // Set by a filler that ends the operation before its request goes out
+  // because the instrument cannot take it: the operation ends refused with
+  // these words. Empty: a failure the filler has shown itself.
+  std::string refusal{};
 };
 
 // One request after command 0. `command` comes from the step; a filler may
-// choose another (the current trim picks 45 or 46). The byte count is the
-// command table's request size.
+// choose another (the current trim picks 45 or 46). The byte count starts as
+// the command table's request size; a filler sends more where a later
+// revision's request is longer (command 6 of HART 6 and 7).
 struct RequestFields {
   std::uint8_t command;
   std::uint8_t* data;  // the request's data bytes
+  std::uint8_t byteCount;
 };
 
 // Fills a request. Returns false when the operation ends here instead; the
@@ -58,9 +70,9 @@ using DecodeReply = void (*)(OperationContext& context, const ReceivedFrame& rep
 // Judges the reply that ends the operation: true when the instrument did what
 // was asked.
 using SuccessTest = bool (*)(const OperationContext& context, const ReceivedFrame& reply);
-// Why the operation cannot start with the data as they stand; nullptr when it
-// can.
-using Refusal = const char* (*)(const DeviceData& data);
+// Why the operation cannot start with the data as they stand, in words;
+// empty when it can.
+using Refusal = std::string (*)(const DeviceData& data);
 
 struct OperationStep {
   template <typename T>
@@ -176,6 +188,9 @@ struct OperationRow {
   Refusal refuse = nullptr;                // nullptr: nothing to check
   RecordSent recordSent = nullptr;         // nullptr: it sends no values of the page
   bool maySendTwice = true;  // a read or a plain write; false for trims and calibrations
+  // The lowest HART revision that knows the commands, checked after command
+  // 0; 0: every revision.
+  std::uint8_t minimumRevision = 0;
 
   constexpr OperationRow judgedBy(SuccessTest test) const {
     return With(&OperationRow::succeeded, test);
@@ -190,8 +205,16 @@ struct OperationRow {
   constexpr OperationRow sending(unsigned fields) const {
     return With(&OperationRow::sends, fields);
   }
+  constexpr OperationRow fromRevision(std::uint8_t revision) const {
+    return With(&OperationRow::minimumRevision, revision);
+  }
   constexpr OperationRow identityBy(DecodeReply decode) const {
     return With(&OperationRow::decodeIdentity, decode);
+  }
+  // Fills the fields `fields` (PageField) without showing a page again: a
+  // front end shows them in its own way.
+  constexpr OperationRow filling(unsigned fields) const {
+    return With(&OperationRow::shows, fields);
   }
   // Shown again on `target` after the last reply; `fields` are the ones the
   // operation filled.

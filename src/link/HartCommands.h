@@ -23,12 +23,17 @@ enum HartCommand : std::uint8_t {
   CMD_READ_OUTPUT_INFORMATION = 15,
   CMD_WRITE_MESSAGE = 17,
   CMD_WRITE_TAG_DESCRIPTOR_DATE = 18,
+  CMD_READ_LONG_TAG = 20,
+  CMD_WRITE_LONG_TAG = 22,
   CMD_WRITE_DAMPING = 34,
   CMD_WRITE_RANGE_VALUES = 35,
+  CMD_RESET_CONFIGURATION_CHANGED = 38,
   CMD_SET_FIXED_CURRENT = 40,
   CMD_SET_PV_ZERO = 43,
   CMD_TRIM_CURRENT_ZERO = 45,
   CMD_TRIM_CURRENT_GAIN = 46,
+  CMD_READ_ADDITIONAL_STATUS = 48,
+  CMD_SQUAWK = 72,
   CMD_READ_DYNAMIC_VARIABLES = 110,
   CMD_CALIBRATE_RESISTANCE = 112,
   CMD_WRITE_LONG_ADDRESS = 113,
@@ -64,12 +69,14 @@ struct HartCommandInfo {
   HartCommand number;
   std::string_view constantName;  // the enumerator's name, "CMD_READ_UNIQUE_ID"
   std::string_view name;          // in the program's words, "读唯一标识符"
-  int requestBytes;               // data bytes of the request
+  // Data bytes of the request; for a command whose request grew with the
+  // protocol revisions (6, 38, 48), the fewest, HART 5's.
+  int requestBytes;
   int replyBytes;  // data bytes after the two status bytes of a reply, or kVariableSize
   CommandClass commandClass;
 };
 
-constexpr std::size_t kHartCommandCount = 30;
+constexpr std::size_t kHartCommandCount = 35;
 
 // Every command the program sends, in ascending order.
 const std::array<HartCommandInfo, kHartCommandCount>& HartCommandTable();
@@ -85,7 +92,7 @@ enum ResponseCode : std::uint8_t {
   RC_TOO_SMALL = 4,
   RC_TOO_FEW_DATA_BYTES = 5,
   RC_WRITE_PROTECTED = 7,
-  RC_LOWER_TOO_HIGH = 9,  // also: applied process too high
+  RC_LOWER_TOO_HIGH = 9,  // also: applied process too high, counter mismatch (38)
   RC_LOWER_TOO_LOW = 10,  // also: applied process too low
   RC_INVALID_SPAN = 29,
   RC_BUSY = 32,

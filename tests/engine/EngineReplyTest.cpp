@@ -238,10 +238,11 @@ TEST(ReplyDecoding, ReadCurrent) {
        100.0f,
        "25.5000kPa",
        "25.50℉"},
+      // Code 7 (bar) is outside the family's ten: the unit table names it.
       {{0x41, 0x40, 0, 0, 7, 0x41, 0xCC, 0, 0, 35, 0xC1, 0xCC, 0, 0},
        12.0f,
        50.0f,
-       "25.5000",
+       "25.5000bar",
        "-25.50K"},
       {{0x40, 0x00, 0, 0, 237, 0x41, 0xCC, 0, 0, 34, 0, 0, 0, 0},
        2.0f,
