@@ -42,6 +42,14 @@ double SourceMillivolts(TimeMs t) {
   return 20.0 + 0.02 * Wave(t, 45'000);
 }
 
+double MassFlowKgH(TimeMs t) {
+  return 2500.0 + 20.0 * Wave(t, 40'000) + 4.0 * Wave(t, 9'100);
+}
+
+double FluidDensityKgM3(TimeMs t) {
+  return 998.2 - 0.2 * Wave(t, 120'000);
+}
+
 std::int32_t ReferenceCounts(int channel, TimeMs t) {
   if (channel == 0)
     return 800'000 + static_cast<std::int32_t>(std::lround(150.0 * Wave(t, 20'000)));

@@ -14,15 +14,20 @@ namespace vantrel::sim {
 // HART units codes the device uses.
 constexpr std::uint8_t kUnitsPa = 11;
 constexpr std::uint8_t kUnitsKPa = 12;
+constexpr std::uint8_t kUnitsCubicMetrePerHour = 19;
 constexpr std::uint8_t kUnitsDegC = 32;
 constexpr std::uint8_t kUnitsDegF = 33;
 constexpr std::uint8_t kUnitsDegR = 34;
 constexpr std::uint8_t kUnitsKelvin = 35;
 constexpr std::uint8_t kUnitsMillivolt = 36;
 constexpr std::uint8_t kUnitsOhm = 37;
+constexpr std::uint8_t kUnitsMilliamp = 39;
 constexpr std::uint8_t kUnitsMetre = 45;
 constexpr std::uint8_t kUnitsCentimetre = 48;
 constexpr std::uint8_t kUnitsMillimetre = 49;
+constexpr std::uint8_t kUnitsPercent = 57;
+constexpr std::uint8_t kUnitsKgPerHour = 75;
+constexpr std::uint8_t kUnitsKgPerCubicMetre = 92;
 constexpr std::uint8_t kUnitsMPa = 237;
 
 // Sensor types 0-7 are thermocouples (K, E, S, B, J, T, R, N), 8-11 resistance
@@ -38,6 +43,12 @@ constexpr std::uint8_t kGainStepCount = 7;
 double AppliedPressureKPa(TimeMs t);
 double ProcessTemperatureC(TimeMs t);
 double SourceMillivolts(TimeMs t);
+
+// What the flow meter sees at time `t`: a mass flow near 2500 kg/h wandering
+// by about 1 % (exactly 2500 at t = 0), of a fluid near 998.2 kg/m3 (exactly
+// that at t = 0).
+double MassFlowKgH(TimeMs t);
+double FluidDensityKgM3(TimeMs t);
 
 // Raw counts of the two reference channels of the resistance input (first
 // near 800000, second near 200000), with a little noise over time.

@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cmath>
 #include <cstdio>
+#include <cstring>
 
 #include "sim/ByteCodec.h"
 
@@ -10,6 +11,8 @@ namespace vantrel::sim {
 namespace {
 
 constexpr std::uint8_t kMaxPollAddress = 63;
+constexpr std::uint8_t kLastHart5PollAddress = 15;
+constexpr double kMultidropCurrentMa = 4.0;
 constexpr float kMaxDampingS = 60.0f;
 
 // The key bytes in front of the device-specific requests.
@@ -46,52 +49,76 @@ SimDeviceConfig ModelDeviceConfig(std::uint8_t pollAddress, const InstrumentMode
     id.responsePreambles = 5;
     id.maxDeviceVariables = 4;
     id.configChangeCounter = 1;
+    config.tracksConfigurationChanged = true;
   }
   return config;
 }
 
+// Whether a successful reply changes the configuration (and so sets the
+// configuration-changed flag), and the first revision that has the command.
+constexpr bool kWrites = true;
+constexpr bool kReads = false;
+
 // clang-format off
 const SimDevice::Command SimDevice::kCommands[] = {
-    {CMD_READ_UNIQUE_ID, &SimDevice::readUniqueIdentifier},
-    {CMD_READ_CURRENT_AND_VARIABLES, &SimDevice::readCurrentAndVariables},
-    {CMD_WRITE_POLLING_ADDRESS, &SimDevice::writePollingAddress},
-    {CMD_READ_MESSAGE, &SimDevice::readMessage},
-    {CMD_READ_TAG_DESCRIPTOR_DATE, &SimDevice::readTagDescriptorDate},
-    {CMD_READ_OUTPUT_INFORMATION, &SimDevice::readOutputInformation},
-    {CMD_WRITE_MESSAGE, &SimDevice::writeMessage},
-    {CMD_WRITE_TAG_DESCRIPTOR_DATE, &SimDevice::writeTagDescriptorDate},
-    {CMD_WRITE_DAMPING, &SimDevice::writeDamping},
-    {CMD_WRITE_RANGE_VALUES, &SimDevice::writeRange},
-    {CMD_SET_FIXED_CURRENT, &SimDevice::setFixedCurrent},
-    {CMD_SET_PV_ZERO, &SimDevice::setPvZero},
-    {CMD_TRIM_CURRENT_ZERO, &SimDevice::trimCurrentZero},
-    {CMD_TRIM_CURRENT_GAIN, &SimDevice::trimCurrentGain},
-    {CMD_READ_DYNAMIC_VARIABLES, &SimDevice::readDynamicVariables},
-    {CMD_CALIBRATE_RESISTANCE, &SimDevice::calibrateResistance},
-    {CMD_WRITE_LONG_ADDRESS, &SimDevice::writeLongAddress},
-    {CMD_READ_SENSOR_TYPE, &SimDevice::readSensorType},
-    {CMD_WRITE_SENSOR_TYPE, &SimDevice::writeSensorType},
-    {CMD_CALIBRATE_MILLIVOLTS, &SimDevice::calibrateMillivolts},
-    {CMD_READ_OFFSET, &SimDevice::readOffset},
-    {CMD_WRITE_OFFSET, &SimDevice::writeOffset},
-    {CMD_READ_REFERENCES, &SimDevice::readReferences},
-    {CMD_READ_MILLIVOLTS, &SimDevice::readMillivolts},
-    {CMD_CALIBRATE_HIGH, &SimDevice::calibrateHigh},
-    {CMD_CALIBRATE_LOW, &SimDevice::calibrateLow},
-    {CMD_CALIBRATE_MID, &SimDevice::calibrateMid},
-    {CMD_READ_GAIN, &SimDevice::readGain},
-    {CMD_WRITE_GAIN, &SimDevice::writeGain},
-    {CMD_READ_PRESSURE_CODE, &SimDevice::readPressureCode},
+    {CMD_READ_UNIQUE_ID, &SimDevice::readUniqueIdentifier, kReads, 5},
+    {CMD_READ_CURRENT_AND_VARIABLES, &SimDevice::readCurrentAndVariables, kReads, 5},
+    {CMD_WRITE_POLLING_ADDRESS, &SimDevice::writePollingAddress, kWrites, 5},
+    {CMD_READ_MESSAGE, &SimDevice::readMessage, kReads, 5},
+    {CMD_READ_TAG_DESCRIPTOR_DATE, &SimDevice::readTagDescriptorDate, kReads, 5},
+    {CMD_READ_OUTPUT_INFORMATION, &SimDevice::readOutputInformation, kReads, 5},
+    {CMD_WRITE_MESSAGE, &SimDevice::writeMessage, kWrites, 5},
+    {CMD_WRITE_TAG_DESCRIPTOR_DATE, &SimDevice::writeTagDescriptorDate, kWrites, 5},
+    {CMD_READ_LONG_TAG, &SimDevice::readLongTag, kReads, 6},
+    {CMD_WRITE_LONG_TAG, &SimDevice::writeLongTag, kWrites, 6},
+    {CMD_WRITE_DAMPING, &SimDevice::writeDamping, kWrites, 5},
+    {CMD_WRITE_RANGE_VALUES, &SimDevice::writeRange, kWrites, 5},
+    {CMD_RESET_CONFIGURATION_CHANGED, &SimDevice::resetConfigurationChanged, kReads, 5},
+    {CMD_SET_FIXED_CURRENT, &SimDevice::setFixedCurrent, kReads, 5},
+    {CMD_SET_PV_ZERO, &SimDevice::setPvZero, kWrites, 5},
+    {CMD_TRIM_CURRENT_ZERO, &SimDevice::trimCurrentZero, kWrites, 5},
+    {CMD_TRIM_CURRENT_GAIN, &SimDevice::trimCurrentGain, kWrites, 5},
+    {CMD_READ_ADDITIONAL_STATUS, &SimDevice::readAdditionalStatus, kReads, 5},
+    {CMD_SQUAWK, &SimDevice::squawk, kReads, 6},
+    {CMD_READ_DYNAMIC_VARIABLES, &SimDevice::readDynamicVariables, kReads, 5},
+    {CMD_CALIBRATE_RESISTANCE, &SimDevice::calibrateResistance, kWrites, 5},
+    {CMD_WRITE_LONG_ADDRESS, &SimDevice::writeLongAddress, kWrites, 5},
+    {CMD_READ_SENSOR_TYPE, &SimDevice::readSensorType, kReads, 5},
+    {CMD_WRITE_SENSOR_TYPE, &SimDevice::writeSensorType, kWrites, 5},
+    {CMD_CALIBRATE_MILLIVOLTS, &SimDevice::calibrateMillivolts, kWrites, 5},
+    {CMD_READ_OFFSET, &SimDevice::readOffset, kReads, 5},
+    {CMD_WRITE_OFFSET, &SimDevice::writeOffset, kWrites, 5},
+    {CMD_READ_REFERENCES, &SimDevice::readReferences, kReads, 5},
+    {CMD_READ_MILLIVOLTS, &SimDevice::readMillivolts, kReads, 5},
+    {CMD_CALIBRATE_HIGH, &SimDevice::calibrateHigh, kWrites, 5},
+    {CMD_CALIBRATE_LOW, &SimDevice::calibrateLow, kWrites, 5},
+    {CMD_CALIBRATE_MID, &SimDevice::calibrateMid, kWrites, 5},
+    {CMD_READ_GAIN, &SimDevice::readGain, kReads, 5},
+    {CMD_WRITE_GAIN, &SimDevice::writeGain, kWrites, 5},
+    {CMD_READ_PRESSURE_CODE, &SimDevice::readPressureCode, kReads, 5},
 };
 // clang-format on
 
 SimDevice::SimDevice(const SimDeviceConfig& config) : config_(config) {
+  const bool flow = config.variant == DeviceVariant::Flow;
+  const char* prefix = flow ? "FT" : "PT";
+  const unsigned address = config.pollAddress;
   char tag[16];
-  std::snprintf(tag, sizeof tag, "PT-%02u", static_cast<unsigned>(config.pollAddress));
+  std::snprintf(tag, sizeof tag, "%s-%02u", prefix, address);
   PackAscii(tag, state_.tag.data(), state_.tag.size());
-  PackAscii("SIMULATED PT", state_.descriptor.data(), state_.descriptor.size());
+  std::snprintf(tag, sizeof tag, "SIMULATED %s", prefix);
+  PackAscii(tag, state_.descriptor.data(), state_.descriptor.size());
   PackAscii("VANTREL SIMULATED INSTRUMENT", state_.message.data(), state_.message.size());
+  char longTag[33];
+  std::snprintf(longTag, sizeof longTag, "%s-%02u SIMULATED", prefix, address);
+  std::copy_n(longTag, std::strlen(longTag), state_.longTag.begin());
   state_.privateLabel = config.identity.manufacturerId;
+  if (flow) {
+    state_.pvUnits = kUnitsKgPerHour;
+    state_.upperRange = 5000.0f;
+  } else if (config.variant == DeviceVariant::Foreign) {
+    state_.upperRange = 250.0f;
+  }
 }
 
 bool SimDevice::isAddressedBy(const Request& request) const {
@@ -104,12 +131,13 @@ std::vector<std::uint8_t> SimDevice::respond(const Request& request, TimeMs nowM
   Reply reply{RC_COMMAND_NOT_IMPLEMENTED, {}};
   const auto command = std::find_if(std::begin(kCommands), std::end(kCommands),
                                     [&](const Command& c) { return c.number == request.command; });
-  if (command != std::end(kCommands)) {
+  if (command != std::end(kCommands) && serves(*command)) {
     const HartCommandInfo* info = FindHartCommand(command->number);
     if (request.data.size() < static_cast<std::size_t>(info->requestBytes)) {
       reply.code = RC_TOO_FEW_DATA_BYTES;
     } else {
       reply = (this->*command->handler)(request.data, nowMs);
+      if (reply.code == RC_SUCCESS && command->configures) noteConfigurationChanged();
     }
   }
   // The status describes the device after the request: a command 40 reply
@@ -126,10 +154,24 @@ std::vector<std::uint8_t> SimDevice::answerWithoutActing(const Request& request,
   return BuildResponseFrame(request, preamblesFor(framing), responseCode, status, {});
 }
 
+bool SimDevice::serves(const Command& command) const {
+  if (revision() < command.fromRevision) return false;
+  if (config_.variant == DeviceVariant::Family) return true;
+  return FindHartCommand(command.number)->commandClass != CommandClass::FamilySpecific;
+}
+
+void SimDevice::noteConfigurationChanged() {
+  if (!config_.tracksConfigurationChanged) return;
+  state_.configurationChanged = true;
+  if (revision() >= 6) ++config_.identity.configChangeCounter;  // wraps at 65535
+}
+
 std::uint8_t SimDevice::deviceStatus(TimeMs now) const {
   std::uint8_t status = config_.deviceStatus;
   if (state_.fixedCurrent) status |= kLoopCurrentFixed;
   if (loopCurrent(now).saturated) status |= kStatusOutputSaturated;
+  if (state_.configurationChanged) status |= kConfigurationChanged;
+  if (moreStatusAvailable(now)) status |= kMoreStatusAvailable;
   return status;
 }
 
@@ -141,9 +183,17 @@ double SimDevice::temperatureC(TimeMs now) const {
   return ProcessTemperatureC(now) + state_.offsetTenths / 10.0;
 }
 
+// The family's instrument gives the PV in its units; the other makers' keep
+// their own reading whatever units code was written.
 double SimDevice::primaryVariable(TimeMs now) const {
+  if (config_.variant == DeviceVariant::Flow) return massFlowKgH(now);
   const double pressure = pressureKPa(now);
+  if (config_.variant == DeviceVariant::Foreign) return pressure;
   return PrimaryInUnits(state_.pvUnits, pressure, temperatureC(now)).value_or(pressure);
+}
+
+double SimDevice::massFlowKgH(TimeMs now) const {
+  return MassFlowKgH(now) - state_.flowZeroKgH;
 }
 
 double SimDevice::resistanceOhms(TimeMs now) const {
@@ -154,8 +204,11 @@ double SimDevice::millivolts(TimeMs now) const {
   return state_.millivolts.reading(SourceMillivolts(now));
 }
 
+// A fixed current is what it was set to; with the loop current mode disabled
+// (multidrop) the output stays at 4 mA.
 LoopCurrent SimDevice::loopCurrent(TimeMs now) const {
   if (state_.fixedCurrent) return {state_.fixedCurrentMa, false};
+  if (!state_.loopCurrentEnabled) return {kMultidropCurrentMa, false};
   return LoopCurrentForPv(primaryVariable(now), state_.lowerRange, state_.upperRange);
 }
 
@@ -164,21 +217,43 @@ SimDevice::Data SimDevice::shownLongAddress() const {
   return {shown.begin(), shown.end()};
 }
 
+// PV, SV, TV and QV. The family's: its PV, the temperature, the sensor
+// resistance, the millivolt reading. The flow meter's: mass flow, fluid
+// temperature, density, volume flow. The pressure transmitter's: pressure,
+// sensor temperature, loop current, percent of range.
 void SimDevice::appendVariables(Data& out, TimeMs now) const {
-  out.push_back(state_.pvUnits);
-  PutFloat(out, static_cast<float>(primaryVariable(now)));
-  out.push_back(kUnitsDegC);
-  PutFloat(out, static_cast<float>(temperatureC(now)));
-  out.push_back(kUnitsOhm);
-  PutFloat(out, static_cast<float>(resistanceOhms(now)));
-  out.push_back(kUnitsMillivolt);
-  PutFloat(out, static_cast<float>(millivolts(now)));
+  const double pv = primaryVariable(now);
+  const auto put = [&out](std::uint8_t units, double value) {
+    out.push_back(units);
+    PutFloat(out, static_cast<float>(value));
+  };
+  put(state_.pvUnits, pv);
+  put(kUnitsDegC, temperatureC(now));
+  switch (config_.variant) {
+    case DeviceVariant::Family:
+      put(kUnitsOhm, resistanceOhms(now));
+      put(kUnitsMillivolt, millivolts(now));
+      break;
+    case DeviceVariant::Flow:
+      put(kUnitsKgPerCubicMetre, FluidDensityKgM3(now));
+      put(kUnitsCubicMetrePerHour, pv / FluidDensityKgM3(now));
+      break;
+    case DeviceVariant::Foreign:
+      put(kUnitsMilliamp, loopCurrent(now).milliamps);
+      put(kUnitsPercent,
+          100.0 * (pv - state_.lowerRange) / (state_.upperRange - state_.lowerRange));
+      break;
+  }
 }
 
 // Command 0: the identity block of the device's revision (12 bytes for
 // HART 5), with the identity as it stands now.
-SimDevice::Reply SimDevice::readUniqueIdentifier(const Data&, TimeMs) {
-  return {RC_SUCCESS, EncodeIdentityBlock(config_.identity)};
+// HART 6 and 7 carry the extended device status (command-48 byte 6) and the
+// configuration change counter.
+SimDevice::Reply SimDevice::readUniqueIdentifier(const Data&, TimeMs now) {
+  UniqueIdentifier id = config_.identity;
+  if (id.layout >= 6) id.extendedStatus = additionalStatus(now)[kExtendedStatusByte];
+  return {RC_SUCCESS, EncodeIdentityBlock(id)};
 }
 
 // Command 3: loop current, then PV, SV, TV and QV, each units code and float.
@@ -190,10 +265,19 @@ SimDevice::Reply SimDevice::readCurrentAndVariables(const Data&, TimeMs now) {
 }
 
 // Command 6: the device answers at the new address from the next request on.
+// HART 5 takes one byte, address 0-15. HART 6 and 7 take the address 0-63
+// and the loop current mode (0 disabled, 1 enabled) and echo both; a one-byte
+// request is answered as HART 5 would, the mode left as it is.
 SimDevice::Reply SimDevice::writePollingAddress(const Data& data, TimeMs) {
-  if (data[0] > kMaxPollAddress) return {RC_INVALID_SELECTION, {}};
+  if (revision() < 6 || data.size() < 2) {
+    if (data[0] > kLastHart5PollAddress) return {RC_INVALID_SELECTION, {}};
+    config_.pollAddress = data[0];
+    return {RC_SUCCESS, {data[0]}};
+  }
+  if (data[0] > kMaxPollAddress || data[1] > 1) return {RC_INVALID_SELECTION, {}};
   config_.pollAddress = data[0];
-  return {RC_SUCCESS, {data[0]}};
+  state_.loopCurrentEnabled = data[1] == 1;
+  return {RC_SUCCESS, {data[0], data[1]}};
 }
 
 SimDevice::Reply SimDevice::readMessage(const Data&, TimeMs) {
@@ -250,8 +334,10 @@ SimDevice::Reply SimDevice::writeDamping(const Data& data, TimeMs) {
 
 // Command 35: units code, upper range value, lower range value; a range with
 // no span, or with a value that is not a number, is refused.
+// The other makers' devices take any units code.
 SimDevice::Reply SimDevice::writeRange(const Data& data, TimeMs) {
-  if (!IsPvUnitsCode(data[0])) return {RC_INVALID_SELECTION, {}};
+  const bool family = config_.variant == DeviceVariant::Family;
+  if (family && !IsPvUnitsCode(data[0])) return {RC_INVALID_SELECTION, {}};
   const float upper = ReadFloatBE(data.data() + 1);
   const float lower = ReadFloatBE(data.data() + 5);
   if (!std::isfinite(upper) || !std::isfinite(lower) || upper == lower) {
@@ -275,7 +361,11 @@ SimDevice::Reply SimDevice::setFixedCurrent(const Data& data, TimeMs) {
 // Command 43 and the other calibrations answer with the long address, which
 // is how the program tells that the device took them.
 SimDevice::Reply SimDevice::setPvZero(const Data&, TimeMs now) {
-  state_.pressure.zero(AppliedPressureKPa(now));
+  if (config_.variant == DeviceVariant::Flow) {
+    state_.flowZeroKgH = MassFlowKgH(now);
+  } else {
+    state_.pressure.zero(AppliedPressureKPa(now));
+  }
   return {RC_SUCCESS, shownLongAddress()};
 }
 

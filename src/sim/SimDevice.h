@@ -4,7 +4,9 @@
 #pragma once
 
 #include <array>
+#include <cstddef>
 #include <cstdint>
+#include <functional>
 #include <vector>
 
 #include "engine/Instrument.h"
@@ -20,11 +22,40 @@ namespace vantrel::sim {
 // kLoopCurrentFixed.
 constexpr std::uint8_t kStatusOutputSaturated = kLoopCurrentSaturated;
 
+// The command-48 data: 8 bytes for HART 5, 14 laid out for HART 6 and 7,
+// at most 25.
+constexpr std::size_t kAdditionalStatusBytesHart5 = 8;
+constexpr std::size_t kAdditionalStatusBytes = 14;
+constexpr std::size_t kMaxAdditionalStatusBytes = 25;
+constexpr std::size_t kExtendedStatusByte = 6;
+constexpr std::size_t kAnalogSaturatedByte = 10;
+constexpr std::size_t kAnalogFixedByte = 13;
+
+// Whose instrument the device is. The family's own answers the family's
+// commands (112-135); the others are other makers' instruments that know
+// only the common commands and answer the family's with code 64.
+enum class DeviceVariant : std::uint8_t {
+  Family,
+  Flow,     // a mass-flow meter: PV in kg/h, SV the fluid temperature
+  Foreign,  // a pressure transmitter: PV in kPa, SV the sensor temperature
+};
+
 struct SimDeviceConfig {
   std::uint8_t pollAddress = 0;
   UniqueIdentifier identity;
   std::uint8_t responsePreambles = 5;  // preamble bytes in front of each response
   std::uint8_t deviceStatus = 0;       // status bits always set, besides the device's own
+  DeviceVariant variant = DeviceVariant::Family;
+  // Successful configuration writes set "configuration changed" and (HART 6
+  // and 7) count up the configuration change counter of command 0. The
+  // family's HART 5 instrument does neither: its replies stay as they were.
+  bool tracksConfigurationChanged = false;
+  // The command-48 data the device reports, up to 25 bytes; shorter data is
+  // padded with zeros to the revision's length (8 bytes for HART 5, 14 for
+  // HART 6 and 7).
+  std::vector<std::uint8_t> additionalStatus;
+  // Called with the polling address when command 72 (squawk) is served.
+  std::function<void(std::uint8_t pollAddress)> onSquawk;
 };
 
 // The identity of the simulated device at `pollAddress`: manufacturer 0x5A,
@@ -34,7 +65,8 @@ SimDeviceConfig DefaultDeviceConfig(std::uint8_t pollAddress);
 // The same device as another maker's model of HART revision `revision` (5, 6
 // or 7): HART 5 and 6 send the manufacturer and device type in one byte each,
 // HART 7 the expanded device type in bytes 1-2 and the manufacturer code in
-// bytes 17-18 of its 22-byte identity.
+// bytes 17-18 of its 22-byte identity. HART 6 and 7 devices track the
+// configuration-changed flag and counter.
 SimDeviceConfig ModelDeviceConfig(std::uint8_t pollAddress, const InstrumentModel& model,
                                   int revision);
 
@@ -44,6 +76,7 @@ struct SimDeviceState {
   std::array<std::uint8_t, 24> message{};       // packed ASCII, 32 characters
   std::array<std::uint8_t, 6> tag{};            // packed ASCII, 8 characters
   std::array<std::uint8_t, 12> descriptor{};    // packed ASCII, 16 characters
+  std::array<std::uint8_t, 32> longTag{};       // ISO Latin-1, NUL-padded (HART 6 and 7)
   std::array<std::uint8_t, 3> date{1, 1, 124};  // day, month, year - 1900
   std::uint8_t alarmSelection = 0;              // 0: high
   std::uint8_t transferFunction = 0;            // 0: linear
@@ -55,6 +88,12 @@ struct SimDeviceState {
   float damping = 0.5f;  // seconds
   bool fixedCurrent = false;
   float fixedCurrentMa = 0.0f;
+  bool loopCurrentEnabled = true;  // HART 6 and 7: disabled holds 4 mA (multidrop)
+  bool configurationChanged = false;
+  // The command-48 data last acknowledged; "more status available" stands
+  // while the data has a non-zero byte and differs from it.
+  std::vector<std::uint8_t> acknowledgedStatus;
+  double flowZeroKgH = 0.0;  // the flow meter's zero, set by command 43
   float trimZeroMa = 4.0f;   // last current measured at the 4 mA point
   float trimGainMa = 20.0f;  // last current measured at the 20 mA point
   std::int32_t rRef = 0;
@@ -108,8 +147,16 @@ class SimDevice {
   struct Command {
     HartCommand number;
     Handler handler;
+    bool configures;   // a successful reply changes the configuration
+    int fromRevision;  // older revisions answer 64
   };
   static const Command kCommands[];
+
+  // 5, 6 or 7: the layout of the device's identity.
+  int revision() const { return config_.identity.layout; }
+  // True when the device serves `command` at all.
+  bool serves(const Command& command) const;
+  void noteConfigurationChanged();
 
   std::uint8_t preamblesFor(ResponseFraming framing) const {
     return framing == ResponseFraming::SerialLine ? config_.responsePreambles : 0;
@@ -119,6 +166,7 @@ class SimDevice {
   double pressureKPa(TimeMs now) const;
   double temperatureC(TimeMs now) const;
   double primaryVariable(TimeMs now) const;
+  double massFlowKgH(TimeMs now) const;
   double resistanceOhms(TimeMs now) const;
   double millivolts(TimeMs now) const;
   LoopCurrent loopCurrent(TimeMs now) const;
@@ -156,12 +204,22 @@ class SimDevice {
   Reply readGain(const Data& data, TimeMs now);
   Reply writeGain(const Data& data, TimeMs now);
   Reply readPressureCode(const Data& data, TimeMs now);
+  Reply readLongTag(const Data& data, TimeMs now);
+  Reply writeLongTag(const Data& data, TimeMs now);
+  Reply resetConfigurationChanged(const Data& data, TimeMs now);
+  Reply readAdditionalStatus(const Data& data, TimeMs now);
+  Reply squawk(const Data& data, TimeMs now);
 
   // Checks the units byte and value of a pressure calibration (130-132).
   static bool ValidPressurePoint(const Data& data, float* valueKPa);
   Reply pressureCalibrated(CalibrationResult result) const;
   // The field device status as the device stands at `now`.
   std::uint8_t deviceStatus(TimeMs now) const;
+  // The command-48 data as the device stands at `now`: the configured bytes,
+  // and for HART 6 and 7 the analog channel saturated (byte 10) and fixed
+  // (byte 13) bits of the loop current.
+  Data additionalStatus(TimeMs now) const;
+  bool moreStatusAvailable(TimeMs now) const;
   void appendVariables(Data& out, TimeMs now) const;
 
   SimDeviceConfig config_;

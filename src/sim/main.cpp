@@ -31,21 +31,32 @@ void HandleSignal(int) {
 const char kUsage[] =
     "Usage: vantrel-sim [--devices LIST | --address N] [--link PATH] [--line-rate]\n"
     "                   [--turnaround-ms N] [--hart-ip [ADDR:]PORT]\n"
-    "                   [--model MANUFACTURER:TYPE[:REVISION]] [FAULTS]\n"
+    "                   [--model MANUFACTURER:TYPE[:REVISION]]\n"
+    "                   [--additional-status HEX] [FAULTS]\n"
     "       vantrel-sim -h|--help | --version\n"
     "\n"
     "Serves simulated HART field devices on a pseudo-terminal and prints the\n"
     "terminal's path on the first line of standard output. Open that path (or\n"
     "PATH given with --link) as the serial port.\n"
     "\n"
-    "  --devices LIST     comma-separated polling addresses 0 to 63, one device\n"
-    "                     for each, e.g. --devices 0,5 (default 0)\n"
+    "  --devices LIST     comma-separated devices ADDRESS[:KIND[:VARIANT]], one for\n"
+    "                     each polling address 0 to 63 given, e.g. --devices\n"
+    "                     0,40:hart7,5:hart7:flow (default 0). KIND is hart5 (the\n"
+    "                     default), hart6 or hart7; VARIANT flow or foreign (see\n"
+    "                     DEVICES)\n"
     "  --address N        the same as --devices N\n"
     "  --model MANUFACTURER:TYPE[:REVISION]\n"
-    "                     the devices say they are this model (hex codes, e.g.\n"
-    "                     0x66:0xe4, or 0x60a5:0xe12c:7) of HART revision 5, 6 or 7\n"
-    "                     (default 5); they still answer as the family's instrument\n"
-    "                     does (default 0x5a:0x10, HART 5)\n"
+    "                     the devices listed without a KIND say they are this model\n"
+    "                     (hex codes, e.g. 0x66:0xe4, or 0x60a5:0xe12c:7) of HART\n"
+    "                     revision 5, 6 or 7 (default 5); they still answer as the\n"
+    "                     family's instrument does (default 0x5a:0x10, HART 5)\n"
+    "  --additional-status HEX\n"
+    "                     the devices report these bytes to command 48: hex, two\n"
+    "                     digits a byte, 1 to 25 bytes, no spaces or 0x (e.g.\n"
+    "                     000000000000030001); fewer are padded with zeros to the\n"
+    "                     revision's length. While they have a non-zero byte and\n"
+    "                     are not acknowledged, status bit 0x10 (more status\n"
+    "                     available) is set (default: all zero)\n"
     "  --link PATH        also make a symbolic link to the terminal at PATH\n"
     "  --line-rate        behave as a half-duplex 1200 baud line, 11 bits per byte:\n"
     "                     a request takes its bytes' time on the line, the response\n"
@@ -95,12 +106,26 @@ const char kUsage[] =
     "                     (response code 0x88: the request's check byte was wrong)\n"
     "\n"
     "DEVICES\n"
-    "  The device at polling address N has manufacturer 0x5A, device type 0x10\n"
-    "  and device id 01 02 03+N: requests go to the long address 9A 10 01 02 03+N.\n"
-    "  It answers short frames to its polling address (address bits 5-0) and long\n"
-    "  frames to its long address (manufacturer compared on bits 5-0), and ignores\n"
-    "  all others. What is written is kept until vantrel-sim exits. Numbers are\n"
-    "  big-endian, floats IEEE-754 single precision.\n"
+    "  The device at polling address N has device id 01 02 03+N and, by its kind,\n"
+    "  manufacturer:device type (HART 7: manufacturer code:expanded device type):\n"
+    "                  hart5        hart6        hart7\n"
+    "    (family)      0x5A:0x10    0x5A:0x11    0x005A:0x5A12\n"
+    "    flow          0x3E:0x20    0x3E:0x21    0x60A5:0xE12C\n"
+    "    foreign       0x26:0x30    0x26:0x31    0x6026:0xE130\n"
+    "  The default device (hart5) is the family's instrument: requests go to the\n"
+    "  long address 9A 10 01 02 03+N. hart6 and hart7 are the family's newer\n"
+    "  models and answer the family's commands too. flow is another maker's\n"
+    "  mass-flow meter, foreign another maker's pressure transmitter: they answer\n"
+    "  the family's commands (112-135) with 64. HART 6 and 7 devices and the other\n"
+    "  makers' keep a configuration-changed flag (status bit 0x40): each\n"
+    "  successful write of the configuration (6, 17, 18, 22, 34, 35, 43, 45, 46 and\n"
+    "  the family's writes and calibrations) sets it, and on HART 6 and 7 counts\n"
+    "  up the configuration change counter of command 0 (1 at start); 38 clears\n"
+    "  it. The family's HART 5 instrument never sets it.\n"
+    "  A device answers short frames to its polling address (address bits 5-0)\n"
+    "  and long frames to its long address (manufacturer compared on bits 5-0),\n"
+    "  and ignores all others. What is written is kept until vantrel-sim exits.\n"
+    "  Numbers are big-endian, floats IEEE-754 single precision.\n"
     "\n"
     "PROCESS\n"
     "  A pressure near 50 kPa, a temperature near 25 C and a millivolt source near\n"
@@ -109,25 +134,52 @@ const char kUsage[] =
     "  temperature instead); by default kPa, range 0 to 100, damping 0.5 s (kept\n"
     "  and reported, not applied). SV is the temperature in C (code 32) plus the\n"
     "  offset correction, TV the sensor resistance in ohms (37), QV the millivolt\n"
-    "  reading (36).\n"
+    "  reading (36). The flow meter: PV the mass flow near 2500 kg/h (code 75),\n"
+    "  range 0 to 5000; SV the fluid temperature in C (32), TV the density near\n"
+    "  998.2 kg/m3 (92), QV the volume flow in m3/h (19). The pressure transmitter:\n"
+    "  PV the pressure in kPa, range 0 to 250; SV the temperature in C, TV the loop\n"
+    "  current in mA (39), QV the percent of range (57). For these two, 35 takes\n"
+    "  any units code and the PV keeps its value.\n"
     "\n"
     "COMMANDS (reply data after response code and device status)\n"
-    "  0    identity: 254, manufacturer, device type, 5, 5, 1, 1, 1, 0, device id\n"
+    "  0    identity: 254, manufacturer, device type, 5, revision, 1, 1, 1, 0,\n"
+    "       device id; HART 6 and 7 add 5 preambles, 4 device variables, the\n"
+    "       configuration change counter and the extended device status (byte 6\n"
+    "       of 48); HART 7 then the manufacturer code, private label 0, profile 0\n"
     "  3    loop current, then PV, SV, TV, QV as units code and float each. The\n"
     "       loop current is the fixed current in fixed-current mode, otherwise\n"
+    "       4.0 mA while the loop current mode is disabled (6), otherwise\n"
     "       4 + 16 x (PV - lower) / (upper - lower), held within 3.8 to 20.5 mA\n"
     "       (status bit 0x04 while held)\n"
-    "  6    polling address 0-63: echoed; the device answers there from then on\n"
+    "  6    polling address: the device answers there from then on. HART 5: one\n"
+    "       byte, 0-15, echoed. HART 6 and 7: address 0-63 and loop current mode\n"
+    "       (0 disabled, 1 enabled), both echoed; one byte is taken as HART 5\n"
+    "       takes it and leaves the mode\n"
     "  12   message, 24 bytes packed ASCII; 17 writes it and echoes it\n"
     "  13   tag (6), descriptor (12), day, month, year - 1900; 18 writes and echoes\n"
     "  15   alarm 0, transfer function 0, units, upper range, lower range, damping,\n"
-    "       write protect 0, private label 0x5A\n"
+    "       write protect 0, private label (the manufacturer byte, 0x5A)\n"
+    "  20   HART 6 and 7: long tag, 32 bytes ISO Latin-1 padded with NULs\n"
+    "       (\"PT-NN SIMULATED\", the flow meter \"FT-NN SIMULATED\"); 22 writes it\n"
+    "       and echoes it\n"
     "  34   damping 0-60 s: the float echoed\n"
     "  35   units, upper range, lower range: the 9 bytes echoed\n"
+    "  38   reset the configuration-changed flag. HART 5 and 6: no data. HART 7:\n"
+    "       the configuration change counter (16 bits) as command 0 showed it,\n"
+    "       echoed; another counter is answered 9 and leaves the flag set\n"
     "  40   fixed current: 0 leaves fixed-current mode, any other value enters it\n"
     "       (status bit 0x08 while fixed); the float echoed\n"
     "  45   trim loop current zero, 46 trim gain: the measured current is kept and\n"
     "       echoed; the output stage is modelled exact, so readings stay the same\n"
+    "  48   additional device status: HART 5 8 bytes; HART 6 and 7 14 bytes:\n"
+    "       0-5 the device's own, 6 extended device status, 7 operating mode,\n"
+    "       8-9 standardized status 0-1, 10 analog channel saturated (bit 0 set\n"
+    "       while held), 11-12 standardized status 2-3, 13 analog channel fixed\n"
+    "       (bit 0 set while fixed); --additional-status gives the bytes. HART 5\n"
+    "       and 6: the read acknowledges them; HART 7: a request whose data\n"
+    "       equals the reply (the bytes sent compared) does, a plain read does not\n"
+    "  72   HART 6 and 7: squawk, no data; vantrel-sim writes \"squawk at polling\n"
+    "       address N\" on standard error\n"
     "  110  PV, SV, TV, QV as units code and float each\n"
     "  112  R_REF, V_REF (signed 32-bit): kept and echoed\n"
     "  113  long address: manufacturer, device type, device id, echoed. Command 0\n"
@@ -147,7 +199,8 @@ const char kUsage[] =
     "  Each answers with the long address as the program shows it: manufacturer\n"
     "  AND 0x7F, device type, device id. Pressure points carry units 12 (kPa) and\n"
     "  a float; the present input is taken to be that pressure.\n"
-    "  43   set PV zero: the pressure offset moves so that PV reads 0 now\n"
+    "  43   set PV zero: the pressure offset (the flow meter: its zero) moves so\n"
+    "       that PV reads 0 now\n"
     "  131  low end: the offset moves so that the pressure reads the value now\n"
     "  130  high end: the span changes so that the pressure reads the value now;\n"
     "       the reading at zero input stays\n"
@@ -160,8 +213,10 @@ const char kUsage[] =
     "       converter's output for its reference, taken as applied exactly\n"
     "\n"
     "ERRORS (response code and device status only)\n"
-    "  5 too few data bytes, 64 command not implemented, 2 value or key bytes not\n"
-    "  accepted, 3 and 4 damping too large or too small, 29 range without a span.\n";
+    "  5 too few data bytes, 64 command not implemented (also 20, 22 and 72 on\n"
+    "  HART 5, and the family's commands on other makers' devices), 2 value or key\n"
+    "  bytes not accepted, 3 and 4 damping too large or too small, 9 configuration\n"
+    "  change counter mismatch (38), 29 range without a span.\n";
 
 bool ParseInt(const char* text, long min, long max, long* value) {
   char* end = nullptr;
@@ -250,9 +305,10 @@ int ParseFaultOption(const std::string& arg, const char* value, vantrel::sim::Li
 }
 
 struct SimOptions {
-  std::vector<std::uint8_t> addresses = {0};
+  std::vector<vantrel::sim::DeviceEntry> devices = {vantrel::sim::DeviceEntry{}};
   std::optional<vantrel::InstrumentModel> model;  // --model
   int revision = 5;
+  std::vector<std::uint8_t> additionalStatus;  // --additional-status
   vantrel::sim::PtyServerOptions server;
   std::optional<vantrel::sim::HartIpEndpoint> hartIp;
 };
@@ -280,7 +336,8 @@ std::optional<int> ParseArguments(int argc, char** argv, SimOptions& options) {
     const std::string arg = argv[i];
     const bool hasValue = i + 1 < argc;
     long value = 0;
-    std::optional<std::vector<std::uint8_t>> list;
+    std::optional<std::vector<vantrel::sim::DeviceEntry>> list;
+    std::optional<std::vector<std::uint8_t>> status;
     if (arg == "--help" || arg == "-h") {
       std::fputs(kUsage, stdout);
       return 0;
@@ -295,11 +352,15 @@ std::optional<int> ParseArguments(int argc, char** argv, SimOptions& options) {
                (options.hartIp = vantrel::sim::ParseHartIpEndpoint(argv[i + 1]))) {
       ++i;
     } else if (arg == "--devices" && hasValue &&
-               (list = vantrel::sim::ParsePollAddressList(argv[i + 1]))) {
-      options.addresses = *list;
+               (list = vantrel::sim::ParseDeviceList(argv[i + 1]))) {
+      options.devices = *list;
       ++i;
     } else if (arg == "--address" && hasValue && ParseInt(argv[i + 1], 0, 63, &value)) {
-      options.addresses = {static_cast<std::uint8_t>(value)};
+      options.devices = {vantrel::sim::DeviceEntry{static_cast<std::uint8_t>(value), {}}};
+      ++i;
+    } else if (arg == "--additional-status" && hasValue &&
+               (status = vantrel::sim::ParseStatusBytes(argv[i + 1]))) {
+      options.additionalStatus = *status;
       ++i;
     } else if (arg == "--model" && hasValue && ParseModelOption(argv[i + 1], options)) {
       ++i;
@@ -318,22 +379,39 @@ std::optional<int> ParseArguments(int argc, char** argv, SimOptions& options) {
   return std::nullopt;
 }
 
+void Squawk(std::uint8_t pollAddress) {
+  std::fprintf(stderr, "vantrel-sim: squawk at polling address %u\n",
+               static_cast<unsigned>(pollAddress));
+}
+
+// The devices of the command line, and their polling addresses for people
+// ("0,5").
+std::vector<vantrel::sim::SimDeviceConfig> DeviceConfigs(const SimOptions& options,
+                                                         std::string* addressText) {
+  std::vector<vantrel::sim::SimDeviceConfig> devices;
+  for (const vantrel::sim::DeviceEntry& entry : options.devices) {
+    const std::uint8_t address = entry.pollAddress;
+    vantrel::sim::SimDeviceConfig config =
+        entry.kind      ? vantrel::sim::KindDeviceConfig(address, *entry.kind)
+        : options.model ? vantrel::sim::ModelDeviceConfig(address, *options.model, options.revision)
+                        : vantrel::sim::DefaultDeviceConfig(address);
+    config.additionalStatus = options.additionalStatus;
+    config.onSquawk = Squawk;
+    devices.push_back(std::move(config));
+    *addressText += (addressText->empty() ? "" : ",") + std::to_string(address);
+  }
+  return devices;
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
   SimOptions options;
   if (const std::optional<int> status = ParseArguments(argc, argv, options)) return *status;
-  const std::vector<std::uint8_t>& addresses = options.addresses;
+  const std::size_t deviceCount = options.devices.size();
 
-  std::vector<vantrel::sim::SimDeviceConfig> devices;
   std::string addressText;
-  for (std::uint8_t address : addresses) {
-    devices.push_back(
-        options.model ? vantrel::sim::ModelDeviceConfig(address, *options.model, options.revision)
-                      : vantrel::sim::DefaultDeviceConfig(address));
-    addressText += (addressText.empty() ? "" : ",") + std::to_string(address);
-  }
-  vantrel::sim::SimLine line(std::move(devices));
+  vantrel::sim::SimLine line(DeviceConfigs(options, &addressText));
   // One injector for both servers: the same faults, counted over the replies
   // of both, and one log.
   options.server.faultInjector = std::make_shared<vantrel::sim::FaultInjector>();
@@ -360,7 +438,7 @@ int main(int argc, char** argv) {
   if (hartIp) std::printf("hart-ip %s\n", hartIp->endpoint().c_str());
   std::fflush(stdout);
   std::fprintf(stderr, "vantrel-sim: %s at polling address%s %s on %s%s%s\n",
-               addresses.size() == 1 ? "device" : "devices", addresses.size() == 1 ? "" : "es",
+               deviceCount == 1 ? "device" : "devices", deviceCount == 1 ? "" : "es",
                addressText.c_str(), server.devicePath().c_str(),
                options.server.linkPath.empty() ? "" : " linked from ",
                options.server.linkPath.c_str());

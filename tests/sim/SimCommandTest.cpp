@@ -2,6 +2,10 @@
 // for byte, and the error replies.
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <iterator>
+
+#include "sim/DeviceList.h"
 #include "tests/sim/SimMaster.h"
 
 namespace vantrel::sim::testing {
@@ -13,7 +17,29 @@ struct CommandCase {
   Bytes request;
   std::uint8_t responseCode;
   Bytes reply;  // the data after the two status bytes
+  // The device asked; none: the family's HART 5 instrument.
+  std::optional<DeviceKind> kind = std::nullopt;
+  std::uint8_t status = 0;  // the field device status of the reply
 };
+
+constexpr DeviceKind kHart6{6, DeviceVariant::Family};
+constexpr DeviceKind kHart7{7, DeviceVariant::Family};
+constexpr DeviceKind kHart5Flow{5, DeviceVariant::Flow};
+constexpr DeviceKind kHart6Flow{6, DeviceVariant::Flow};
+constexpr DeviceKind kHart7Flow{7, DeviceVariant::Flow};
+constexpr DeviceKind kHart5Foreign{5, DeviceVariant::Foreign};
+constexpr DeviceKind kHart7Foreign{7, DeviceVariant::Foreign};
+
+SimDeviceConfig ConfigOf(const std::optional<DeviceKind>& kind) {
+  return kind ? KindDeviceConfig(0, *kind) : DefaultDeviceConfig(0);
+}
+
+// Commands whose request grew with the revisions: later ones send more than
+// the table's fewest bytes.
+bool RequestGrows(std::uint8_t command) {
+  return command == CMD_WRITE_POLLING_ADDRESS || command == CMD_RESET_CONFIGURATION_CHANGED ||
+         command == CMD_READ_ADDITIONAL_STATUS;
+}
 
 void PrintTo(const CommandCase& c, std::ostream* os) {
   *os << c.name;
@@ -25,11 +51,13 @@ std::string CaseName(const ::testing::TestParamInfo<CommandCase>& info) {
 
 class SimCommand : public ::testing::TestWithParam<CommandCase> {
  protected:
-  // A fresh device at polling address 0, asked over its long address at t = 0.
+  // A fresh device of the case's kind at polling address 0, asked over its
+  // long address at t = 0.
   std::optional<Reply> ask() {
-    return master.send(LongAddressOf(0), GetParam().command, GetParam().request);
+    return master.send(LongAddressOf(config), GetParam().command, GetParam().request);
   }
-  SimLine line{{DefaultDeviceConfig(0)}};
+  SimDeviceConfig config = ConfigOf(GetParam().kind);
+  SimLine line{{config}};
   Master master{line};
 };
 
@@ -41,30 +69,48 @@ TEST_P(SimCommand, RepliesWithExactBytes) {
   const std::optional<Reply> reply = ask();
   ASSERT_TRUE(reply);
   EXPECT_EQ(reply->responseCode, c.responseCode);
-  EXPECT_EQ(reply->status, 0);
+  EXPECT_EQ(reply->status, c.status);
   EXPECT_EQ(reply->data, c.reply);
 
   const HartCommandInfo* info = FindHartCommand(c.command);
   if (!info) return;
   const int requestBytes = static_cast<int>(c.request.size());
   if (c.responseCode == RC_SUCCESS) {
-    EXPECT_EQ(requestBytes, info->requestBytes) << info->constantName;
+    if (RequestGrows(c.command)) {
+      EXPECT_GE(requestBytes, info->requestBytes) << info->constantName;
+    } else {
+      EXPECT_EQ(requestBytes, info->requestBytes) << info->constantName;
+    }
     if (info->replyBytes != kVariableSize) {
       EXPECT_EQ(static_cast<int>(c.reply.size()), info->replyBytes) << info->constantName;
     }
-  } else if (c.responseCode == RC_TOO_FEW_DATA_BYTES) {
+  } else if (c.responseCode == RC_TOO_FEW_DATA_BYTES && !RequestGrows(c.command)) {
     EXPECT_LT(requestBytes, info->requestBytes) << info->constantName;
   }
 }
 
-// The device serves every command of the table.
+// The family's devices serve every command of the table, but for the long
+// tag and squawk on HART 5; the other makers' every command but the family's.
 TEST(SimCommands, EveryCommandOfTheTableIsImplemented) {
-  SimLine line({DefaultDeviceConfig(0)});
-  Master master(line);
-  for (const HartCommandInfo& info : HartCommandTable()) {
-    const std::optional<Reply> reply = master.send(LongAddressOf(0), info.number);
-    ASSERT_TRUE(reply) << info.constantName;
-    EXPECT_NE(reply->responseCode, RC_COMMAND_NOT_IMPLEMENTED) << info.constantName;
+  const std::uint8_t kFromHart6[] = {CMD_READ_LONG_TAG, CMD_WRITE_LONG_TAG, CMD_SQUAWK};
+  for (const std::optional<DeviceKind>& kind :
+       {std::optional<DeviceKind>(), std::optional<DeviceKind>(kHart7),
+        std::optional<DeviceKind>(kHart5Foreign), std::optional<DeviceKind>(kHart7Flow)}) {
+    const SimDeviceConfig config = ConfigOf(kind);
+    SimLine line({config});
+    Master master(line);
+    const int revision = kind ? kind->revision : 5;
+    const bool family = !kind || kind->variant == DeviceVariant::Family;
+    for (const HartCommandInfo& info : HartCommandTable()) {
+      const std::optional<Reply> reply = master.send(LongAddressOf(config), info.number);
+      ASSERT_TRUE(reply) << info.constantName;
+      const bool newer = std::find(std::begin(kFromHart6), std::end(kFromHart6), info.number) !=
+                         std::end(kFromHart6);
+      const bool absent =
+          (revision < 6 && newer) || (!family && info.commandClass == CommandClass::FamilySpecific);
+      EXPECT_EQ(reply->responseCode == RC_COMMAND_NOT_IMPLEMENTED, absent)
+          << info.constantName << " at HART " << revision << (family ? "" : ", another maker's");
+    }
   }
 }
 
@@ -142,10 +188,141 @@ const CommandCase kCalibrations[] = {
 };
 INSTANTIATE_TEST_SUITE_P(Calibrations, SimCommand, ::testing::ValuesIn(kCalibrations), CaseName);
 
+// Command 0 of each kind: the revision's layout and the kind's identity.
+const CommandCase kIdentities[] = {
+    {"Hart6",
+     0,
+     {},
+     0,
+     {0xFE, 0x5A, 0x11, 0x05, 0x06, 0x01, 0x01, 0x01, 0x00, 0x01, 0x02, 0x03, 0x05, 0x04, 0x00,
+      0x01, 0x00},
+     kHart6},
+    {"Hart7",
+     0,
+     {},
+     0,
+     {0xFE, 0x5A, 0x12, 0x05, 0x07, 0x01, 0x01, 0x01, 0x00, 0x01, 0x02,
+      0x03, 0x05, 0x04, 0x00, 0x01, 0x00, 0x00, 0x5A, 0x00, 0x00, 0x00},
+     kHart7},
+    {"Hart5Flow",
+     0,
+     {},
+     0,
+     {0xFE, 0x3E, 0x20, 0x05, 0x05, 0x01, 0x01, 0x01, 0x00, 0x01, 0x02, 0x03},
+     kHart5Flow},
+    {"Hart6Flow",
+     0,
+     {},
+     0,
+     {0xFE, 0x3E, 0x21, 0x05, 0x06, 0x01, 0x01, 0x01, 0x00, 0x01, 0x02, 0x03, 0x05, 0x04, 0x00,
+      0x01, 0x00},
+     kHart6Flow},
+    {"Hart7Flow",
+     0,
+     {},
+     0,
+     {0xFE, 0xE1, 0x2C, 0x05, 0x07, 0x01, 0x01, 0x01, 0x00, 0x01, 0x02,
+      0x03, 0x05, 0x04, 0x00, 0x01, 0x00, 0x60, 0xA5, 0x00, 0x00, 0x00},
+     kHart7Flow},
+    {"Hart5Foreign",
+     0,
+     {},
+     0,
+     {0xFE, 0x26, 0x30, 0x05, 0x05, 0x01, 0x01, 0x01, 0x00, 0x01, 0x02, 0x03},
+     kHart5Foreign},
+    {"Hart7Foreign",
+     0,
+     {},
+     0,
+     {0xFE, 0xE1, 0x30, 0x05, 0x07, 0x01, 0x01, 0x01, 0x00, 0x01, 0x02,
+      0x03, 0x05, 0x04, 0x00, 0x01, 0x00, 0x60, 0x26, 0x00, 0x00, 0x00},
+     kHart7Foreign},
+};
+INSTANTIATE_TEST_SUITE_P(Identities, SimCommand, ::testing::ValuesIn(kIdentities), CaseName);
+
+// "PT-00 SIMULATED" and "FT-00 SIMULATED", NUL-padded to 32 bytes.
+Bytes LongTag(char first) {
+  Bytes tag(32, 0x00);
+  const char text[] = "PT-00 SIMULATED";
+  std::copy(std::begin(text), std::end(text) - 1, tag.begin());
+  tag[0] = static_cast<std::uint8_t>(first);
+  return tag;
+}
+
+// Latin-1 bytes above 0x7F and a NUL inside are kept as sent.
+const Bytes kWrittenLongTag = {0x44, 0xC9, 0x42, 0x49, 0x54, 0x00, 0x31, 0xFF, 0x20, 0x20, 0x20,
+                               0x20, 0x20, 0x20, 0x20, 0x20, 0x20, 0x20, 0x20, 0x20, 0x20, 0x20,
+                               0x20, 0x20, 0x20, 0x20, 0x20, 0x20, 0x20, 0x00, 0x00, 0x00};
+
+// What the newer revisions and the other makers' devices do differently. A
+// successful write sets "configuration changed" (0x40), except on the
+// family's HART 5 instrument.
+const CommandCase kRevisions[] = {
+    {"Hart7PollingAddressLoopCurrentDisabled", 6, {0x28, 0x00}, 0, {0x28, 0x00}, kHart7, 0x40},
+    {"Hart7PollingAddressLoopCurrentEnabled", 6, {0x3F, 0x01}, 0, {0x3F, 0x01}, kHart7, 0x40},
+    {"Hart7PollingAddressAbove63", 6, {0x40, 0x01}, 2, {}, kHart7},
+    {"Hart7LoopCurrentModeUnknown", 6, {0x05, 0x02}, 2, {}, kHart7},
+    {"Hart7OneBytePollingAddress", 6, {0x0F}, 0, {0x0F}, kHart7, 0x40},
+    {"Hart7OneBytePollingAddress40", 6, {0x28}, 2, {}, kHart7},
+    {"Hart5PollingAddress15", 6, {0x0F}, 0, {0x0F}},
+    {"Hart5FlowPollingAddress", 6, {0x0F}, 0, {0x0F}, kHart5Flow, 0x40},
+    {"Hart7LongTag", 20, {}, 0, LongTag('P'), kHart7},
+    {"Hart6FlowLongTag", 20, {}, 0, LongTag('F'), kHart6Flow},
+    {"Hart7WriteLongTag", 22, kWrittenLongTag, 0, kWrittenLongTag, kHart7, 0x40},
+    {"Hart5ResetConfigurationChanged", 38, {}, 0, {}},
+    {"Hart6ResetConfigurationChanged", 38, {}, 0, {}, kHart6},
+    {"Hart7ResetConfigurationChanged", 38, {0x00, 0x01}, 0, {0x00, 0x01}, kHart7},
+    {"Hart7ResetConfigurationCounterMismatch", 38, {0x00, 0x02}, 9, {}, kHart7},
+    {"Hart7ResetConfigurationWithoutCounter", 38, {0x00}, 5, {}, kHart7},
+    {"Hart5AdditionalStatus", 48, {}, 0, Bytes(8, 0x00)},
+    {"Hart6AdditionalStatus", 48, {}, 0, Bytes(14, 0x00), kHart6},
+    {"Hart7AdditionalStatusEchoed", 48, Bytes(14, 0x00), 0, Bytes(14, 0x00), kHart7},
+    {"Hart7Squawk", 72, {}, 0, {}, kHart7},
+    {"FlowRangeInKgPerHour",
+     35,
+     {0x4B, 0x45, 0x9C, 0x40, 0x00, 0x00, 0x00, 0x00, 0x00},
+     0,
+     {0x4B, 0x45, 0x9C, 0x40, 0x00, 0x00, 0x00, 0x00, 0x00},
+     kHart7Flow,
+     0x40},
+    {"ForeignRangeAnyUnits",
+     35,
+     {0xF0, 0x42, 0xC8, 0x00, 0x00, 0x00, 0x00, 0x00, 0x00},
+     0,
+     {0xF0, 0x42, 0xC8, 0x00, 0x00, 0x00, 0x00, 0x00, 0x00},
+     kHart5Foreign,
+     0x40},
+    // 2500 kg/h on 0-5000 kg/h: 12 mA; 25 °C, 998.2 kg/m3, 2.5045 m3/h.
+    {"FlowVariables",
+     3,
+     {},
+     0,
+     {0x41, 0x40, 0x00, 0x00, 0x4B, 0x45, 0x1C, 0x40, 0x00, 0x20, 0x41, 0xC8,
+      0x00, 0x00, 0x5C, 0x44, 0x79, 0x8C, 0xCD, 0x13, 0x40, 0x20, 0x49, 0xDC},
+     kHart7Flow},
+    {"FlowOutputInformation",
+     15,
+     {},
+     0,
+     {0x00, 0x00, 0x4B, 0x45, 0x9C, 0x40, 0x00, 0x00, 0x00, 0x00, 0x00, 0x3F, 0x00, 0x00, 0x00,
+      0x00, 0x3E},
+     kHart6Flow},
+    // 50 kPa on 0-250 kPa: 7.2 mA, 20 %.
+    {"ForeignVariables",
+     3,
+     {},
+     0,
+     {0x40, 0xE6, 0x66, 0x66, 0x0C, 0x42, 0x48, 0x00, 0x00, 0x20, 0x41, 0xC8,
+      0x00, 0x00, 0x27, 0x40, 0xE6, 0x66, 0x66, 0x39, 0x41, 0xA0, 0x00, 0x00},
+     kHart5Foreign},
+};
+INSTANTIATE_TEST_SUITE_P(Revisions, SimCommand, ::testing::ValuesIn(kRevisions), CaseName);
+
 // Requests the device refuses get an error code and no data.
 const Bytes kNaN = {0x7F, 0xC0, 0x00, 0x00};
 const CommandCase kRefusals[] = {
     {"PollingAddressAbove63", 6, {0x40}, 2, {}},
+    {"Hart5PollingAddress40", 6, {0x28}, 2, {}},
     {"DampingNaN", 34, kNaN, 2, {}},
     {"DampingNegative", 34, {0xBF, 0x80, 0x00, 0x00}, 4, {}},
     {"DampingAbove60s", 34, {0x42, 0x74, 0x00, 0x00}, 3, {}},
@@ -194,7 +371,9 @@ INSTANTIATE_TEST_SUITE_P(TooFewDataBytes, SimCommand, ::testing::ValuesIn(kTooSh
 
 const CommandCase kUnknown[] = {
     {"Cmd1", 1, {}, 64, {}},
-    {"Cmd38", 38, {}, 64, {}},
+    {"Hart5LongTag", 20, {}, 64, {}},
+    {"Hart5WriteLongTag", 22, Bytes(32, 0x41), 64, {}},
+    {"Hart5Squawk", 72, {}, 64, {}},
     {"Cmd44", 44, {0x0C}, 64, {}},
     {"Cmd111", 111, {}, 64, {}},
     {"Cmd121", 121, {0xAA, 0x55}, 64, {}},

@@ -26,6 +26,13 @@ inline Bytes LongAddressOf(std::uint8_t pollAddress) {
   return {0x9A, 0x10, 0x01, 0x02, static_cast<std::uint8_t>(0x03 + pollAddress)};
 }
 
+// The long address of the device `config` describes.
+inline Bytes LongAddressOf(const SimDeviceConfig& config) {
+  const UniqueIdentifier& id = config.identity;
+  return {static_cast<std::uint8_t>(0x80 | (id.manufacturerId & 0x3F)), id.deviceType,
+          id.deviceId[0], id.deviceId[1], id.deviceId[2]};
+}
+
 inline Bytes ShortAddress(std::uint8_t pollAddress) {
   return {static_cast<std::uint8_t>(0x80 | pollAddress)};
 }

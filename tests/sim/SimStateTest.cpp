@@ -5,6 +5,7 @@
 
 #include <cmath>
 
+#include "sim/DeviceList.h"
 #include "tests/sim/SimMaster.h"
 
 namespace vantrel::sim::testing {
@@ -334,6 +335,134 @@ TEST(SimLineDevices, MovedDeviceAnswersAtItsNewAddressOnly) {
   EXPECT_FALSE(master.send(ShortAddress(5), 0));
   EXPECT_EQ(master.send(ShortAddress(7), 0)->data[11], 0x08);
   EXPECT_EQ(master.send(ShortAddress(0), 0)->data[11], 0x03);
+}
+
+// One request of a sequence and what its reply must show: the response
+// code, the device status, and `part` at byte `at` of the data.
+struct Step {
+  std::uint8_t command;
+  Bytes request;
+  std::uint8_t responseCode;
+  std::uint8_t status;
+  Bytes part = {};
+  std::size_t at = 0;
+};
+
+struct SequenceCase {
+  const char* name;
+  DeviceKind kind;
+  Bytes additionalStatus;  // --additional-status
+  std::vector<Step> steps;
+};
+
+void PrintTo(const SequenceCase& c, std::ostream* os) {
+  *os << c.name;
+}
+
+class SimSequence : public ::testing::TestWithParam<SequenceCase> {};
+
+TEST_P(SimSequence, EachReplyShowsTheDeviceAsItStands) {
+  SimDeviceConfig config = KindDeviceConfig(0, GetParam().kind);
+  config.additionalStatus = GetParam().additionalStatus;
+  SimLine line({config});
+  Master master(line);
+  for (std::size_t i = 0; i < GetParam().steps.size(); ++i) {
+    const Step& step = GetParam().steps[i];
+    SCOPED_TRACE("step " + std::to_string(i) + ", command " + std::to_string(step.command));
+    const std::optional<Reply> reply =
+        master.send(LongAddressOf(config), step.command, step.request);
+    ASSERT_TRUE(reply);
+    EXPECT_EQ(reply->responseCode, step.responseCode);
+    EXPECT_EQ(reply->status, step.status);
+    ASSERT_GE(reply->data.size(), step.at + step.part.size());
+    EXPECT_EQ(
+        Bytes(reply->data.begin() + step.at, reply->data.begin() + step.at + step.part.size()),
+        step.part);
+  }
+}
+
+constexpr std::size_t kCounterAt = 14;  // in command 0, HART 6 and 7
+const Bytes kOneSecond = {0x3F, 0x80, 0x00, 0x00};
+const Bytes kStatusGiven = {0x00, 0x00, 0x00, 0x00, 0x00, 0x00, 0x03, 0x00, 0x01};
+const Bytes kStatusReported = {0x00, 0x00, 0x00, 0x00, 0x00, 0x00, 0x03,
+                               0x00, 0x01, 0x00, 0x00, 0x00, 0x00, 0x00};
+const Bytes kTwelveMa = {0x41, 0x40, 0x00, 0x00};
+const Bytes kFixedEcho = {0x00, 0x00, 0x00, 0x00, 0x00, 0x00, 0x00,
+                          0x00, 0x00, 0x00, 0x00, 0x00, 0x00, 0x01};
+
+const SequenceCase kSequences[] = {
+    {"Hart7CounterNamesTheConfigurationReset",
+     {7, DeviceVariant::Family},
+     {},
+     {{34, kOneSecond, 0, 0x40},
+      {0, {}, 0, 0x40, {0x00, 0x02}, kCounterAt},
+      {38, {0x00, 0x01}, 9, 0x40},
+      {38, {0x00, 0x02}, 0, 0x00, {0x00, 0x02}},
+      {0, {}, 0, 0x00, {0x00, 0x02}, kCounterAt},
+      {38, {0x00, 0x02}, 0, 0x00, {0x00, 0x02}}}},
+    {"Hart6ResetClearsTheFlag",
+     {6, DeviceVariant::Family},
+     {},
+     {{3, {}, 0, 0x00},
+      {17, Bytes(24, 0x20), 0, 0x40},
+      {22, Bytes(32, 0x41), 0, 0x40},
+      {0, {}, 0, 0x40, {0x00, 0x03}, kCounterAt},
+      {38, {}, 0, 0x00},
+      {20, {}, 0, 0x00, Bytes(32, 0x41)}}},
+    {"Hart5FlowFlagsAChangeWithoutCounter",
+     {5, DeviceVariant::Flow},
+     {},
+     {{34, kOneSecond, 0, 0x40}, {38, {}, 0, 0x00}, {35, Bytes(9, 0x00), 29, 0x00}}},
+    {"Hart7EchoAcknowledgesMoreStatus",
+     {7, DeviceVariant::Family},
+     kStatusGiven,
+     {{0, {}, 0, 0x10, {0x03}, 16},  // the extended device status
+      {48, {}, 0, 0x10, kStatusReported},
+      {48, {0x00, 0x00, 0x00, 0x00, 0x00, 0x00, 0x03, 0x00, 0x00}, 0, 0x10, kStatusReported},
+      {48, {0x00, 0x00, 0x00, 0x00, 0x00, 0x00, 0x03, 0x00, 0x01}, 0, 0x00, kStatusReported},
+      {3, {}, 0, 0x00},
+      {48, {}, 0, 0x00, kStatusReported}}},
+    {"Hart6ReadAcknowledgesMoreStatus",
+     {6, DeviceVariant::Flow},
+     kStatusGiven,
+     {{3, {}, 0, 0x10}, {48, {}, 0, 0x00, kStatusReported}, {3, {}, 0, 0x00}}},
+    {"Hart5ReportsAllTheBytesGiven",
+     {5, DeviceVariant::Family},
+     Bytes(10, 0x81),
+     {{3, {}, 0, 0x10}, {48, {}, 0, 0x00, Bytes(10, 0x81)}, {3, {}, 0, 0x00}}},
+    {"Hart7FixedCurrentShowsInAdditionalStatus",
+     {7, DeviceVariant::Family},
+     {},
+     {{40, kTwelveMa, 0, 0x18},
+      {48, {}, 0, 0x18, {0x01}, 13},
+      {48, kFixedEcho, 0, 0x08},
+      {40, {0x00, 0x00, 0x00, 0x00}, 0, 0x00},
+      {48, {}, 0, 0x00, Bytes(14, 0x00)}}},
+    // PV 50 kPa above a 0-40 kPa range: the output is held at 20.5 mA.
+    {"Hart7SaturationShowsInAdditionalStatus",
+     {7, DeviceVariant::Family},
+     {},
+     {{35, {0x0C, 0x42, 0x20, 0x00, 0x00, 0x00, 0x00, 0x00, 0x00}, 0, 0x54},
+      {48, {}, 0, 0x54, {0x01}, 10}}},
+    {"Hart7LoopCurrentDisabledHolds4mA",
+     {7, DeviceVariant::Family},
+     {},
+     {{6, {0x00, 0x00}, 0, 0x40, {0x00, 0x00}},
+      {3, {}, 0, 0x40, {0x40, 0x80, 0x00, 0x00}},
+      {6, {0x00, 0x01}, 0, 0x40, {0x00, 0x01}},
+      {3, {}, 0, 0x40, kTwelveMa}}},
+};
+INSTANTIATE_TEST_SUITE_P(Sequences, SimSequence, ::testing::ValuesIn(kSequences),
+                         [](const auto& info) { return std::string(info.param.name); });
+
+TEST(SimSquawk, TellsWhoSquawked) {
+  std::vector<std::uint8_t> squawked;
+  SimDeviceConfig config = KindDeviceConfig(4, {6, DeviceVariant::Foreign});
+  config.onSquawk = [&squawked](std::uint8_t address) { squawked.push_back(address); };
+  SimLine line({config});
+  Master master(line);
+  EXPECT_EQ(master.send(ShortAddress(4), 72)->responseCode, 0);
+  EXPECT_EQ(squawked, std::vector<std::uint8_t>{4});
 }
 
 }  // namespace
