@@ -6,6 +6,7 @@
 
 #include "cli/CliOutput.h"
 #include "engine/CodeTables.h"
+#include "engine/UnitCodes.h"
 #include "link/Translate.h"
 #include "port/SerialPort.h"
 
@@ -53,6 +54,18 @@ std::string Units(bool json) {
     out += Row({Number("index", static_cast<long long>(i)), Text("name", std::string(unit.name)),
                 Text("text", std::string(unit.listText)), Number("code", unit.code)},
                json);
+  }
+  return out;
+}
+
+// The whole HART unit table: code, kind, name and text.
+std::string AllUnits(bool json) {
+  std::string out;
+  for (const HartUnit& unit : HartUnitTable()) {
+    out += Row(
+        {Number("code", unit.code), Text("name", std::string(unit.name)),
+         Text("text", std::string(unit.text)), Text("kind", std::string(UnitKindName(unit.kind)))},
+        json);
   }
   return out;
 }
@@ -112,12 +125,13 @@ std::string Models(bool json) {
 }  // namespace
 
 bool IsListName(const std::string& what) {
-  return what == "units" || what == "gains" || what == "sensors" || what == "ports" ||
-         what == "models";
+  return what == "units" || what == "units --all" || what == "gains" || what == "sensors" ||
+         what == "ports" || what == "models";
 }
 
 std::string FormatList(const std::string& what, bool json) {
   if (what == "units") return Units(json);
+  if (what == "units --all") return AllUnits(json);
   if (what == "gains") return Gains(json);
   if (what == "sensors") return Sensors(json);
   if (what == "models") return Models(json);

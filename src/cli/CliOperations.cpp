@@ -7,9 +7,11 @@
 #include <iterator>
 #include <optional>
 
+#include "engine/AdditionalStatus.h"
 #include "engine/CodeTables.h"
 #include "engine/Encoding.h"
 #include "engine/NumberText.h"
+#include "engine/UnitCodes.h"
 
 namespace vantrel {
 
@@ -87,8 +89,36 @@ void NumberText(const ArgReader&, const char* name, const std::string& value) {
   CheckedNumberText(value, name);
 }
 
-int UnitChoice(const ArgReader& args, const char* name, const std::string& value) {
-  return ArgReader({value}, args.op()).choice(name, kUnitCount, UnitIndexForName, "units");
+// A unit: an index or a name of the family's list, a name of the whole
+// table, or code:N. `index` is the family list's entry, -1 for a unit
+// outside it.
+struct UnitGiven {
+  int index = -1;
+  int code = -1;
+};
+
+UnitGiven UnitChoice(const ArgReader& args, const char* name, const std::string& value) {
+  const std::optional<int> familyName = UnitIndexForName(value);
+  const std::optional<int> number = ParseInteger(value);
+  if (familyName || (number && *number >= 0 && *number < static_cast<int>(kUnitCount))) {
+    const int index =
+        ArgReader({value}, args.op()).choice(name, kUnitCount, UnitIndexForName, "units");
+    return {index, *UnitCodeForIndex(index)};
+  }
+  std::optional<int> code;
+  if (value.rfind("code:", 0) == 0) {
+    const std::optional<int> n = ParseInteger(value.substr(5));
+    if (n && *n >= 0 && *n <= 255) code = *n;
+  } else if (const std::optional<std::uint8_t> named = UnitCodeForName(value)) {
+    code = *named;
+  }
+  if (!code) {
+    throw UsageError{args.op() + ": " + name + " must be an index from 0 to " +
+                     std::to_string(kUnitCount - 1) +
+                     ", a name of 'list units --all' or code:N (N 0 to 255): " + value};
+  }
+  const std::optional<int> index = UnitIndexForCode(static_cast<std::uint8_t>(*code));
+  return {index.value_or(-1), *code};
 }
 
 void UnitText(const ArgReader& args, const char* name, const std::string& value) {
@@ -151,9 +181,50 @@ Apply DeviceInfoArgs(ArgReader& args) {
   };
 }
 
+// N 0 to 63 (HART 5 instruments refuse above 15 after command 0), and the
+// loop-current mode that HART 6 and 7 take with it.
 Apply PollAddressArgs(ArgReader& args) {
-  const auto address = static_cast<std::uint8_t>(args.integer("N", 0, 15));
-  return [address](DeviceData& d) { d.newPollAddress = address; };
+  const auto address = static_cast<std::uint8_t>(args.integer("N", 0, kLastPollAddress));
+  std::optional<bool> enabled;
+  if (!args.empty()) {
+    const std::string flag = args.text("option");
+    if (flag != "--loop-current-mode") throw UsageError{args.op() + ": unknown option " + flag};
+    const std::string mode = args.text("--loop-current-mode value");
+    if (mode != "enabled" && mode != "disabled") {
+      throw UsageError{args.op() + ": --loop-current-mode must be enabled or disabled: " + mode};
+    }
+    enabled = mode == "enabled";
+  }
+  return [address, enabled](DeviceData& d) {
+    d.newPollAddress = address;
+    d.loopCurrentEnabled = enabled;
+  };
+}
+
+// [--from A] [--to B] [--fast] [--first]: the menu's search without any.
+Apply SearchArgs(ArgReader& args) {
+  SearchPlan plan;
+  while (!args.empty()) {
+    const std::string flag = args.text("option");
+    if (flag == "--from") {
+      plan.from = static_cast<std::uint8_t>(args.integer("--from", 0, kLastPollAddress));
+    } else if (flag == "--to") {
+      plan.to = static_cast<std::uint8_t>(args.integer("--to", 0, kLastPollAddress));
+    } else if (flag == "--fast") {
+      plan.fast = true;
+    } else if (flag == "--first") {
+      plan.stopAtFirst = true;
+    } else {
+      throw UsageError{args.op() + ": unknown option " + flag};
+    }
+  }
+  if (plan.from > plan.to) throw UsageError{args.op() + ": --from must not be after --to"};
+  return [plan](DeviceData& d) { d.search = plan; };
+}
+
+Apply LongTagArgs(ArgReader& args) {
+  const std::string tag = args.text("TEXT");
+  return [tag](DeviceData& d) { d.longTag = tag; };
 }
 
 Apply SensorTypeArgs(ArgReader& args) {
@@ -185,9 +256,10 @@ Apply ConfigArgs(ArgReader& args) {
                                              {"--upper", NumberText},
                                              {"--damping", NumberText}};
   const auto v = NamedOptions(args, kOptions);
-  const int unit = UnitChoice(args, "--unit", v[0]);
+  const UnitGiven unit = UnitChoice(args, "--unit", v[0]);
   return [v, unit](DeviceData& d) {
-    d.unitIndex = unit;
+    d.unitIndex = unit.index;
+    d.unitCode = unit.code;
     d.lowerRangeText = v[1];
     d.upperRangeText = v[2];
     d.dampingText = v[3];
@@ -225,7 +297,11 @@ CliValues CurrentValues(const CliShown& shown) {
   return {{"loopCurrent", d.loopCurrent},
           {"percentOfRange", d.percentOfRange},
           {"pvText", d.pvText},
-          {"svText", d.svText}};
+          {"svText", d.svText},
+          {"pvUnitCode", Whole(d.pvUnitCode)},
+          {"pvUnitText", UnitTextOfCode(d.pvUnitCode)},
+          {"svUnitCode", Whole(d.svUnitCode)},
+          {"svUnitText", UnitTextOfCode(d.svUnitCode)}};
 }
 
 CliValues DeviceInfoValues(const CliShown& shown) {
@@ -241,12 +317,20 @@ CliValues LongAddressValues(const CliShown& shown) {
   return {{"longAddressText", d.longAddressText}};
 }
 
+// The unit read: its code, its entry of the family's list (-1 when it is not
+// one of the ten) and its text, the list's text for the ten.
 CliValues ConfigValues(const CliShown& shown) {
   const DeviceData& d = shown.data;
-  const std::optional<std::uint8_t> code = UnitCodeForIndex(d.unitIndex);
-  const std::string unitText =
-      code ? std::string(UnitTable()[static_cast<std::size_t>(d.unitIndex)].listText) : "";
-  return {{"unitIndex", Whole(d.unitIndex)},
+  const auto code = static_cast<std::uint8_t>(d.unitCode);
+  const std::optional<int> index = d.unitCode >= 0 ? UnitIndexForCode(code) : std::nullopt;
+  std::string unitText;
+  if (index) {
+    unitText = std::string(UnitTable()[static_cast<std::size_t>(*index)].listText);
+  } else if (d.unitCode >= 0) {
+    unitText = UnitTextOfCode(code);
+  }
+  return {{"unitIndex", Whole(index.value_or(-1))},
+          {"unitCode", Whole(d.unitCode)},
           {"unitText", unitText},
           {"upperRangeText", d.upperRangeText},
           {"lowerRangeText", d.lowerRangeText},
@@ -298,6 +382,47 @@ CliValues GainValues(const CliShown& shown) {
   return {{"gainIndex", Whole(d.gainIndex)}, {"gainText", gainText}};
 }
 
+std::vector<std::string> Words(const std::vector<StatusWord>& words) {
+  std::vector<std::string> out;
+  for (const StatusWord& w : words) out.emplace_back(w.word);
+  return out;
+}
+
+// The words of the set bits (none for HART 5, whose bytes are all the
+// device's own), the device-specific bytes and the whole reply in hex.
+CliValues StatusValues(const CliShown& shown) {
+  const DeviceData& d = shown.data;
+  const AdditionalStatus status =
+      DecodeAdditionalStatus(d.additionalStatus, d.additionalStatusRevision);
+  std::vector<std::string> extended;
+  if (status.extendedDeviceStatus)
+    extended = Words(ExtendedStatusWords(*status.extendedDeviceStatus));
+  std::vector<std::string> standardized;
+  if (status.standardized) {
+    for (int i = 0; i < 4; ++i) {
+      for (std::string& w :
+           Words(StandardizedStatusWords(i, (*status.standardized)[static_cast<std::size_t>(i)]))) {
+        standardized.push_back(std::move(w));
+      }
+    }
+  }
+  return {{"extendedDeviceStatus", extended},
+          {"standardizedStatus", standardized},
+          {"deviceSpecific", PlainHex(status.deviceSpecific)},
+          {"additionalStatus", PlainHex(d.additionalStatus)}};
+}
+
+// HART 7 answers with its configuration-change counter; -1 for none.
+CliValues ResetValues(const CliShown& shown) {
+  const DeviceData& d = shown.data;
+  return {{"configChangeCounter",
+           d.configChangeCounter ? static_cast<long long>(*d.configChangeCounter) : -1LL}};
+}
+
+CliValues LongTagValues(const CliShown& shown) {
+  return {{"longTag", shown.data.longTag}};
+}
+
 CliValues PollValues(const CliShown& shown) {
   const DeviceData& d = shown.data;
   return {{"pressureCode", static_cast<long long>(d.pressureCode)}};
@@ -306,14 +431,16 @@ CliValues PollValues(const CliShown& shown) {
 // clang-format off
 const CliOperation kCliOperations[] = {
     {OP_COMM_TEST, "", nullptr, nullptr},
-    {OP_SEARCH, "", nullptr, SearchValues},
+    {OP_SEARCH, "[--from A] [--to B] [--fast] [--first]   (A, B 0 to 63)", SearchArgs,
+     SearchValues},
     {OP_READ_CURRENT, "", nullptr, CurrentValues},
     {OP_READ_DEVICE_INFO, "", nullptr, DeviceInfoValues},
     {OP_FIXED_CURRENT, "MA", FixedCurrentArgs, nullptr},
     {OP_CALIBRATE_CURRENT, "POINT_MA ACTUAL_MA   (POINT_MA 4 or 20)", CurrentTrimArgs, nullptr},
     {OP_WRITE_DEVICE_INFO, "--tag T --descriptor D --message M --date YYYY-MM-DD",
      DeviceInfoArgs, nullptr},
-    {OP_WRITE_POLL_ADDRESS, "N", PollAddressArgs, nullptr},
+    {OP_WRITE_POLL_ADDRESS, "N [--loop-current-mode enabled|disabled]   (N 0 to 63; HART 5: 0 to 15)",
+     PollAddressArgs, nullptr},
     {OP_READ_LONG_ADDRESS, "", nullptr, LongAddressValues},
     {OP_WRITE_SENSOR_CONFIG, "TYPE", SensorTypeArgs, nullptr},
     {OP_READ_SENSOR_CONFIG, "", nullptr, SensorValues},
@@ -336,6 +463,13 @@ const CliOperation kCliOperations[] = {
     {OP_READ_GAIN, "", nullptr, GainValues},
     {OP_WRITE_GAIN, "GAIN", GainArgs, nullptr},
     {OP_POLL, "", nullptr, PollValues},
+    {OP_READ_STATUS, "", nullptr, StatusValues},
+    {OP_ACKNOWLEDGE_STATUS, "   (after read-status: read-status then acknowledge-status)", nullptr,
+     StatusValues},
+    {OP_RESET_CONFIG_CHANGED, "", nullptr, ResetValues},
+    {OP_READ_LONG_TAG, "", nullptr, LongTagValues},
+    {OP_WRITE_LONG_TAG, "TEXT   (up to 32 ISO Latin-1 characters)", LongTagArgs, nullptr},
+    {OP_SQUAWK, "", nullptr, nullptr},
 };
 // clang-format on
 

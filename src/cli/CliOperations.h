@@ -48,8 +48,10 @@ class ArgReader {
 };
 
 // A value as the page shows it: text, a whole number, a float (six
-// significant digits, as the view's number fields), or a list of numbers.
-using CliValue = std::variant<std::string, long long, float, std::vector<int>>;
+// significant digits, as the view's number fields), a list of numbers or of
+// words.
+using CliValue =
+    std::variant<std::string, long long, float, std::vector<int>, std::vector<std::string>>;
 using CliValues = std::vector<std::pair<const char*, CliValue>>;
 
 // What the values are taken from: the device data, and the polling

@@ -23,6 +23,13 @@ std::string ValueText(const CliValue& value, bool json) {
   if (const auto* whole = std::get_if<long long>(&value)) return std::to_string(*whole);
   if (const auto* number = std::get_if<float>(&value)) return FloatText(*number, json);
   std::string list = json ? "[" : "";
+  if (const auto* words = std::get_if<std::vector<std::string>>(&value)) {
+    for (std::size_t i = 0; i < words->size(); ++i) {
+      if (i > 0) list += json ? ", " : " ";
+      list += json ? JsonString((*words)[i]) : (*words)[i];
+    }
+    return json ? list + "]" : list;
+  }
   const auto& numbers = std::get<std::vector<int>>(value);
   for (std::size_t i = 0; i < numbers.size(); ++i) {
     if (i > 0) list += json ? ", " : " ";

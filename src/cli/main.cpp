@@ -46,7 +46,7 @@ const char kUsage[] =
     "                   [--json] [--trace] [--lang zh|en] [--trust-model]\n"
     "                   OPERATION [ARGS]\n"
     "                   [then [--address N] OPERATION [ARGS] ...]\n"
-    "       vantrel-cli [--json] [--lang zh|en] list units|gains|sensors|ports|models\n"
+    "       vantrel-cli [--json] [--lang zh|en] list units [--all]|gains|sensors|ports|models\n"
     "       vantrel-cli forget-model MANUFACTURER:TYPE\n"
     "       vantrel-cli [--journal FILE] journal [--csv] [--since YYYY-MM-DD]\n"
     "       vantrel-cli -h|--help | --version\n"
@@ -86,7 +86,8 @@ const char kUsage[] =
     "                     differs; without a terminal it needs --yes)\n"
     "\n"
     "UNIT, TYPE and GAIN are an index or a name of 'list units', 'list sensors' and\n"
-    "'list gains': kPa, degC, Pt100, x4 ...\n"
+    "'list gains': kPa, degC, Pt100, x4 ... UNIT may also be any name of\n"
+    "'list units --all' (the whole HART unit table: kg/h, m3/h, mA ...) or code:N.\n"
     "\n"
     "Operations joined with 'then' run in order and share the device data, as in\n"
     "the window; the first that does not succeed ends the chain, and the ones\n"
@@ -284,10 +285,12 @@ Options ParseArguments(int argc, char** argv) {
     return options;
   }
   if (i < argc && std::string(argv[i]) == "list") {
-    if (i + 2 != argc || !IsListName(argv[i + 1])) {
-      throw UsageError{"list needs one of units, gains, sensors, ports, models"};
+    const bool all =
+        i + 3 == argc && std::string(argv[i + 1]) == "units" && std::string(argv[i + 2]) == "--all";
+    if ((i + 2 != argc && !all) || !IsListName(argv[i + 1])) {
+      throw UsageError{"list needs one of units [--all], gains, sensors, ports, models"};
     }
-    options.list = argv[i + 1];
+    options.list = all ? "units --all" : argv[i + 1];
     return options;
   }
   if (options.hartIp) {
