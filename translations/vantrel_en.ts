@@ -389,10 +389,6 @@
 <context>
     <name>core</name>
     <message>
-        <source>代码 %1</source>
-        <translation>code %1</translation>
-    </message>
-    <message>
         <source>未发送</source>
         <translation>not sent</translation>
     </message>
@@ -1143,6 +1139,194 @@
     <message>
         <source>序号 </source>
         <translation>sequence </translation>
+    </message>
+    <message>
+        <source>读长标签</source>
+        <translation>Read long tag</translation>
+    </message>
+    <message>
+        <source>子设备不匹配</source>
+        <translation>Sub-device mismatch</translation>
+    </message>
+    <message>
+        <source>子设备ID重复</source>
+        <translation>Duplicate sub-device ID</translation>
+    </message>
+    <message>
+        <source>块传输待定</source>
+        <translation>Block transfer pending</translation>
+    </message>
+    <message>
+        <source>长标签中的 %1 不能写入仪表</source>
+        <translation>The %1 in the long tag cannot be written to the instrument</translation>
+    </message>
+    <message>
+        <source>子设备列表已更改</source>
+        <translation>Sub-device list changed</translation>
+    </message>
+    <message>
+        <source>模拟通道固定</source>
+        <translation>Analog channel fixed</translation>
+    </message>
+    <message>
+        <source>复位组态更改标志</source>
+        <translation>Reset configuration-changed flag</translation>
+    </message>
+    <message>
+        <source>非易失存储器故障</source>
+        <translation>Non-volatile memory defect</translation>
+    </message>
+    <message>
+        <source>代码 %1</source>
+        <translation>code %1</translation>
+    </message>
+    <message>
+        <source>事件通知溢出</source>
+        <translation>Event notification overflow</translation>
+    </message>
+    <message>
+        <source>写长标签</source>
+        <translation>Write long tag</translation>
+    </message>
+    <message>
+        <source>电子部件故障</source>
+        <translation>Electronic defect</translation>
+    </message>
+    <message>
+        <source>仪表已鸣叫</source>
+        <translation>The instrument squawked</translation>
+    </message>
+    <message>
+        <source>设备特定状态：</source>
+        <translation>Device-specific status: </translation>
+    </message>
+    <message>
+        <source>离散变量仿真已激活</source>
+        <translation>Discrete variable simulation active</translation>
+    </message>
+    <message>
+        <source>鸣叫失败</source>
+        <translation>Squawk failed</translation>
+    </message>
+    <message>
+        <source>带宽分配待定</source>
+        <translation>Bandwidth allocation pending</translation>
+    </message>
+    <message>
+        <source>鸣叫</source>
+        <translation>Squawk</translation>
+    </message>
+    <message>
+        <source>供电电压超出范围</source>
+        <translation>Supply voltage out of range</translation>
+    </message>
+    <message>
+        <source>无线故障</source>
+        <translation>Radio failure</translation>
+    </message>
+    <message>
+        <source>仿真已激活</source>
+        <translation>Simulation active</translation>
+    </message>
+    <message>
+        <source>故障</source>
+        <translation>Failure</translation>
+    </message>
+    <message>
+        <source>超出规格</source>
+        <translation>Out of specification</translation>
+    </message>
+    <message>
+        <source>HART 5 仪表的轮询地址为 0 到 15，%1 未发送</source>
+        <translation>A HART 5 instrument's polling address is 0 to 15; %1 not sent</translation>
+    </message>
+    <message>
+        <source>数据过时</source>
+        <translation>Stale data</translation>
+    </message>
+    <message>
+        <source>易失存储器故障</source>
+        <translation>Volatile memory defect</translation>
+    </message>
+    <message>
+        <source>检测到重复主站</source>
+        <translation>Duplicate master detected</translation>
+    </message>
+    <message>
+        <source>功能检查</source>
+        <translation>Function check</translation>
+    </message>
+    <message>
+        <source>组态已锁定</source>
+        <translation>Configuration locked</translation>
+    </message>
+    <message>
+        <source>请先读取设备状态！</source>
+        <translation>Read the device status first!</translation>
+    </message>
+    <message>
+        <source>容量不足</source>
+        <translation>Capacity denied</translation>
+    </message>
+    <message>
+        <source>设备变量报警</source>
+        <translation>Device variable alert</translation>
+    </message>
+    <message>
+        <source>模拟通道饱和</source>
+        <translation>Analog channel saturated</translation>
+    </message>
+    <message>
+        <source>状态仿真已激活</source>
+        <translation>Status simulation active</translation>
+    </message>
+    <message>
+        <source>确认失败</source>
+        <translation>Acknowledge failed</translation>
+    </message>
+    <message>
+        <source>读附加设备状态</source>
+        <translation>Read additional device status</translation>
+    </message>
+    <message>
+        <source>需要维护</source>
+        <translation>Maintenance required</translation>
+    </message>
+    <message>
+        <source>看门狗复位</source>
+        <translation>Watchdog reset</translation>
+    </message>
+    <message>
+        <source>正在搜索 %1 到 %2</source>
+        <translation>Searching %1 to %2</translation>
+    </message>
+    <message>
+        <source>确认成功</source>
+        <translation>Acknowledged</translation>
+    </message>
+    <message>
+        <source>此仪表为 HART %1，不支持此操作（需要 HART 6 或 7）：未发送</source>
+        <translation>This instrument is HART %1 and does not support this operation (it needs HART 6 or 7): not sent</translation>
+    </message>
+    <message>
+        <source>环境条件超出范围</source>
+        <translation>Environmental conditions out of range</translation>
+    </message>
+    <message>
+        <source>长标签最多 32 个字符！</source>
+        <translation>A long tag has at most 32 characters!</translation>
+    </message>
+    <message>
+        <source>复位失败</source>
+        <translation>Reset failed</translation>
+    </message>
+    <message>
+        <source>复位成功</source>
+        <translation>Reset done</translation>
+    </message>
+    <message>
+        <source>电源严重故障</source>
+        <translation>Critical power failure</translation>
     </message>
 </context>
 <context>

@@ -104,11 +104,16 @@ bool CTabHart::save(std::optional<OperationCode> op) {
   data_.date = CalendarDate{date.year(), date.month(), date.day()};
   data_.tag = TextOf(ui_->tagEdit);
   data_.descriptor = TextOf(ui_->descriptorEdit);
+  // A HART 6 or 7 instrument takes 0 to 63; otherwise the page keeps its
+  // range of 0 to 16 (the engine refuses above 15 for HART 5).
+  const int lastAddress = data_.hartRevision >= 6 ? kLastPollAddress : 16;
   if (op == OP_WRITE_POLL_ADDRESS) {
     if (!exchange.takeByte(ui_->newPollAddressEdit, data_.newPollAddress)) return false;
-    if (!exchange.checkRange(ui_->newPollAddressEdit, data_.newPollAddress, 0, 16)) return false;
+    if (!exchange.checkRange(ui_->newPollAddressEdit, data_.newPollAddress, 0, lastAddress)) {
+      return false;
+    }
   } else {
-    exchange.takeByteQuietly(ui_->newPollAddressEdit, data_.newPollAddress, 0, 16);
+    exchange.takeByteQuietly(ui_->newPollAddressEdit, data_.newPollAddress, 0, lastAddress);
   }
   data_.longAddressText = TextOf(ui_->longAddressEdit);
   return true;

@@ -149,13 +149,22 @@ TEST_F(GuiHartPage, NewPollingAddressIsCheckedBeforeItIsWritten) {
     CloseMessageBox(box);
   }
 
-  // 16 is the largest accepted and goes out in command 6.
+  // 16 passes the page's check, but a HART 5 instrument's addresses end at
+  // 15: the write is refused with the reason, and command 6 is not sent.
+  recorder.sent.clear();
   edit("newPollAddressEdit")->setText(QStringLiteral("16"));
+  button("writePollAddressButton")->click();
+  EXPECT_EQ(waitForEnd(OP_WRITE_POLL_ADDRESS), static_cast<int>(OperationResult::Refused));
+  EXPECT_TRUE(recorder.withCommand(6).empty());
+  EXPECT_NE(frame->reasonPane()->text().indexOf(QStringLiteral("0 到 15")), -1);
+
+  // 15 is the largest sent, in command 6 alone.
+  edit("newPollAddressEdit")->setText(QStringLiteral("15"));
   runOk("writePollAddressButton", OP_WRITE_POLL_ADDRESS);
   EXPECT_EQ(status(), QStringLiteral("修改成功"));
   const std::vector<SentRequest> writes = recorder.withCommand(6);
   ASSERT_EQ(writes.size(), 1u);
-  EXPECT_EQ(writes[0].data, (std::vector<std::uint8_t>{16}));
+  EXPECT_EQ(writes[0].data, (std::vector<std::uint8_t>{15}));
   // The box keeps the address it showed.
   EXPECT_EQ(combo("pollAddressCombo")->currentText(), QStringLiteral("0"));
 }
