@@ -366,6 +366,22 @@
         <source>长地址</source>
         <translation>Long address</translation>
     </message>
+    <message>
+        <source>写长标签</source>
+        <translation>Write LT</translation>
+    </message>
+    <message>
+        <source>读长标签</source>
+        <translation>Read LT</translation>
+    </message>
+    <message>
+        <source>长标签</source>
+        <translation>LT</translation>
+    </message>
+    <message>
+        <source>鸣叫</source>
+        <translation>Squawk</translation>
+    </message>
 </context>
 <context>
     <name>CVantrelView</name>
@@ -1585,6 +1601,18 @@
         <source>仍要退出吗？</source>
         <translation>Exit anyway?</translation>
     </message>
+    <message>
+        <source>按范围搜索…</source>
+        <translation>Search a range…</translation>
+    </message>
+    <message>
+        <source>设备状态…</source>
+        <translation>Device status…</translation>
+    </message>
+    <message>
+        <source>更多状态…</source>
+        <translation>More status…</translation>
+    </message>
 </context>
 <context>
     <name>vantrel::CVantrelView</name>
@@ -1825,6 +1853,75 @@ File: %2</translation>
     <message>
         <source>端口不能控制RTS</source>
         <translation>The port cannot drive RTS</translation>
+    </message>
+</context>
+<context>
+    <name>vantrel::SearchDialog</name>
+    <message>
+        <source>结束地址</source>
+        <translation>Last address</translation>
+    </message>
+    <message>
+        <source>起始地址</source>
+        <translation>First address</translation>
+    </message>
+    <message>
+        <source>搜索范围</source>
+        <translation>Search range</translation>
+    </message>
+    <message>
+        <source>找到第一台仪表即停止</source>
+        <translation>Stop at the first instrument found</translation>
+    </message>
+    <message>
+        <source>快速搜索（每个地址一次）</source>
+        <translation>Fast search (one try per address)</translation>
+    </message>
+</context>
+<context>
+    <name>vantrel::StatusDialog</name>
+    <message>
+        <source>无附加状态</source>
+        <translation>No additional status</translation>
+    </message>
+    <message>
+        <source>确认</source>
+        <translation>Acknowledge</translation>
+    </message>
+    <message>
+        <source>读取</source>
+        <translation>Read</translation>
+    </message>
+    <message>
+        <source>复位组态更改标志</source>
+        <translation>Reset configuration changed</translation>
+    </message>
+    <message>
+        <source>设备状态</source>
+        <translation>Device status</translation>
+    </message>
+    <message>
+        <source>尚未读取</source>
+        <translation>Not read yet</translation>
+    </message>
+</context>
+<context>
+    <name>vantrel::CTabHart</name>
+    <message>
+        <source>启用</source>
+        <translation>Enabled</translation>
+    </message>
+    <message>
+        <source>禁用</source>
+        <translation>Disabled</translation>
+    </message>
+    <message>
+        <source>自动</source>
+        <translation>Auto</translation>
+    </message>
+    <message>
+        <source>回路电流模式（HART 6/7）：自动为地址 0 时启用，其他地址禁用</source>
+        <translation>Loop-current mode (HART 6/7): Auto enables it at address 0 and disables it elsewhere</translation>
     </message>
 </context>
 </TS>

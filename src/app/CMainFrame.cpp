@@ -17,6 +17,7 @@
 #include <QSettings>
 #include <QStatusBar>
 #include <QStyle>
+#include <QToolButton>
 
 #include <algorithm>
 #include <cmath>
@@ -26,6 +27,8 @@
 #include "app/CAboutDlg.h"
 #include "app/CVantrelView.h"
 #include "app/CommMonitor.h"
+#include "app/SearchDialog.h"
+#include "app/StatusDialog.h"
 #include "engine/FrameDecoder.h"
 #include "link/LinkTexts.h"
 #include "port/Session.h"
@@ -170,6 +173,13 @@ void CMainFrame::createMenus() {
   monitor->setText(tr("通信监视(&M)"));
   operation->addAction(monitor);
   connect(monitor, &QAction::toggled, this, &CMainFrame::onMonitorToggled);
+  // Beyond the menu's own commands, after them: a search by range and pace,
+  // and the instrument's additional status.
+  operation->addSeparator();
+  connect(add(operation, "searchRangeAction", tr("按范围搜索…")), &QAction::triggered, this,
+          &CMainFrame::showSearchDialog);
+  connect(add(operation, "deviceStatusAction", tr("设备状态…")), &QAction::triggered, this,
+          &CMainFrame::showStatusDialog);
 
   QMenu* help = menuBar()->addMenu(tr("帮助(&H)"));
   help->setObjectName(QStringLiteral("menuHelp"));
@@ -201,6 +211,13 @@ void CMainFrame::createStatusBar() {
   statusBar()->addWidget(statusPane_, 1);
   statusBar()->addWidget(reasonPane_);
   statusBar()->addWidget(deviceStatusPane_);
+  moreStatusButton_ = new QToolButton;
+  moreStatusButton_->setObjectName(QStringLiteral("moreStatusButton"));
+  moreStatusButton_->setText(tr("更多状态…"));
+  moreStatusButton_->setAutoRaise(true);
+  connect(moreStatusButton_, &QToolButton::clicked, this, &CMainFrame::showStatusDialog);
+  statusBar()->addWidget(moreStatusButton_);
+  moreStatusButton_->hide();
   // The instrument connected: revision, manufacturer and device type as
   // codes, device ID, tag once read.
   instrumentPane_ = new QLabel;
@@ -244,6 +261,21 @@ void CMainFrame::setDeviceStatus(int status) {
   deviceStatusPane_->setText(text);
   deviceStatusPane_->setToolTip(all.isEmpty() ? QString() : tr("设备状态：") + all);
   deviceStatusPane_->setVisible(!text.isEmpty());
+  moreStatusButton_->setVisible((bits & kMoreStatusAvailable) != 0);
+}
+
+void CMainFrame::showStatusDialog() {
+  if (statusDialog_ == nullptr) statusDialog_ = new StatusDialog(*view_, this);
+  statusDialog_->show();
+  statusDialog_->raise();
+  view_->start(OP_READ_STATUS);
+}
+
+void CMainFrame::showSearchDialog() {
+  auto* dialog = new SearchDialog(view_->data().search, this);
+  dialog->setAttribute(Qt::WA_DeleteOnClose);
+  connect(dialog, &QDialog::accepted, this, [this, dialog] { view_->searchWith(dialog->plan()); });
+  dialog->open();
 }
 
 // Opening the docked monitor makes the window taller by the monitor's height,

@@ -13,12 +13,14 @@ class QLabel;
 class QMessageBox;
 class QProgressBar;
 class QScrollArea;
+class QToolButton;
 
 namespace vantrel {
 
 class CommMonitor;
 class CVantrelView;
 class Session;
+class StatusDialog;
 
 class CMainFrame : public QMainWindow {
   Q_OBJECT
@@ -45,6 +47,11 @@ class CMainFrame : public QMainWindow {
   // there is no reason.
   QLabel* reasonPane() const { return reasonPane_; }
   QLabel* instrumentPane() const { return instrumentPane_; }
+  // Beside the device status: shown while the device status byte says more
+  // status is available; it opens the status dialog.
+  QToolButton* moreStatusButton() const { return moreStatusButton_; }
+  // The status dialog, open or not (nullptr before it was first opened).
+  StatusDialog* statusDialog() const { return statusDialog_; }
 
  public slots:
   void setStatusText(const QString& text);
@@ -55,6 +62,10 @@ class CMainFrame : public QMainWindow {
   void setFailureReason(const QString& reason);
   void setInstrument(const QString& line);
   void onAppAbout();
+  // Opens the status dialog and reads the additional device status.
+  void showStatusDialog();
+  // Asks for a search range and pace, then searches.
+  void showSearchDialog();
 
  public:
   // No context menu listing the dock windows: the menu bar keeps behaving as
@@ -92,6 +103,8 @@ class CMainFrame : public QMainWindow {
   QLabel* deviceStatusPane_ = nullptr;
   QLabel* reasonPane_ = nullptr;
   QLabel* instrumentPane_ = nullptr;
+  QToolButton* moreStatusButton_ = nullptr;
+  StatusDialog* statusDialog_ = nullptr;
   CommMonitor* monitor_ = nullptr;
   bool closing_ = false;   // the engineer has decided: the window closes
   bool asking_ = false;    // a question about the loop is open

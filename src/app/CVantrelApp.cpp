@@ -15,6 +15,7 @@
 #include "app/ScreenshotRun.h"
 #include "i18n/Language.h"
 #include "port/Session.h"
+#include "sim/DeviceList.h"
 #include "sim/SimServerThread.h"
 #include "tabs/DialogUnits.h"
 #include "tabs/MessageBoxes.h"
@@ -27,16 +28,18 @@ namespace {
 // program's profile.
 inline constexpr char kProfileKey[] = "应用程序向导生成的本地应用程序";
 
-// Polling addresses of the simulated instruments of --demo.
-// The demonstration line: devices at polling addresses 0 and 3 whose replies
-// come at the pace of a 1200 baud line after a short turnaround, as a modem
-// delivers them.
+// The demonstration line: the family's instruments at polling addresses 0
+// and 3, and another maker's HART 7 flow instrument (kg/h, long tag,
+// additional status) at 5, whose replies come at the pace of a 1200 baud line
+// after a short turnaround, as a modem delivers them.
 std::unique_ptr<sim::SimServerThread> StartDemoLine() {
   sim::PtyServerOptions options;
   options.lineRate = true;
   options.turnaroundMs = 20;
   return std::make_unique<sim::SimServerThread>(
-      std::vector<sim::SimDeviceConfig>{sim::DefaultDeviceConfig(0), sim::DefaultDeviceConfig(3)},
+      std::vector<sim::SimDeviceConfig>{
+          sim::DefaultDeviceConfig(0), sim::DefaultDeviceConfig(3),
+          sim::KindDeviceConfig(5, sim::DeviceKind{7, sim::DeviceVariant::Flow})},
       options);
 }
 
@@ -46,8 +49,8 @@ struct CommandLine {
   QCommandLineParser parser;
   const QCommandLineOption demo{
       QStringLiteral("demo"),
-      QStringLiteral("Start with simulated instruments at polling addresses 0 and 3 and open "
-                     "their line.")};
+      QStringLiteral("Start with simulated instruments at polling addresses 0 and 3 (this "
+                     "family's) and 5 (a HART 7 flow instrument) and open their line.")};
   const QCommandLineOption lang{
       QStringLiteral("lang"),
       QStringLiteral("Show the texts in LANG: zh (Chinese) or en (English). Without it, English "

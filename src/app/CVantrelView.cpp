@@ -379,6 +379,13 @@ void CVantrelView::onCommTest() {
 }
 
 void CVantrelView::onSearchDevices() {
+  searchWith(SearchPlan{});
+}
+
+// The plan stays in the data for the range dialog to offer next time; the
+// menu's search puts the specified one back.
+void CVantrelView::searchWith(const SearchPlan& plan) {
+  session_.data().search = plan;
   start(OP_SEARCH);
 }
 

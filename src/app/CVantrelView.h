@@ -92,7 +92,10 @@ class CVantrelView : public QWidget, private OperationStarter {
   void setFileChooser(FileChooser chooser) { chooser_ = std::move(chooser); }
   JournalKeeper* journal() const { return journal_; }
   void onCommTest();
+  // The menu's search: addresses 0 to 14 at the specified pace.
   void onSearchDevices();
+  // A search by `plan` (the range dialog's).
+  void searchWith(const SearchPlan& plan);
   void onReadCurrent();
   // One tick of the acquisition timer: polls the pressure code while
   // acquisition is on.

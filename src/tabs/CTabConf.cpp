@@ -17,8 +17,14 @@
 
 #include "tabs/CTabConf.h"
 
+#include <QSignalBlocker>
+
+#include <algorithm>
+
 #include "engine/CodeTables.h"
+#include "engine/Instrument.h"
 #include "engine/OperationTable.h"
+#include "engine/UnitCodes.h"
 #include "link/Translate.h"
 #include "tabs/ComboLists.h"
 #include "tabs/DataExchange.h"
@@ -108,7 +114,7 @@ CTabConf::~CTabConf() = default;
 // types or chooses is the user's: a write may send it to any instrument.
 void CTabConf::trackTyped() {
   MirrorSelection(ui_->sensorTypeCombo, data_.sensorTypeIndex, this);
-  MirrorSelection(ui_->unitCombo, data_.unitIndex, this);
+  connect(ui_->unitCombo, &QComboBox::currentIndexChanged, this, &CTabConf::takeUnit);
   MirrorSelection(ui_->gainCombo, data_.gainIndex, this);
   const std::pair<QLineEdit*, unsigned> edits[] = {{ui_->sensorLowerEdit, kSensorLimitsField},
                                                    {ui_->sensorUpperEdit, kSensorLimitsField},
@@ -141,10 +147,53 @@ void CTabConf::fillSensorTypes() {
   FillList(ui_->sensorTypeCombo, names, data_.sensorTypeIndex);
 }
 
+namespace {
+
+// The units the box offers an instrument: none (the family's ten) for the
+// family, for an instrument not yet known, and while the range's unit is
+// unknown or not in the table; else every unit of the same kind as it.
+std::vector<std::uint8_t> OfferedUnitCodes(const DeviceData& data) {
+  if (!data.instrument || data.instrument->model == kFamilyModel || data.unitCode < 0) return {};
+  const HartUnit* unit = FindHartUnit(static_cast<std::uint8_t>(data.unitCode));
+  if (unit == nullptr) return {};
+  return UnitCodesOfKind(unit->kind);
+}
+
+}  // namespace
+
 void CTabConf::fillUnits() {
+  QComboBox* box = ui_->unitCombo;
+  std::vector<std::uint8_t> codes = OfferedUnitCodes(data_);
+  int selected = data_.unitIndex;
+  if (!codes.empty()) {
+    const auto at = std::find(codes.begin(), codes.end(), data_.unitCode);
+    selected = at == codes.end() ? -1 : static_cast<int>(at - codes.begin());
+  }
+  if (codes == unitCodes_ && box->count() > 0) {
+    box->setCurrentIndex(selected);
+    return;
+  }
+  unitCodes_ = std::move(codes);
   QStringList names;
-  for (const UnitEntry& entry : UnitTable()) names << ListText(entry.listText);
-  FillList(ui_->unitCombo, names, data_.unitIndex);
+  if (unitCodes_.empty()) {
+    for (const UnitEntry& entry : UnitTable()) names << ListText(entry.listText);
+  } else {
+    for (std::uint8_t code : unitCodes_) names << Utf8Text(UnitTextOfCode(code));
+  }
+  {
+    const QSignalBlocker quiet(box);
+    box->clear();
+  }
+  FillList(box, names, selected);
+}
+
+void CTabConf::takeUnit(int selected) {
+  if (unitCodes_.empty()) {
+    data_.unitIndex = selected;
+    return;
+  }
+  data_.unitIndex = -1;
+  data_.unitCode = selected < 0 ? -1 : unitCodes_[static_cast<std::size_t>(selected)];
 }
 
 void CTabConf::fillGains() {
@@ -180,7 +229,7 @@ bool CTabConf::save(std::optional<OperationCode> op) {
   data_.sensorTypeIndex = ui_->sensorTypeCombo->currentIndex();
   data_.sensorLowerText = TextOf(ui_->sensorLowerEdit);
   data_.sensorUpperText = TextOf(ui_->sensorUpperEdit);
-  data_.unitIndex = ui_->unitCombo->currentIndex();
+  takeUnit(ui_->unitCombo->currentIndex());
   data_.lowerRangeText = TextOf(ui_->lowerRangeEdit);
   data_.upperRangeText = TextOf(ui_->upperRangeEdit);
   data_.dampingText = TextOf(ui_->dampingEdit);
@@ -196,7 +245,7 @@ bool CTabConf::save(std::optional<OperationCode> op) {
   // The range and damping are sent as typed, so a write checks all three
   // before its first request: a refusal never leaves half a configuration.
   // Without a unit it is refused for that first, as always.
-  if (op == OP_WRITE_CONFIG && UnitCodeForIndex(data_.unitIndex)) {
+  if (op == OP_WRITE_CONFIG && (UnitCodeForIndex(data_.unitIndex) || !unitCodes_.empty())) {
     float checked = 0.0f;
     if (!exchange.takeFloat(ui_->lowerRangeEdit, checked)) return false;
     if (!exchange.takeFloat(ui_->upperRangeEdit, checked)) return false;
@@ -223,7 +272,7 @@ void CTabConf::showFields(unsigned fields) {
     show(ui_->sensorUpperEdit, data_.sensorUpperText);
   }
   if (fields & kRangeFields) {
-    ui_->unitCombo->setCurrentIndex(data_.unitIndex);
+    fillUnits();
     show(ui_->lowerRangeEdit, data_.lowerRangeText);
     show(ui_->upperRangeEdit, data_.upperRangeText);
     show(ui_->dampingEdit, data_.dampingText);

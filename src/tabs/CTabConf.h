@@ -10,6 +10,7 @@
 
 #include <memory>
 #include <optional>
+#include <vector>
 
 #include "engine/DeviceData.h"
 #include "engine/EngineEffects.h"
@@ -32,7 +33,9 @@ class CTabConf : public QWidget {
   // Without one, those steps are not started.
   void setConfirmer(Confirmer* confirmer) { confirmer_ = confirmer; }
 
-  // Fills the sensor-type, unit and gain lists in table order.
+  // Fills the sensor-type, unit and gain lists in table order. The unit list
+  // is the family's ten, except for an instrument of another model whose
+  // range unit is known: to that one, the table's units of the same kind.
   void fillSensorTypes();
   void fillUnits();
   void fillGains();
@@ -67,11 +70,16 @@ class CTabConf : public QWidget {
   void showSensorRange();
   void splitRange();
   void toggleAcquisition();
+  // The unit box's selection into the data: an index of the family's list,
+  // or a code of the other list.
+  void takeUnit(int selected);
 
   std::unique_ptr<Ui::CTabConf> ui_;
   DeviceData& data_;
   OperationStarter& starter_;
   Confirmer* confirmer_ = nullptr;
+  // The codes the unit box offers; empty while it offers the family's ten.
+  std::vector<std::uint8_t> unitCodes_;
 };
 
 }  // namespace vantrel

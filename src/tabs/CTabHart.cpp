@@ -3,6 +3,8 @@
 //   1026 → descriptorEdit          1027 → pollAddressCombo        1030 → newPollAddressEdit
 //   1032 → writeDeviceInfoButton   1033 → readDeviceInfoButton    1034 → writePollAddressButton
 //   1035 → readLongAddressButton   1036 → writeLongAddressButton  1038 → longAddressEdit
+// Added beside them for HART 6 and 7 instruments: longTagEdit, readLongTagButton,
+// writeLongTagButton, loopCurrentModeCombo, squawkButton.
 
 #include "tabs/CTabHart.h"
 
@@ -37,6 +39,21 @@ CTabHart::CTabHart(DeviceData& data, OperationStarter& starter, QWidget* parent)
           [this] { starter_.start(OP_READ_LONG_ADDRESS); });
   connect(ui_->writeLongAddressButton, &QPushButton::clicked, this,
           [this] { saveAndStart(OP_WRITE_LONG_ADDRESS); });
+  // HART 6 and 7 only: the engine refuses them for a HART 5 instrument,
+  // saying why, after command 0.
+  connect(ui_->readLongTagButton, &QPushButton::clicked, this,
+          [this] { starter_.start(OP_READ_LONG_TAG); });
+  connect(ui_->writeLongTagButton, &QPushButton::clicked, this,
+          [this] { saveAndStart(OP_WRITE_LONG_TAG); });
+  connect(ui_->squawkButton, &QPushButton::clicked, this, [this] { starter_.start(OP_SQUAWK); });
+
+  // The loop-current mode sent with a new polling address to a HART 6 or 7
+  // instrument; "自动" enables it at address 0 and disables it elsewhere.
+  QComboBox* mode = ui_->loopCurrentModeCombo;
+  mode->addItem(tr("自动"), -1);
+  mode->addItem(tr("启用"), 1);
+  mode->addItem(tr("禁用"), 0);
+  mode->setToolTip(tr("回路电流模式（HART 6/7）：自动为地址 0 时启用，其他地址禁用"));
 
   // What the user types is the user's: a write may send it to any instrument.
   TrackTyped(ui_->messageEdit, data_, kMessageField);
@@ -44,6 +61,7 @@ CTabHart::CTabHart(DeviceData& data, OperationStarter& starter, QWidget* parent)
   TrackTyped(ui_->descriptorEdit, data_, kDescriptorField);
   TrackTyped(ui_->dateEdit, data_, kDateField);
   TrackTyped(ui_->longAddressEdit, data_, kLongAddressField);
+  TrackTyped(ui_->longTagEdit, data_, kLongTagField);
 
   showData();
 }
@@ -59,6 +77,7 @@ void CTabHart::showFields(unsigned fields) {
   }
   if (fields & kDateField) setDeviceDate(data_.date);
   if (fields & kLongAddressField) ui_->longAddressEdit->setText(Utf8Text(data_.longAddressText));
+  if (fields & kLongTagField) ui_->longTagEdit->setText(Utf8Text(data_.longTag));
 }
 
 // The address the instrument took joins the list in its text order; what the
@@ -86,8 +105,8 @@ void CTabHart::refresh(RefreshDirection direction, std::optional<OperationCode> 
   const unsigned fields = op ? OperationRowOf(*op).shows : kNoFields;
   if (direction == RefreshDirection::ToData) {
     save();
-  } else if (fields & kLongAddressField) {
-    showFields(kLongAddressField);
+  } else if (fields & (kLongAddressField | kLongTagField)) {
+    showFields(fields & (kLongAddressField | kLongTagField));
   } else if (fields & kIdentityFields) {
     showFields(fields & ~kDateField);
   } else {
@@ -116,11 +135,14 @@ bool CTabHart::save(std::optional<OperationCode> op) {
     exchange.takeByteQuietly(ui_->newPollAddressEdit, data_.newPollAddress, 0, lastAddress);
   }
   data_.longAddressText = TextOf(ui_->longAddressEdit);
+  data_.longTag = TextOf(ui_->longTagEdit);
+  const int mode = ui_->loopCurrentModeCombo->currentData().toInt();
+  data_.loopCurrentEnabled = mode < 0 ? std::nullopt : std::optional<bool>(mode == 1);
   return true;
 }
 
 void CTabHart::showData() {
-  showFields((kIdentityFields & ~kDateField) | kLongAddressField);
+  showFields((kIdentityFields & ~kDateField) | kLongAddressField | kLongTagField);
   ui_->newPollAddressEdit->setText(QString::number(data_.newPollAddress));
 }
 

@@ -151,6 +151,9 @@ class GuiTest : public ::testing::Test {
   void connectTo(std::vector<std::uint8_t> addresses) {
     std::vector<sim::SimDeviceConfig> devices;
     for (std::uint8_t address : addresses) devices.push_back(sim::DefaultDeviceConfig(address));
+    connectDevices(std::move(devices));
+  }
+  void connectDevices(std::vector<sim::SimDeviceConfig> devices) {
     line = std::make_unique<SimulatedLine>(std::move(devices));
     ASSERT_TRUE(session->openPort(line->path()));
   }

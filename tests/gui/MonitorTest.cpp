@@ -107,9 +107,10 @@ TEST_F(GuiMonitor, HiddenAtStartAndToggledByItsMenuItem) {
   EXPECT_FALSE(monitor()->isVisible());
   EXPECT_EQ(frame->dockWidgetArea(monitor()), Qt::BottomDockWidgetArea);
 
-  // Last in the operation menu, behind a separator after 停止通信.
+  // Behind a separator after 停止通信 (the range search and the device
+  // status follow it).
   const QList<QAction*> operation = frame->menuBar()->actions()[1]->menu()->actions();
-  ASSERT_EQ(operation.size(), 8);
+  ASSERT_EQ(operation.size(), 11);
   EXPECT_EQ(operation[5]->text(), QStringLiteral("停止通信(&K)"));
   EXPECT_TRUE(operation[6]->isSeparator());
   QAction* action = operation[7];

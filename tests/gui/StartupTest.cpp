@@ -87,6 +87,8 @@ TEST_F(GuiStart, MenusHoldTheirCommandsWithResetAndStopDisabled) {
       {"searchAction", "搜索设备(&S)", true},
       {"resetDeviceAction", "复位设备(&C)", false},
       {"stopCommAction", "停止通信(&K)", false},
+      {"searchRangeAction", "按范围搜索…", true},
+      {"deviceStatusAction", "设备状态…", true},
       {"aboutAction", "关于 Vantrel(&A)...", true},
   };
   for (const Item& item : items) {
@@ -101,7 +103,9 @@ TEST_F(GuiStart, MenusHoldTheirCommandsWithResetAndStopDisabled) {
   EXPECT_EQ(menus[1]->text(), QStringLiteral("操作(&O)"));
   EXPECT_EQ(menus[2]->text(), QStringLiteral("帮助(&H)"));
   const QList<QAction*> operation = menus[1]->menu()->actions();
-  ASSERT_EQ(operation.size(), 8);  // the last two: a separator and 通信监视
+  // After 通信监视: a separator, 按范围搜索… and 设备状态….
+  ASSERT_EQ(operation.size(), 11);
+  EXPECT_TRUE(operation[8]->isSeparator());
   EXPECT_TRUE(operation[1]->isSeparator());
 }
 
