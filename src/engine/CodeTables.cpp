@@ -48,8 +48,8 @@ bool InTable(const Table& table, int index) {
   return index >= 0 && static_cast<std::size_t>(index) < table.size();
 }
 
-// Equal but for the case of ASCII letters; other bytes (UTF-8 text) must
-// match exactly.
+}  // namespace
+
 bool SameName(std::string_view a, std::string_view b) {
   if (a.size() != b.size()) return false;
   for (std::size_t i = 0; i < a.size(); ++i) {
@@ -58,8 +58,6 @@ bool SameName(std::string_view a, std::string_view b) {
   }
   return true;
 }
-
-}  // namespace
 
 const std::array<UnitEntry, kUnitCount>& UnitTable() {
   return kUnits;

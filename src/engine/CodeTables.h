@@ -40,6 +40,10 @@ std::optional<int> UnitIndexForCode(std::uint8_t code);
 // Display text of a units code; empty for a code the table does not hold.
 std::string UnitDisplayText(std::uint8_t code);
 
+// Equal but for the case of ASCII letters; other bytes (UTF-8 text) must
+// match exactly. How the tables' names are looked up.
+bool SameName(std::string_view a, std::string_view b);
+
 // Combo index of a unit named by its ASCII name, list text or display text
 // ("degC", "°C", "℃"), ASCII letters in any case; nullopt for other names.
 std::optional<int> UnitIndexForName(std::string_view name);

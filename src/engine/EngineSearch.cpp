@@ -135,6 +135,8 @@ void Engine::nextSearchAddress(TimeMs now) {
 // a spoiled request: the probe goes out again, as an operation asks again
 // after a damaged reply, and the slot waits for its answer.
 void Engine::searchReply(const ReceivedFrame& reply) {
+  // A whole reply ends its frame too: a fast slot moves on at once.
+  if (search_.arriving) searchFrameEnded(reply.receivedAt);
   if (reply.isLongAddress() || reply.command != 0) return;
   if (PollingAddressOf(reply.address[0]) != search_.address) return;
   if (!NamesInstrument(reply)) {

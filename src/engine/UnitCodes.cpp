@@ -209,19 +209,6 @@ constexpr bool InCodeOrder() {
 }
 static_assert(InCodeOrder(), "the lookup searches the rows by code");
 
-char LowerAscii(char c) {
-  return c >= 'A' && c <= 'Z' ? static_cast<char>(c - 'A' + 'a') : c;
-}
-
-// Equal but for the case of ASCII letters; other bytes must match exactly.
-bool SameName(std::string_view a, std::string_view b) {
-  if (a.size() != b.size()) return false;
-  for (std::size_t i = 0; i < a.size(); ++i) {
-    if (LowerAscii(a[i]) != LowerAscii(b[i])) return false;
-  }
-  return true;
-}
-
 }  // namespace
 
 const std::vector<HartUnit>& HartUnitTable() {

@@ -3,7 +3,12 @@
 #include <QAction>
 #include <QProgressBar>
 
+#include <QCheckBox>
+#include <QSpinBox>
+
+#include "app/SearchDialog.h"
 #include "link/LinkTexts.h"
+#include "sim/DeviceList.h"
 #include "tabs/CTabHart.h"
 #include "tests/gui/GuiHarness.h"
 
@@ -46,6 +51,30 @@ TEST_F(GuiSearch, FoundAddressesFillTheListInTextOrder) {
   EXPECT_EQ(recorder.sent[0].pollAddress(), 10);
   settle();
   EXPECT_EQ(edit("longAddressEdit")->text(), QStringLiteral("0x5a 0x10 0x01 0x02 0x0d"));
+}
+
+// The range dialog's search: the addresses chosen, one try each, the report
+// as the menu's; an address above 15 is found (a HART 7 instrument at 40).
+TEST_F(GuiSearch, TheRangeDialogSearchesTheAddressesChosenFast) {
+  connectDevices({sim::DefaultDeviceConfig(38),
+                  sim::KindDeviceConfig(40, sim::DeviceKind{7, sim::DeviceVariant::Family})});
+  frame->findChild<QAction*>(QStringLiteral("searchRangeAction"))->trigger();
+  auto* dialog = frame->findChild<SearchDialog*>();
+  ASSERT_NE(dialog, nullptr);
+  dialog->findChild<QSpinBox*>(QStringLiteral("searchToSpin"))->setValue(41);
+  dialog->findChild<QSpinBox*>(QStringLiteral("searchFromSpin"))->setValue(37);
+  dialog->findChild<QCheckBox*>(QStringLiteral("searchFastCheck"))->setChecked(true);
+  recorder.sent.clear();
+  dialog->accept();
+  EXPECT_EQ(status(), QStringLiteral("正在搜索 37 到 41"));
+
+  QMessageBox* report = WaitForMessageBox(kScanWaitMs);
+  ASSERT_NE(report, nullptr);
+  EXPECT_EQ(report->text(), QStringLiteral("搜索到在线设备：38 40 "));
+  CloseMessageBox(report);
+  std::vector<int> probed;
+  for (const SentRequest& r : recorder.sent) probed.push_back(r.pollAddress());
+  EXPECT_EQ(probed, (std::vector<int>{37, 38, 39, 40, 41}));  // one try each
 }
 
 TEST_F(GuiSearch, WithThePortClosedTheSearchFails) {
