@@ -30,16 +30,18 @@ inline constexpr char kProfileKey[] = "应用程序向导生成的本地应用�
 
 // The demonstration line: the family's instruments at polling addresses 0
 // and 3, and another maker's HART 7 flow instrument (kg/h, long tag,
-// additional status) at 5, whose replies come at the pace of a 1200 baud line
-// after a short turnaround, as a modem delivers them.
+// "maintenance required" in its additional status) at 5, whose replies come at the pace of a 1200
+// baud line after a short turnaround, as a modem delivers them.
 std::unique_ptr<sim::SimServerThread> StartDemoLine() {
   sim::PtyServerOptions options;
   options.lineRate = true;
   options.turnaroundMs = 20;
+  sim::SimDeviceConfig flow =
+      sim::KindDeviceConfig(5, sim::DeviceKind{7, sim::DeviceVariant::Flow});
+  flow.additionalStatus = {0, 0, 0, 0, 0, 0, 0x01, 0, 0, 0, 0, 0, 0, 0};  // maintenance required
   return std::make_unique<sim::SimServerThread>(
-      std::vector<sim::SimDeviceConfig>{
-          sim::DefaultDeviceConfig(0), sim::DefaultDeviceConfig(3),
-          sim::KindDeviceConfig(5, sim::DeviceKind{7, sim::DeviceVariant::Flow})},
+      std::vector<sim::SimDeviceConfig>{sim::DefaultDeviceConfig(0), sim::DefaultDeviceConfig(3),
+                                        flow},
       options);
 }
 
