@@ -45,7 +45,8 @@ TEST_F(GuiRevisions, TheStatusIndicatorOpensTheDialogThatAcknowledges) {
   settle();
   EXPECT_TRUE(statusLines().contains(QStringLiteral("需要维护")))
       << statusLines().join('|').toStdString();
-  EXPECT_TRUE(statusLines().contains(QStringLiteral("子设备ID重复")));  // standardized status 2, 0x08
+  EXPECT_TRUE(
+      statusLines().contains(QStringLiteral("子设备ID重复")));  // standardized status 2, 0x08
 
   scope = frame->statusDialog();
   recorder.sent.clear();
