@@ -187,9 +187,13 @@ void CTabConf::fillUnits() {
   FillList(box, names, selected);
 }
 
+// With the family's list and nothing chosen there is no unit to send, also
+// when the instrument's own code (one outside the ten) was read: a range
+// write is refused for it, as always.
 void CTabConf::takeUnit(int selected) {
   if (unitCodes_.empty()) {
     data_.unitIndex = selected;
+    if (selected < 0) data_.unitCode = -1;
     return;
   }
   data_.unitIndex = -1;
@@ -245,7 +249,7 @@ bool CTabConf::save(std::optional<OperationCode> op) {
   // The range and damping are sent as typed, so a write checks all three
   // before its first request: a refusal never leaves half a configuration.
   // Without a unit it is refused for that first, as always.
-  if (op == OP_WRITE_CONFIG && (UnitCodeForIndex(data_.unitIndex) || !unitCodes_.empty())) {
+  if (op == OP_WRITE_CONFIG && (UnitCodeForIndex(data_.unitIndex) || data_.unitCode >= 0)) {
     float checked = 0.0f;
     if (!exchange.takeFloat(ui_->lowerRangeEdit, checked)) return false;
     if (!exchange.takeFloat(ui_->upperRangeEdit, checked)) return false;

@@ -108,14 +108,20 @@ TEST_F(GuiConfPage, OtherOperationsFieldsDoNotBlockTheRangeWrite) {
   EXPECT_EQ(recorder.withCommand(131).size(), 1u);
 }
 
+// Also when the range read was in a unit outside the family's list (7, bar):
+// the box shows none, so none is sent.
 TEST_F(GuiConfPage, WriteWithoutAUnitIsRefused) {
   connectTo({0});
-  button("writeRangeButton")->click();
-  QMessageBox* box = WaitForMessageBox();
-  ASSERT_NE(box, nullptr);
-  EXPECT_EQ(box->text(), QStringLiteral("请先选择单位！"));
-  EXPECT_TRUE(recorder.sent.empty());
-  CloseMessageBox(box);
+  for (int readCode : {-1, 7}) {
+    recorder.sent.clear();
+    view->data().unitCode = readCode;
+    button("writeRangeButton")->click();
+    QMessageBox* box = WaitForMessageBox();
+    ASSERT_NE(box, nullptr) << readCode;
+    EXPECT_EQ(box->text(), QStringLiteral("请先选择单位！"));
+    EXPECT_TRUE(recorder.sent.empty()) << readCode;
+    CloseMessageBox(box);
+  }
 }
 
 // The split takes the range as typed, not the one last read, and changes
