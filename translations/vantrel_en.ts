@@ -649,10 +649,6 @@
         <translation>Offset out of range!</translation>
     </message>
     <message>
-        <source>标签、描述符和消息只能包含英文字母、数字和符号！</source>
-        <translation>Tag, descriptor and message may hold only letters A-Z, digits and symbols!</translation>
-    </message>
-    <message>
         <source>、</source>
         <translation>, </translation>
     </message>
@@ -1343,6 +1339,18 @@
     <message>
         <source>电源严重故障</source>
         <translation>Critical power failure</translation>
+    </message>
+    <message>
+        <source>标签中的 %1 不能写入仪表</source>
+        <translation>The %1 in the tag cannot be written to the instrument</translation>
+    </message>
+    <message>
+        <source>描述符中的 %1 不能写入仪表</source>
+        <translation>The %1 in the descriptor cannot be written to the instrument</translation>
+    </message>
+    <message>
+        <source>消息中的 %1 不能写入仪表</source>
+        <translation>The %1 in the message cannot be written to the instrument</translation>
     </message>
 </context>
 <context>

@@ -79,7 +79,15 @@ struct NamedOption {
   void (*check)(const ArgReader& args, const char* name, const std::string& value);
 };
 
-void AnyText(const ArgReader&, const char*, const std::string&) {}
+// Packed ASCII carries space to '_' with letters in upper case: anything
+// else would reach the instrument as another character.
+void PackableText(const ArgReader&, const char* name, const std::string& value) {
+  if (const std::optional<std::string> bad = FirstUnpackableCharacter(value)) {
+    throw UsageError{std::string("write-device-info: ") + name + " holds " + *bad +
+                     ", which cannot be written to the instrument (space to _, letters in any "
+                     "case)"};
+  }
+}
 
 void DateText(const ArgReader&, const char*, const std::string& value) {
   ParseDate(value);
@@ -169,8 +177,10 @@ Apply CurrentTrimArgs(ArgReader& args) {
 }
 
 Apply DeviceInfoArgs(ArgReader& args) {
-  static constexpr NamedOption kOptions[] = {
-      {"--tag", AnyText}, {"--descriptor", AnyText}, {"--message", AnyText}, {"--date", DateText}};
+  static constexpr NamedOption kOptions[] = {{"--tag", PackableText},
+                                             {"--descriptor", PackableText},
+                                             {"--message", PackableText},
+                                             {"--date", DateText}};
   const auto v = NamedOptions(args, kOptions);
   const CalendarDate date = ParseDate(v[3]);
   return [v, date](DeviceData& d) {

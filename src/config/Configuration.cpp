@@ -136,8 +136,8 @@ class FieldReader {
       fail(path, "not a text");
     } else if (text.size() > longest) {
       fail(path, "too long");
-    } else if (!IsPackableText(text)) {
-      fail(path, "only letters A-Z, digits and symbols can be written");
+    } else if (const std::optional<std::string> bad = FirstUnpackableCharacter(text)) {
+      fail(path, (*bad + " cannot be written (space to _, letters in any case)").c_str());
     }
     return text;
   }

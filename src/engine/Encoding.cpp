@@ -131,13 +131,6 @@ std::string UnpackAsciiText(const std::uint8_t* src, std::size_t count) {
   return text;
 }
 
-bool IsPackableText(const std::string& text) {
-  return std::all_of(text.begin(), text.end(), [](char c) {
-    const auto u = static_cast<unsigned char>(c);
-    return u >= 0x20 && u <= 0x7E;
-  });
-}
-
 // ---------------------------------------------------------------------------
 // Latin-1 texts
 
@@ -160,6 +153,27 @@ std::pair<std::uint32_t, std::size_t> NextCodePoint(const std::string& text, std
 }
 
 }  // namespace
+
+std::optional<std::string> FirstUnpackableCharacter(const std::string& text) {
+  for (std::size_t i = 0; i < text.size();) {
+    const auto [code, size] = NextCodePoint(text, i);
+    const bool lower = code >= 'a' && code <= 'z';
+    if (!lower && (code < 0x20 || code > 0x5F)) return text.substr(i, size);
+    i += size;
+  }
+  return std::nullopt;
+}
+
+bool IsPackableText(const std::string& text) {
+  return !FirstUnpackableCharacter(text);
+}
+
+std::string PackedUpperCase(std::string text) {
+  for (char& c : text) {
+    if (c >= 'a' && c <= 'z') c = static_cast<char>(c - 'a' + 'A');
+  }
+  return text;
+}
 
 std::optional<std::vector<std::uint8_t>> EncodeLatin1(const std::string& utf8, std::size_t length,
                                                       std::string* bad) {

@@ -79,9 +79,13 @@ void UnpackAscii(const std::uint8_t* src, std::size_t count, char* dest);
 // UnpackAscii into a string.
 std::string UnpackAsciiText(const std::uint8_t* src, std::size_t count);
 
-// True when every character of `text` is printable ASCII (0x20-0x7E), the
-// only text that can be sent packed without being replaced wholesale.
+// Packed ASCII carries 0x20-0x5F: a lower-case letter goes as its upper case,
+// every other character would arrive as another one. The first character of
+// `text` that cannot be sent (as UTF-8: "~", "é"); none when all can.
+std::optional<std::string> FirstUnpackableCharacter(const std::string& text);
 bool IsPackableText(const std::string& text);
+// `text` as it is sent: a-z turned A-Z, the rest left as it is.
+std::string PackedUpperCase(std::string text);
 
 // ---------------------------------------------------------------------------
 // Date bytes of commands 13 and 18: day, month, year - 1900.

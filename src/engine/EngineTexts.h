@@ -59,8 +59,13 @@ inline constexpr const char kSelectSensorFirst[] = VANTREL_TR_NOOP("core", "请�
 inline constexpr const char kBadLongAddress[] =
     VANTREL_TR_NOOP("core", "长地址格式错误！格式应为：0x5a 0x10 0x01 0x02 0x03");
 inline constexpr const char kOffsetOutOfRange[] = VANTREL_TR_NOOP("core", "偏移值超出范围！");
-inline constexpr const char kTextNotPackable[] =
-    VANTREL_TR_NOOP("core", "标签、描述符和消息只能包含英文字母、数字和符号！");
+// A character packed ASCII cannot carry (0x20-0x5F after upper-casing),
+// named.
+inline constexpr const char kTagNotPackable[] = VANTREL_TR_NOOP("core", "标签中的 %1 不能写入仪表");
+inline constexpr const char kDescriptorNotPackable[] =
+    VANTREL_TR_NOOP("core", "描述符中的 %1 不能写入仪表");
+inline constexpr const char kMessageNotPackable[] =
+    VANTREL_TR_NOOP("core", "消息中的 %1 不能写入仪表");
 
 // The instrument and its model.
 inline constexpr const char kManufacturer[] = VANTREL_TR_NOOP("core", "制造商 ");

@@ -55,10 +55,19 @@ void PutKey(std::uint8_t* d, std::uint8_t first, std::uint8_t second) {
 
 // --- refusals: checked before anything is sent ---------------------------
 
+// Tag, descriptor, message in turn; the first character none can carry is
+// named.
 std::string RefuseUnpackableText(const DeviceData& d) {
-  const bool packable =
-      IsPackableText(d.tag) && IsPackableText(d.descriptor) && IsPackableText(d.message);
-  return packable ? std::string() : texts::kTextNotPackable;
+  const std::pair<const std::string*, const char*> fields[] = {
+      {&d.tag, texts::kTagNotPackable},
+      {&d.descriptor, texts::kDescriptorNotPackable},
+      {&d.message, texts::kMessageNotPackable}};
+  for (const auto& [text, refusal] : fields) {
+    if (const std::optional<std::string> bad = FirstUnpackableCharacter(*text)) {
+      return texts::WithArgs(refusal, {*bad});
+    }
+  }
+  return {};
 }
 
 std::string RefuseBadLongAddress(const DeviceData& d) {

@@ -55,6 +55,19 @@ CTabHart::CTabHart(DeviceData& data, OperationStarter& starter, QWidget* parent)
   mode->addItem(tr("禁用"), 0);
   mode->setToolTip(tr("回路电流模式（HART 6/7）：自动为地址 0 时启用，其他地址禁用"));
 
+  // The packed fields show what will be written: letters turn upper case as
+  // they are typed (a character packed ASCII cannot carry is refused when
+  // the write starts, named).
+  for (QLineEdit* edit : {ui_->tagEdit, ui_->descriptorEdit, ui_->messageEdit}) {
+    connect(edit, &QLineEdit::textEdited, edit, [edit](const QString& text) {
+      const QString upper = Utf8Text(PackedUpperCase(text.toStdString()));
+      if (upper == text) return;
+      const int cursor = edit->cursorPosition();
+      edit->setText(upper);
+      edit->setCursorPosition(cursor);
+    });
+  }
+
   // What the user types is the user's: a write may send it to any instrument.
   TrackTyped(ui_->messageEdit, data_, kMessageField);
   TrackTyped(ui_->tagEdit, data_, kTagField);

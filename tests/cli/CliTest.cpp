@@ -201,6 +201,10 @@ TEST(Cli, ExitStatus) {
        {"write-device-info", "--tag", "a", "--descriptor", "b", "--message", "c", "--date",
         "2023-02-29"},
        64},
+      {"UnpackableTag",
+       {"write-device-info", "--tag", "PT~1", "--descriptor", "b", "--message", "c", "--date",
+        "2024-01-01"},
+       64},
       {"DanglingThen", {"comm-test", "then"}, 64},
       {"NoPort", {"NOPORT"}, 69},
   };
@@ -608,7 +612,8 @@ TEST(Cli, BadConfigurationFilesWriteNothing) {
       {"format", with("format", "other-tool"), 65, "format"},
       {"newer", with("version", 2), 65, "version: 2 is newer"},
       {"range", with("range.upper", "abc"), 65, "range.upper: not a number"},
-      {"tag", with("tag", QString::fromUtf8("测试")), 65, "tag: only letters"},
+      {"tag", with("tag", QString::fromUtf8("测试")), 65, "tag: 测 cannot be written"},
+      {"descriptor", with("descriptor", "PT~1"), 65, "descriptor: ~ cannot be written"},
       {"unit", with("range.unit", "bar"), 65, "range.unit"},
       {"missing", std::nullopt, 66, "No such file"},
   };

@@ -94,12 +94,21 @@ TEST(PackedAscii, EveryCodeSurvivesARoundTrip) {
   }
 }
 
-TEST(IsPackableText, AcceptsOnlyPrintableAscii) {
-  for (const char* text : {"", " ", "TT-101 A", "lower {braces} ~"})
-    EXPECT_TRUE(IsPackableText(text));
-  for (const char* text : {"A\tB", "\x7F", "25\xE2\x84\x83", "\xE9"}) {
-    EXPECT_FALSE(IsPackableText(text)) << text;
+// Packed ASCII carries 0x20-0x5F; lower-case letters go as upper case.
+TEST(IsPackableText, AcceptsWhatPackedAsciiCarries) {
+  for (const char* text : {"", " ", "TT-101 A", "pt-101", "@[\\]^_ !?"}) {
+    EXPECT_TRUE(IsPackableText(text)) << text;
   }
+  const struct {
+    const char* text;
+    const char* first;  // the first character that cannot be sent
+  } refused[] = {{"A\tB", "\t"},   {"\x7F", "\x7F"}, {"25\xE2\x84\x83", "\xE2\x84\x83"},
+                 {"\xE9", "\xE9"}, {"PT~1", "~"},    {"lower {braces}", "{"},
+                 {"a`b", "`"},     {"x|y", "|"}};
+  for (const auto& c : refused) {
+    EXPECT_EQ(FirstUnpackableCharacter(c.text), std::optional<std::string>(c.first)) << c.text;
+  }
+  EXPECT_EQ(PackedUpperCase("pt-101 ~a"), "PT-101 ~A");
 }
 
 // Big-endian numbers ---------------------------------------------------------

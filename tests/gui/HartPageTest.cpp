@@ -126,6 +126,33 @@ TEST_F(GuiHartPage, AMalformedLongAddressIsRefusedBeforeAnythingIsSent) {
   CloseMessageBox(box);
 }
 
+// The packed fields show what goes out: letters turn upper case as typed;
+// a character packed ASCII cannot carry is refused, named, nothing sent.
+TEST_F(GuiHartPage, TagsAreShownAsWrittenAndUnwritableCharactersRefused) {
+  connectTo({0});
+  const struct {
+    const char* field;
+    const char* typed;
+    const char* shown;
+    const char* refusal;
+  } cases[] = {{"tagEdit", "pt~1", "PT~1", "标签中的 ~ 不能写入仪表"},
+               {"descriptorEdit", "a{b", "A{B", "描述符中的 { 不能写入仪表"},
+               {"messageEdit", "ok`", "OK`", "消息中的 ` 不能写入仪表"}};
+  for (const auto& c : cases) {
+    for (const char* name : {"tagEdit", "descriptorEdit", "messageEdit"}) edit(name)->setText("A");
+    recorder.sent.clear();
+    edit(c.field)->clear();
+    QTest::keyClicks(edit(c.field), QString::fromLatin1(c.typed));
+    EXPECT_EQ(edit(c.field)->text(), QString::fromLatin1(c.shown)) << c.field;
+    button("writeDeviceInfoButton")->click();
+    QMessageBox* box = WaitForMessageBox();
+    ASSERT_NE(box, nullptr) << c.field;
+    EXPECT_EQ(box->text(), QString::fromUtf8(c.refusal));
+    EXPECT_TRUE(recorder.sent.empty()) << c.field;
+    CloseMessageBox(box);
+  }
+}
+
 TEST_F(GuiHartPage, NewPollingAddressIsCheckedBeforeItIsWritten) {
   connectTo({0});
   const struct {
