@@ -1246,7 +1246,7 @@
     </message>
     <message>
         <source>超出规格</source>
-        <translation>Out of specification</translation>
+        <translation>Out of limits</translation>
     </message>
     <message>
         <source>HART 5 仪表的轮询地址为 0 到 15，%1 未发送</source>

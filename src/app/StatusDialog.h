@@ -1,7 +1,7 @@
 // "设备状态": the additional device status (command 48) of the instrument the
 // HART page addresses, in words, with the buttons that acknowledge it and
-// reset its configuration-changed flag. Opening it reads the status; the
-// lines follow every read and acknowledgement that ends while it is open.
+// reset its configuration-changed flag. The main frame reads the status as it
+// opens it; the lines follow every read that ends while it is open.
 #pragma once
 
 #include <QDialog>

@@ -26,7 +26,7 @@ constexpr BitWords kExtendedBits = {{
     {"device-variable-alert", VANTREL_TR_NOOP("core", "设备变量报警")},
     {"critical-power-failure", VANTREL_TR_NOOP("core", "电源严重故障")},
     {"failure", VANTREL_TR_NOOP("core", "故障")},
-    {"out-of-specification", VANTREL_TR_NOOP("core", "超出规格")},
+    {"out-of-limits", VANTREL_TR_NOOP("core", "超出规格")},
     {"function-check", VANTREL_TR_NOOP("core", "功能检查")},
     {nullptr, nullptr},
     {nullptr, nullptr},
