@@ -74,8 +74,10 @@ CVantrelView::CVantrelView(Session& session, QWidget* parent)
   ui_->pageTabs->setCurrentIndex(0);
   fitTabsToPages();
 
-  dialogConfirmer_ = std::make_unique<DialogConfirmer>(this);
-  tabConf_->setConfirmer(dialogConfirmer_.get());
+  dialogConfirmer_ = std::make_unique<DialogConfirmer>(this, [this](OperationCode op) {
+    return ConfirmationText(op, session_.data(), lastReading_);
+  });
+  setConfirmer(nullptr);
 
   fillLists();
   connectSession();
@@ -110,13 +112,21 @@ void CVantrelView::connectSession() {
                                .arg(QDir::toNativeSeparators(path), reason));
           });
   connect(s, &Session::deviceStatusChanged, this, &CVantrelView::deviceStatusChanged);
-  // The port went away (a USB adapter pulled out): say so, and show that
-  // nothing is connected; the program goes on and the port can be opened
-  // again from the port dialog.
-  connect(s, &Session::portLost, this, [this] {
+  // The port went away (a USB adapter pulled out, a HART-IP server gone):
+  // say so at once, why beside the status, and show that nothing is
+  // connected; the program goes on and the port can be opened again from the
+  // port dialog.
+  connect(s, &Session::portLost, this, [this](const QString& reason) {
     emit statusTextChanged(CoreText(texts::kNotConnected));
+    emit failureReasonChanged(reason);
+    lastReading_.reset();
     showMessage(MessageIcon::Error, texts::kPortLost);
     showInstrument();
+  });
+  // An open port says so until an operation has something to say.
+  connect(s, &Session::portReady, this, [this](const QString& where) {
+    lastReading_.reset();
+    emit statusTextChanged(tr("已连接 %1").arg(where));
   });
   connectInstrument();
 }
@@ -167,6 +177,7 @@ void CVantrelView::clearFields(unsigned fields) {
   d.pvText.clear();
   d.svText.clear();
   currentRead_ = false;
+  lastReading_.reset();
   showData();
 }
 
@@ -224,6 +235,7 @@ void CVantrelView::fillLists() {
 
 void CVantrelView::setConfirmer(Confirmer* confirmer) {
   tabConf_->setConfirmer(confirmer ? confirmer : dialogConfirmer_.get());
+  tabCur_->setConfirmer(confirmer ? confirmer : dialogConfirmer_.get());
 }
 
 void CVantrelView::start(OperationCode op) {
@@ -423,6 +435,9 @@ void CVantrelView::refresh(RefreshTarget target, RefreshDirection direction, Ope
     case RefreshTarget::View:
       Queue(this, [this] {
         currentRead_ = true;
+        const DeviceData& d = session_.data();
+        lastReading_ =
+            LastReading{d.primaryVariable, d.pvUnitCode, d.loopCurrent, d.percentOfRange};
         showData();
       });
       break;

@@ -15,6 +15,7 @@
 #include <optional>
 #include <string>
 
+#include "app/CDialogConfirm.h"
 #include "app/FileDialogs.h"
 #include "app/OperationRun.h"
 #include "port/Session.h"
@@ -31,7 +32,6 @@ class CComDialog;
 class CTabConf;
 class CTabCur;
 class CTabHart;
-class DialogConfirmer;
 
 class JournalKeeper;
 
@@ -142,6 +142,9 @@ class CVantrelView : public QWidget, private OperationStarter {
   std::unique_ptr<DialogConfirmer> dialogConfirmer_;
   QTimer acquisitionTimer_;
   bool currentRead_ = false;  // the current variables have been read once
+  // The last reading of the instrument connected, in this connection: what
+  // a confirmation shows.
+  std::optional<LastReading> lastReading_;
   bool fixedBySetting_ = false;
   std::optional<Instrument> fixedOn_;  // the instrument whose loop was fixed
   bool acquiringSeen_ = false;         // the acquisition ran at the last tick

@@ -77,6 +77,7 @@ struct DeviceData {
   // --- main view ---
   float loopCurrent = 0.0f;        // mA
   float percentOfRange = 0.0f;     // of the fixed 4-20 mA span
+  float primaryVariable = 0.0f;    // in pvUnitCode
   std::string pvText;              // "%.4f" and the unit's display text
   std::string svText;              // "%.2f", with a unit for temperature codes only
   LongAddressBytes longAddress{};  // manufacturer byte as received, type, id

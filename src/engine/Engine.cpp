@@ -179,7 +179,7 @@ bool Engine::followBusyOrDelayed(const ReceivedFrame& reply) {
   const TimeMs now = reply.receivedAt;
   if (code == RC_BUSY) {
     if (try_.busyResends >= kMaxBusyResends) return false;
-    ++try_.busyResends;
+    if (try_.busyResends++ == 0) effects_.setStatusText(texts::kDeviceBusyWait);
     try_.resendAt = now + kBusyResendMs;
     return true;
   }
@@ -307,12 +307,13 @@ void Engine::handleStepReply(const ReceivedFrame& reply) {
   const OperationStep& sent = current.steps[step - 1];
   const std::uint8_t code = reply.responseCode;
   if (IsErrorResponse(code)) {
+    const std::string meaning = ResponseMeaning(code, sent.command);
     if (!sent.part || IsBusyOrDelayedResponse(code)) {
-      fail(ResponseMeaning(code));
+      fail(meaning);
       return;
     }
-    refusedParts_ = JoinReasons(refusedParts_,
-                                Tr(sent.part) + Tr(texts::kPartNotWritten) + ResponseMeaning(code));
+    refusedParts_ =
+        JoinReasons(refusedParts_, Tr(sent.part) + Tr(texts::kPartNotWritten) + meaning);
   } else if (sent.decode) {
     OperationContext c = context();
     sent.decode(c, reply);

@@ -212,7 +212,7 @@ class Engine : public ReplyHandler, public Timed {
   void searchStep(TimeMs now);
   void nextSearchAddress(TimeMs now);
   void searchProgress();
-  void reportSearch();
+  void reportSearch(bool interrupted = false);
   void interruptSearch();
   void endSearchWithoutPort(OperationResult result);
   void endSearch();

@@ -167,8 +167,9 @@ void Engine::searchFrameEnded(TimeMs now) {
 // The report lists the addresses in ascending order; the polling-address
 // list keeps its items in text order ("10 " before "2 ") and selects the
 // first of that order.
-void Engine::reportSearch() {
+void Engine::reportSearch(bool interrupted) {
   std::string text = Tr(texts::kSearchReport);
+  if (interrupted) text = Tr(texts::kSearchInterrupted) + "\n" + text;
   std::vector<PollAddressItem> items;
   for (const std::uint8_t address : foundAddresses()) {
     PollAddressItem item{std::to_string(address) + " ", address};
@@ -195,15 +196,15 @@ void Engine::searchReportClosed(unsigned report, TimeMs now) {
 }
 
 // An operation started during the probes ends the search as its last probe
-// would have, with the report and the list of what it found so far; the
-// status says "搜索完成" at once, as the new operation takes the status line
-// next and closing the report then ends nothing.
+// would have, with the report (saying it was cut short) and the list of what
+// it found so far; the status says "搜索完成" at once, as the new operation
+// takes the status line next and closing the report then ends nothing.
 void Engine::interruptSearch() {
   if (search_.phase == SearchPhase::Reporting) {
     endSearch();
     return;
   }
-  reportSearch();
+  reportSearch(true);
   endSearch();
   effects_.setProgress(100);
   effects_.setStatusText(texts::kSearchDone);

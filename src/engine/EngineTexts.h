@@ -29,7 +29,8 @@ inline constexpr const char kZeroFailed[] = VANTREL_TR_NOOP("core", "清零失�
 inline constexpr const char kSearching[] = VANTREL_TR_NOOP("core", "正在搜索");
 inline constexpr const char kSearchFailed[] = VANTREL_TR_NOOP("core", "搜索失败");
 inline constexpr const char kSearchDone[] = VANTREL_TR_NOOP("core", "搜索完成");
-// While the instrument works on a delayed response.
+// While the instrument works on a delayed response, or is busy and asked
+// again.
 inline constexpr const char kDeviceBusyWait[] = VANTREL_TR_NOOP("core", "设备忙，请稍候…");
 
 // Why an operation failed, beside its failure text.
@@ -112,6 +113,8 @@ inline constexpr const char kSquawkOk[] = VANTREL_TR_NOOP("core", "仪表已鸣�
 inline constexpr const char kSquawkFailed[] = VANTREL_TR_NOOP("core", "鸣叫失败");
 // The search over a chosen range: %1 and %2 its first and last address.
 inline constexpr const char kSearchRange[] = VANTREL_TR_NOOP("core", "正在搜索 %1 到 %2");
+// The first line of the report of a search another operation cut short.
+inline constexpr const char kSearchInterrupted[] = VANTREL_TR_NOOP("core", "搜索已中断");
 
 // `text` (translated) with %1, %2, ... replaced by `args` in turn.
 inline std::string WithArgs(const char* text, std::initializer_list<std::string> args) {

@@ -61,7 +61,7 @@ void Parse(DecodedFrame& f, const std::vector<std::uint8_t>& raw) {
     f.responseCode = data[0];
     f.deviceStatus = data[1];
     f.responseClass = ClassifyResponse(f.responseCode);
-    f.responseText = ResponseCodeText(f.responseCode);
+    f.responseText = ResponseCodeText(f.responseCode, f.command);
     f.deviceStatusTexts = DeviceStatusTexts(f.deviceStatus);
     data.erase(data.begin(), data.begin() + kStatusByteCount);
   }

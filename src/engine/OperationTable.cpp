@@ -13,6 +13,15 @@
 #include "engine/UnitCodes.h"
 
 namespace vantrel {
+
+// The family list's entry when one is chosen, else the code chosen from the
+// whole table.
+std::optional<std::uint8_t> RangeUnitCode(const DeviceData& d) {
+  if (const std::optional<std::uint8_t> code = UnitCodeForIndex(d.unitIndex)) return code;
+  if (d.unitCode >= 0 && d.unitCode <= 0xFF) return static_cast<std::uint8_t>(d.unitCode);
+  return std::nullopt;
+}
+
 namespace {
 
 // Any reply is an answer; the failure text is for no reply at all.
@@ -72,14 +81,6 @@ std::string RefuseUnpackableText(const DeviceData& d) {
 
 std::string RefuseBadLongAddress(const DeviceData& d) {
   return ParseLongAddressText(d.longAddressText) ? std::string() : texts::kBadLongAddress;
-}
-
-// The units code a range write sends: the family list's entry when one is
-// chosen, else the code chosen from the whole table.
-std::optional<std::uint8_t> RangeUnitCode(const DeviceData& d) {
-  if (const std::optional<std::uint8_t> code = UnitCodeForIndex(d.unitIndex)) return code;
-  if (d.unitCode >= 0 && d.unitCode <= 0xFF) return static_cast<std::uint8_t>(d.unitCode);
-  return std::nullopt;
 }
 
 std::string RefuseWithoutUnit(const DeviceData& d) {
@@ -309,6 +310,7 @@ void DecodeCurrent(OperationContext& c, const ReceivedFrame& reply) {
   DeviceData& d = c.data;
   d.loopCurrent = ReadFloatBE(r);
   d.pvUnitCode = r[4];
+  d.primaryVariable = ReadFloatBE(r + 5);
   d.svUnitCode = r[9];
   d.pvText = WithUnit(FormatFixed(ReadFloatBE(r + 5), 4), r[4], false);
   d.svText = WithUnit(FormatFixed(ReadFloatBE(r + 10), 2), r[9], true);

@@ -228,6 +228,9 @@ struct OperationRow {
 // The row of `op`, which must be an operation code.
 const OperationRow& OperationRowOf(OperationCode op);
 
+// The units code a range write sends; nullopt while no unit is chosen.
+std::optional<std::uint8_t> RangeUnitCode(const DeviceData& data);
+
 // Every row, in code order.
 const OperationRow* OperationRowsBegin();
 const OperationRow* OperationRowsEnd();

@@ -249,6 +249,23 @@ std::vector<std::uint8_t> UnitCodesOfKind(UnitKind kind) {
   return codes;
 }
 
+std::optional<double> KilopascalsPerUnit(std::uint8_t code) {
+  struct Factor {
+    std::uint8_t code;
+    double kilopascals;
+  };
+  static constexpr Factor kFactors[] = {
+      {1, 0.248642}, {2, 3.386389},   {3, 2.983704},     {4, 0.00978896}, {5, 0.1333224},
+      {6, 6.894757}, {7, 100.0},      {8, 0.1},          {9, 0.0980665},  {10, 98.0665},
+      {11, 0.001},   {12, 1.0},       {13, 0.1333224},   {14, 101.325},   {145, 0.248843},
+      {237, 1000.0}, {238, 0.249089}, {239, 0.00980665},
+  };
+  for (const Factor& factor : kFactors) {
+    if (factor.code == code) return factor.kilopascals;
+  }
+  return std::nullopt;
+}
+
 std::string_view UnitKindName(UnitKind kind) {
   switch (kind) {
     case UnitKind::Pressure:

@@ -60,6 +60,11 @@ std::optional<std::uint8_t> UnitCodeForName(std::string_view name);
 // The codes of the units of `kind`, in code order.
 std::vector<std::uint8_t> UnitCodesOfKind(UnitKind kind);
 
+// How many kPa one `code` is, for the pressure units; nullopt for any other
+// code. The water columns at their own reference temperatures, mercury at
+// 0 °C, kg/cm² and g/cm² with standard gravity.
+std::optional<double> KilopascalsPerUnit(std::uint8_t code);
+
 // The kind in plain English ("pressure", "mass flow"), for the command line.
 std::string_view UnitKindName(UnitKind kind);
 

@@ -157,18 +157,28 @@ std::string ResponseMeaning(std::uint8_t code) {
   return Tr(VANTREL_TR_NOOP("core", "响应码 ")) + std::to_string(code);
 }
 
-std::string ResponseCodeText(std::uint8_t code) {
-  const ResponseClass responseClass = ClassifyResponse(code);
-  switch (responseClass) {
+// Setting the zero and the family's pressure calibrations answer 9 and 10
+// about the pressure applied, not about a range's lower value.
+std::string ResponseMeaning(std::uint8_t code, std::uint8_t command) {
+  const bool appliedProcess = command == CMD_SET_PV_ZERO || command == CMD_CALIBRATE_HIGH ||
+                              command == CMD_CALIBRATE_LOW || command == CMD_CALIBRATE_MID;
+  if (appliedProcess && code == 9) return Tr(VANTREL_TR_NOOP("core", "所加过程值过高"));
+  if (appliedProcess && code == 10) return Tr(VANTREL_TR_NOOP("core", "所加过程值过低"));
+  return ResponseMeaning(code);
+}
+
+std::string ResponseCodeText(std::uint8_t code, std::optional<std::uint8_t> command) {
+  const std::string meaning = command ? ResponseMeaning(code, *command) : ResponseMeaning(code);
+  switch (ClassifyResponse(code)) {
     case ResponseClass::Success:
     case ResponseClass::CommunicationError:
-      return ResponseMeaning(code);
+      return meaning;
     case ResponseClass::Warning:
-      return Tr(VANTREL_TR_NOOP("core", "警告：")) + ResponseMeaning(code);
+      return Tr(VANTREL_TR_NOOP("core", "警告：")) + meaning;
     case ResponseClass::Error:
       break;
   }
-  return Tr(VANTREL_TR_NOOP("core", "错误：")) + ResponseMeaning(code);
+  return Tr(VANTREL_TR_NOOP("core", "错误：")) + meaning;
 }
 
 std::vector<std::string> DeviceStatusTexts(std::uint8_t status) {

@@ -7,6 +7,7 @@
 #include <array>
 #include <cstddef>
 #include <cstdint>
+#include <optional>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -130,11 +131,16 @@ inline bool IsErrorResponse(std::uint8_t responseCode) {
 // for the error codes no row names.
 const ResponseCodeInfo* FindResponseCode(std::uint8_t responseCode);
 
-// The meaning of a response code, with its class ("错误：处于写保护模式").
-std::string ResponseCodeText(std::uint8_t responseCode);
+// The meaning of a response code, with its class ("错误：处于写保护模式");
+// with the command answered, in that command's own words where it has them.
+std::string ResponseCodeText(std::uint8_t responseCode,
+                             std::optional<std::uint8_t> command = std::nullopt);
 // The meaning without the class of a command error or warning ("命令未实现",
 // "响应码 65"); a communication error in words ("通信错误：奇偶校验错误").
 std::string ResponseMeaning(std::uint8_t responseCode);
+// The same as the reply to `command` means it: the zero and the pressure
+// calibrations say 9 and 10 of the pressure applied ("所加过程值过高").
+std::string ResponseMeaning(std::uint8_t responseCode, std::uint8_t command);
 
 // Bits of the field device status, the second status byte of a reply.
 constexpr std::uint8_t kDeviceMalfunction = 0x80;

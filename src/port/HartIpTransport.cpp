@@ -215,6 +215,12 @@ void HartIpTransport::handle(const Message& message) {
     return;
   }
   if (state_ != State::Open) return;
+  if (type == MessageType::Response && id == MessageId::KeepAlive && keepAlive_ &&
+      keepAlive_->sequence == message.header.sequence) {
+    keepAlive_.reset();
+    emit deadlinesChanged();
+    return;
+  }
   if (type == MessageType::Request && id == MessageId::SessionClose) {
     fail(tr("服务器关闭了会话"));
     return;
@@ -265,6 +271,7 @@ void HartIpTransport::close() {
 void HartIpTransport::dropSockets() {
   state_ = State::Closed;
   openDue_.reset();
+  keepAlive_.reset();
   awaited_.reset();
   for (QAbstractSocket* socket :
        {static_cast<QAbstractSocket*>(tcp_), static_cast<QAbstractSocket*>(udp_)}) {
@@ -279,8 +286,9 @@ void HartIpTransport::dropSockets() {
 
 std::optional<TimeMs> HartIpTransport::nextDeadline() const {
   if (openDue_) return openDue_;
-  if (state_ == State::Open) return lastSent_ + kHartIpKeepAliveMs;
-  return std::nullopt;
+  if (state_ != State::Open) return std::nullopt;
+  const TimeMs idle = lastSent_ + kHartIpKeepAliveMs;
+  return keepAlive_ ? std::min(idle, keepAlive_->due) : idle;
 }
 
 void HartIpTransport::handleDeadline(TimeMs now) {
@@ -294,9 +302,28 @@ void HartIpTransport::handleDeadline(TimeMs now) {
     }
     return;
   }
-  if (state_ == State::Open && now - lastSent_ >= kHartIpKeepAliveMs) {
-    sendMessage(MessageType::Request, MessageId::KeepAlive, {}, nextSequence_++);
+  if (state_ != State::Open) return;
+  if (keepAlive_ && keepAlive_->due <= now) {
+    if (!endpoint_.udp || keepAlive_->tries >= kHartIpUdpKeepAliveTries) {
+      fail(tr("服务器对保持连接消息无应答"));
+      return;
+    }
+    sendKeepAlive(now);
+  } else if (!keepAlive_ && now - lastSent_ >= kHartIpKeepAliveMs) {
+    keepAlive_ = KeepAlive{nextSequence_++, 0, 0};
+    sendKeepAlive(now);
   }
+}
+
+// A server that is gone (switched off, its network pulled) is found while
+// the session is idle: the keep-alive goes unanswered, and the session is
+// lost there and then rather than at the next request. Over UDP a datagram
+// may be lost on the way, so it is sent again under its number.
+void HartIpTransport::sendKeepAlive(TimeMs now) {
+  ++keepAlive_->tries;
+  keepAlive_->due =
+      now + (endpoint_.udp ? kHartIpOpenMs / kHartIpUdpKeepAliveTries : kHartIpOpenMs);
+  sendMessage(MessageType::Request, MessageId::KeepAlive, {}, keepAlive_->sequence);
 }
 
 }  // namespace vantrel

@@ -41,6 +41,9 @@ constexpr std::uint32_t kHartIpInactivityMs = 60000;  // asked of the server
 constexpr TimeMs kHartIpKeepAliveMs = 20000;          // idle time before a keep-alive
 constexpr TimeMs kHartIpOpenMs = 3000;                // for the connection and the initiate
 constexpr int kHartIpUdpInitiateTries = 3;
+// A keep-alive is answered within the open time, or the session is taken as
+// lost; over UDP it is sent this many times within it.
+constexpr int kHartIpUdpKeepAliveTries = 3;
 // The reply time-out over HART-IP unless one is given: a bridge answers after
 // its own loop time and retries.
 constexpr TimeMs kHartIpReplyTimeoutMs = 3000;
@@ -80,7 +83,8 @@ class HartIpTransport : public Transport {
                                                 std::uint8_t preambles, TimeMs now) override;
   std::size_t take(std::uint8_t* buffer, std::size_t capacity) override;
 
-  // Timed: the end of the wait for the session, the next keep-alive.
+  // Timed: the end of the wait for the session, the next keep-alive, the end
+  // of the wait for its answer.
   std::optional<TimeMs> nextDeadline() const override;
   void handleDeadline(TimeMs now) override;
 
@@ -96,6 +100,7 @@ class HartIpTransport : public Transport {
   void readUdp();
   void handle(const hartip::Message& message);
   void handleInitiateResponse(const hartip::Message& message);
+  void sendKeepAlive(TimeMs now);
   void fail(const QString& reason);
   void dropSockets();
 
@@ -113,6 +118,14 @@ class HartIpTransport : public Transport {
   std::deque<std::vector<std::uint8_t>> frames_;
   std::optional<TimeMs> openDue_;
   int initiateTries_ = 0;
+  // The keep-alive waiting for its answer: its number, when the next try or
+  // the end of the wait is due, and the tries so far.
+  struct KeepAlive {
+    std::uint16_t sequence = 0;
+    TimeMs due = 0;
+    int tries = 0;
+  };
+  std::optional<KeepAlive> keepAlive_;
   TimeMs lastSent_ = 0;
   QString error_;
   HartIpWatcher* watcher_ = nullptr;

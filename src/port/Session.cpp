@@ -25,7 +25,14 @@ Session::Session(const Clock& clock, QObject* parent)
     driver_.rescheduleTimer();
     emit portLost(reason);
   });
-  connect(&driver_, &LinkDriver::portOpened, this, &Session::portOpened);
+  connect(&driver_, &LinkDriver::portOpened, this, [this] {
+    emit portOpened();
+    if (const std::optional<HartIpEndpoint> endpoint = hartIpEndpoint()) {
+      emit portReady(QStringLiteral("HART-IP %1 %2")
+                         .arg(endpoint->udp ? QStringLiteral("UDP") : QStringLiteral("TCP"),
+                              endpoint->text()));
+    }
+  });
   connect(&driver_, &LinkDriver::openFailed, this, &Session::portOpenFailed);
 }
 
@@ -38,7 +45,9 @@ Session::~Session() {
 bool Session::openPort(const QString& portName, const PortSettings& settings) {
   engine_.portChanged();
   useTransportReplyTimeout(false);
-  return driver_.openPort(portName, settings);
+  const bool open = driver_.openPort(portName, settings);
+  if (open) emit portReady(portName);
+  return open;
 }
 
 void Session::useTransportReplyTimeout(bool hartIp) {

@@ -137,6 +137,9 @@ class Session : public QObject, private EngineEffects, private HartIpWatcher {
   // A HART-IP session is up, or could not be set up (the reason in words).
   void portOpened();
   void portOpenFailed(const QString& reason);
+  // A serial port or a HART-IP session is open: `where` names it
+  // ("/dev/ttyUSB0", "HART-IP TCP 192.168.1.20:5094").
+  void portReady(const QString& where);
   // A command-0 reply named `instrument`.
   void instrumentSeen(const Instrument& instrument);
   // The page fields `fields` (PageField bits) have been emptied in the data:

@@ -22,6 +22,7 @@
 #include <algorithm>
 
 #include "engine/CodeTables.h"
+#include "engine/EngineTexts.h"
 #include "engine/Instrument.h"
 #include "engine/OperationTable.h"
 #include "engine/UnitCodes.h"
@@ -29,6 +30,7 @@
 #include "tabs/ComboLists.h"
 #include "tabs/DataExchange.h"
 #include "tabs/DialogUnits.h"
+#include "tabs/MessageBoxes.h"
 #include "ui_CTabConf.h"
 
 namespace vantrel {
@@ -317,7 +319,7 @@ void CTabConf::saveAndStart(OperationCode op) {
 }
 
 void CTabConf::confirmAndStart(OperationCode op, bool saveFirst) {
-  if (!confirmer_ || !confirmer_->confirm()) return;
+  if (!confirmer_ || !confirmer_->confirm(op)) return;
   if (saveFirst && !save(op)) return;
   start(op);
 }
@@ -332,7 +334,9 @@ void CTabConf::showSensorRange() {
 }
 
 // The calibration points from the range as typed: the low and high ends and
-// their middle, into the three pressure edits only.
+// their middle, into the three pressure edits only. The calibrations send
+// kPa, so a range in another pressure unit is converted; a range that is not
+// a pressure has no calibration points and is refused.
 void CTabConf::splitRange() {
   DataExchange exchange(this);
   float low = 0.0f;
@@ -340,9 +344,23 @@ void CTabConf::splitRange() {
   if (!exchange.takeFloat(ui_->lowerRangeEdit, low) ||
       !exchange.takeFloat(ui_->upperRangeEdit, high))
     return;
-  ui_->lowPressureEdit->setText(FloatText(low));
-  ui_->highPressureEdit->setText(FloatText(high));
-  ui_->midPressureEdit->setText(FloatText(static_cast<float>((double{low} + high) * 0.5)));
+  const std::optional<std::uint8_t> unit = RangeUnitCode(data_);
+  if (!unit) {
+    ShowMessageBox(window(), MessageIcon::Warning, CoreText(texts::kSelectUnitFirst));
+    return;
+  }
+  const std::optional<double> kilopascals = KilopascalsPerUnit(*unit);
+  if (!kilopascals) {
+    ShowMessageBox(
+        window(), MessageIcon::Warning,
+        tr("量程单位 %1 不是压力单位，不能换算为 kPa 标定点").arg(Utf8Text(UnitTextOfCode(*unit))));
+    return;
+  }
+  const double lowKpa = low * *kilopascals;
+  const double highKpa = high * *kilopascals;
+  ui_->lowPressureEdit->setText(FloatText(static_cast<float>(lowKpa)));
+  ui_->highPressureEdit->setText(FloatText(static_cast<float>(highKpa)));
+  ui_->midPressureEdit->setText(FloatText(static_cast<float>((lowKpa + highKpa) * 0.5)));
 }
 
 // The view's one-second timer polls the pressure code while this is on.

@@ -66,7 +66,9 @@ void CTabCur::chooseCalibrationPoint() {
 }
 
 // The engine trims the point the loop was last driven to: 4 mA or 20 mA. The
-// current measured is a number a meter can show on a 4-20 mA loop.
+// current measured is a number a meter can show on a 4-20 mA loop. A trim
+// changes the instrument's output, so it is confirmed first; at any other
+// point the engine refuses it without asking.
 void CTabCur::calibrate() {
   actualCurrentText_ = ui_->actualCurrentEdit->text();
   DataExchange exchange(this);
@@ -74,6 +76,8 @@ void CTabCur::calibrate() {
                                  kMeasuredMax)) {
     return;
   }
+  const bool trimPoint = data_.calibrationPoint == 4.0f || data_.calibrationPoint == 20.0f;
+  if (trimPoint && (!confirmer_ || !confirmer_->confirm(OP_CALIBRATE_CURRENT))) return;
   starter_.start(OP_CALIBRATE_CURRENT);
 }
 

@@ -30,6 +30,9 @@ class CTabCur : public QWidget {
   // Shows the measured current last taken (the page saves nothing else).
   void refresh(RefreshDirection direction);
 
+  // Asked before a trim.
+  void setConfirmer(Confirmer* confirmer) { confirmer_ = confirmer; }
+
  private:
   void chooseCalibrationPoint();
   void calibrate();
@@ -41,6 +44,7 @@ class CTabCur : public QWidget {
   DeviceData& data_;
   OperationStarter& starter_;
   QString actualCurrentText_;
+  Confirmer* confirmer_ = nullptr;
 };
 
 }  // namespace vantrel

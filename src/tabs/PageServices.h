@@ -1,6 +1,6 @@
 // What the pages need from the main view: starting an operation on the
 // instrument chosen in the polling-address box, and asking the engineer to
-// confirm a calibration step.
+// confirm a calibration step or a trim.
 #pragma once
 
 #include "engine/OperationCode.h"
@@ -14,12 +14,12 @@ class OperationStarter {
   virtual void start(OperationCode op) = 0;
 };
 
-// Asks whether a calibration step may go ahead. The window shows the modal
-// CDialogConfirm; tests answer without a dialog.
+// Asks whether a calibration step or a current trim (`op`) may go ahead. The
+// window shows the modal CDialogConfirm; tests answer without a dialog.
 class Confirmer {
  public:
   virtual ~Confirmer() = default;
-  virtual bool confirm() = 0;
+  virtual bool confirm(OperationCode op) = 0;
 };
 
 }  // namespace vantrel

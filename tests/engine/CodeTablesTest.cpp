@@ -267,5 +267,19 @@ TEST(UnitCodes, KindsGroupTheCodes) {
   EXPECT_EQ(UnitKindName(UnitKind::VolumetricFlow), "volumetric flow");
 }
 
+// Every pressure unit, and nothing else, converts to kPa, as the calibration
+// points are sent.
+TEST(UnitCodes, PressureUnitsConvertToKilopascals) {
+  for (const HartUnit& unit : HartUnitTable()) {
+    EXPECT_EQ(KilopascalsPerUnit(unit.code).has_value(), unit.kind == UnitKind::Pressure)
+        << int(unit.code);
+  }
+  const std::pair<std::uint8_t, double> spots[] = {{12, 1.0},     {237, 1000.0}, {7, 100.0},
+                                                   {6, 6.894757}, {14, 101.325}, {239, 0.00980665}};
+  for (const auto& [code, kilopascals] : spots) {
+    EXPECT_DOUBLE_EQ(KilopascalsPerUnit(code).value_or(0.0), kilopascals) << int(code);
+  }
+}
+
 }  // namespace
 }  // namespace vantrel

@@ -153,7 +153,7 @@ TEST(DeviceSearch, AnotherOperationEndsTheSearch) {
   EXPECT_FALSE(h.engine.searchActive());
   // It ends with its report of what it found so far, and "搜索完成".
   ASSERT_EQ(h.effects.reports.size(), 1u);
-  EXPECT_EQ(h.effects.reports[0], "搜索到在线设备：");
+  EXPECT_EQ(h.effects.reports[0], "搜索已中断\n搜索到在线设备：");
   ASSERT_FALSE(h.effects.ends.empty());
   EXPECT_EQ(h.effects.ends[0].op, OP_SEARCH);
   EXPECT_EQ(h.effects.ends[0].result, OperationResult::Success);

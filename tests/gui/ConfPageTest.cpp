@@ -1,6 +1,10 @@
 // The configuration page: range, unit and damping; splitting the range; the
 // confirmation before calibrating; the gain; acquisition of the pressure code.
+#include <QRegularExpression>
 #include <QTabWidget>
+#include <QTimer>
+
+#include "app/CDialogConfirm.h"
 
 #include "tabs/CTabConf.h"
 #include "tests/gui/GuiHarness.h"
@@ -125,37 +129,48 @@ TEST_F(GuiConfPage, WriteWithoutAUnitIsRefused) {
 }
 
 // The split takes the range as typed, not the one last read, and changes
-// only the three pressures; a range that is not a number is refused.
+// only the three pressures, in kPa as the calibrations send them; a range
+// that is not a number, has no unit or is not a pressure is refused.
 TEST_F(GuiConfPage, SplitRangeUsesTheTypedRange) {
+  const QString notNumber = QStringLiteral("请输入一个数字。");
   const struct {
+    int unit;  // in the family's list: 0 ℃, 4 Pa, 5 kPa, 6 MPa, 7 m; -1 none
     const char* lower;
     const char* upper;
-    const char* low;  // nullptr: refused, the pressures stay
+    const char* low;  // nullptr: refused with `refusal`, the pressures stay
     const char* mid;
     const char* high;
-  } cases[] = {{"0", "100.0", "0", "50", "100"},
-               {"-100", "100", "-100", "0", "100"},
-               {"0", "0.25", "0", "0.125", "0.25"},
-               {"2.5", "abc", nullptr, nullptr, nullptr},
-               {"", "100", nullptr, nullptr, nullptr}};
+    QString refusal;
+  } cases[] = {{5, "0", "100.0", "0", "50", "100", {}},
+               {5, "-100", "100", "-100", "0", "100", {}},
+               {6, "0", "0.25", "0", "125", "250", {}},
+               {4, "0", "500", "0", "0.25", "0.5", {}},
+               {0, "0", "100", nullptr, nullptr, nullptr,
+                QStringLiteral("量程单位 ℃ 不是压力单位，不能换算为 kPa 标定点")},
+               {7, "0", "2", nullptr, nullptr, nullptr,
+                QStringLiteral("量程单位 m 不是压力单位，不能换算为 kPa 标定点")},
+               {-1, "0", "100", nullptr, nullptr, nullptr, QStringLiteral("请先选择单位！")},
+               {5, "2.5", "abc", nullptr, nullptr, nullptr, notNumber},
+               {5, "", "100", nullptr, nullptr, nullptr, notNumber}};
   view->data().lowerRangeText = "7";  // last read: not what the split uses
   view->data().upperRangeText = "9";
   for (const auto& c : cases) {
+    SCOPED_TRACE(std::to_string(c.unit) + " " + c.upper);
     for (const char* name : {"lowPressureEdit", "midPressureEdit", "highPressureEdit"})
       edit(name)->setText("1");
+    Choose(combo("unitCombo"), c.unit);
     edit("lowerRangeEdit")->setText(QString::fromLatin1(c.lower));
     edit("upperRangeEdit")->setText(QString::fromLatin1(c.upper));
     button("splitRangeButton")->click();
     if (!c.low) {
       QMessageBox* box = WaitForMessageBox();
-      ASSERT_NE(box, nullptr) << c.upper;
-      EXPECT_EQ(box->text(), QStringLiteral("请输入一个数字。"));
+      ASSERT_NE(box, nullptr);
+      EXPECT_EQ(box->text(), c.refusal);
       CloseMessageBox(box);
     }
-    EXPECT_EQ(edit("lowPressureEdit")->text(), QString::fromLatin1(c.low ? c.low : "1")) << c.upper;
-    EXPECT_EQ(edit("midPressureEdit")->text(), QString::fromLatin1(c.mid ? c.mid : "1")) << c.upper;
-    EXPECT_EQ(edit("highPressureEdit")->text(), QString::fromLatin1(c.high ? c.high : "1"))
-        << c.upper;
+    EXPECT_EQ(edit("lowPressureEdit")->text(), QString::fromLatin1(c.low ? c.low : "1"));
+    EXPECT_EQ(edit("midPressureEdit")->text(), QString::fromLatin1(c.mid ? c.mid : "1"));
+    EXPECT_EQ(edit("highPressureEdit")->text(), QString::fromLatin1(c.high ? c.high : "1"));
     EXPECT_EQ(edit("lowerRangeEdit")->text(), QString::fromLatin1(c.lower));
     EXPECT_EQ(edit("upperRangeEdit")->text(), QString::fromLatin1(c.upper));
   }
@@ -170,6 +185,67 @@ TEST_F(GuiConfPage, SplitRangeAfterReadingTheInstrument) {
   EXPECT_EQ(edit("lowPressureEdit")->text(), QStringLiteral("0"));
   EXPECT_EQ(edit("midPressureEdit")->text(), QStringLiteral("50"));
   EXPECT_EQ(edit("highPressureEdit")->text(), QStringLiteral("100"));
+}
+
+// The confirmation names what it confirms and the last reading of the
+// instrument in this connection; a zero cleared with the pressure at half the
+// range is warned of, one near zero is not. The question itself stays.
+TEST_F(GuiConfPage, TheConfirmationNamesTheOperationAndTheLastReading) {
+  view->setConfirmer(nullptr);  // the window's own dialog
+  struct Shown {
+    QString operation, question, warning;
+  };
+  // Clicks `name`, reads the dialog it opens and answers it.
+  auto ask = [this](const char* name, bool accept) {
+    Shown shown;
+    QTimer answer;
+    QObject::connect(&answer, &QTimer::timeout, [&] {
+      auto* dialog = qobject_cast<CDialogConfirm*>(QApplication::activeModalWidget());
+      if (!dialog) return;
+      answer.stop();
+      auto label = [dialog](const char* label) {
+        auto* widget = dialog->findChild<QLabel*>(QString::fromLatin1(label));
+        return widget && widget->isVisibleTo(dialog) ? widget->text() : QString();
+      };
+      shown = {label("labelOperation"), label("labelQuestion"), label("labelWarning")};
+      dialog->findChild<QPushButton*>(accept ? "buttonOk" : "buttonCancel")->click();
+    });
+    answer.start(10);
+    button(name)->click();
+    return shown;
+  };
+  const QString question = QStringLiteral("操作前请等待压力稳定，是否确认执行当前操作？");
+  connectTo({0});
+  readLongAddress();
+  Shown unread = ask("clearZeroButton", false);
+  EXPECT_EQ(unread.operation, QStringLiteral("清除零点 — 尚未读取"));
+  EXPECT_EQ(unread.question, question);
+  EXPECT_TRUE(unread.warning.isEmpty());
+  EXPECT_TRUE(recorder.withCommand(43).empty());
+
+  // About 50 kPa on 0-100 kPa.
+  runOk("readRangeButton", OP_READ_CONFIG);
+  scope = nullptr;
+  runOk("readCurrentButton", OP_READ_CURRENT);
+  scope = view->tabConf();
+  settle();
+  const QRegularExpression half(
+      QStringLiteral("^清除零点 — 当前压力 (4|5)\\d\\.\\d\\d kPa，量程的 \\d+ %$"));
+  const Shown loaded = ask("clearZeroButton", true);
+  EXPECT_TRUE(half.match(loaded.operation).hasMatch()) << loaded.operation.toStdString();
+  EXPECT_EQ(loaded.warning,
+            QStringLiteral("注意：当前读数偏离零点达量程的 50 %，请确认已泄压再清除零点"));
+  ASSERT_EQ(waitForEnd(OP_CLEAR_ZERO), static_cast<int>(OperationResult::Success));
+
+  // The zero taken: near 0 kPa now, no warning.
+  scope = nullptr;
+  runOk("readCurrentButton", OP_READ_CURRENT);
+  scope = view->tabConf();
+  settle();
+  const Shown zeroed = ask("calibrateHighButton", false);
+  EXPECT_TRUE(zeroed.operation.startsWith(QStringLiteral("高端标定 — 当前压力 ")))
+      << zeroed.operation.toStdString();
+  EXPECT_TRUE(ask("clearZeroButton", false).warning.isEmpty());
 }
 
 TEST_F(GuiConfPage, CancelledConfirmationSendsNothing) {
@@ -203,6 +279,13 @@ TEST_F(GuiConfPage, ConfirmedCalibrationsSendTheirPressureInKpa) {
       {"calibrateMidButton", "midPressureEdit", OP_CALIBRATE_MID, 132, "50", 50.0f},
       {"calibrateHighButton", "highPressureEdit", OP_CALIBRATE_HIGH, 130, "99.25", 99.25f}};
   for (const auto& c : cases) {
+    // Each field says the unit it is sent in, at its right.
+    QLineEdit* field = edit(c.edit);
+    auto* unit = find<QLabel>(QByteArray(c.edit).replace("Edit", "UnitLabel").constData());
+    ASSERT_NE(unit, nullptr);
+    EXPECT_EQ(unit->text(), QStringLiteral("kPa"));
+    EXPECT_TRUE(unit->isVisible());
+    EXPECT_GE(unit->x(), field->geometry().right());
     recorder.sent.clear();
     edit(c.edit)->setText(QString::fromLatin1(c.text));
     runOk(c.button, c.op);

@@ -121,10 +121,17 @@ TEST_F(GuiCurPage, CalibrateTrimsThePointChosenWithTheMeasuredCurrent) {
     ASSERT_EQ(waitForEnd(OP_FIXED_CURRENT), static_cast<int>(OperationResult::Success));
     edit("actualCurrentEdit")->setText(QString::fromLatin1(c.measured));
     runOk("calibrateCurrentButton", OP_CALIBRATE_CURRENT);
+    EXPECT_EQ(confirmer.ops, std::vector<OperationCode>{OP_CALIBRATE_CURRENT});
     const std::vector<SentRequest> trims = recorder.withCommand(c.command);
     ASSERT_EQ(trims.size(), 1u) << c.measured;
     EXPECT_EQ(trims[0].floatAt(0), c.value);
     EXPECT_EQ(status(), QStringLiteral("校准成功"));
+    // The trim changes the output: refused, it is not sent.
+    confirmer.answer = false;
+    button("calibrateCurrentButton")->click();
+    settle();
+    EXPECT_EQ(recorder.withCommand(c.command).size(), 1u);
+    confirmer = ScriptedConfirmer{};
   }
 }
 

@@ -83,8 +83,10 @@ class ScriptedConfirmer : public Confirmer {
  public:
   bool answer = true;
   int asked = 0;
-  bool confirm() override {
+  std::vector<OperationCode> ops;  // what each question was about
+  bool confirm(OperationCode op) override {
     ++asked;
+    ops.push_back(op);
     return answer;
   }
 };

@@ -200,7 +200,7 @@ TEST_F(GuiHandsOn, AStartDuringASearchEndsItWithItsReport) {
   button("readCurrentButton")->click();
   QMessageBox* report = WaitForMessageBox();
   ASSERT_NE(report, nullptr);
-  EXPECT_EQ(report->text(), QStringLiteral("搜索到在线设备：0 "));
+  EXPECT_EQ(report->text(), QStringLiteral("搜索已中断\n搜索到在线设备：0 "));
   EXPECT_EQ(waitForEnd(OP_SEARCH), static_cast<int>(OperationResult::Success));
   EXPECT_EQ(waitForEnd(OP_READ_CURRENT), static_cast<int>(OperationResult::Success));
   CloseMessageBox(report);

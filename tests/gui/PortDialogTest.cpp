@@ -198,6 +198,26 @@ TEST_F(GuiPortDialog, HartIpOpensWithoutHoldingUpTheWindowAndTheInstrumentAnswer
   EXPECT_EQ(next.findChild<QComboBox*>(QStringLiteral("comboProtocol"))->currentText(), "UDP");
 }
 
+// An open session says where it is connected; a server gone while nothing is
+// asked is said at once, with the reason beside the status.
+TEST_F(GuiPortDialog, AHartIpServerGoneWhileIdleIsSaidAtOnce) {
+  auto server = std::make_unique<sim::HartIpServerThread>(
+      std::vector<sim::SimDeviceConfig>{sim::DefaultDeviceConfig(0)});
+  ASSERT_TRUE(server->running()) << server->error();
+  const QString port = QString::number(server->hartIpPort());
+  showDialog();
+  chooseHartIp(QStringLiteral("127.0.0.1"), port);
+  button("buttonOk")->click();
+  EXPECT_EQ(takeMessage(), QString::fromUtf8(texts::kPortOpened));
+  EXPECT_EQ(status(), QStringLiteral("已连接 HART-IP TCP 127.0.0.1:") + port);
+
+  server.reset();
+  EXPECT_EQ(takeMessage(QMessageBox::Critical), QString::fromUtf8(texts::kPortLost));
+  EXPECT_EQ(status(), QString::fromUtf8(texts::kNotConnected));
+  EXPECT_FALSE(frame->reasonPane()->text().isEmpty());
+  EXPECT_FALSE(session->isPortOpen());
+}
+
 // A host or port that cannot be read is refused at once and the dialog stays
 // for a correction; a server where nothing listens fails with the reason.
 // Either way the port stays closed.

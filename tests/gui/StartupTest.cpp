@@ -177,21 +177,26 @@ TEST_F(GuiStart, PortThatVanishesIsReportedAndTheProgramGoesOn) {
   EXPECT_EQ(box->text(), QString::fromUtf8(texts::kPortLost));
   EXPECT_EQ(box->icon(), QMessageBox::Critical);
   EXPECT_EQ(status(), QString::fromUtf8(texts::kNotConnected));
+  EXPECT_FALSE(frame->reasonPane()->text().isEmpty());  // why, beside it
   EXPECT_FALSE(session->isPortOpen());
   CloseMessageBox(box);
 
+  // Opened again, the status says so before anything is read.
   connectTo({0});
+  EXPECT_EQ(status(), QStringLiteral("已连接 ") + line->path());
   runOk("readCurrentButton", OP_READ_CURRENT);
 }
 
 // An instrument that never answers, or answers busy twice first: the read
 // ends with its failure text after its retries, or with success, and the
-// window goes on all the while (a 20 ms timer keeps ticking).
+// window goes on all the while (a 20 ms timer keeps ticking); while the
+// instrument is busy the status says so.
 struct LineCase {
   const char* name;
   sim::LineFaults faults;
   const char* status;
   OperationResult result;
+  const char* meanwhile;  // shown on the way; nullptr: nothing to see
 };
 
 void PrintTo(const LineCase& c, std::ostream* os) {
@@ -211,8 +216,8 @@ sim::LineFaults BusyTwice() {
 }
 
 const LineCase kLineCases[] = {
-    {"SilentInstrument", Silent(), "接收失败", OperationResult::NoReply},
-    {"BusyTwice", BusyTwice(), "接收成功", OperationResult::Success},
+    {"SilentInstrument", Silent(), "接收失败", OperationResult::NoReply, nullptr},
+    {"BusyTwice", BusyTwice(), "接收成功", OperationResult::Success, "设备忙，请稍候…"},
 };
 
 class GuiLine : public GuiTest, public ::testing::WithParamInterface<LineCase> {};
@@ -231,10 +236,16 @@ TEST_P(GuiLine, ReadEndsAndTheWindowGoesOn) {
   ticker.start();
   QElapsedTimer waited;
   waited.start();
+  QStringList shown;
+  QObject::connect(view, &CVantrelView::statusTextChanged,
+                   [&shown](const QString& text) { shown << text; });
 
   button("readCurrentButton")->click();
   ASSERT_EQ(waitForEnd(OP_READ_CURRENT), static_cast<int>(c.result));
   EXPECT_EQ(status(), QString::fromUtf8(c.status));
+  if (c.meanwhile) {
+    EXPECT_TRUE(shown.contains(QString::fromUtf8(c.meanwhile))) << c.name;
+  }
   EXPECT_EQ(frame->progressBar()->value(), 100);
   EXPECT_GE(ticks, waited.elapsed() / 20 / 4) << waited.elapsed() << " ms";
 }

@@ -238,6 +238,8 @@ TEST(HartIpTransport, KeepsAnIdleSessionAlive) {
   EXPECT_EQ(ip->nextDeadline(), openedAt + kHartIpKeepAliveMs);
   f.advance(1);
   EXPECT_EQ(f.server.next(), Msg(kRequest, kKeepAlive, s + 1));
+  f.server.send(Msg(kResponse, kKeepAlive, s + 1));
+  ASSERT_TRUE(Soon([&] { return ip->nextDeadline() == f.clock.now + kHartIpKeepAliveMs; }));
   // A request puts the next one off.
   f.advance(kHartIpKeepAliveMs / 2);
   EXPECT_EQ(f.startCommTest(), s + 2);
@@ -246,6 +248,28 @@ TEST(HartIpTransport, KeepsAnIdleSessionAlive) {
   EXPECT_EQ(ip->nextDeadline(), f.clock.now + kHartIpKeepAliveMs);
   f.advance(kHartIpKeepAliveMs);
   EXPECT_EQ(f.server.next(), Msg(kRequest, kKeepAlive, s + 3));
+}
+
+// A server gone while nothing was asked is found by the keep-alive: over
+// TCP one unanswered for the open time, over UDP three sent within it, and
+// the session is lost there and then, in words.
+TEST(HartIpTransport, AnUnansweredKeepAliveLosesTheIdleSession) {
+  for (const bool udp : {false, true}) {
+    SCOPED_TRACE(udp ? "udp" : "tcp");
+    Fixture f(udp);
+    const int s = f.open();
+    f.advance(kHartIpKeepAliveMs);
+    const int tries = udp ? kHartIpUdpKeepAliveTries : 1;
+    for (int i = 0; i < tries; ++i) {
+      EXPECT_EQ(f.server.next(), Msg(kRequest, kKeepAlive, s + 1)) << i;
+      EXPECT_EQ(f.lost.count(), 0);
+      f.advance(kHartIpOpenMs / tries);
+    }
+    ASSERT_TRUE(Soon([&] { return f.lost.count() == 1; }));
+    EXPECT_EQ(f.lost[0][0].toString(), QStringLiteral("服务器对保持连接消息无应答"));
+    EXPECT_FALSE(f.session->isPortOpen());
+    EXPECT_TRUE(f.ends.empty());
+  }
 }
 
 TEST(HartIpTransport, ASessionEndedByTheServerEndsTheOperation) {
