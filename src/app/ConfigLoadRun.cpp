@@ -43,8 +43,9 @@ void ConfigLoadRun::start() {
 void ConfigLoadRun::identityRead() {
   const Configuration here = instrument();
   const QString both =
-      tr("仪表：%1\n文件：%2").arg(Utf8Text(IdentityText(here)), Utf8Text(IdentityText(file_)));
-  switch (CompareIdentity(here, file_)) {
+      tr("仪表：%1\n文件：%2").arg(Utf8Text(IdentityWords(here)), Utf8Text(IdentityWords(file_)));
+  match_ = CompareIdentity(here, file_);
+  switch (match_) {
     case IdentityMatch::Same:
       readConfiguration();
       return;
@@ -88,7 +89,7 @@ void ConfigLoadRun::configurationRead() {
     deleteLater();
     return;
   }
-  auto* dialog = new LoadDialog(differences, window_);
+  auto* dialog = new LoadDialog(differences, match_, window_);
   dialog->setAttribute(Qt::WA_DeleteOnClose);
   connect(dialog, &QDialog::finished, this, [this, dialog](int result) {
     const std::vector<std::string> fields = dialog->chosenFields();
@@ -117,7 +118,7 @@ void ConfigLoadRun::readBack(const std::vector<std::string>& fields, const QStri
     QStringList notTaken;
     for (const FieldDifference& d : Differences(instrument(), file_, false)) {
       if (std::find(fields.begin(), fields.end(), d.field) != fields.end()) {
-        notTaken << Utf8Text(d.field);
+        notTaken << LoadDialog::fieldName(d.field);
       }
     }
     if (writeError.isEmpty() && notTaken.isEmpty()) {
@@ -128,7 +129,9 @@ void ConfigLoadRun::readBack(const std::vector<std::string>& fields, const QStri
     QString message = tr("组态未全部写入。");
     if (!writeError.isEmpty()) message += QLatin1Char('\n') + writeError;
     if (!notTaken.isEmpty())
-      message += QLatin1Char('\n') + tr("仪表未接受：%1").arg(notTaken.join(QStringLiteral("、")));
+      message +=
+          QLatin1Char('\n') +
+          tr("仪表未接受：%1").arg(notTaken.join(UiText(QT_TRANSLATE_NOOP("vantrel", "、"))));
     fail(message);
   });
 }

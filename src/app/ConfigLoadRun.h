@@ -14,6 +14,7 @@
 
 #include "app/OperationRun.h"
 #include "config/Configuration.h"
+#include "config/LoadPlan.h"
 
 class QWidget;
 
@@ -45,6 +46,7 @@ class ConfigLoadRun : public QObject {
   Configuration file_;
   QPointer<QWidget> window_;
   std::function<void(const QString&)> status_;
+  IdentityMatch match_ = IdentityMatch::Same;  // of the instrument loaded into
 };
 
 }  // namespace vantrel

@@ -1,5 +1,7 @@
 #include "app/LoadDialog.h"
 
+#include <algorithm>
+
 #include <QHBoxLayout>
 #include <QHeaderView>
 #include <QLabel>
@@ -10,10 +12,8 @@
 #include "tabs/DataExchange.h"
 
 namespace vantrel {
-namespace {
 
-// The field as the pages name it.
-QString FieldName(const std::string& field) {
+QString LoadDialog::fieldName(const std::string& field) {
   static const struct {
     const char* field;
     const char* name;
@@ -36,13 +36,19 @@ QString FieldName(const std::string& field) {
   return Utf8Text(field);
 }
 
-}  // namespace
-
-LoadDialog::LoadDialog(const std::vector<FieldDifference>& differences, QWidget* parent)
+LoadDialog::LoadDialog(const std::vector<FieldDifference>& differences, IdentityMatch match,
+                       QWidget* parent)
     : QDialog(parent), differences_(differences) {
   setObjectName(QStringLiteral("loadDialog"));
   setWindowTitle(tr("载入组态"));
-  auto* note = new QLabel(tr("仪表与文件不同的项目。写入选中的项目："), this);
+  QString noteText = tr("仪表与文件不同的项目。写入选中的项目：");
+  const bool tagDiffers = std::any_of(differences_.begin(), differences_.end(),
+                                      [](const FieldDifference& d) { return d.field == "tag"; });
+  if (tagDiffers && !ChosenByDefault("tag", match)) {
+    noteText = tr("这是另一台仪表，标签默认不写入，以免两台仪表标签相同。\n") + noteText;
+  }
+  auto* note = new QLabel(noteText, this);
+  note->setWordWrap(true);
   table_ = new QTableWidget(static_cast<int>(differences_.size()), 3, this);
   table_->setObjectName(QStringLiteral("differenceTable"));
   table_->setHorizontalHeaderLabels({tr("项目"), tr("仪表"), tr("文件")});
@@ -51,9 +57,9 @@ LoadDialog::LoadDialog(const std::vector<FieldDifference>& differences, QWidget*
   table_->horizontalHeader()->setStretchLastSection(true);
   for (int row = 0; row < table_->rowCount(); ++row) {
     const FieldDifference& d = differences_[static_cast<std::size_t>(row)];
-    auto* field = new QTableWidgetItem(FieldName(d.field));
+    auto* field = new QTableWidgetItem(fieldName(d.field));
     field->setFlags(Qt::ItemIsEnabled | Qt::ItemIsUserCheckable);
-    field->setCheckState(Qt::Checked);
+    field->setCheckState(ChosenByDefault(d.field, match) ? Qt::Checked : Qt::Unchecked);
     table_->setItem(row, 0, field);
     table_->setItem(row, 1, new QTableWidgetItem(Utf8Text(d.instrument)));
     table_->setItem(row, 2, new QTableWidgetItem(Utf8Text(d.file)));

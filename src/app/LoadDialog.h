@@ -1,5 +1,6 @@
 // 载入组态: the fields where the instrument and the file differ, a check box
-// each; 写入 writes the checked ones, 取消 nothing.
+// each (checked as ChosenByDefault says for the instrument the file is
+// loaded into); 写入 writes the checked ones, 取消 nothing.
 #pragma once
 
 #include <QDialog>
@@ -18,7 +19,12 @@ class LoadDialog : public QDialog {
   Q_OBJECT
 
  public:
-  LoadDialog(const std::vector<FieldDifference>& differences, QWidget* parent = nullptr);
+  LoadDialog(const std::vector<FieldDifference>& differences, IdentityMatch match,
+             QWidget* parent = nullptr);
+
+  // A field of Differences as the pages name it: "测量上限" for
+  // "range.upper".
+  static QString fieldName(const std::string& field);
 
   QTableWidget* table() const { return table_; }
   QPushButton* writeButton() const { return writeButton_; }

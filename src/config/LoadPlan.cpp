@@ -6,6 +6,8 @@
 #include "config/JsonText.h"
 #include "engine/CodeTables.h"
 #include "engine/Encoding.h"
+#include "engine/EngineTexts.h"
+#include "engine/Instrument.h"
 #include "engine/NumberText.h"
 
 namespace vantrel {
@@ -30,6 +32,15 @@ std::string IdentityText(const Configuration& c) {
                 "manufacturer 0x%02x, device type 0x%02x, device ID %02x%02x%02x", c.manufacturer,
                 c.deviceType, c.deviceId[0], c.deviceId[1], c.deviceId[2]);
   return text;
+}
+
+std::string IdentityWords(const Configuration& c) {
+  return ModelText({c.manufacturer, c.deviceType}) + Tr(texts::kModelSeparator) +
+         Tr(texts::kDeviceId) + DeviceIdText(c.deviceId);
+}
+
+bool ChosenByDefault(const std::string& field, IdentityMatch match) {
+  return !(match == IdentityMatch::OtherDevice && field == "tag");
 }
 
 std::vector<FieldDifference> Differences(const Configuration& a, const Configuration& b,

@@ -21,6 +21,9 @@ IdentityMatch CompareIdentity(const Configuration& instrument, const Configurati
 
 // "manufacturer 0x5a, device type 0x10, device ID 010203"
 std::string IdentityText(const Configuration& configuration);
+// "制造商 0x5A，设备类型 0x10，设备ID 010203", in the program's language:
+// what the window shows.
+std::string IdentityWords(const Configuration& configuration);
 
 // One field where the instrument and the file differ, both as text.
 struct FieldDifference {
@@ -32,6 +35,11 @@ struct FieldDifference {
 // The fields a load may write that differ between two configurations.
 std::vector<FieldDifference> Differences(const Configuration& instrument, const Configuration& file,
                                          bool withAddress);
+
+// Whether a load offers to write `field` before the user chooses: every
+// field but the tag of a spare, so that two instruments do not end up with
+// one tag.
+bool ChosenByDefault(const std::string& field, IdentityMatch match);
 
 struct PlannedWrite {
   OperationCode op;

@@ -5,9 +5,11 @@
 
 #include <QDir>
 #include <QFile>
+#include <QJsonDocument>
 #include <QTemporaryDir>
 
 #include "config/Journal.h"
+#include "config/JournalText.h"
 
 namespace vantrel {
 namespace {
@@ -94,6 +96,60 @@ TEST(Journal, AJournalThatCannotBeWrittenSaysWhy) {
   QString error;
   EXPECT_FALSE(journal.append("{}", &error));
   EXPECT_FALSE(error.isEmpty());
+}
+
+// What a record changed, in the pages' words: what changed and nothing else,
+// each value in the unit recorded with it; what was not known before has no
+// before.
+TEST(JournalText, SaysWhatARecordChanged) {
+  const struct {
+    const char* record;
+    const char* text;
+  } cases[] = {
+      {R"({"operation": "write-config",
+           "sent": {"unit": "kPa", "upper": 250, "lower": 0, "damping": 2},
+           "before": {"unit": "kPa", "upper": 100, "lower": 0, "damping": 1}})",
+       "测量上限 100 → 250 kPa；阻尼时间 1 → 2 s"},
+      {R"({"operation": "write-config",
+           "sent": {"unit": "MPa", "upper": 0.25, "lower": 0, "damping": 1.5},
+           "before": {"unit": "kPa", "upper": 250, "lower": 0, "damping": 1.5}})",
+       "单位 kPa → MPa；测量上限 250 kPa → 0.25 MPa；测量下限 0 kPa → 0 MPa"},
+      {R"({"operation": "write-config",
+           "sent": {"unit": null, "upper": 250, "lower": 0, "damping": "abc"}, "before": {}})",
+       "单位 → —；测量上限 → 250；测量下限 → 0；阻尼时间 → abc"},
+      {R"({"operation": "write-device-info",
+           "sent": {"tag": "NEW-TAG", "descriptor": "", "message": "HELLO", "date": "2026-12-08"},
+           "before": {"tag": "PT-00", "message": "HELLO", "date": "2026-12-08"}})",
+       "标签 PT-00 → NEW-TAG；描述符 → —"},
+      // Nothing changed: every value, once.
+      {R"({"operation": "write-gain", "sent": {"gain": "x8"}, "before": {"gain": "x8"}})",
+       "放大倍数 x8"},
+      {R"({"operation": "write-offset", "sent": {"offset": 0.5}, "before": {"offset": -1}})",
+       "偏移值 -1 → 0.5 ℃"},
+      {R"({"operation": "fixed-current", "sent": {"current": 12}, "before": {}})",
+       "固定电流输出 → 12 mA"},
+      {R"({"operation": "fixed-current", "sent": {"current": 0}, "before": {}})",
+       "固定电流输出 → 退出"},
+      {R"({"operation": "calibrate-current", "sent": {"point": 20, "actual": 20.013}})",
+       "输出理论值 → 20 mA；实际电流输出 → 20.013 mA"},
+      {R"({"operation": "calibrate-mid", "sent": {"pressure": 50}, "before": {}})",
+       "中点压力值 → 50 kPa"},
+      {R"({"operation": "write-poll-address",
+           "sent": {"pollingAddress": 3, "loopCurrentMode": 0}, "before": {}})",
+       "短地址 → 3；回路电流模式 → 禁用"},
+      {R"({"operation": "calibrate-resistance",
+           "sent": {"row1Adm": 10, "row1Adl": 11, "row2Adm": 20, "row2Adl": 21},
+           "before": {"row1Adm": 10, "row1Adl": 12, "row2Adm": 20, "row2Adl": 21}})",
+       "ADL1 12 → 11"},
+      {R"({"operation": "write-something", "sent": {"speed": 3}, "before": {}})", "speed → 3"},
+      {R"({"operation": "clear-zero", "sent": {}, "before": {}})", ""},
+  };
+  for (const auto& c : cases) {
+    QJsonParseError error;
+    const QJsonDocument record = QJsonDocument::fromJson(QByteArray(c.record), &error);
+    ASSERT_EQ(error.error, QJsonParseError::NoError) << c.record;
+    EXPECT_EQ(JournalChangeText(record.object()).toStdString(), c.text) << c.record;
+  }
 }
 
 }  // namespace
