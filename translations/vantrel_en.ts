@@ -1352,6 +1352,18 @@
         <source>消息中的 %1 不能写入仪表</source>
         <translation>The %1 in the message cannot be written to the instrument</translation>
     </message>
+    <message>
+        <source>所加过程值过高</source>
+        <translation>applied process too high</translation>
+    </message>
+    <message>
+        <source>所加过程值过低</source>
+        <translation>applied process too low</translation>
+    </message>
+    <message>
+        <source>搜索已中断</source>
+        <translation>Search interrupted</translation>
+    </message>
 </context>
 <context>
     <name>vantrel</name>
@@ -1452,14 +1464,6 @@
         <translation>Operation</translation>
     </message>
     <message>
-        <source>写入值</source>
-        <translation>Sent</translation>
-    </message>
-    <message>
-        <source>原值</source>
-        <translation>Before</translation>
-    </message>
-    <message>
         <source>状态</source>
         <translation>Status</translation>
     </message>
@@ -1511,6 +1515,106 @@
         <source>请输入一个不小于 %1 的数字。</source>
         <translation>Enter a number not below %1.</translation>
     </message>
+    <message>
+        <source>修改内容</source>
+        <translation>Changes</translation>
+    </message>
+    <message>
+        <source>长标签</source>
+        <translation>Long tag</translation>
+    </message>
+    <message>
+        <source>放大倍数</source>
+        <translation>Gain</translation>
+    </message>
+    <message>
+        <source>偏移值</source>
+        <translation>Offset</translation>
+    </message>
+    <message>
+        <source>回路电流模式</source>
+        <translation>Loop-current mode</translation>
+    </message>
+    <message>
+        <source>启用</source>
+        <translation>enabled</translation>
+    </message>
+    <message>
+        <source>禁用</source>
+        <translation>disabled</translation>
+    </message>
+    <message>
+        <source>固定电流输出</source>
+        <translation>Fixed current</translation>
+    </message>
+    <message>
+        <source>退出</source>
+        <translation>released</translation>
+    </message>
+    <message>
+        <source>输出理论值</source>
+        <translation>Trim point</translation>
+    </message>
+    <message>
+        <source>实际电流输出</source>
+        <translation>Measured current</translation>
+    </message>
+    <message>
+        <source>低端压力值</source>
+        <translation>Low pressure</translation>
+    </message>
+    <message>
+        <source>高端压力值</source>
+        <translation>High pressure</translation>
+    </message>
+    <message>
+        <source>中点压力值</source>
+        <translation>Mid pressure</translation>
+    </message>
+    <message>
+        <source>修改设备信息</source>
+        <translation>Write device information</translation>
+    </message>
+    <message>
+        <source>修改组态</source>
+        <translation>Write configuration</translation>
+    </message>
+    <message>
+        <source>输出电流校准</source>
+        <translation>Loop current trim</translation>
+    </message>
+    <message>
+        <source>50mV 校准</source>
+        <translation>50 mV calibration</translation>
+    </message>
+    <message>
+        <source>0mV 校准</source>
+        <translation>0 mV calibration</translation>
+    </message>
+    <message>
+        <source>清除零点</source>
+        <translation>Clear zero</translation>
+    </message>
+    <message>
+        <source>成功</source>
+        <translation>Succeeded</translation>
+    </message>
+    <message>
+        <source>失败</source>
+        <translation>Failed</translation>
+    </message>
+    <message>
+        <source>无应答</source>
+        <translation>No reply</translation>
+    </message>
+    <message>
+        <source>已中断</source>
+        <translation>Interrupted</translation>
+    </message>
+    <message>
+        <source>%1（%2）</source>
+        <translation>%1 (%2)</translation>
+    </message>
 </context>
 <context>
     <name>vantrel::CComDialog</name>
@@ -1521,6 +1625,49 @@
     <message>
         <source>IP端口应为1～65535！</source>
         <translation>IP port must be 1 to 65535!</translation>
+    </message>
+</context>
+<context>
+    <name>vantrel::CDialogConfirm</name>
+    <message>
+        <source>%1 — 当前压力 %2，量程的 %3 %</source>
+        <translation>%1 — pressure now %2, %3 % of range</translation>
+    </message>
+    <message>
+        <source>%1 — 当前读数 %2，量程的 %3 %</source>
+        <translation>%1 — reading now %2, %3 % of range</translation>
+    </message>
+    <message>
+        <source>%1 — 当前电流 %2 mA，量程的 %3 %</source>
+        <translation>%1 — current now %2 mA, %3 % of range</translation>
+    </message>
+    <message>
+        <source>%1 — 尚未读取</source>
+        <translation>%1 — not read yet</translation>
+    </message>
+    <message>
+        <source>输出电流校准 %1 mA</source>
+        <translation>Output current trim %1 mA</translation>
+    </message>
+    <message>
+        <source>清除零点</source>
+        <translation>Clear zero</translation>
+    </message>
+    <message>
+        <source>低端标定</source>
+        <translation>Calibrate low</translation>
+    </message>
+    <message>
+        <source>中点标定</source>
+        <translation>Calibrate mid</translation>
+    </message>
+    <message>
+        <source>高端标定</source>
+        <translation>Calibrate high</translation>
+    </message>
+    <message>
+        <source>注意：当前读数偏离零点达量程的 %1 %，请确认已泄压再清除零点</source>
+        <translation>Caution: the reading is %1 % of the span away from zero; vent the pressure before clearing the zero</translation>
     </message>
 </context>
 <context>
@@ -1563,7 +1710,7 @@
     </message>
     <message>
         <source>停止通信(&amp;K)</source>
-        <translation>Stop communication (&amp;K)</translation>
+        <translation>Stop commu&amp;nication</translation>
     </message>
     <message>
         <source>通信监视(&amp;M)</source>
@@ -1623,6 +1770,13 @@
     </message>
 </context>
 <context>
+    <name>vantrel::CTabConf</name>
+    <message>
+        <source>量程单位 %1 不是压力单位，不能换算为 kPa 标定点</source>
+        <translation>The range unit %1 is not a pressure unit; it cannot be turned into kPa calibration points</translation>
+    </message>
+</context>
+<context>
     <name>vantrel::CVantrelView</name>
     <message>
         <source>  标签 </source>
@@ -1657,8 +1811,8 @@
         <translation>Configuration files (*.json)</translation>
     </message>
     <message>
-        <source>组态已保存</source>
-        <translation>Configuration saved</translation>
+        <source>组态已保存到 %1</source>
+        <translation>Configuration saved to %1</translation>
     </message>
     <message>
         <source>组态未保存：%1（%2）</source>
@@ -1671,6 +1825,10 @@
     <message>
         <source>组态文件无法载入：%1（%2）</source>
         <translation>Cannot load the configuration file: %1 (%2)</translation>
+    </message>
+    <message>
+        <source>已连接 %1</source>
+        <translation>Connected %1</translation>
     </message>
 </context>
 <context>
@@ -1694,6 +1852,10 @@
     <message>
         <source>无法保存通信记录：%1（%2）</source>
         <translation>Cannot save the communication log: %1 (%2)</translation>
+    </message>
+    <message>
+        <source>已保存到 %1</source>
+        <translation>Saved to %1</translation>
     </message>
 </context>
 <context>
@@ -1778,6 +1940,10 @@ File: %2</translation>
         <source>服务器无应答</source>
         <translation>The server does not answer</translation>
     </message>
+    <message>
+        <source>服务器对保持连接消息无应答</source>
+        <translation>the server did not answer the keep-alive</translation>
+    </message>
 </context>
 <context>
     <name>vantrel::JournalDialog</name>
@@ -1813,6 +1979,30 @@ File: %2</translation>
         <source>无法导出操作记录：%1（%2）</source>
         <translation>Cannot export the change journal: %1 (%2)</translation>
     </message>
+    <message>
+        <source>仪表</source>
+        <translation>Instrument</translation>
+    </message>
+    <message>
+        <source>全部仪表</source>
+        <translation>All instruments</translation>
+    </message>
+    <message>
+        <source>日期</source>
+        <translation>Date</translation>
+    </message>
+    <message>
+        <source>至</source>
+        <translation>to</translation>
+    </message>
+    <message>
+        <source>原始记录</source>
+        <translation>Journal record</translation>
+    </message>
+    <message>
+        <source>已导出到 %1</source>
+        <translation>Exported to %1</translation>
+    </message>
 </context>
 <context>
     <name>vantrel::LoadDialog</name>
@@ -1843,6 +2033,12 @@ File: %2</translation>
     <message>
         <source>取消</source>
         <translation>Cancel</translation>
+    </message>
+    <message>
+        <source>这是另一台仪表，标签默认不写入，以免两台仪表标签相同。
+</source>
+        <translation>This is another instrument: its tag is not written unless you check it, so that two instruments do not end up with one tag.
+</translation>
     </message>
 </context>
 <context>

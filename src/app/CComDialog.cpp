@@ -103,15 +103,20 @@ void CComDialog::fillSerialFields() {
   QStringList system;
   for (const SerialPortInfo& info : SerialPort::availablePortInfos()) system << info.portName;
 
-  QStringList ports = extraPorts_;
-  for (const QString& name : system) {
-    if (!ports.contains(name)) ports << name;
+  // The port last opened comes first, also one typed by hand that the
+  // system does not list (a link under /dev, a port of a remote desktop).
+  const QString remembered = QSettings().value(QLatin1String(kLastPortKey)).toString();
+  QStringList ports;
+  if (!remembered.isEmpty()) ports << remembered;
+  for (const QStringList& names : {extraPorts_, system}) {
+    for (const QString& name : names) {
+      if (!ports.contains(name)) ports << name;
+    }
   }
 
   QComboBox* box = ui_->portCombo;
   box->clear();
   box->addItems(ports);
-  const QString remembered = QSettings().value(QLatin1String(kLastPortKey)).toString();
   const bool serialOpen = session_.isPortOpen() && !session_.hartIpEndpoint();
   const QString open = serialOpen ? session_.portName() : QString();
   int selected = ports.indexOf(open);

@@ -17,6 +17,7 @@
 #include <QSettings>
 #include <QStatusBar>
 #include <QStyle>
+#include <QTimer>
 #include <QToolButton>
 
 #include <algorithm>
@@ -42,6 +43,8 @@ namespace {
 constexpr int kProgressBarWidth = 200;
 // The form is never made smaller than this share of its template size.
 constexpr qreal kSmallestFormScale = 0.65;
+// The monitor goes beside the window only where it gets at least this width.
+constexpr int kSmallestMonitorWidth = 360;
 
 }  // namespace
 
@@ -172,7 +175,15 @@ void CMainFrame::createMenus() {
   monitor->setObjectName(QStringLiteral("actionCommMonitor"));
   monitor->setText(tr("通信监视(&M)"));
   operation->addAction(monitor);
-  connect(monitor, &QAction::toggled, this, &CMainFrame::onMonitorToggled);
+  // Hidden by the menu or the dock's close button; shown by the menu only:
+  // Qt also hides and shows the dock while it floats or docks it, and that
+  // is no opening of the monitor.
+  connect(monitor, &QAction::toggled, this, [this](bool shown) {
+    if (!shown) onMonitorHidden();
+  });
+  connect(monitor, &QAction::triggered, this, [this](bool shown) {
+    if (shown) onMonitorOpened();
+  });
   // Beyond the menu's own commands, after them: a search by range and pace,
   // and the instrument's additional status.
   operation->addSeparator();
@@ -230,6 +241,8 @@ void CMainFrame::createStatusBar() {
   deviceStatusPane_->hide();
   statusBar()->addPermanentWidget(progressBar_);
   statusBar()->setSizeGripEnabled(true);
+  // Whatever else the window holds, the status line stays readable.
+  statusBar()->setMinimumHeight(statusBar()->sizeHint().height());
 }
 
 void CMainFrame::setStatusText(const QString& text) {
@@ -252,7 +265,10 @@ void CMainFrame::setInstrument(const QString& line) {
 
 void CMainFrame::setDeviceStatus(int status) {
   const auto bits = static_cast<std::uint8_t>(status);
-  const QString text = QString::fromStdString(MostSevereDeviceStatus(bits));
+  // On its own in the pane the text starts as a sentence does ("Loop
+  // current fixed"); in the list of the tooltip it stays as it is.
+  QString text = QString::fromStdString(MostSevereDeviceStatus(bits));
+  if (!text.isEmpty()) text[0] = text[0].toUpper();
   QString all;
   for (const std::string& bit : DeviceStatusTexts(bits)) {
     if (!all.isEmpty()) all += tr("、");
@@ -280,63 +296,109 @@ void CMainFrame::showSearchDialog() {
 
 // Opening the docked monitor makes the window taller by the monitor's height,
 // so the form keeps its room; closing it gives that height back. Where the
-// screen has no room for that (a laptop), the monitor opens as a window of
-// its own instead, unless the user has docked it there before: then the dock
-// takes what the screen has not from the form, which scrolls. The user's
-// last choice, docked or not, is kept in the settings.
-void CMainFrame::onMonitorToggled(bool shown) {
-  if (isMaximized() || isFullScreen()) return;
-  if (!shown) {
-    if (monitorHeight_ != 0) resize(width(), height() - monitorHeight_);
-    monitorHeight_ = 0;
-    return;
-  }
+// screen has no room for that (a laptop, a maximised window: the room is
+// what the window has below the form), the monitor opens as a window of its
+// own beside the form instead, unless the user has docked it there before:
+// then the dock takes what the screen has not from the form, which scrolls.
+// The user's last choice, docked or not, is kept in the settings, and so is
+// where the monitor's own window was.
+void CMainFrame::onMonitorOpened() {
   if (monitorHeight_ != 0) return;
   const QVariant chosen = QSettings().value(QLatin1String(kMonitorFloatingKey));
-  const int wanted = monitor_->sizeHint().height() +
-                     style()->pixelMetric(QStyle::PM_DockWidgetSeparatorExtent, nullptr, this);
-  const int room = screenArea_.isEmpty() ? wanted : screenArea_.height() - outerHeight();
-  const bool floating = chosen.isValid() ? chosen.toBool() : room < wanted;
+  const bool floating = chosen.isValid() ? chosen.toBool() : dockRoom() < dockWanted();
   if (floating != monitor_->isFloating()) {
     placingMonitor_ = true;  // the program's choice, not the user's
     monitor_->setFloating(floating);
     placingMonitor_ = false;
   }
   if (floating) {
-    placeFloatingMonitor();
-    return;
+    placeFloatingMonitor(true);
+  } else {
+    growForDock();
   }
-  monitorHeight_ = std::clamp(room, 0, wanted);
+}
+
+void CMainFrame::onMonitorHidden() {
+  if (monitor_->isFloating()) {
+    QSettings().setValue(QLatin1String(kMonitorGeometryKey), monitor_->geometry());
+  }
+  if (monitorHeight_ != 0) resize(width(), height() - monitorHeight_);
+  monitorHeight_ = 0;
+}
+
+// The height the docked monitor asks for, and what the window can add below
+// the form: up to the screen's bottom, or in a maximised window what it has
+// to spare.
+int CMainFrame::dockWanted() const {
+  return monitor_->sizeHint().height() +
+         style()->pixelMetric(QStyle::PM_DockWidgetSeparatorExtent, nullptr, this);
+}
+
+int CMainFrame::dockRoom() const {
+  if (isMaximized() || isFullScreen()) return height() - innerHeight();
+  return screenArea_.isEmpty() ? dockWanted() : screenArea_.height() - outerHeight();
+}
+
+// A window that can grow does, by what the dock takes; a maximised one
+// cannot, and the dock takes its spare room.
+void CMainFrame::growForDock() {
+  if (monitorHeight_ != 0 || isMaximized() || isFullScreen()) return;
+  monitorHeight_ = std::clamp(dockRoom(), 0, dockWanted());
   if (monitorHeight_ != 0) resize(width(), height() + monitorHeight_);
 }
 
-// Below the window where it fits, otherwise at the bottom of the screen; the
-// whole window on the screen, its frame included.
-void CMainFrame::placeFloatingMonitor() {
+// Where it was last, while that lies on the screen; else below the window
+// where it fits whole, else beside it where the screen has room for a
+// useful width, else at the bottom of the screen. Its frame on the screen.
+void CMainFrame::placeFloatingMonitor(bool remembered) {
   const QRect area = screenArea_.isEmpty() ? frameGeometry() : screenArea_;
-  monitor_->resize(std::min(width(), area.width()),
-                   std::min(monitor_->sizeHint().height(), area.height() / 2));
-  // A window's position is its frame's.
-  monitor_->move(std::max(area.left(), frameGeometry().left()), frameGeometry().bottom() + 1);
+  const QRect last = QSettings().value(QLatin1String(kMonitorGeometryKey)).toRect();
+  if (remembered && last.isValid() && area.contains(last)) {
+    monitor_->setGeometry(last);
+    return;
+  }
   // A new window's frame is known only once the window system has drawn it:
   // room is kept for one like the main window's.
-  const QRect placed = monitor_->frameGeometry();
-  const QSize frame =
-      (frameGeometry().size() - size()).expandedTo(placed.size() - monitor_->size());
-  const int dx = std::min(0, area.right() - placed.right() - frame.width());
-  const int dy = std::min(0, area.bottom() - placed.bottom() - frame.height());
-  monitor_->move(std::max(area.left(), placed.left() + dx),
-                 std::max(area.top(), placed.top() + dy));
+  const QSize frame = frameGeometry().size() - size();
+  const QRect window = frameGeometry();
+  const int height = std::min(monitor_->sizeHint().height(), area.height() / 2);
+  // Beside the form: right of the window, or of the form inside a maximised
+  // window that is wider than the form.
+  const int border = window.right() - geometry().right();
+  const int formRight = view_->mapToGlobal(QPoint(view_->width(), 0)).x();
+  const int besideLeft = std::min(window.right(), formRight + border) + 1;
+  const int besideWidth = area.right() + 1 - besideLeft - frame.width();
+  if (window.bottom() + height + frame.height() <= area.bottom()) {
+    monitor_->resize(std::min(width(), area.width()), height);
+    monitor_->move(std::max(area.left(), window.left()), window.bottom() + 1);
+  } else if (besideWidth >= kSmallestMonitorWidth) {
+    monitor_->resize(std::min(besideWidth, width()),
+                     std::min(window.height(), area.height()) - frame.height());
+    monitor_->move(besideLeft, std::max(area.top(), window.top()));
+  } else {
+    monitor_->resize(std::min(width(), area.width()), height);
+    monitor_->move(std::max(area.left(), area.right() - width() - frame.width() + 1),
+                   area.bottom() - height - frame.height() + 1);
+  }
 }
 
 // Docking or floating the monitor by hand is remembered for the next time.
+// Floated from the dock it would stay where the dock was, over the form: it
+// moves beside it once Qt has made its window.
 void CMainFrame::onMonitorPlaced(bool floating) {
   if (placingMonitor_) return;
   QSettings().setValue(QLatin1String(kMonitorFloatingKey), floating);
-  if (floating && monitorHeight_ != 0) {
+  if (!floating) {
+    growForDock();
+    return;
+  }
+  if (monitorHeight_ != 0) {
     resize(width(), height() - monitorHeight_);
     monitorHeight_ = 0;
   }
+  QTimer::singleShot(0, this, [this] {
+    if (monitor_->isFloating()) placeFloatingMonitor(false);
+  });
 }
 
 void CMainFrame::closeEvent(QCloseEvent* event) {

@@ -37,6 +37,8 @@ class CMainFrame : public QMainWindow {
   // QSettings key of the user's choice: the monitor docked (false) or in a
   // window of its own (true). Unset: docked where the screen has room.
   static constexpr char kMonitorFloatingKey[] = "Settings/MonitorFloating";
+  // Where the monitor's own window was when it was last closed.
+  static constexpr char kMonitorGeometryKey[] = "Settings/MonitorGeometry";
   QLabel* statusPane() const { return statusPane_; }
   QProgressBar* progressBar() const { return progressBar_; }
   CommMonitor* commMonitor() const { return monitor_; }
@@ -90,9 +92,13 @@ class CMainFrame : public QMainWindow {
   void createMenus();
   void createStatusBar();
   void createMonitor(Session& session);
-  void onMonitorToggled(bool shown);
+  void onMonitorOpened();
+  void onMonitorHidden();
+  int dockWanted() const;
+  int dockRoom() const;
+  void growForDock();
   void onMonitorPlaced(bool floating);
-  void placeFloatingMonitor();
+  void placeFloatingMonitor(bool remembered);
 
   Session& session_;
   QRect screenArea_;

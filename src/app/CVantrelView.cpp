@@ -338,7 +338,7 @@ void CVantrelView::saveConfiguration() {
     auto saved = [self, file, address](QString error) {
       if (!self) return;
       if (error.isEmpty() && SaveConfigurationFile(file, self->session_.data(), address, &error)) {
-        emit self->statusTextChanged(tr("组态已保存"));
+        emit self->statusTextChanged(tr("组态已保存到 %1").arg(QDir::toNativeSeparators(file)));
         return;
       }
       ShowMessageBox(self->window(), MessageIcon::Error,

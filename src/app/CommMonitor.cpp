@@ -6,6 +6,7 @@
 #include <QDir>
 #include <QHBoxLayout>
 #include <QHeaderView>
+#include <QLabel>
 #include <QPointer>
 #include <QPushButton>
 #include <QSaveFile>
@@ -198,8 +199,11 @@ CommMonitor::CommMonitor(const Clock& clock, QWidget* parent)
   connect(clearButton_, &QPushButton::clicked, this, &CommMonitor::clear);
   connect(saveButton_, &QPushButton::clicked, this, &CommMonitor::save);
 
+  savedNote_ = new QLabel;
+  savedNote_->setObjectName(QStringLiteral("savedNote"));
+  savedNote_->setTextInteractionFlags(Qt::TextSelectableByMouse);
   auto* buttons = new QHBoxLayout;
-  buttons->addStretch(1);
+  buttons->addWidget(savedNote_, 1);
   buttons->addWidget(clearButton_);
   buttons->addWidget(saveButton_);
   auto* layout = new QVBoxLayout(body);
@@ -236,17 +240,35 @@ void CommMonitor::onRowsRemoved(const QModelIndex& parent, int first, int last) 
 }
 
 void CommMonitor::frameSent(const std::vector<std::uint8_t>& raw) {
-  model_->append(transport_.take(DecodeFrame(raw, FrameDirection::Sent, elapsedMs())));
+  append(transport_.take(DecodeFrame(raw, FrameDirection::Sent, elapsedMs())));
 }
 
 void CommMonitor::frameReceived(const ReceivedFrame&, const std::vector<std::uint8_t>& raw) {
-  model_->append(transport_.take(DecodeFrame(raw, FrameDirection::Received, elapsedMs())));
+  append(transport_.take(DecodeFrame(raw, FrameDirection::Received, elapsedMs())));
 }
 
 void CommMonitor::transportMessage(bool sent, const std::string& header,
                                    const std::vector<std::uint8_t>& raw, bool carriesFrame) {
   if (auto line = transport_.message(sent, header, raw, carriesFrame, elapsedMs())) {
-    model_->append(std::move(*line));
+    append(std::move(*line));
+  }
+}
+
+// What the transport adds (a HART-IP header) is far longer than a frame's
+// kind: the type column widens to show it whole, once per longer text. A
+// frame of the serial line is never measured.
+void CommMonitor::append(DecodedFrame frame) {
+  const bool measure = !frame.transport.empty();
+  model_->append(std::move(frame));
+  if (measure) fitKindColumn(model_->frameCount() - 1);
+}
+
+void CommMonitor::fitKindColumn(int row) {
+  const QString text = FrameLogModel::cellText(model_->frame(row), FrameLogModel::kKindColumn);
+  const int wanted = table_->fontMetrics().horizontalAdvance(text) + 12;
+  QHeaderView* columns = table_->horizontalHeader();
+  if (wanted > columns->sectionSize(FrameLogModel::kKindColumn)) {
+    columns->resizeSection(FrameLogModel::kKindColumn, wanted);
   }
 }
 
@@ -280,7 +302,9 @@ void CommMonitor::save() {
     if (!self->saveTo(path, &error)) {
       ShowMessageBox(self->window(), MessageIcon::Error,
                      tr("无法保存通信记录：%1（%2）").arg(QDir::toNativeSeparators(path), error));
+      return;
     }
+    self->savedNote_->setText(tr("已保存到 %1").arg(QDir::toNativeSeparators(path)));
   };
   const FileDialogTexts texts{
       UiText(QT_TRANSLATE_NOOP("vantrel", "保存通信记录")),

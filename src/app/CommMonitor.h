@@ -20,6 +20,7 @@
 #include "port/Clock.h"
 
 class QPushButton;
+class QLabel;
 class QTableView;
 
 namespace vantrel {
@@ -87,6 +88,8 @@ class CommMonitor : public QDockWidget, public LinkObserver {
   QTableView* table() const { return table_; }
   QPushButton* clearButton() const { return clearButton_; }
   QPushButton* saveButton() const { return saveButton_; }
+  // Where the log was last saved ("已保存到 PATH"), beside the buttons.
+  QLabel* savedNote() const { return savedNote_; }
 
   // Whether the list follows the newest frame: true until the user scrolls
   // up, true again once the user scrolls back to the bottom.
@@ -116,6 +119,8 @@ class CommMonitor : public QDockWidget, public LinkObserver {
 
   TransportLog transport_;
   void onRowsRemoved(const QModelIndex& parent, int first, int last);
+  void append(DecodedFrame frame);
+  void fitKindColumn(int row);
 
   const Clock& clock_;
   const TimeMs startedAt_;
@@ -123,6 +128,7 @@ class CommMonitor : public QDockWidget, public LinkObserver {
   QTableView* table_ = nullptr;
   QPushButton* clearButton_ = nullptr;
   QPushButton* saveButton_ = nullptr;
+  QLabel* savedNote_ = nullptr;
   FileChooser chooser_;
   bool following_ = true;
 };

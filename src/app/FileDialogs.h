@@ -23,11 +23,15 @@ struct FileDialogTexts {
   bool save = true;
 };
 
-// The dialog, or `chooser` where one is given.
+// The dialog, or `chooser` where one is given. It starts in the folder a
+// file of the same suffix was last chosen in (kept in the settings) while
+// that folder exists, with the suggested file name; else at `suggested`.
 void ChooseFile(QWidget* parent, const FileDialogTexts& texts, const QString& suggested,
                 const FileChooser& chooser, std::function<void(const QString& path)> chosen);
 
-// The user's documents folder joined with `name`.
+// The user's documents folder where it exists, else the home folder.
+QString DefaultFolder();
+// DefaultFolder() joined with `name`; the folder itself for no name.
 QString InDocuments(const QString& name);
 
 }  // namespace vantrel

@@ -10,6 +10,7 @@
 #include <QRadioButton>
 #include <QScreen>
 #include <QScrollArea>
+#include <QSettings>
 #include <QStatusBar>
 #include <QStyle>
 #include <QStyleOptionButton>
@@ -20,6 +21,7 @@
 #include "app/CDialogConfirm.h"
 #include "app/CommMonitor.h"
 #include "i18n/Language.h"
+#include "link/HartCommands.h"
 #include "tabs/DialogUnits.h"
 #include "tests/gui/GuiHarness.h"
 
@@ -56,6 +58,85 @@ TEST_F(GuiLayout, TheWindowFitsALaptopScreenWithAndWithoutTheMonitor) {
   EXPECT_TRUE(Screen().contains(monitor)) << monitor.y() << " + " << monitor.height();
   EXPECT_EQ(frame->frameGeometry(), before);
   EXPECT_GE(scroll->viewport()->height(), view->height());
+}
+
+// With fresh settings on the laptop, the monitor opened beside a window of
+// its template size and beside a maximised one: every control of each page
+// stays in sight (inside the scroll area's view, under no monitor), and the
+// status bar keeps the height of its text.
+void ForgetTheMonitor() {
+  for (const char* key : {CMainFrame::kMonitorFloatingKey, CMainFrame::kMonitorGeometryKey}) {
+    QSettings().remove(QLatin1String(key));
+  }
+}
+
+TEST_F(GuiLayout, WithTheMonitorOpenEveryControlOfThePagesStaysInSight) {
+  struct Forget {
+    ~Forget() { ForgetTheMonitor(); }
+  } forget;
+  for (const bool maximized : {false, true}) {
+    SCOPED_TRACE(maximized ? "maximised" : "as laid out");
+    ForgetTheMonitor();
+    frame.reset();
+    frame = std::make_unique<CMainFrame>(*session);
+    view = frame->view();
+    if (maximized) {
+      frame->showMaximized();
+    } else {
+      frame->show();
+    }
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(frame.get()));
+    CommMonitor* monitor = frame->commMonitor();
+    monitor->toggleViewAction()->trigger();
+    ASSERT_TRUE(QTest::qWaitFor([&] { return monitor->isVisible(); }, 5000));
+    QCoreApplication::processEvents();
+    const QRect covered = monitor->isFloating()
+                              ? monitor->frameGeometry()
+                              : QRect(monitor->mapToGlobal(QPoint(0, 0)), monitor->size());
+    auto* scroll = qobject_cast<QScrollArea*>(frame->centralWidget());
+    const QRect shown(scroll->viewport()->mapToGlobal(QPoint(0, 0)), scroll->viewport()->size());
+    QTabWidget* tabs = view->tabControl();
+    for (int i = 0; i < tabs->count(); ++i) {
+      tabs->setCurrentIndex(i);
+      QCoreApplication::processEvents();
+      for (QWidget* control : tabs->currentWidget()->findChildren<QWidget*>()) {
+        if (!control->isVisible() || qobject_cast<QGroupBox*>(control)) continue;
+        const QRect at(control->mapToGlobal(QPoint(0, 0)), control->size());
+        EXPECT_TRUE(shown.contains(at)) << i << " " << control->objectName().toStdString();
+        EXPECT_FALSE(covered.intersects(at)) << i << " " << control->objectName().toStdString();
+      }
+    }
+    EXPECT_GE(frame->statusBar()->height(), frame->statusPane()->fontMetrics().height());
+    EXPECT_TRUE(Screen().contains(monitor->frameGeometry()));
+    monitor->toggleViewAction()->trigger();
+  }
+}
+
+// The dock's float button takes the monitor out of a docked window at the
+// first click, and puts it where it covers nothing of the window.
+TEST_F(GuiLayout, TheFloatButtonMovesTheMonitorOutAtOnce) {
+  struct Forget {
+    ~Forget() { ForgetTheMonitor(); }
+  } forget;
+  QSettings().setValue(QLatin1String(CMainFrame::kMonitorFloatingKey), false);
+  frame.reset();
+  frame = std::make_unique<CMainFrame>(*session, nullptr, QRect(0, 0, 1920, 1200));
+  frame->show();
+  ASSERT_TRUE(QTest::qWaitForWindowExposed(frame.get()));
+  CommMonitor* monitor = frame->commMonitor();
+  monitor->toggleViewAction()->trigger();
+  ASSERT_TRUE(QTest::qWaitFor([&] { return monitor->isVisible(); }, 5000));
+  ASSERT_FALSE(monitor->isFloating());
+  auto* button = monitor->findChild<QAbstractButton*>(QStringLiteral("qt_dockwidget_floatbutton"));
+  ASSERT_NE(button, nullptr);
+  button->click();
+  ASSERT_TRUE(QTest::qWaitFor(
+      [&] {
+        return monitor->isFloating() &&
+               !monitor->frameGeometry().intersects(frame->frameGeometry());
+      },
+      5000));
+  EXPECT_TRUE(QSettings().value(QLatin1String(CMainFrame::kMonitorFloatingKey)).toBool());
 }
 
 // Each page's visible group boxes lie inside the page area of the tab
@@ -126,12 +207,15 @@ int CutOff(QWidget* widget) {
     const int advance = metrics.horizontalAdvance(label->text());
     int cut = std::max(0, advance - label->contentsRect().width());
     // A label may be wider than its text and lie under the control beside
-    // it: the text itself must stay clear of that control.
+    // it: the text itself must stay clear of that control, with a little
+    // room between them.
+    constexpr int kGap = 3;
     QRect text = label->geometry();
     if (label->alignment() & Qt::AlignRight)
       text.setLeft(text.right() - advance);
     else if (!(label->alignment() & Qt::AlignHCenter))
       text.setWidth(advance);
+    text.adjust(0, 0, kGap, 0);
     for (QWidget* other :
          label->parentWidget()->findChildren<QWidget*>(Qt::FindDirectChildrenOnly)) {
       if (other == label || !other->isVisible() || qobject_cast<QGroupBox*>(other)) continue;
@@ -197,6 +281,11 @@ TEST_P(GuiLanguage, TheWindowSpeaksTheLanguageChosen) {
   EXPECT_EQ(menus, expected);
   EXPECT_EQ(view->tabControl()->tabText(1), english ? "Configuration" : "组态设置");
   EXPECT_EQ(status(), english ? "Not connected" : "未连接");
+  EXPECT_EQ(frame->findChild<QAction*>(QStringLiteral("stopCommAction"))->text(),
+            english ? "Stop commu&nication" : "停止通信(&K)");
+  emit view->deviceStatusChanged(kLoopCurrentFixed);
+  EXPECT_EQ(frame->findChild<QLabel*>(QStringLiteral("deviceStatusPane"))->text(),
+            english ? "Loop current fixed" : "回路电流固定");
   // A communication test with no port open: the link's own message.
   frame->findChild<QAction*>(QStringLiteral("commTestAction"))->trigger();
   QMessageBox* box = WaitForMessageBox();

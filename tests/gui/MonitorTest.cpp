@@ -4,11 +4,14 @@
 // and the device status of the last reply.
 #include <QAction>
 #include <QCheckBox>
+#include <QDir>
 #include <QFile>
+#include <QFileInfo>
 #include <QMenuBar>
 #include <QRadioButton>
 #include <QScrollArea>
 #include <QScrollBar>
+#include <QSettings>
 #include <QSignalSpy>
 #include <QStatusBar>
 #include <QTabWidget>
@@ -272,6 +275,73 @@ TEST_F(GuiMonitor, SaveWritesOneLinePerFrameToTheChosenFile) {
       << box->text().toStdString();
   EXPECT_EQ(box->icon(), QMessageBox::Critical);
   CloseMessageBox(box);
+}
+
+// A file dialog starts in a folder that exists: the documents folder, the
+// home folder without one, and once a file was chosen, that file's folder
+// (per kind of file) while it is there; the monitor says where it saved.
+TEST_F(GuiMonitor, FileDialogsStartInAFolderThatExistsAndRememberTheLast) {
+  QTemporaryDir home;
+  ASSERT_TRUE(home.isValid());
+  const QByteArray wasHome = qgetenv("HOME");
+  const QByteArray wasConfig = qgetenv("XDG_CONFIG_HOME");
+  qputenv("HOME", home.path().toLocal8Bit());
+  qputenv("XDG_CONFIG_HOME", home.filePath(QStringLiteral(".config")).toLocal8Bit());
+  for (const char* kind : {"txt", "json"})
+    QSettings().remove(QStringLiteral("files/lastFolder/") + kind);
+  QString suggested;
+  QString answer;
+  auto chooser = [&](QWidget*, const QString& start, auto chosen) {
+    suggested = start;
+    if (!answer.isEmpty()) chosen(answer);
+  };
+  monitor()->setFileChooser(chooser);
+  view->setFileChooser(chooser);
+  auto folderOf = [](const QString& path) { return QFileInfo(path).absolutePath(); };
+
+  monitor()->saveButton()->click();  // no Documents: the home folder
+  EXPECT_EQ(folderOf(suggested), home.path());
+  EXPECT_TRUE(QFileInfo(suggested).fileName().startsWith(QStringLiteral("通信记录_")));
+  view->loadConfiguration();
+  EXPECT_EQ(suggested, home.path());
+
+  ASSERT_TRUE(QDir(home.path()).mkpath(QStringLiteral("Documents/logs")));
+  const QString documents = home.filePath(QStringLiteral("Documents"));
+  monitor()->saveButton()->click();
+  EXPECT_EQ(folderOf(suggested), documents);
+
+  answer = home.filePath(QStringLiteral("Documents/logs/monitor.txt"));
+  monitor()->saveButton()->click();
+  EXPECT_EQ(monitor()->savedNote()->text(),
+            QStringLiteral("已保存到 ") + QDir::toNativeSeparators(answer));
+  answer.clear();
+  monitor()->saveButton()->click();  // the folder last chosen, for this kind only
+  EXPECT_EQ(folderOf(suggested), home.filePath(QStringLiteral("Documents/logs")));
+  view->loadConfiguration();
+  EXPECT_EQ(suggested, documents);
+  ASSERT_TRUE(QDir(home.filePath(QStringLiteral("Documents/logs"))).removeRecursively());
+  monitor()->saveButton()->click();  // gone: the documents folder again
+  EXPECT_EQ(folderOf(suggested), documents);
+
+  qputenv("HOME", wasHome);
+  if (wasConfig.isNull()) {
+    qunsetenv("XDG_CONFIG_HOME");
+  } else {
+    qputenv("XDG_CONFIG_HOME", wasConfig);
+  }
+}
+
+// The HART-IP header a frame came in is shown whole in the type column.
+TEST_F(GuiMonitor, TheTypeColumnShowsATransportHeaderWhole) {
+  openMonitor();
+  const std::string header = "HART-IP 请求 令牌传递PDU 状态 0 序号 17";
+  monitor()->transportMessage(true, header, Bytes(8, 0), true);
+  monitor()->frameSent(Frame(0x02, {0x80}, 0, {}));
+  ASSERT_EQ(model()->rowCount(), 1);
+  const QString kind = cell(0, Col::kKindColumn);
+  EXPECT_TRUE(kind.contains(QString::fromStdString(header))) << kind.toStdString();
+  EXPECT_GE(monitor()->table()->columnWidth(Col::kKindColumn),
+            monitor()->table()->fontMetrics().horizontalAdvance(kind));
 }
 
 TEST_F(GuiMonitor, ClearEmptiesTheListWhichThenGoesOn) {

@@ -122,6 +122,15 @@ TEST_F(GuiPortDialog, TheLastPortOpenedIsPreselectedNextTime) {
   dialog->setExtraPorts({QStringLiteral("/dev/vantrel-other"), line->path()});
   showDialog();
   EXPECT_EQ(combo("portCombo")->currentText(), line->path());
+  EXPECT_EQ(combo("portCombo")->itemText(0), line->path());
+  dialog->hide();
+
+  // One typed by hand that no list holds is offered first all the same.
+  QSettings().setValue(QLatin1String(CComDialog::kLastPortKey), "/dev/vantrel-typed");
+  showDialog();
+  EXPECT_EQ(combo("portCombo")->itemText(0), QStringLiteral("/dev/vantrel-typed"));
+  EXPECT_EQ(combo("portCombo")->currentText(), QStringLiteral("/dev/vantrel-typed"));
+  EXPECT_EQ(combo("portCombo")->findText(line->path()), 2);
 }
 
 // RTS keying: a port without control lines (the simulated line's terminal)
