@@ -74,9 +74,8 @@ CVantrelView::CVantrelView(Session& session, QWidget* parent)
   ui_->pageTabs->setCurrentIndex(0);
   fitTabsToPages();
 
-  dialogConfirmer_ = std::make_unique<DialogConfirmer>(this, [this](OperationCode op) {
-    return ConfirmationText(op, session_.data(), lastReading_);
-  });
+  dialogConfirmer_ = std::make_unique<DialogConfirmer>(
+      this, [this](OperationCode op) { return confirmationText(op); });
   setConfirmer(nullptr);
 
   fillLists();

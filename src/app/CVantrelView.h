@@ -61,6 +61,10 @@ class CVantrelView : public QWidget, private OperationStarter {
   // Replaces the confirmation asked before the calibrations; nullptr puts
   // the dialog back.
   void setConfirmer(Confirmer* confirmer);
+  // What the confirmation before `op` says of it and of the last reading.
+  ConfirmText confirmationText(OperationCode op) const {
+    return ConfirmationText(op, session_.data(), lastReading_);
+  }
 
   // Starts `op` on the polling address the HART page shows.
   void start(OperationCode op) override;

@@ -1,8 +1,12 @@
 #include "app/ScreenshotRun.h"
 
+#include <QCoreApplication>
 #include <QDir>
+#include <QLineEdit>
 #include <QMessageBox>
 #include <QPixmap>
+#include <QPushButton>
+#include <QScreen>
 #include <QTabWidget>
 
 #include <cstdio>
@@ -12,6 +16,9 @@
 #include "app/CDialogConfirm.h"
 #include "app/CMainFrame.h"
 #include "app/CVantrelView.h"
+#include "app/CommMonitor.h"
+#include "app/JournalDialog.h"
+#include "tabs/CTabConf.h"
 
 namespace vantrel {
 namespace {
@@ -22,11 +29,19 @@ constexpr int kStepTimeoutMs = 8000;
 }  // namespace
 
 ScreenshotRun::ScreenshotRun(CMainFrame& frame, QString directory, QObject* parent)
-    : QObject(parent),
-      frame_(frame),
-      directory_(std::move(directory)),
-      reads_{OP_READ_CURRENT, OP_READ_DEVICE_INFO, OP_READ_LONG_ADDRESS, OP_READ_CONFIG,
-             OP_READ_GAIN} {
+    : QObject(parent), frame_(frame), directory_(std::move(directory)) {
+  for (const OperationCode read :
+       {OP_READ_CURRENT, OP_READ_DEVICE_INFO, OP_READ_LONG_ADDRESS, OP_READ_CONFIG, OP_READ_GAIN}) {
+    steps_.emplace_back([this, read] { frame_.view()->start(read); });
+  }
+  // Typed and written as the user does it, so that the journal holds it.
+  steps_.emplace_back([this] {
+    CTabConf* page = frame_.view()->tabConf();
+    auto* damping = page->findChild<QLineEdit*>(QStringLiteral("dampingEdit"));
+    damping->setText(QStringLiteral("2"));
+    emit damping->textEdited(damping->text());
+    page->findChild<QPushButton*>(QStringLiteral("writeRangeButton"))->click();
+  });
   stepTimeout_.setSingleShot(true);
   stepTimeout_.setInterval(kStepTimeoutMs);
   connect(&stepTimeout_, &QTimer::timeout, this, &ScreenshotRun::next);
@@ -42,12 +57,12 @@ void ScreenshotRun::start() {
 }
 
 void ScreenshotRun::next() {
-  if (nextRead_ >= reads_.size()) {
+  if (nextRead_ >= steps_.size()) {
     capture();
     return;
   }
   stepTimeout_.start();
-  frame_.view()->start(reads_[nextRead_++]);
+  steps_[nextRead_++]();
 }
 
 void ScreenshotRun::capture() {
@@ -76,11 +91,27 @@ void ScreenshotRun::capture() {
   ok = save(view->comDialog()->grab(), QStringLiteral("dialog-port.png")) && ok;
   view->comDialog()->hide();
 
-  CDialogConfirm confirm(&frame_);
+  CDialogConfirm confirm(&frame_, view->confirmationText(OP_CLEAR_ZERO));
   ok = save(confirm.grab(), QStringLiteral("dialog-confirm.png")) && ok;
   CAboutDlg about(&frame_);
   ok = save(about.grab(), QStringLiteral("dialog-about.png")) && ok;
+  captureWindows(ok);
   emit finished(ok);
+}
+
+// The journal viewer with the damping write, and the whole screen with the
+// monitor opened as the window opens it on this screen.
+void ScreenshotRun::captureWindows(bool& ok) {
+  JournalDialog journal(Journal::defaultPath(), &frame_);
+  journal.show();
+  QCoreApplication::processEvents();
+  ok = save(journal.grab(), QStringLiteral("dialog-journal.png")) && ok;
+  journal.hide();
+
+  frame_.commMonitor()->toggleViewAction()->trigger();
+  for (int i = 0; i < 20; ++i) QCoreApplication::processEvents(QEventLoop::AllEvents, 10);
+  QScreen* screen = frame_.screen();
+  ok = screen && save(screen->grabWindow(0), QStringLiteral("form-monitor.png")) && ok;
 }
 
 bool ScreenshotRun::save(const QPixmap& picture, const QString& name) {

@@ -1,12 +1,14 @@
 // `--screenshot-dir DIR`: reads the instrument so that the pages show its
-// values, saves a picture of each page and of the dialogs into DIR, and ends
-// the program. For the documentation's screenshots.
+// values, writes a damping of 2 s so that the journal holds a change, saves a
+// picture of each page, of the dialogs and of the screen with the monitor
+// open into DIR, and ends the program. For the documentation's screenshots.
 #pragma once
 
 #include <QObject>
 #include <QString>
 #include <QTimer>
 
+#include <functional>
 #include <vector>
 
 #include "engine/OperationCode.h"
@@ -34,7 +36,9 @@ class ScreenshotRun : public QObject {
 
   CMainFrame& frame_;
   QString directory_;
-  std::vector<OperationCode> reads_;
+  void captureWindows(bool& ok);
+  // Each starts one operation.
+  std::vector<std::function<void()>> steps_;
   std::size_t nextRead_ = 0;
   QTimer stepTimeout_;
 };
