@@ -11,6 +11,8 @@ packages=(
   clang libclang-rt-14-dev
   fonts-noto-cjk
   dpkg-dev file
+  libqt6sql6-sqlite libqt6sql6-psql postgresql
+  poppler-utils fonts-dejavu-core
 )
 
 missing=()

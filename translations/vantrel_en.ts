@@ -1364,6 +1364,18 @@
         <source>搜索已中断</source>
         <translation>Search interrupted</translation>
     </message>
+    <message>
+        <source>合格</source>
+        <translation>PASS</translation>
+    </message>
+    <message>
+        <source>不合格</source>
+        <translation>FAIL</translation>
+    </message>
+    <message>
+        <source>回路电流可能仍处于固定状态，未能恢复</source>
+        <translation>the loop current may still be fixed: it could not be released</translation>
+    </message>
 </context>
 <context>
     <name>vantrel</name>
@@ -1765,8 +1777,16 @@
         <translation>Device status…</translation>
     </message>
     <message>
+        <source>趋势…</source>
+        <translation>Trend…</translation>
+    </message>
+    <message>
         <source>更多状态…</source>
         <translation>More status…</translation>
+    </message>
+    <message>
+        <source>校验…</source>
+        <translation>Check…</translation>
     </message>
 </context>
 <context>
@@ -1829,6 +1849,252 @@
     <message>
         <source>已连接 %1</source>
         <translation>Connected %1</translation>
+    </message>
+</context>
+<context>
+    <name>vantrel::Certificate</name>
+    <message>
+        <source>校前（as found）</source>
+        <translation>As found</translation>
+    </message>
+    <message>
+        <source>校后（as left）</source>
+        <translation>As left</translation>
+    </message>
+    <message>
+        <source>量程</source>
+        <translation>Range</translation>
+    </message>
+    <message>
+        <source>日期</source>
+        <translation>Date</translation>
+    </message>
+    <message>
+        <source>程序</source>
+        <translation>Program</translation>
+    </message>
+    <message>
+        <source>长地址</source>
+        <translation>Long address</translation>
+    </message>
+    <message>
+        <source>标准器</source>
+        <translation>Reference</translation>
+    </message>
+    <message>
+        <source>输入校验证书</source>
+        <translation>Input check certificate</translation>
+    </message>
+    <message>
+        <source>校验人</source>
+        <translation>Technician</translation>
+    </message>
+    <message>
+        <source>允差（量程%）</source>
+        <translation>Tolerance (% of span)</translation>
+    </message>
+    <message>
+        <source>标称值</source>
+        <translation>Nominal</translation>
+    </message>
+    <message>
+        <source>误差</source>
+        <translation>Error</translation>
+    </message>
+    <message>
+        <source>误差（量程%）</source>
+        <translation>Error (% of span)</translation>
+    </message>
+    <message>
+        <source>读数</source>
+        <translation>Reading</translation>
+    </message>
+    <message>
+        <source>不合格</source>
+        <translation>FAIL</translation>
+    </message>
+    <message>
+        <source>合格</source>
+        <translation>PASS</translation>
+    </message>
+    <message>
+        <source>审核人签字：</source>
+        <translation>Reviewed by:</translation>
+    </message>
+    <message>
+        <source>记录</source>
+        <translation>Record</translation>
+    </message>
+    <message>
+        <source>结论</source>
+        <translation>Result</translation>
+    </message>
+    <message>
+        <source>总结论：</source>
+        <translation>Overall result:</translation>
+    </message>
+    <message>
+        <source>校验人签字：</source>
+        <translation>Checked by:</translation>
+    </message>
+    <message>
+        <source>标签</source>
+        <translation>Tag</translation>
+    </message>
+    <message>
+        <source>回路电流校验证书</source>
+        <translation>Loop current check certificate</translation>
+    </message>
+    <message>
+        <source>备注</source>
+        <translation>Notes</translation>
+    </message>
+</context>
+<context>
+    <name>vantrel::CheckDialog</name>
+    <message>
+        <source>校验</source>
+        <translation>Check</translation>
+    </message>
+    <message>
+        <source>输入校验（量程 %）</source>
+        <translation>Input check (% of range)</translation>
+    </message>
+    <message>
+        <source>回路电流校验（mA）</source>
+        <translation>Loop current check (mA)</translation>
+    </message>
+    <message>
+        <source>读数</source>
+        <translation>Reading</translation>
+    </message>
+    <message>
+        <source>校验记录未保存：%1</source>
+        <translation>The check record was not kept: %1</translation>
+    </message>
+    <message>
+        <source>正在固定电流，等待稳定…</source>
+        <translation>Fixing the current, waiting for it to settle…</translation>
+    </message>
+    <message>
+        <source>请输入一个数字。</source>
+        <translation>Please enter a number.</translation>
+    </message>
+    <message>
+        <source>校验点</source>
+        <translation>Points</translation>
+    </message>
+    <message>
+        <source>误差（量程%）</source>
+        <translation>Error (% of span)</translation>
+    </message>
+    <message>
+        <source>回路电流可能仍处于固定状态，未能恢复</source>
+        <translation>The loop current may still be fixed: it could not be released</translation>
+    </message>
+    <message>
+        <source>取消</source>
+        <translation>Cancel</translation>
+    </message>
+    <message>
+        <source>标称值</source>
+        <translation>Nominal</translation>
+    </message>
+    <message>
+        <source>校前</source>
+        <translation>As found</translation>
+    </message>
+    <message>
+        <source>校后</source>
+        <translation>As left</translation>
+    </message>
+    <message>
+        <source>校验点 %1 超出 %2 到 %3</source>
+        <translation>Point %1 is outside %2 to %3</translation>
+    </message>
+    <message>
+        <source>标准器</source>
+        <translation>Reference</translation>
+    </message>
+    <message>
+        <source>读取设备信息失败</source>
+        <translation>Reading the device information failed</translation>
+    </message>
+    <message>
+        <source>阶段</source>
+        <translation>Stage</translation>
+    </message>
+    <message>
+        <source>施加量程 %1 % 的标准值，稳定后输入标准值，按 下一点</source>
+        <translation>Apply the reference at %1 % of the range; once steady, enter the reference value and press Next point</translation>
+    </message>
+    <message>
+        <source>固定电流失败</source>
+        <translation>Fixing the current failed</translation>
+    </message>
+    <message>
+        <source>读取量程失败</source>
+        <translation>Reading the range failed</translation>
+    </message>
+    <message>
+        <source>不合格</source>
+        <translation>FAIL</translation>
+    </message>
+    <message>
+        <source>合格</source>
+        <translation>PASS</translation>
+    </message>
+    <message>
+        <source>允差（量程 ±%）</source>
+        <translation>Tolerance (± % of span)</translation>
+    </message>
+    <message>
+        <source>回路电流已固定在 %1 mA：输入标准表读数（mA），按 下一点</source>
+        <translation>The loop is fixed at %1 mA: enter the reference meter's reading (mA) and press Next point</translation>
+    </message>
+    <message>
+        <source>校验点应为以逗号分隔的数字</source>
+        <translation>The points must be numbers separated by commas</translation>
+    </message>
+    <message>
+        <source>允差应为大于 0 的数字</source>
+        <translation>The tolerance must be a number above 0</translation>
+    </message>
+    <message>
+        <source>正在恢复回路电流…</source>
+        <translation>Releasing the loop current…</translation>
+    </message>
+    <message>
+        <source>校验已取消</source>
+        <translation>Check cancelled</translation>
+    </message>
+    <message>
+        <source>结论</source>
+        <translation>Result</translation>
+    </message>
+    <message>
+        <source>读取测量值失败</source>
+        <translation>Reading the measured value failed</translation>
+    </message>
+    <message>
+        <source>开始</source>
+        <translation>Start</translation>
+    </message>
+    <message>
+        <source>%1 — 记录 %2</source>
+        <translation>%1 — record %2</translation>
+    </message>
+    <message>
+        <source>误差</source>
+        <translation>Error</translation>
+    </message>
+    <message>
+        <source>下一点</source>
+        <translation>Next point</translation>
+    </message>
+    <message>
+        <source>校验人</source>
+        <translation>Technician</translation>
     </message>
 </context>
 <context>
@@ -2107,6 +2373,108 @@ File: %2</translation>
     <message>
         <source>尚未读取</source>
         <translation>Not read yet</translation>
+    </message>
+</context>
+<context>
+    <name>vantrel::TrendChart</name>
+    <message>
+        <source>等待数据…</source>
+        <translation>Waiting for data…</translation>
+    </message>
+    <message>
+        <source>主变量 %1 %2</source>
+        <translation>PV %1 %2</translation>
+    </message>
+    <message>
+        <source>电流 %1 mA</source>
+        <translation>Current %1 mA</translation>
+    </message>
+    <message>
+        <source>百分比 %1 %</source>
+        <translation>Percent %1 %</translation>
+    </message>
+    <message>
+        <source>%1 秒</source>
+        <translation>%1 s</translation>
+    </message>
+    <message>
+        <source>%1 分</source>
+        <translation>%1 min</translation>
+    </message>
+</context>
+<context>
+    <name>vantrel::TrendDock</name>
+    <message>
+        <source>趋势</source>
+        <translation>Trend</translation>
+    </message>
+    <message>
+        <source>时间窗口</source>
+        <translation>Time window</translation>
+    </message>
+    <message>
+        <source>1 分钟</source>
+        <translation>1 min</translation>
+    </message>
+    <message>
+        <source>10 分钟</source>
+        <translation>10 min</translation>
+    </message>
+    <message>
+        <source>1 小时</source>
+        <translation>1 h</translation>
+    </message>
+    <message>
+        <source>暂停</source>
+        <translation>Pause</translation>
+    </message>
+    <message>
+        <source>继续</source>
+        <translation>Resume</translation>
+    </message>
+    <message>
+        <source>导出 CSV…</source>
+        <translation>Export CSV…</translation>
+    </message>
+    <message>
+        <source>导出图片…</source>
+        <translation>Export picture…</translation>
+    </message>
+    <message>
+        <source>采样已停止：%1</source>
+        <translation>Sampling stopped: %1</translation>
+    </message>
+    <message>
+        <source>无法保存：%1（%2）</source>
+        <translation>Cannot save %1 (%2)</translation>
+    </message>
+    <message>
+        <source>已保存到 %1</source>
+        <translation>Saved to %1</translation>
+    </message>
+    <message>
+        <source>保存趋势数据</source>
+        <translation>Save the trend data</translation>
+    </message>
+    <message>
+        <source>CSV 文件 (*.csv);;所有文件 (*)</source>
+        <translation>CSV files (*.csv);;All files (*)</translation>
+    </message>
+    <message>
+        <source>趋势_%1.csv</source>
+        <translation>trend_%1.csv</translation>
+    </message>
+    <message>
+        <source>保存趋势图</source>
+        <translation>Save the trend picture</translation>
+    </message>
+    <message>
+        <source>PNG 图片 (*.png);;所有文件 (*)</source>
+        <translation>PNG pictures (*.png);;All files (*)</translation>
+    </message>
+    <message>
+        <source>趋势_%1.png</source>
+        <translation>trend_%1.png</translation>
     </message>
 </context>
 <context>

@@ -27,9 +27,11 @@
 #include "app/Artwork.h"
 #include "app/CAboutDlg.h"
 #include "app/CVantrelView.h"
+#include "app/CheckDialog.h"
 #include "app/CommMonitor.h"
 #include "app/SearchDialog.h"
 #include "app/StatusDialog.h"
+#include "app/TrendDock.h"
 #include "engine/FrameDecoder.h"
 #include "link/LinkTexts.h"
 #include "port/Session.h"
@@ -185,12 +187,17 @@ void CMainFrame::createMenus() {
     if (shown) onMonitorOpened();
   });
   // Beyond the menu's own commands, after them: a search by range and pace,
-  // and the instrument's additional status.
+  // the instrument's additional status, the trend of its values and a check
+  // against a reference.
   operation->addSeparator();
   connect(add(operation, "searchRangeAction", tr("按范围搜索…")), &QAction::triggered, this,
           &CMainFrame::showSearchDialog);
   connect(add(operation, "deviceStatusAction", tr("设备状态…")), &QAction::triggered, this,
           &CMainFrame::showStatusDialog);
+  connect(add(operation, "trendAction", tr("趋势…")), &QAction::triggered, this,
+          [this] { TrendDock::open(*this, session_); });
+  connect(add(operation, "checkAction", tr("校验…")), &QAction::triggered, this,
+          &CMainFrame::showCheckDialog);
 
   QMenu* help = menuBar()->addMenu(tr("帮助(&H)"));
   help->setObjectName(QStringLiteral("menuHelp"));
@@ -285,6 +292,12 @@ void CMainFrame::showStatusDialog() {
   statusDialog_->show();
   statusDialog_->raise();
   view_->start(OP_READ_STATUS);
+}
+
+void CMainFrame::showCheckDialog() {
+  auto* dialog = new CheckDialog(*view_, this);
+  dialog->setAttribute(Qt::WA_DeleteOnClose);
+  dialog->open();
 }
 
 void CMainFrame::showSearchDialog() {

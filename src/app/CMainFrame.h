@@ -68,6 +68,8 @@ class CMainFrame : public QMainWindow {
   void showStatusDialog();
   // Asks for a search range and pace, then searches.
   void showSearchDialog();
+  // 操作 → 校验…: a check as found or as left.
+  void showCheckDialog();
 
  public:
   // No context menu listing the dock windows: the menu bar keeps behaving as

@@ -1,5 +1,6 @@
 #include "app/CVantrelApp.h"
 
+#include <QAction>
 #include <QCommandLineParser>
 #include <QTimer>
 
@@ -64,6 +65,8 @@ struct CommandLine {
   QCommandLineOption firstPaint{
       QStringLiteral("exit-after-first-paint"),
       QStringLiteral("Print how long the main window took to first paint, and end.")};
+  QCommandLineOption openTrend{QStringLiteral("open-trend"),
+                               QStringLiteral("Open the trend at start (bench/trend_cpu.sh).")};
 
   CommandLine() {
     parser.setApplicationDescription(
@@ -76,6 +79,8 @@ struct CommandLine {
     parser.addOption(screenshotDir);
     firstPaint.setFlags(QCommandLineOption::HiddenFromHelp);
     parser.addOption(firstPaint);
+    openTrend.setFlags(QCommandLineOption::HiddenFromHelp);
+    parser.addOption(openTrend);
   }
 };
 
@@ -125,6 +130,11 @@ bool CVantrelApp::initInstance() {
   if (parser.isSet(line.firstPaint)) new FirstPaintProbe(mainFrame_.get());
   mainFrame_->show();
 
+  if (parser.isSet(line.openTrend)) {
+    QTimer::singleShot(0, mainFrame_.get(), [frame = mainFrame_.get()] {
+      frame->findChild<QAction*>(QStringLiteral("trendAction"))->trigger();
+    });
+  }
   if (parser.isSet(line.screenshotDir)) {
     screenshots_ = std::make_unique<ScreenshotRun>(*mainFrame_, parser.value(line.screenshotDir));
     connect(screenshots_.get(), &ScreenshotRun::finished, this, [](bool ok) {

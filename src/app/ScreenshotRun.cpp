@@ -1,5 +1,6 @@
 #include "app/ScreenshotRun.h"
 
+#include <QAction>
 #include <QCoreApplication>
 #include <QDir>
 #include <QLineEdit>
@@ -18,6 +19,7 @@
 #include "app/CVantrelView.h"
 #include "app/CommMonitor.h"
 #include "app/JournalDialog.h"
+#include "app/TrendDock.h"
 #include "tabs/CTabConf.h"
 
 namespace vantrel {
@@ -25,6 +27,10 @@ namespace {
 
 // An operation that has not ended by then is left behind.
 constexpr int kStepTimeoutMs = 8000;
+// The trend is pictured with this many samples, or after this long with
+// what has come.
+constexpr int kTrendSamples = 24;
+constexpr int kTrendTimeoutMs = 30000;
 
 }  // namespace
 
@@ -96,7 +102,7 @@ void ScreenshotRun::capture() {
   CAboutDlg about(&frame_);
   ok = save(about.grab(), QStringLiteral("dialog-about.png")) && ok;
   captureWindows(ok);
-  emit finished(ok);
+  captureTrend(ok);
 }
 
 // The journal viewer with the damping write, and the whole screen with the
@@ -112,6 +118,27 @@ void ScreenshotRun::captureWindows(bool& ok) {
   for (int i = 0; i < 20; ++i) QCoreApplication::processEvents(QEventLoop::AllEvents, 10);
   QScreen* screen = frame_.screen();
   ok = screen && save(screen->grabWindow(0), QStringLiteral("form-monitor.png")) && ok;
+}
+
+// The trend opened from the menu; its picture, and the end, come once enough
+// samples are in.
+void ScreenshotRun::captureTrend(bool ok) {
+  ok_ = ok;
+  frame_.findChild<QAction*>(QStringLiteral("trendAction"))->trigger();
+  trend_ = frame_.findChild<TrendDock*>();
+  connect(trend_, &TrendDock::sampleAdded, this, [this](int count) {
+    if (count == kTrendSamples) QTimer::singleShot(0, this, &ScreenshotRun::saveTrend);
+  });
+  QTimer::singleShot(kTrendTimeoutMs, this, &ScreenshotRun::saveTrend);
+}
+
+void ScreenshotRun::saveTrend() {
+  if (!trend_) return;  // saved already
+  TrendDock* trend = trend_;
+  trend_.clear();
+  ok_ = save(trend->grab(), QStringLiteral("trend.png")) && ok_;
+  trend->close();
+  emit finished(ok_);
 }
 
 bool ScreenshotRun::save(const QPixmap& picture, const QString& name) {

@@ -1,10 +1,12 @@
 // `--screenshot-dir DIR`: reads the instrument so that the pages show its
 // values, writes a damping of 2 s so that the journal holds a change, saves a
-// picture of each page, of the dialogs and of the screen with the monitor
-// open into DIR, and ends the program. For the documentation's screenshots.
+// picture of each page, of the dialogs, of the screen with the monitor open
+// and of the trend once some samples have come into DIR, and ends the
+// program. For the documentation's screenshots.
 #pragma once
 
 #include <QObject>
+#include <QPointer>
 #include <QString>
 #include <QTimer>
 
@@ -16,6 +18,7 @@
 namespace vantrel {
 
 class CMainFrame;
+class TrendDock;
 
 class ScreenshotRun : public QObject {
   Q_OBJECT
@@ -37,10 +40,14 @@ class ScreenshotRun : public QObject {
   CMainFrame& frame_;
   QString directory_;
   void captureWindows(bool& ok);
+  void captureTrend(bool ok);
+  void saveTrend();
   // Each starts one operation.
   std::vector<std::function<void()>> steps_;
   std::size_t nextRead_ = 0;
   QTimer stepTimeout_;
+  QPointer<TrendDock> trend_;
+  bool ok_ = true;  // every picture so far was saved
 };
 
 }  // namespace vantrel

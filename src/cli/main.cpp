@@ -2,10 +2,12 @@
 // scripts and bench checks. The same engine as the window, no window.
 #include <QCoreApplication>
 #include <QFile>
+#include <QGuiApplication>
 
 #include <cstdint>
 #include <cstdio>
 #include <cstdlib>
+#include <memory>
 #include <optional>
 #include <string>
 #include <vector>
@@ -16,12 +18,15 @@
 #include <unistd.h>
 #endif
 
+#include "cli/CliCheck.h"
 #include "cli/CliConfigFile.h"
 #include "cli/CliConfigLoad.h"
 #include "cli/CliLists.h"
 #include "cli/CliOperations.h"
 #include "cli/CliOutput.h"
+#include "cli/CliRecords.h"
 #include "cli/CliSession.h"
+#include "cli/CliWatch.h"
 #include "config/Configuration.h"
 #include "config/KnownModels.h"
 #include "i18n/Language.h"
@@ -49,6 +54,9 @@ const char kUsage[] =
     "       vantrel-cli [--json] [--lang zh|en] list units [--all]|gains|sensors|ports|models\n"
     "       vantrel-cli forget-model MANUFACTURER:TYPE\n"
     "       vantrel-cli [--journal FILE] journal [--csv] [--since YYYY-MM-DD]\n"
+    "       vantrel-cli [--database URL] [--json] records list [--tag T] [--since DATE]\n"
+    "                   | records show UUID | records push\n"
+    "       vantrel-cli certificate UUID --pdf FILE [--csv FILE]\n"
     "       vantrel-cli -h|--help | --version\n"
     "\n"
     "  --port PATH      the modem's serial port\n"
@@ -74,6 +82,10 @@ const char kUsage[] =
     "                   on; without, such an operation sends command 0 only and\n"
     "                   ends refused, naming the model ('list models' lists the\n"
     "                   known ones, 'forget-model 0x66:0xe4' removes one)\n"
+    "  --database URL   also keep every record in a team's PostgreSQL database:\n"
+    "                   postgresql://USER@HOST[:PORT]/DBNAME or\n"
+    "                   postgresql://USER@%%2FSOCKETDIR/DBNAME, ?sslmode=MODE allowed;\n"
+    "                   the password from ~/.pgpass or PGPASSFILE (docs/RECORDS.md)\n"
     "  --lang zh|en     the language of the instrument's texts: status, reasons,\n"
     "                   the decoded frames (default: English where the locale's\n"
     "                   language is English, Chinese otherwise)\n"
@@ -84,6 +96,19 @@ const char kUsage[] =
     "  load-config FILE [--dry-run] [--yes] [--allow-other-device] [--with-address]\n"
     "                     (alone: compares the instrument with FILE and writes what\n"
     "                     differs; without a terminal it needs --yes)\n"
+    "  loop-check [--points 4,8,12,16,20] --readings R1,R2,... [--tolerance T|LOW,HIGH]\n"
+    "             [--as-left --of UUID] [--technician NAME] [--reference TEXT]\n"
+    "             [--reference-serial S] [--reference-due DATE] [--notes TEXT]\n"
+    "             [--settle-ms N] [--corrects UUID]\n"
+    "                     (alone: drives the loop to each point in mA, takes the\n"
+    "                     reference meter's reading given for it, releases the loop;\n"
+    "                     tolerance in %% of the 16 mA span, default 0.25)\n"
+    "  pressure-check --points P1,P2,... --readings R1,R2,... [the same options]\n"
+    "                     (alone: points in %% of the range, readings the reference\n"
+    "                     values applied there; reads the instrument once per point)\n"
+    "  watch [--interval-ms N] [--count N] [--csv]\n"
+    "                     (alone: command 3 every N ms, default 1000, 0 as fast as the\n"
+    "                     line allows; a line per sample until --count or Ctrl-C)\n"
     "\n"
     "UNIT, TYPE and GAIN are an index or a name of 'list units', 'list sensors' and\n"
     "'list gains': kPa, degC, Pt100, x4 ... UNIT may also be any name of\n"
@@ -119,6 +144,10 @@ struct Options {
   bool showJournal = false;
   bool csv = false;
   std::optional<QDate> since;
+  std::optional<CheckArgs> check;           // loop-check / pressure-check, alone
+  std::optional<WatchArgs> watch;           // watch, alone
+  std::optional<RecordsArgs> records;       // `records ...` instead of operations
+  std::optional<DatabaseAddress> database;  // --database
   std::vector<CliStep> steps;
 };
 
@@ -172,6 +201,11 @@ int ParseGlobalOptions(int argc, char** argv, Options& options) {
       options.journal = QString::fromLocal8Bit(value("--journal").c_str());
     } else if (arg == "--no-journal") {
       options.noJournal = true;
+    } else if (arg == "--database") {
+      QString why;
+      options.database =
+          ParseDatabaseAddress(QString::fromLocal8Bit(value("--database").c_str()), &why);
+      if (!options.database) throw UsageError{"--database: " + why.toStdString()};
     } else if (arg == "--trust-model") {
       options.session.trustModels = true;
     } else if (arg == "--lang") {
@@ -219,6 +253,17 @@ void ParseOperations(int i, int argc, char** argv, Options& options) {
       if (i >= argc) throw UsageError{"--address must be followed by an operation"};
     }
     const std::string word = argv[i++];
+    if (word == "watch") {
+      if (!options.steps.empty()) throw UsageError{"watch runs alone, without 'then'"};
+      options.watch = ParseWatchArgs(i, argc, argv);
+      return;
+    }
+    if (word == "loop-check" || word == "pressure-check") {
+      if (!options.steps.empty()) throw UsageError{word + " runs alone, without 'then'"};
+      options.check = ParseCheckArgs(word == "loop-check", i, argc, argv);
+      options.session.pollAddress = address.value_or(options.session.pollAddress);
+      return;
+    }
     if (word == "load-config") {
       if (!options.steps.empty()) throw UsageError{"load-config FILE runs alone, without 'then'"};
       ParseLoad(i, argc, argv, options);
@@ -272,6 +317,14 @@ Options ParseArguments(int argc, char** argv) {
   if (options.show != Options::Show::Nothing) return options;
   if (i < argc && std::string(argv[i]) == "journal") {
     ParseJournal(i + 1, argc, argv, options);
+    return options;
+  }
+  if (i < argc && std::string(argv[i]) == "certificate") {
+    options.records = ParseCertificateArgs(i + 1, argc, argv);
+    return options;
+  }
+  if (i < argc && std::string(argv[i]) == "records") {
+    options.records = ParseRecordsArgs(i + 1, argc, argv);
     return options;
   }
   if (i < argc && std::string(argv[i]) == "forget-model") {
@@ -424,6 +477,9 @@ int ReadConfigurationFile(const Options& options, Configuration& configuration) 
 }
 
 int RunSteps(QCoreApplication& app, Options& options) {
+  if (options.watch) {
+    return RunWatch(options.session, {options.port, options.hartIp}, *options.watch, options.json);
+  }
   Configuration file;
   if (options.load) {
     if (const int status = ReadConfigurationFile(options, file)) return status;
@@ -443,6 +499,11 @@ int RunSteps(QCoreApplication& app, Options& options) {
   }
   if (options.saveFile) return RunSave(app, session, options);
   if (options.load) return RunLoad(app, session, options, file);
+  if (options.check) {
+    RecordStore store;
+    if (const int status = OpenRecords(store, options.database)) return status;
+    return RunCheck(app, session, *options.check, options.json, store);
+  }
   int exitCode = 0;
   session.run(
       std::move(options.steps),
@@ -461,7 +522,14 @@ int RunSteps(QCoreApplication& app, Options& options) {
 }  // namespace
 
 int main(int argc, char** argv) {
-  QCoreApplication app(argc, argv);
+  // A certificate is laid out with fonts: a QGuiApplication on the offscreen
+  // platform, no display needed.
+  const bool certificate = HasArgument(argc, argv, "certificate");
+  if (certificate) qputenv("QT_QPA_PLATFORM", "offscreen");
+  std::unique_ptr<QCoreApplication> application =
+      certificate ? std::make_unique<QGuiApplication>(argc, argv)
+                  : std::make_unique<QCoreApplication>(argc, argv);
+  QCoreApplication& app = *application;
   const bool json = HasArgument(argc, argv, "--json");
   Options options;
   try {
@@ -479,6 +547,7 @@ int main(int argc, char** argv) {
     return 0;
   }
   if (options.showJournal) return ShowJournal(options);
+  if (options.records) return RunRecords(*options.records, options.database, options.json);
   if (options.list) {
     std::fputs(FormatList(*options.list, options.json).c_str(), stdout);
     return 0;

@@ -1,5 +1,6 @@
 #include "engine/Engine.h"
 
+#include <algorithm>
 #include <utility>
 
 #include "engine/Encoding.h"
@@ -55,6 +56,16 @@ bool Engine::start(OperationCode op, std::uint8_t pollAddress, TimeMs now) {
   if (question_) end(OperationResult::Refused, nullptr, texts::kReasonNotSent);
   pendingSendAt_.reset();
   deferred_.reset();
+  if (sampleAwaited()) {
+    // A sample's transaction ends first, with its reply or its time-out.
+    inProgress_ = false;
+    try_ = TryState{};
+    const TimeMs due = sampling_.replyArriving
+                           ? now + LineTimeMs(kLongestFrameBytes, timing_.baudRate)
+                           : *sampling_.replyDue;
+    deferred_ = DeferredStart{op, pollAddress, due, onlyTo, true};
+    return true;
+  }
   if (link_.frameInProgress()) {
     inProgress_ = false;  // what still arrives answers nothing we wait for
     try_ = TryState{};
@@ -74,6 +85,7 @@ void Engine::sendDeferred(TimeMs now) {
 // The start protocol: command 0 in a short frame to the polling address.
 bool Engine::sendFirstRequest(OperationCode op, std::uint8_t pollAddress, TimeMs now,
                               std::optional<LongAddressBytes> onlyTo) {
+  pauseSampling();
   op_ = op;
   onlyTo_ = onlyTo;
   step_ = 0;
@@ -106,9 +118,14 @@ bool Engine::pollTick(std::uint8_t pollAddress, TimeMs now) {
 void Engine::portChanged() {
   data_.instrument.reset();
   pollAllowed_.reset();
+  if (samplingActive()) {
+    pauseSampling();
+    sampling_.phase = SamplingPhase::Identify;  // the new port's instrument answers command 0 first
+  }
 }
 
 void Engine::portLost(TimeMs /*now*/) {
+  if (samplingActive()) endSampling(OperationResult::Failure, texts::kPortLost);
   if (inProgress_) fail(texts::kPortLost);
   if (deferred_) {
     const OperationCode op = deferred_->op;
@@ -198,19 +215,29 @@ bool Engine::followBusyOrDelayed(const ReceivedFrame& reply) {
 
 // --- replies -------------------------------------------------------------
 
-void Engine::frameBegan(TimeMs /*now*/) {
+void Engine::frameBegan(TimeMs now) {
   if (inProgress_ && try_.replyDue) try_.replyArriving = true;
+  if (sampleAwaited()) sampling_.replyArriving = true;
+  if (deferred_ && deferred_->afterSample) {
+    deferred_->due =
+        std::max(deferred_->due, now + LineTimeMs(kLongestFrameBytes, timing_.baudRate));
+  }
   if (searchActive()) searchFrameBegan();
 }
 
 // A frame that began and was not a reply (a request, a burst frame) leaves
 // the wait as it was; one that was spoiled on the way ends the try.
 void Engine::frameEnded(FrameEnd end, TimeMs now) {
+  lineQuietSince_ = now;
   if (deferred_) {
     sendDeferred(now);
     return;
   }
   if (searchActive()) searchFrameEnded(now);
+  if (sampling_.replyArriving) {
+    sampling_.replyArriving = false;
+    if (end == FrameEnd::Dropped && sampleAwaited()) sampleTryFailed(TryFailure::Spoiled, 0, now);
+  }
   if (!try_.replyArriving) return;
   try_.replyArriving = false;
   if (end == FrameEnd::Dropped && inProgress_ && try_.replyDue) {
@@ -221,12 +248,24 @@ void Engine::frameEnded(FrameEnd end, TimeMs now) {
 // A try the transport refused ends at once, as a lost reply would end at its
 // time-out; after the last try the transport's words are the reason.
 void Engine::requestRefused(const std::string& reason, TimeMs now) {
+  if (sampleAwaited() && !inProgress_ && !deferred_) {
+    refusal_ = reason;
+    sampleTryFailed(TryFailure::Refused, 0, now);
+    return;
+  }
   if (!inProgress_ || !try_.replyDue || deferred_) return;
   refusal_ = reason;
   tryFailed(TryFailure::Refused, 0, now);
 }
 
 void Engine::HandleOperationReply(const ReceivedFrame& reply) {
+  lineQuietSince_ = reply.receivedAt;
+  sampling_.replyArriving = false;
+  if (samplingTakes(reply)) {
+    samplingReply(reply);
+    if (deferred_) sendDeferred(reply.receivedAt);  // the start that waited for it
+    return;
+  }
   if (deferred_) {  // the frame a start waited for has ended
     sendDeferred(reply.receivedAt);
     return;
@@ -354,16 +393,22 @@ bool Engine::acceptInstrument(const Instrument& seen) {
   }
   const Instrument from = *data_.valuesFrom;
   const unsigned stale = FieldsFromOtherInstrument(data_, row().sends, seen);
-  const unsigned cleared = data_.readFields & ~data_.typedFields;
-  ClearFields(data_, cleared);
-  data_.readFields = kNoFields;
-  data_.valuesFrom.reset();
-  effects_.fieldsCleared(cleared);
+  clearReadFields();
   notice_ = texts::kPagesCleared;
   if (stale == kNoFields) return true;
   fail(texts::WithArgs(texts::kReasonOtherInstrument, {InstrumentText(from), InstrumentText(seen)}),
        OperationResult::Refused);
   return false;
+}
+
+// Empties the page fields read from the instrument connected before, except
+// what the user has typed since.
+void Engine::clearReadFields() {
+  const unsigned cleared = data_.readFields & ~data_.typedFields;
+  ClearFields(data_, cleared);
+  data_.readFields = kNoFields;
+  data_.valuesFrom.reset();
+  effects_.fieldsCleared(cleared);
 }
 
 // The family's own commands go without asking only to a known model.
@@ -562,8 +607,8 @@ std::optional<TimeMs> Engine::searchSlotExpiry() const {
 
 std::optional<TimeMs> Engine::nextDeadline() const {
   std::optional<TimeMs> due;
-  for (const std::optional<TimeMs> at :
-       {deferredStartExpiry(), pauseExpiry(), resendExpiry(), replyExpiry(), searchSlotExpiry()}) {
+  for (const std::optional<TimeMs> at : {deferredStartExpiry(), pauseExpiry(), resendExpiry(),
+                                         replyExpiry(), searchSlotExpiry(), samplingExpiry()}) {
     if (at && (!due || *at < *due)) due = at;
   }
   return due;
@@ -579,6 +624,13 @@ void Engine::handleDeadline(TimeMs now) {
   if (passed(resendExpiry())) resend(now);
   if (passed(replyExpiry())) tryFailed(TryFailure::NoReply, 0, now);
   if (passed(searchSlotExpiry())) searchStep(now);
+  if (passed(samplingExpiry())) {
+    if (sampleAwaited()) {
+      sampleTryFailed(TryFailure::NoReply, 0, now);
+    } else {
+      sendSample(now);
+    }
+  }
 }
 
 }  // namespace vantrel

@@ -41,6 +41,11 @@ constexpr int kMaxBusyResends = 5;
 // A delayed response is asked after every kBusyResendMs for this long.
 constexpr TimeMs kDelayedResponseMs = 60000;
 
+// A sampling run rests the line this many character times between a reply
+// and its next request (9.2 ms at 1200 baud): the instrument's carrier is
+// off before the master's comes on.
+constexpr std::size_t kSampleGapCharacters = 1;
+
 // How long to wait for a reply and how often to try.
 struct LinkTiming {
   // From the moment the request's last byte has had its line time until a
@@ -99,6 +104,23 @@ class Engine : public ReplyHandler, public Timed {
   std::size_t operationStep() const { return step_; }
   // The polling addresses that answered the search last run.
   std::vector<std::uint8_t> foundAddresses() const;
+
+  // Sampling, a run of its own beside the operations: command 0 once to
+  // `pollAddress` (the long address learnt and the instrument checked as
+  // every operation does), then one command 3 to the long address per
+  // sample, decoded as OP_READ_CURRENT decodes it and told through
+  // EngineEffects::sampleTaken. Each request goes out `intervalMs` after the
+  // one before; 0: as fast as the line allows, kSampleGapCharacters after
+  // the reply. A missed reply is tried again as an operation's is; after the
+  // last try the run stops (EngineEffects::samplingStopped). An operation
+  // or search started meanwhile pauses it: a start waits at most for the
+  // sample's transaction in progress, and once the link is free again the
+  // run goes on, with command 0 first when the long address the operation
+  // left is not the run's. A run started while one runs replaces it.
+  void startSampling(std::uint8_t pollAddress, TimeMs intervalMs, TimeMs now);
+  // Ends the run; a reply still awaited is not taken.
+  void stopSampling();
+  bool samplingActive() const { return sampling_.phase != SamplingPhase::Idle; }
 
   // The port went away: an operation in progress ends at once with its
   // failure text, as no reply can come.
@@ -164,12 +186,28 @@ class Engine : public ReplyHandler, public Timed {
     std::optional<TimeMs> resendAt;      // busy or delayed: the same request again
   };
   enum class TryFailure { NoReply, Spoiled, CommunicationError, Refused };
+  enum class SamplingPhase { Idle, Identify, Sampling };
+  struct SamplingState {
+    SamplingPhase phase = SamplingPhase::Idle;  // Identify: command 0 is next or awaited
+    std::uint8_t pollAddress = 0;
+    TimeMs intervalMs = 0;
+    LongAddressBytes longAddress{};  // as its command 0 learnt it
+    TimeMs due = 0;                  // the next request, once the link is free
+    Request request;                 // the request last sent, for trying again
+    TimeMs sentAt = 0;               // the first try of the request awaited
+    std::optional<TimeMs> replyDue;  // a request awaits its reply
+    bool replyArriving = false;
+    int failedTries = 0;
+    int retries = 0;
+    std::size_t samples = 0;
+  };
   // A start waiting for the line to fall quiet.
   struct DeferredStart {
     OperationCode op = OP_COMM_TEST;
     std::uint8_t pollAddress = 0;
     TimeMs due = 0;                          // sent then even if the frame has not ended
     std::optional<LongAddressBytes> onlyTo;  // see requireInstrument
+    bool afterSample = false;                // waits for a sample's transaction, not for a frame
   };
 
   const OperationRow& row() const;
@@ -187,6 +225,7 @@ class Engine : public ReplyHandler, public Timed {
   std::optional<TimeMs> resendExpiry() const;
   std::optional<TimeMs> replyExpiry() const;
   std::optional<TimeMs> searchSlotExpiry() const;
+  std::optional<TimeMs> samplingExpiry() const;
   void resend(TimeMs now);
   void tryFailed(TryFailure failure, std::uint8_t responseCode, TimeMs now);
   bool followBusyOrDelayed(const ReceivedFrame& reply);
@@ -217,6 +256,19 @@ class Engine : public ReplyHandler, public Timed {
   void endSearchWithoutPort(OperationResult result);
   void endSearch();
 
+  bool linkFree() const;
+  bool sampleAwaited() const { return samplingActive() && sampling_.replyDue.has_value(); }
+  void sendSample(TimeMs now);
+  void transmitSample(TimeMs now);
+  bool samplingTakes(const ReceivedFrame& reply) const;
+  void samplingReply(const ReceivedFrame& reply);
+  void samplingIdentified(const ReceivedFrame& reply);
+  void sampleDecoded(const ReceivedFrame& reply);
+  void sampleTryFailed(TryFailure failure, std::uint8_t responseCode, TimeMs now);
+  void pauseSampling();
+  void endSampling(OperationResult result, std::string reason);
+  void clearReadFields();
+
   LinkCore& link_;
   DeviceData& data_;
   EngineEffects& effects_;
@@ -234,6 +286,9 @@ class Engine : public ReplyHandler, public Timed {
   std::string refusedParts_;  // the parts of a write the instrument refused
   std::string refusal_;       // why the transport refused the last try
   SearchState search_;
+  SamplingState sampling_;
+  DeviceData sampleData_;      // what command 3 is decoded into: the pages' data stay as they are
+  TimeMs lineQuietSince_ = 0;  // the end of the last frame on the line
 
   std::vector<InstrumentModel> knownModels_;
   ModelPolicy modelPolicy_ = ModelPolicy::Refuse;

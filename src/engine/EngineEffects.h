@@ -3,6 +3,7 @@
 // command-line front end records it.
 #pragma once
 
+#include <cstddef>
 #include <cstdint>
 #include <string>
 #include <vector>
@@ -63,6 +64,25 @@ struct OperationEnd {
   int retries = 0;     // requests sent again, for any reason
 };
 
+// One reading of a sampling run (Engine::startSampling): command 3's loop
+// current, primary variable and its units code, and the percent of range
+// worked out from the loop current, as OP_READ_CURRENT takes them.
+struct Sample {
+  TimeMs at = 0;                 // the arrival of the reply's last byte, on the owner's clock
+  float loopCurrent = 0.0f;      // mA
+  float primaryVariable = 0.0f;  // in pvUnitCode
+  std::uint8_t pvUnitCode = 0;
+  float percentOfRange = 0.0f;
+};
+
+// Why a sampling run stopped on its own.
+struct SamplingEnd {
+  OperationResult result = OperationResult::Failure;  // NoReply after the last try
+  std::string reason;                                 // in words
+  int retries = 0;                                    // requests sent again in the run
+  std::size_t samples = 0;                            // readings taken
+};
+
 // The question before the family's own command goes to another model.
 struct ModelQuestion {
   unsigned number = 0;  // given back with the answer
@@ -109,6 +129,11 @@ class EngineEffects : public MessageSink {
   // The acquisition cannot go on (its model was not allowed); `reason` says
   // why.
   virtual void stopAcquisition(const std::string& /*reason*/) {}
+  // A sampling run took a reading.
+  virtual void sampleTaken(const Sample& /*sample*/) {}
+  // A sampling run has stopped on its own: no reply after the retries, an
+  // error response, a closed or lost port. Not told for Engine::stopSampling.
+  virtual void samplingStopped(const SamplingEnd& /*end*/) {}
 };
 
 }  // namespace vantrel

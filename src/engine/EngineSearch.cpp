@@ -36,6 +36,7 @@ bool IsMenuSearch(const SearchPlan& plan) {
 }  // namespace
 
 void Engine::startSearch(TimeMs now) {
+  pauseSampling();
   pendingSendAt_.reset();
   inProgress_ = false;
   try_ = TryState{};

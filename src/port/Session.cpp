@@ -89,6 +89,16 @@ void Session::searchReportClosed(unsigned report) {
   driver_.rescheduleTimer();
 }
 
+void Session::startSampling(std::uint8_t pollAddress, int intervalMs) {
+  engine_.startSampling(pollAddress, intervalMs, nowMs());
+  driver_.rescheduleTimer();
+}
+
+void Session::stopSampling() {
+  engine_.stopSampling();
+  driver_.rescheduleTimer();
+}
+
 // The header, and what a refusal or an error says.
 void Session::hartIpMessage(bool sent, const hartip::Message& message, bool carriesFrame) {
   std::string header = hartip::HeaderText(message.header);
@@ -159,6 +169,16 @@ void Session::pollAddressWritten(std::uint8_t address) {
 
 void Session::stopAcquisition(const std::string& reason) {
   emit acquisitionStopRequested(reason);
+}
+
+void Session::sampleTaken(const Sample& sample) {
+  emit sampleReceived(sample);
+}
+
+void Session::samplingStopped(const SamplingEnd& end) {
+  SamplingEnd shown = end;
+  shown.reason = Tr(end.reason);
+  emit samplingEnded(shown);
 }
 
 }  // namespace vantrel

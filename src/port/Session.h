@@ -97,6 +97,12 @@ class Session : public QObject, private EngineEffects, private HartIpWatcher {
   bool pollTick(std::uint8_t pollAddress);
   // The user has dismissed the search report `report`.
   void searchReportClosed(unsigned report);
+  // Samples the instrument at `pollAddress` with command 3 every
+  // `intervalMs` (0: as fast as the line allows) until stopSampling(); an
+  // operation started meanwhile pauses it (see Engine::startSampling).
+  void startSampling(std::uint8_t pollAddress, int intervalMs);
+  void stopSampling();
+  bool samplingActive() const { return engine_.samplingActive(); }
 
   // The models confirmed besides the family's, and what to do for others
   // (see Engine).
@@ -154,6 +160,10 @@ class Session : public QObject, private EngineEffects, private HartIpWatcher {
   void pollAddressTaken(int address);
   // The acquisition cannot go on; `reason` says why.
   void acquisitionStopRequested(const std::string& reason);
+  // A reading of the sampling run, its time on the session's clock.
+  void sampleReceived(const Sample& sample);
+  // The sampling run stopped on its own; the reason is translated.
+  void samplingEnded(const SamplingEnd& end);
 
  private:
   // EngineEffects (and the link core's MessageSink)
@@ -171,6 +181,8 @@ class Session : public QObject, private EngineEffects, private HartIpWatcher {
   void rememberModel(const InstrumentModel& model) override;
   void pollAddressWritten(std::uint8_t address) override;
   void stopAcquisition(const std::string& reason) override;
+  void sampleTaken(const Sample& sample) override;
+  void samplingStopped(const SamplingEnd& end) override;
 
   // HartIpWatcher: each message to the watchers of the line, in words.
   void hartIpMessage(bool sent, const hartip::Message& message, bool carriesFrame) override;

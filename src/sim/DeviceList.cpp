@@ -1,6 +1,8 @@
 #include "sim/DeviceList.h"
 
 #include <algorithm>
+#include <cmath>
+#include <cstdlib>
 #include <iterator>
 
 namespace vantrel::sim {
@@ -137,6 +139,24 @@ std::optional<std::vector<std::uint8_t>> ParseStatusBytes(const std::string& tex
     bytes.push_back(static_cast<std::uint8_t>(high * 16 + low));
   }
   return bytes;
+}
+
+std::optional<std::vector<double>> ParseNumberList(const std::string& text) {
+  std::vector<double> numbers;
+  std::size_t start = 0;
+  while (start <= text.size() && numbers.size() < 64) {
+    const std::size_t comma = std::min(text.find(',', start), text.size());
+    const std::string word = text.substr(start, comma - start);
+    char* end = nullptr;
+    const double value = word.empty() ? 0.0 : std::strtod(word.c_str(), &end);
+    if (word.empty() || end != word.c_str() + word.size() || !std::isfinite(value)) {
+      return std::nullopt;
+    }
+    numbers.push_back(value);
+    start = comma + 1;
+  }
+  if (start <= text.size()) return std::nullopt;  // more than 64
+  return numbers;
 }
 
 }  // namespace vantrel::sim

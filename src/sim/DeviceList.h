@@ -47,4 +47,8 @@ SimDeviceConfig KindDeviceConfig(std::uint8_t pollAddress, const DeviceKind& kin
 // either case, without "0x" or spaces; nullopt for anything else.
 std::optional<std::vector<std::uint8_t>> ParseStatusBytes(const std::string& text);
 
+// Comma-separated numbers ("0.2,50.1,99.9"), 1 to 64 of them, each finite;
+// nullopt for anything else.
+std::optional<std::vector<double>> ParseNumberList(const std::string& text);
+
 }  // namespace vantrel::sim

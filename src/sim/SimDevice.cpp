@@ -175,8 +175,14 @@ std::uint8_t SimDevice::deviceStatus(TimeMs now) const {
   return status;
 }
 
+double SimDevice::appliedKPa(TimeMs now) const {
+  const std::vector<double>& steps = config_.appliedKPa;
+  if (steps.empty()) return AppliedPressureKPa(now);
+  return steps[std::min(appliedStep_, steps.size() - 1)];
+}
+
 double SimDevice::pressureKPa(TimeMs now) const {
-  return state_.pressure.reading(AppliedPressureKPa(now));
+  return state_.pressure.reading(appliedKPa(now));
 }
 
 double SimDevice::temperatureC(TimeMs now) const {
@@ -261,6 +267,7 @@ SimDevice::Reply SimDevice::readCurrentAndVariables(const Data&, TimeMs now) {
   Reply reply;
   PutFloat(reply.data, static_cast<float>(loopCurrent(now).milliamps));
   appendVariables(reply.data, now);
+  ++appliedStep_;  // the next reading sees the next step of the pressure applied
   return reply;
 }
 
@@ -364,7 +371,7 @@ SimDevice::Reply SimDevice::setPvZero(const Data&, TimeMs now) {
   if (config_.variant == DeviceVariant::Flow) {
     state_.flowZeroKgH = MassFlowKgH(now);
   } else {
-    state_.pressure.zero(AppliedPressureKPa(now));
+    state_.pressure.zero(appliedKPa(now));
   }
   return {RC_SUCCESS, shownLongAddress()};
 }
@@ -466,20 +473,20 @@ SimDevice::Reply SimDevice::pressureCalibrated(CalibrationResult result) const {
 SimDevice::Reply SimDevice::calibrateHigh(const Data& data, TimeMs now) {
   float value = 0.0f;
   if (!ValidPressurePoint(data, &value)) return {RC_INVALID_SELECTION, {}};
-  return pressureCalibrated(state_.pressure.high(AppliedPressureKPa(now), value));
+  return pressureCalibrated(state_.pressure.high(appliedKPa(now), value));
 }
 
 SimDevice::Reply SimDevice::calibrateLow(const Data& data, TimeMs now) {
   float value = 0.0f;
   if (!ValidPressurePoint(data, &value)) return {RC_INVALID_SELECTION, {}};
-  state_.pressure.low(AppliedPressureKPa(now), value);
+  state_.pressure.low(appliedKPa(now), value);
   return pressureCalibrated(CalibrationResult::Done);
 }
 
 SimDevice::Reply SimDevice::calibrateMid(const Data& data, TimeMs now) {
   float value = 0.0f;
   if (!ValidPressurePoint(data, &value)) return {RC_INVALID_SELECTION, {}};
-  return pressureCalibrated(state_.pressure.mid(AppliedPressureKPa(now), value));
+  return pressureCalibrated(state_.pressure.mid(appliedKPa(now), value));
 }
 
 SimDevice::Reply SimDevice::readGain(const Data&, TimeMs) {
@@ -494,7 +501,7 @@ SimDevice::Reply SimDevice::writeGain(const Data& data, TimeMs) {
 
 SimDevice::Reply SimDevice::readPressureCode(const Data&, TimeMs now) {
   Reply reply;
-  PutUint32(reply.data, PressureCode(AppliedPressureKPa(now), state_.gainIndex));
+  PutUint32(reply.data, PressureCode(appliedKPa(now), state_.gainIndex));
   return reply;
 }
 

@@ -56,6 +56,11 @@ struct SimDeviceConfig {
   std::vector<std::uint8_t> additionalStatus;
   // Called with the polling address when command 72 (squawk) is served.
   std::function<void(std::uint8_t pollAddress)> onSquawk;
+  // The pressure applied, in kPa, step by step for a check against a
+  // reference: the first reading of the current and variables (command 3)
+  // sees the first, each one after it the next, and the last stays. Empty:
+  // the process model's slowly moving pressure.
+  std::vector<double> appliedKPa;
 };
 
 // The identity of the simulated device at `pollAddress`: manufacturer 0x5A,
@@ -163,6 +168,7 @@ class SimDevice {
   }
 
   // The process as the device reads it at `now`.
+  double appliedKPa(TimeMs now) const;
   double pressureKPa(TimeMs now) const;
   double temperatureC(TimeMs now) const;
   double primaryVariable(TimeMs now) const;
@@ -224,6 +230,7 @@ class SimDevice {
 
   SimDeviceConfig config_;
   SimDeviceState state_;
+  std::size_t appliedStep_ = 0;  // the step of config_.appliedKPa applied now
 };
 
 // Builds a response (ACK) frame to `request`: preambles, delimiter 0x06 or

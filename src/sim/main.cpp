@@ -32,7 +32,7 @@ const char kUsage[] =
     "Usage: vantrel-sim [--devices LIST | --address N] [--link PATH] [--line-rate]\n"
     "                   [--turnaround-ms N] [--hart-ip [ADDR:]PORT]\n"
     "                   [--model MANUFACTURER:TYPE[:REVISION]]\n"
-    "                   [--additional-status HEX] [FAULTS]\n"
+    "                   [--additional-status HEX] [--applied-kpa LIST] [FAULTS]\n"
     "       vantrel-sim -h|--help | --version\n"
     "\n"
     "Serves simulated HART field devices on a pseudo-terminal and prints the\n"
@@ -57,6 +57,10 @@ const char kUsage[] =
     "                     revision's length. While they have a non-zero byte and\n"
     "                     are not acknowledged, status bit 0x10 (more status\n"
     "                     available) is set (default: all zero)\n"
+    "  --applied-kpa LIST the pressure applied to the devices, in kPa, step by\n"
+    "                     step (e.g. 0.2,50.1,99.9): each reading of command 3\n"
+    "                     takes the next, the last stays; for checking the input\n"
+    "                     against a reference (default: a slowly moving 50 kPa)\n"
     "  --link PATH        also make a symbolic link to the terminal at PATH\n"
     "  --line-rate        behave as a half-duplex 1200 baud line, 11 bits per byte:\n"
     "                     a request takes its bytes' time on the line, the response\n"
@@ -309,6 +313,7 @@ struct SimOptions {
   std::optional<vantrel::InstrumentModel> model;  // --model
   int revision = 5;
   std::vector<std::uint8_t> additionalStatus;  // --additional-status
+  std::vector<double> appliedKPa;              // --applied-kpa
   vantrel::sim::PtyServerOptions server;
   std::optional<vantrel::sim::HartIpEndpoint> hartIp;
 };
@@ -338,6 +343,7 @@ std::optional<int> ParseArguments(int argc, char** argv, SimOptions& options) {
     long value = 0;
     std::optional<std::vector<vantrel::sim::DeviceEntry>> list;
     std::optional<std::vector<std::uint8_t>> status;
+    std::optional<std::vector<double>> applied;
     if (arg == "--help" || arg == "-h") {
       std::fputs(kUsage, stdout);
       return 0;
@@ -361,6 +367,10 @@ std::optional<int> ParseArguments(int argc, char** argv, SimOptions& options) {
     } else if (arg == "--additional-status" && hasValue &&
                (status = vantrel::sim::ParseStatusBytes(argv[i + 1]))) {
       options.additionalStatus = *status;
+      ++i;
+    } else if (arg == "--applied-kpa" && hasValue &&
+               (applied = vantrel::sim::ParseNumberList(argv[i + 1]))) {
+      options.appliedKPa = *applied;
       ++i;
     } else if (arg == "--model" && hasValue && ParseModelOption(argv[i + 1], options)) {
       ++i;
@@ -396,6 +406,7 @@ std::vector<vantrel::sim::SimDeviceConfig> DeviceConfigs(const SimOptions& optio
         : options.model ? vantrel::sim::ModelDeviceConfig(address, *options.model, options.revision)
                         : vantrel::sim::DefaultDeviceConfig(address);
     config.additionalStatus = options.additionalStatus;
+    config.appliedKPa = options.appliedKPa;
     config.onSquawk = Squawk;
     devices.push_back(std::move(config));
     *addressText += (addressText->empty() ? "" : ",") + std::to_string(address);

@@ -56,6 +56,10 @@ class RecordingEffects : public EngineEffects {
   void fieldsCleared(unsigned fields) override { cleared.push_back(fields); }
   void stopAcquisition(const std::string& reason) override { acquisitionStops.push_back(reason); }
   void pollAddressWritten(std::uint8_t address) override { pollAddressesTaken.push_back(address); }
+  std::vector<Sample> samples;
+  std::vector<SamplingEnd> samplingEnds;
+  void sampleTaken(const Sample& sample) override { samples.push_back(sample); }
+  void samplingStopped(const SamplingEnd& end) override { samplingEnds.push_back(end); }
 
   std::string lastStatus() const { return statusTexts.empty() ? "" : statusTexts.back(); }
   int lastProgress() const { return progress.empty() ? -1 : progress.back(); }
@@ -97,6 +101,9 @@ struct EngineHarness {
     return engine.start(op, pollAddress, now);
   }
   void startSearch() { engine.startSearch(now); }
+  void startSampling(std::uint8_t pollAddress, TimeMs intervalMs) {
+    engine.startSampling(pollAddress, intervalMs, now);
+  }
   bool pollTick(std::uint8_t pollAddress) { return engine.pollTick(pollAddress, now); }
   // The user dismisses the search report last shown.
   void closeReport() { engine.searchReportClosed(effects.lastReport, now); }

@@ -110,10 +110,10 @@ TEST_F(GuiMonitor, HiddenAtStartAndToggledByItsMenuItem) {
   EXPECT_FALSE(monitor()->isVisible());
   EXPECT_EQ(frame->dockWidgetArea(monitor()), Qt::BottomDockWidgetArea);
 
-  // Behind a separator after 停止通信 (the range search and the device
-  // status follow it).
+  // Behind a separator after 停止通信 (the range search, the device status,
+  // the check and the trend follow it).
   const QList<QAction*> operation = frame->menuBar()->actions()[1]->menu()->actions();
-  ASSERT_EQ(operation.size(), 11);
+  ASSERT_EQ(operation.size(), 13);
   EXPECT_EQ(operation[5]->text(), QStringLiteral("停止通信(&K)"));
   EXPECT_TRUE(operation[6]->isSeparator());
   QAction* action = operation[7];
