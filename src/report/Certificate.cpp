@@ -64,7 +64,8 @@ QString PointsTable(const CheckRecord& r) {
     html += Row({Number(p.nominal, 3), Number(p.reading, 4), Number(p.error, 4),
                  Number(p.errorPercentOfSpan, 3), tolerance, Verdict(p.pass)});
   }
-  html += QStringLiteral("</table><p>%1 %2 &nbsp; %3 %4 &nbsp; %5 %6</p>")
+  // The record's UUID on a line of its own: never broken at its hyphens.
+  html += QStringLiteral("</table><p>%1 %2</p><p>%3 %4 &nbsp; %5 %6</p>")
               .arg(Tr(QT_TRANSLATE_NOOP("vantrel::Certificate", "记录")), r.uuid.toHtmlEscaped(),
                    Tr(QT_TRANSLATE_NOOP("vantrel::Certificate", "日期")),
                    r.time.toString(Qt::ISODate).toHtmlEscaped(),
