@@ -48,8 +48,10 @@ TEST(CliWatch, CountSamplesOneCommand3Each) {
                       "\"pvUnitCode\": \\d+, \"pvUnitText\": \".+\", \"percentOfRange\": .*\\}$"),
        5},
   };
+  // One line for every run, made before the first: the thread sanitizer
+  // allows no new thread after the first program was started.
+  SimulatedLine line({sim::DefaultDeviceConfig(0)});
   for (const auto& c : cases) {
-    SimulatedLine line({sim::DefaultDeviceConfig(0)});
     const CliRun run = RunCli(QStringList{"--port", line.path(), "--trace"} + c.words);
     EXPECT_EQ(run.exitCode, 0) << c.name << run.err.toStdString();
     const QStringList out = run.out.split('\n', Qt::SkipEmptyParts);
@@ -61,7 +63,6 @@ TEST(CliWatch, CountSamplesOneCommand3Each) {
     EXPECT_EQ(SentCommands(run.err), (std::vector<int>{0, 3, 3, 3, 3, 3})) << c.name;
   }
   // The JSON objects carry the values as numbers.
-  SimulatedLine line({sim::DefaultDeviceConfig(0)});
   const CliRun run =
       RunCli({"--port", line.path(), "--json", "watch", "--count", "2", "--interval-ms", "100"});
   ASSERT_EQ(run.outcomes.size(), 2);
