@@ -9,6 +9,7 @@
 #include <memory>
 
 #include "cli/CliOperations.h"
+#include "cli/CliRecords.h"
 #include "config/JsonText.h"
 #include "engine/Encoding.h"
 #include "engine/NumberText.h"
@@ -206,14 +207,6 @@ std::string Number(double value) {
 }
 
 std::string JsonCheck(const CheckRecord& r, const char* result, bool released, bool loop) {
-  std::string points;
-  for (const CheckPoint& p : r.points) {
-    points += std::string(points.empty() ? "" : ", ") + "{\"nominal\": " + Number(p.nominal) +
-              ", \"reference\": " + Number(p.reference) + ", \"reading\": " + Number(p.reading) +
-              ", \"error\": " + Number(p.error) +
-              ", \"errorPercentOfSpan\": " + Number(p.errorPercentOfSpan) +
-              ", \"pass\": " + (p.pass ? "true" : "false") + "}";
-  }
   const auto text = [](const QString& s) {
     return s.isEmpty() ? std::string("null") : JsonString(s.toStdString());
   };
@@ -221,9 +214,9 @@ std::string JsonCheck(const CheckRecord& r, const char* result, bool released, b
                     r.stage.toStdString() + "\", \"result\": \"" + result +
                     "\", \"tag\": " + text(r.tag) + ", \"longAddress\": " + text(r.longAddress) +
                     ", \"tolerance\": [" + Number(r.toleranceLower) + ", " +
-                    Number(r.toleranceUpper) + "], \"points\": [" + points +
-                    "], \"pass\": " + (r.pass ? "true" : "false") +
-                    ", \"record\": " + text(r.uuid) + ", \"asFoundOf\": " + text(r.asFoundOf);
+                    Number(r.toleranceUpper) + "], \"points\": " + PointsJson(r) +
+                    ", \"pass\": " + (r.pass ? "true" : "false") + ", \"record\": " + text(r.uuid) +
+                    ", \"asFoundOf\": " + text(r.asFoundOf);
   if (loop) out += std::string(", \"released\": ") + (released ? "true" : "false");
   return out + "}\n";
 }

@@ -24,6 +24,8 @@ std::string Number(double value) {
   return FormatExactFloat(static_cast<float>(value));
 }
 
+}  // namespace
+
 std::string PointsJson(const CheckRecord& r) {
   std::string points;
   for (const CheckPoint& p : r.points) {
@@ -35,8 +37,6 @@ std::string PointsJson(const CheckRecord& r) {
   }
   return "[" + points + "]";
 }
-
-}  // namespace
 
 RecordsArgs ParseRecordsArgs(int i, int argc, char** argv) {
   if (i >= argc) throw UsageError{"records needs list, show UUID or push"};

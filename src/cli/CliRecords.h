@@ -29,6 +29,8 @@ RecordsArgs ParseCertificateArgs(int i, int argc, char** argv);
 // status of a store that cannot be used, said on standard error.
 int OpenRecords(RecordStore& store, const std::optional<DatabaseAddress>& team);
 
+// The points of a check as a JSON array.
+std::string PointsJson(const CheckRecord& record);
 // A check record as one JSON object (without the line end).
 std::string CheckJson(const CheckRecord& record);
 
