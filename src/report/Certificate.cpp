@@ -145,9 +145,11 @@ bool WriteCertificatePdf(const QString& path, const CertificateRecords& records,
   pdf.setTitle(QStringLiteral("Vantrel certificate"));
   QTextDocument document;
   // Latin letters and digits from DejaVu Sans (their text comes out of the
-  // PDF again), Chinese from the CJK font.
+  // PDF again), Chinese from the CJK font. No shaping: a ligature would turn
+  // the "ff" of a name or a UUID into one glyph that copies as another letter.
   QFont font;
   font.setFamilies({QStringLiteral("DejaVu Sans"), QStringLiteral("Noto Sans CJK SC")});
+  font.setStyleStrategy(QFont::PreferNoShaping);
   font.setPointSizeF(11);
   document.setDefaultFont(font);
   document.setHtml(CertificateHtml(records));

@@ -43,7 +43,7 @@ TEST(CliChecks, LoopCheckAsFoundTrimmedAsLeft) {
   const QString port = line.path();
   const CliRun found =
       RunCli({"--port", port, "--json", "--trace", "loop-check", "--points", "4,12,20",
-              "--readings", "4.08,12.08,20.08", "--settle-ms", "0", "--technician", "Li Wei"});
+              "--readings", "4.08,12.08,20.08", "--settle-ms", "0", "--technician", "Jeff Li"});
   ASSERT_EQ(found.exitCode, 1) << Joined(found).toStdString();
   ASSERT_EQ(found.outcomes.size(), 1) << found.out.toStdString();
   const QJsonObject asFound = found.outcomes[0];
@@ -103,7 +103,7 @@ TEST(CliChecks, LoopCheckAsFoundTrimmedAsLeft) {
   EXPECT_EQ(stages, (QStringList{"as-found", "as-left"}));
   const CliRun shown = RunCli({"records", "show", uuid});
   ASSERT_EQ(shown.exitCode, 0) << Joined(shown).toStdString();
-  EXPECT_TRUE(shown.out.contains("\"technician\": \"Li Wei\"")) << shown.out.toStdString();
+  EXPECT_TRUE(shown.out.contains("\"technician\": \"Jeff Li\"")) << shown.out.toStdString();
 
   // The certificate of the as-found record shows both stages; its text comes
   // out of the PDF again, digits and Chinese alike.
@@ -116,12 +116,12 @@ TEST(CliChecks, LoopCheckAsFoundTrimmedAsLeft) {
   text.start("pdftotext", {"-layout", pdf, "-"});
   ASSERT_TRUE(text.waitForFinished(30000));
   const QString words = QString::fromUtf8(text.readAllStandardOutput());
-  for (const char* expected : {"PT-00", "Li Wei", "12.000", "12.0800", "0.500", "-0.063", "不合格",
+  for (const char* expected : {"PT-00", "Jeff Li", "12.000", "12.0800", "0.500", "-0.063", "不合格",
                                "合格", "校前", "校后"}) {
     EXPECT_TRUE(words.contains(QString::fromUtf8(expected))) << expected << "\n"
                                                              << words.toStdString();
   }
-  EXPECT_TRUE(words.contains(uuid));
+  EXPECT_TRUE(words.contains(uuid)) << uuid.toStdString() << "\n" << words.toStdString();
   QFile points(csv);
   ASSERT_TRUE(points.open(QIODevice::ReadOnly));
   EXPECT_EQ(QString::fromUtf8(points.readAll()).count('\n'), 7);  // a header and six points
