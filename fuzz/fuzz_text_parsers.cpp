@@ -1,5 +1,5 @@
 // Fuzzes the parsers of text the user types: long-address text, numbers,
-// model words, and packed ASCII both ways.
+// model words, packed ASCII both ways, and the pre-shared key file.
 #include <cstddef>
 #include <cstdint>
 #include <cstdlib>
@@ -8,6 +8,7 @@
 #include "engine/Encoding.h"
 #include "engine/Instrument.h"
 #include "engine/NumberText.h"
+#include "link/PskKeyFile.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
   using namespace vantrel;
@@ -48,6 +49,27 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     while (expected.size() > 1 && expected.back() == ' ') expected.pop_back();
     if (expected.empty()) expected = " ";
     if (unpacked != expected) std::abort();
+  }
+
+  // A key file that parses holds a key of the sizes allowed, and its key
+  // written back as one line parses to the same key.
+  const PskKeyParse psk = ParsePskKeyFile(text);
+  if (psk.key.has_value() == (psk.error != PskKeyError::None)) std::abort();
+  if (psk.key) {
+    if (psk.key->identity.size() < kMinPskIdentityChars || psk.key->key.size() < kMinPskKeyBytes ||
+        psk.key->key.size() > kMaxPskKeyBytes) {
+      std::abort();
+    }
+    std::string line = psk.key->identity + ":";
+    static const char kHex[] = "0123456789abcdef";
+    for (std::uint8_t b : psk.key->key) {
+      line += kHex[b >> 4];
+      line += kHex[b & 15];
+    }
+    const PskKeyParse again = ParsePskKeyFile(line);
+    if (!again.key || again.key->identity != psk.key->identity || again.key->key != psk.key->key) {
+      std::abort();
+    }
   }
 
   std::uint8_t date[3] = {0, 0, 0};
