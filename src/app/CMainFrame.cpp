@@ -8,6 +8,7 @@
 #include <QAction>
 #include <QCloseEvent>
 #include <QGuiApplication>
+#include <QInputDialog>
 #include <QLabel>
 #include <QMenuBar>
 #include <QMessageBox>
@@ -31,6 +32,7 @@
 #include "app/CommMonitor.h"
 #include "app/SearchDialog.h"
 #include "app/StatusDialog.h"
+#include "app/TeamPush.h"
 #include "app/TrendDock.h"
 #include "engine/FrameDecoder.h"
 #include "link/LinkTexts.h"
@@ -198,6 +200,8 @@ void CMainFrame::createMenus() {
           [this] { TrendDock::open(*this, session_); });
   connect(add(operation, "checkAction", tr("校验…")), &QAction::triggered, this,
           &CMainFrame::showCheckDialog);
+  connect(add(operation, "teamDatabaseAction", tr("团队数据库…")), &QAction::triggered, this,
+          &CMainFrame::showTeamDatabaseDialog);
 
   QMenu* help = menuBar()->addMenu(tr("帮助(&H)"));
   help->setObjectName(QStringLiteral("menuHelp"));
@@ -297,6 +301,31 @@ void CMainFrame::showStatusDialog() {
 void CMainFrame::showCheckDialog() {
   auto* dialog = new CheckDialog(*view_, this);
   dialog->setAttribute(Qt::WA_DeleteOnClose);
+  dialog->open();
+}
+
+// The team database's address, kept in the settings (a password never: libpq
+// takes it from ~/.pgpass). An address that does not parse is refused with
+// why; an empty one keeps the records on this computer only.
+void CMainFrame::showTeamDatabaseDialog() {
+  auto* dialog = new QInputDialog(this);
+  dialog->setAttribute(Qt::WA_DeleteOnClose);
+  dialog->setObjectName(QStringLiteral("teamDatabaseDialog"));
+  dialog->setWindowTitle(tr("团队数据库"));
+  dialog->setLabelText(
+      tr("PostgreSQL 地址（postgresql://用户@主机/数据库），密码取自 ~/.pgpass。\n"
+         "留空则记录只保存在本机。"));
+  dialog->setTextValue(QSettings().value(QLatin1String(TeamPush::kAddressKey)).toString());
+  connect(dialog, &QInputDialog::textValueSelected, this, [this](const QString& typed) {
+    const QString text = typed.trimmed();
+    QString error;
+    if (!text.isEmpty() && !ParseDatabaseAddress(text, &error)) {
+      ShowMessageBox(this, MessageIcon::Warning, tr("团队数据库地址有误：%1").arg(error));
+      return;
+    }
+    QSettings().setValue(QLatin1String(TeamPush::kAddressKey), text);
+    view_->teamPush()->push();
+  });
   dialog->open();
 }
 

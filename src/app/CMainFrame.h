@@ -70,6 +70,7 @@ class CMainFrame : public QMainWindow {
   void showSearchDialog();
   // 操作 → 校验…: a check as found or as left.
   void showCheckDialog();
+  void showTeamDatabaseDialog();
 
  public:
   // No context menu listing the dock windows: the menu bar keeps behaving as

@@ -21,12 +21,15 @@
 #include "app/ConfigLoadRun.h"
 #include "app/JournalDialog.h"
 #include "app/OperationRun.h"
+#include "app/TeamPush.h"
 #include "app/ValueBox.h"
 #include "config/JournalKeeper.h"
 #include "config/KnownModels.h"
 #include "engine/EngineTexts.h"
+#include "engine/NumberText.h"
 #include "link/HartCommands.h"
 #include "link/LinkTexts.h"
+#include "records/StoreJournal.h"
 #include "tabs/CTabConf.h"
 #include "tabs/CTabCur.h"
 #include "tabs/CTabHart.h"
@@ -62,7 +65,14 @@ CVantrelView::CVantrelView(Session& session, QWidget* parent)
 
   comDialog_ = new CComDialog(session_, this);
   comDialog_->hide();
-  journal_ = new JournalKeeper(session_, std::make_unique<Journal>(Journal::defaultPath()), this);
+  // The journal goes to the local store; the team database gets it from
+  // the push, on its own thread.
+  auto store = std::make_unique<StoreJournal>(RecordStore::defaultPath());
+  storeJournal_ = store.get();
+  journal_ = new JournalKeeper(session_, std::move(store), this);
+  teamPush_ = new TeamPush(RecordStore::defaultPath(), this);
+  connect(teamPush_, &TeamPush::unavailable, this, &CVantrelView::failureReasonChanged);
+  teamPush_->push();
 
   DeviceData& data = session_.data();
   tabHart_ = new CTabHart(data, *this);
@@ -164,6 +174,13 @@ void CVantrelView::showInstrument() {
                        IsSameInstrument(d.valuesFrom->identity, d.instrument->identity);
   if (tagRead && !d.tag.empty()) line += tr("  标签 ") + Utf8Text(d.tag);
   emit instrumentChanged(line);
+  if (line != notedInstrument_) {
+    notedInstrument_ = line;
+    QString error;  // the list of instruments met is no record to warn about
+    storeJournal_->noteInstrument(
+        QString::fromStdString(FormatLongAddressText(LongAddressToShow(d.longAddress))),
+        tagRead ? Utf8Text(d.tag) : QString(), &error);
+  }
 }
 
 // The values of another instrument leave the pages, and the current
@@ -261,7 +278,7 @@ OperationRun::Starter CVantrelView::starter() {
 // operation took the link) is closed; what a success has to say (the pages
 // cleared for another instrument) is shown as a failure's reason is.
 void CVantrelView::operationEnded(const OperationEnd& end) {
-  journal_->ended(end);
+  if (journal_->ended(end) && IsJournaled(end.op)) teamPush_->push();
   if (modelQuestion_ && !session_.engine().askingAboutModel()) modelQuestion_->close();
   if (end.op == OP_FIXED_CURRENT && end.result == OperationResult::Success) {
     fixedBySetting_ = data().calibrationPoint != 0.0f;

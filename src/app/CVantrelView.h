@@ -34,6 +34,8 @@ class CTabCur;
 class CTabHart;
 
 class JournalKeeper;
+class StoreJournal;
+class TeamPush;
 
 class CVantrelView : public QWidget, private OperationStarter {
   Q_OBJECT
@@ -95,6 +97,8 @@ class CVantrelView : public QWidget, private OperationStarter {
   // Replaces the file dialogs (tests).
   void setFileChooser(FileChooser chooser) { chooser_ = std::move(chooser); }
   JournalKeeper* journal() const { return journal_; }
+  // Copies the records to the team database in the background.
+  TeamPush* teamPush() const { return teamPush_; }
   void onCommTest();
   // The menu's search: addresses 0 to 14 at the specified pace.
   void onSearchDevices();
@@ -142,6 +146,9 @@ class CVantrelView : public QWidget, private OperationStarter {
   CTabCur* tabCur_ = nullptr;
   CComDialog* comDialog_ = nullptr;
   JournalKeeper* journal_ = nullptr;
+  StoreJournal* storeJournal_ = nullptr;  // owned by journal_
+  TeamPush* teamPush_ = nullptr;
+  QString notedInstrument_;  // the instrument last noted in the store
   FileChooser chooser_;
   std::unique_ptr<DialogConfirmer> dialogConfirmer_;
   QTimer acquisitionTimer_;

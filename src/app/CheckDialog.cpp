@@ -1,12 +1,15 @@
 #include "app/CheckDialog.h"
 
 #include <QComboBox>
+#include <QDir>
 #include <QFormLayout>
 #include <QHBoxLayout>
 #include <QHeaderView>
 #include <QLabel>
 #include <QLineEdit>
+#include <QPointer>
 #include <QPushButton>
+#include <QSaveFile>
 #include <QSettings>
 #include <QTableWidget>
 #include <QVBoxLayout>
@@ -14,9 +17,11 @@
 #include <cmath>
 
 #include "app/CVantrelView.h"
+#include "app/TeamPush.h"
 #include "engine/Encoding.h"
 #include "engine/NumberText.h"
 #include "engine/UnitCodes.h"
+#include "report/Certificate.h"
 #include "tabs/DataExchange.h"
 #include "tabs/MessageBoxes.h"
 #include "vantrel/Version.h"
@@ -97,6 +102,7 @@ void CheckDialog::buildForm() {
   buttons->addWidget(reading_, 1);
   buttons->addWidget(next_);
   buttons->addWidget(start_);
+  buttons->addWidget(makeCertificateButton());
   buttons->addWidget(cancel_);
   auto* layout = new QVBoxLayout(this);
   layout->addLayout(form);
@@ -104,6 +110,43 @@ void CheckDialog::buildForm() {
   layout->addWidget(note_);
   layout->addLayout(buttons);
   resize(560, 480);
+}
+
+// 证书…: the certificate of the record just kept, as found and as left, as
+// PDF, with its points as CSV beside it.
+QPushButton* CheckDialog::makeCertificateButton() {
+  certificate_ = new QPushButton(tr("证书…"), this);
+  certificate_->setEnabled(false);
+  connect(certificate_, &QPushButton::clicked, this, [this] {
+    if (!record_) return;
+    const FileDialogTexts texts{tr("保存证书"), tr("PDF 文件 (*.pdf)"), QStringLiteral("pdf")};
+    const QString name = QStringLiteral("certificate-%1.pdf").arg(record_->uuid.left(8));
+    QPointer<CheckDialog> self(this);
+    ChooseFile(this, texts, InDocuments(name), chooser_, [self](const QString& path) {
+      if (self) self->writeCertificate(path);
+    });
+  });
+  return certificate_;
+}
+
+void CheckDialog::writeCertificate(const QString& path) {
+  RecordStore store;
+  QString error;
+  if (store.open(storePath_, &error)) {
+    const CertificateRecords records = CertificateRecordsOf(store, *record_);
+    QString csvPath = path;
+    if (csvPath.endsWith(QLatin1String(".pdf"), Qt::CaseInsensitive)) csvPath.chop(4);
+    QSaveFile csv(csvPath + QStringLiteral(".csv"));
+    const QByteArray points = CertificateCsv(records);
+    if (WriteCertificatePdf(path, records, &error)) {
+      if (csv.open(QIODevice::WriteOnly) && csv.write(points) == points.size() && csv.commit()) {
+        note_->setText(tr("证书已保存到 %1").arg(QDir::toNativeSeparators(path)));
+        return;
+      }
+      error = csv.errorString();
+    }
+  }
+  note_->setText(tr("证书未保存：%1").arg(error));
 }
 
 bool CheckDialog::loop() const {
@@ -227,12 +270,7 @@ void CheckDialog::takeReading() {
   showState();
   startOp(OP_READ_CURRENT, [this, nominal](bool ok) {
     if (!ok) return finish(false, tr("读取测量值失败"));
-    const DeviceData& d = view_.data();
-    double reading = d.primaryVariable;
-    const std::optional<double> from = KilopascalsPerUnit(d.pvUnitCode);
-    const std::optional<double> to =
-        d.unitCode >= 0 ? KilopascalsPerUnit(static_cast<std::uint8_t>(d.unitCode)) : std::nullopt;
-    if (d.unitCode >= 0 && d.pvUnitCode != d.unitCode && from && to) reading *= *from / *to;
+    const double reading = ValueInRangeUnit(view_.data());
     addPoint(JudgePoint(limits_, nominal, referenceValue_, reading, span()));
     nextPoint();
   });
@@ -272,24 +310,9 @@ void CheckDialog::finish(bool completed, const QString& why) {
 }
 
 void CheckDialog::keepRecord() {
-  const DeviceData& d = view_.data();
-  CheckRecord r;
-  r.kind = loop() ? QStringLiteral("loop-check") : QStringLiteral("pressure-check");
-  r.stage = stage_->currentIndex() == 1 ? QStringLiteral("as-left") : QStringLiteral("as-found");
-  r.time = QDateTime::currentDateTime();
-  r.longAddress = QString::fromStdString(FormatLongAddressText(LongAddressToShow(d.longAddress)));
-  r.tag = Utf8Text(d.tag);
-  r.hartRevision = d.hartRevision;
-  r.rangeLower = d.lowerRange;
-  r.rangeUpper = d.upperRange;
-  if (d.unitCode >= 0) r.unit = Utf8Text(UnitTextOfCode(static_cast<std::uint8_t>(d.unitCode)));
+  CheckRecord r = NewCheckRecord(limits_, stage_->currentIndex() == 1, view_.data(), done_);
   r.referenceName = reference_->text();
   r.technician = technician_->text();
-  r.toleranceLower = limits_.toleranceLower;
-  r.toleranceUpper = limits_.toleranceUpper;
-  r.points = done_;
-  r.pass = AllPassed(done_);
-  r.programVersion = QString::fromLatin1(kVersion);
   RecordStore store;
   QString error;
   if (store.open(storePath_, &error) && r.stage == QLatin1String("as-left")) {
@@ -309,6 +332,8 @@ void CheckDialog::keepRecord() {
   }
   store.noteInstrument(r.longAddress, r.tag, r.time, &error);
   record_ = r;
+  certificate_->setEnabled(true);
+  if (view_.teamPush()) view_.teamPush()->push();
   note_->setText(tr("%1 — 记录 %2").arg(r.pass ? tr("合格") : tr("不合格"), r.uuid));
 }
 
@@ -318,6 +343,7 @@ void CheckDialog::showState() {
                                                        reference_, technician_, start_}) {
     form->setEnabled(idle);
   }
+  certificate_->setEnabled(idle && record_.has_value());
   reading_->setEnabled(phase_ == Phase::Waiting);
   next_->setEnabled(phase_ == Phase::Waiting);
   if (phase_ == Phase::Waiting) {

@@ -12,8 +12,10 @@
 
 #include <functional>
 #include <optional>
+#include <utility>
 #include <vector>
 
+#include "app/FileDialogs.h"
 #include "engine/OperationCode.h"
 #include "records/RecordStore.h"
 #include "report/CheckJudge.h"
@@ -42,6 +44,7 @@ class CheckDialog : public QDialog {
   // Tests: the record store's file and the settle time of a loop point.
   void setStorePath(const QString& path) { storePath_ = path; }
   void setSettleMs(int ms) { settleMs_ = ms; }
+  void setFileChooser(FileChooser chooser) { chooser_ = std::move(chooser); }
 
   QComboBox* kindBox() const { return kind_; }
   QComboBox* stageBox() const { return stage_; }
@@ -50,6 +53,7 @@ class CheckDialog : public QDialog {
   QPushButton* startButton() const { return start_; }
   QPushButton* nextButton() const { return next_; }
   QPushButton* cancelButton() const { return cancel_; }
+  QPushButton* certificateButton() const { return certificate_; }
   QTableWidget* table() const { return table_; }
   QLabel* note() const { return note_; }
   // The record kept by the last check that ran through.
@@ -63,6 +67,8 @@ class CheckDialog : public QDialog {
   enum class Phase { Idle, Preparing, Driving, Settling, Waiting, Reading, Releasing };
 
   void buildForm();
+  QPushButton* makeCertificateButton();
+  void writeCertificate(const QString& path);
   void begin();
   bool takeForm();
   void startOp(OperationCode op, std::function<void(bool ok)> then);
@@ -90,6 +96,8 @@ class CheckDialog : public QDialog {
   QPushButton* start_ = nullptr;
   QPushButton* next_ = nullptr;
   QPushButton* cancel_ = nullptr;
+  QPushButton* certificate_ = nullptr;
+  FileChooser chooser_;
 
   Phase phase_ = Phase::Idle;
   CheckLimits limits_;

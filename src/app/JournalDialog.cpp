@@ -20,6 +20,7 @@
 #include <algorithm>
 #include <array>
 
+#include "records/StoreJournal.h"
 #include "tabs/DataExchange.h"
 #include "tabs/MessageBoxes.h"
 
@@ -139,7 +140,7 @@ void JournalDialog::makeTable() {
 }
 
 void JournalDialog::reload() {
-  journal_ = ReadJournal(path_);
+  journal_ = LoadJournal(path_);
   refillInstruments();
   QDate first = QDate::currentDate();
   QDate last = first;

@@ -20,6 +20,7 @@
 #include "app/CommMonitor.h"
 #include "app/JournalDialog.h"
 #include "app/TrendDock.h"
+#include "records/RecordStore.h"
 #include "tabs/CTabConf.h"
 
 namespace vantrel {
@@ -108,7 +109,7 @@ void ScreenshotRun::capture() {
 // The journal viewer with the damping write, and the whole screen with the
 // monitor opened as the window opens it on this screen.
 void ScreenshotRun::captureWindows(bool& ok) {
-  JournalDialog journal(Journal::defaultPath(), &frame_);
+  JournalDialog journal(RecordStore::defaultPath(), &frame_);
   journal.show();
   QCoreApplication::processEvents();
   ok = save(journal.grab(), QStringLiteral("dialog-journal.png")) && ok;

@@ -122,7 +122,8 @@ class CheckRun {
     const double nominal = args_.points[i];
     if (!args_.loop) {
       run({{OP_READ_CURRENT, nullptr}}, [this, i] {
-        points_.push_back(Judge(args_, args_.points[i], args_.readings[i], pressure(), span()));
+        points_.push_back(Judge(args_, args_.points[i], args_.readings[i],
+                                ValueInRangeUnit(session_.data()), span()));
         nextPoint();
       });
       return;
@@ -137,19 +138,6 @@ class CheckRun {
             nextPoint();
           });
         });
-  }
-
-  // The value read, in the range's unit where the two differ and both are
-  // pressures.
-  double pressure() const {
-    const DeviceData& d = session_.data();
-    const std::optional<double> from = KilopascalsPerUnit(d.pvUnitCode);
-    const std::optional<double> to =
-        d.unitCode >= 0 ? KilopascalsPerUnit(static_cast<std::uint8_t>(d.unitCode)) : std::nullopt;
-    if (d.unitCode >= 0 && d.pvUnitCode != d.unitCode && from && to) {
-      return d.primaryVariable * *from / *to;
-    }
-    return d.primaryVariable;
   }
 
   // A loop driven to a point is released whatever came before.
@@ -175,30 +163,15 @@ class CheckRun {
 
 CheckRecord MakeRecord(const CheckArgs& args, const DeviceData& d,
                        const std::vector<CheckPoint>& points) {
-  CheckRecord r;
-  r.kind = args.loop ? QStringLiteral("loop-check") : QStringLiteral("pressure-check");
-  r.stage = args.asLeft ? QStringLiteral("as-left") : QStringLiteral("as-found");
+  const CheckLimits limits{args.loop, args.toleranceLower, args.toleranceUpper};
+  CheckRecord r = NewCheckRecord(limits, args.asLeft, d, points);
   r.asFoundOf = args.of;
   r.corrects = args.corrects;
-  r.time = QDateTime::currentDateTime();
-  r.longAddress = QString::fromStdString(FormatLongAddressText(LongAddressToShow(d.longAddress)));
-  r.tag = QString::fromStdString(d.tag);
-  r.hartRevision = d.hartRevision;
-  r.rangeLower = d.lowerRange;
-  r.rangeUpper = d.upperRange;
-  if (d.unitCode >= 0) {
-    r.unit = QString::fromStdString(UnitTextOfCode(static_cast<std::uint8_t>(d.unitCode)));
-  }
   r.referenceName = args.reference;
   r.referenceSerial = args.referenceSerial;
   r.referenceDue = args.referenceDue;
   r.technician = args.technician;
   r.notes = args.notes;
-  r.toleranceLower = args.toleranceLower;
-  r.toleranceUpper = args.toleranceUpper;
-  r.points = points;
-  r.pass = AllPassed(points);
-  r.programVersion = QString::fromLatin1(kVersion);
   return r;
 }
 

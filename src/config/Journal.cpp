@@ -126,6 +126,18 @@ std::string JournalLine(const JournalRecord& r) {
   return line + "}";
 }
 
+namespace {
+
+// The file's last byte is not a line end: its last line was cut off.
+bool EndsWithoutLineEnd(const QString& path) {
+  QFile file(path);
+  if (!file.open(QIODevice::ReadOnly) || file.size() == 0) return false;
+  char last = '\n';
+  return file.seek(file.size() - 1) && file.getChar(&last) && last != '\n';
+}
+
+}  // namespace
+
 QString Journal::defaultPath() {
   return QStandardPaths::writableLocation(QStandardPaths::GenericDataLocation) +
          QStringLiteral("/vantrel/journal.jsonl");
@@ -142,7 +154,8 @@ bool Journal::append(const std::string& line, QString* error) {
   }
   if (info.exists() && info.size() >= rollOverBytes_ && !rollOver(error)) return false;
   QFile file(path_);
-  const QByteArray bytes = QByteArray::fromStdString(line) + '\n';
+  QByteArray bytes = QByteArray::fromStdString(line) + '\n';
+  if (EndsWithoutLineEnd(path_)) bytes.prepend('\n');  // a cut last line stays a line of its own
   if (!file.open(QIODevice::WriteOnly | QIODevice::Append) || file.write(bytes) != bytes.size() ||
       !SyncToDisk(file)) {
     if (error) *error = file.errorString();
@@ -174,7 +187,11 @@ JournalContents ReadJournal(const QString& path) {
     if (file.exists()) contents.error = file.errorString();
     return contents;  // no journal yet: nothing was recorded
   }
-  const QList<QByteArray> lines = file.readAll().split('\n');
+  return ParseJournalLines(file.readAll().split('\n'));
+}
+
+JournalContents ParseJournalLines(const QList<QByteArray>& lines) {
+  JournalContents contents;
   for (int i = 0; i < lines.size(); ++i) {
     if (lines[i].trimmed().isEmpty()) continue;
     QJsonParseError parse;

@@ -57,12 +57,13 @@ class Journal {
   static QString defaultPath();
 
   explicit Journal(QString path, qint64 rollOverBytes = kRollOverBytes);
+  virtual ~Journal() = default;
 
-  // Appends `line` whole, flushed to disk. A journal that has reached the
-  // roll-over size is first renamed with the time
-  // (journal-20261208-093000.jsonl). False, with why, when it cannot be
-  // written.
-  bool append(const std::string& line, QString* error);
+  // Appends `line` whole, flushed to disk, on a line of its own even after a
+  // last line cut off. A journal that has reached the roll-over size is
+  // first renamed with the time (journal-20261208-093000.jsonl). False, with
+  // why, when it cannot be written.
+  virtual bool append(const std::string& line, QString* error);
   const QString& path() const { return path_; }
 
  private:
@@ -81,6 +82,9 @@ struct JournalContents {
 // Reads a journal. A line that is cut off (the program ended while writing
 // it) or is not a record is skipped with a warning; every other is read.
 JournalContents ReadJournal(const QString& path);
+// The same for lines already split (without their line ends); the last one
+// is the one that may have been cut off.
+JournalContents ParseJournalLines(const QList<QByteArray>& lines);
 
 // The records from `since` on (all without it), oldest first: as stored, a
 // JSON object a line, or as CSV with a header line (objects as compact JSON).

@@ -2,6 +2,9 @@
 // line.
 #pragma once
 
+#include <vector>
+
+#include "engine/DeviceData.h"
 #include "records/RecordStore.h"
 
 namespace vantrel {
@@ -24,5 +27,16 @@ CheckPoint JudgePoint(const CheckLimits& limits, double nominal, double referenc
 
 // Passed when every point passed and there is one at least.
 bool AllPassed(const std::vector<CheckPoint>& points);
+
+// The instrument's value as `data` holds it after command 3, in the range's
+// unit where the two differ and both are pressures.
+double ValueInRangeUnit(const DeviceData& data);
+
+// A record of a check run through now on the instrument `data` shows: its
+// identity, tag, range and unit, the limits, the points and their verdict,
+// and this program's version. The reference, the technician and the links
+// to other records are the caller's.
+CheckRecord NewCheckRecord(const CheckLimits& limits, bool asLeft, const DeviceData& data,
+                           std::vector<CheckPoint> points);
 
 }  // namespace vantrel

@@ -2,7 +2,9 @@
 // instrument on a pseudo-terminal.
 #include <gtest/gtest.h>
 
+#include <QDir>
 #include <QFile>
+#include <QFileInfo>
 #include <QJsonArray>
 #include <QJsonDocument>
 #include <QJsonObject>
@@ -683,6 +685,25 @@ TEST(Cli, TheJournalRecordsEveryChange) {
   run = RunCli({"--journal", journal, "journal"});
   EXPECT_EQ(run.out.count('\n'), 5);
   EXPECT_TRUE(run.err.contains("line 6: cut off, skipped")) << run.err.toStdString();
+
+  // That file where earlier versions kept it: the record store imports it
+  // once, prints what the file printed, and keeps new records after it; the
+  // file stays as it was.
+  const QString old = DataHome() + "/vantrel/journal.jsonl";
+  ASSERT_TRUE(QDir().mkpath(DataHome() + "/vantrel"));
+  ASSERT_TRUE(QFile::copy(journal, old));
+  const QString printed = run.out;
+  EXPECT_EQ(RunCli({"journal"}).out, printed);
+  ASSERT_EQ(RunCli({"--port", line.path(), "fixed-current", "0"}).exitCode, 0);
+  run = RunCli({"journal"});
+  EXPECT_TRUE(run.out.startsWith(printed)) << run.out.toStdString();
+  EXPECT_EQ(run.out.count('\n'), 6);
+  EXPECT_EQ(QFileInfo(old).size(), QFileInfo(journal).size());
+  // A journal file with a cut last line keeps the next record on a line of
+  // its own.
+  ASSERT_EQ(RunCli({"--port", line.path(), "--journal", journal, "fixed-current", "0"}).exitCode,
+            0);
+  EXPECT_EQ(RunCli({"--journal", journal, "journal"}).out.count('\n'), 6);
 
   // Under a file, the journal cannot be written: one warning, the
   // operations still run, each object says so.

@@ -3,6 +3,8 @@
 // a check cancelled in the middle, the loop released, nothing kept.
 #include <QAction>
 #include <QComboBox>
+#include <QFile>
+#include <QPushButton>
 #include <QTableWidget>
 #include <QTemporaryDir>
 
@@ -76,6 +78,19 @@ TEST_F(GuiCheck, ALoopCheckThroughThreePointsWithTypedReadings) {
   ASSERT_TRUE(kept.has_value());
   EXPECT_EQ(kept->tag, QStringLiteral("PT-00"));
   EXPECT_EQ(kept->stage, QStringLiteral("as-found"));
+
+  // 证书…: the record's certificate as PDF, its points as CSV beside it.
+  ASSERT_TRUE(dialog->certificateButton()->isEnabled());
+  const QString pdf = dir.filePath(QStringLiteral("certificate.pdf"));
+  dialog->setFileChooser(
+      [pdf](QWidget*, const QString&, std::function<void(const QString&)> chosen) { chosen(pdf); });
+  dialog->certificateButton()->click();
+  EXPECT_TRUE(dialog->note()->text().contains(QStringLiteral("certificate.pdf")))
+      << dialog->note()->text().toStdString();
+  QFile head(pdf);
+  ASSERT_TRUE(head.open(QIODevice::ReadOnly));
+  EXPECT_TRUE(head.read(5) == "%PDF-");
+  EXPECT_TRUE(QFile::exists(dir.filePath(QStringLiteral("certificate.csv"))));
 }
 
 // Cancelled while the second point waits for its reading: the loop is

@@ -17,6 +17,7 @@
 #include "app/JournalDialog.h"
 #include "app/LoadDialog.h"
 #include "config/Journal.h"
+#include "records/StoreJournal.h"
 #include "tests/gui/GuiHarness.h"
 
 namespace vantrel::testing {
@@ -26,7 +27,9 @@ class GuiFiles : public GuiTest {
  protected:
   void SetUp() override {
     GuiTest::SetUp();
-    QFile::remove(Journal::defaultPath());
+    for (const char* end : {"", "-wal", "-shm"}) {
+      QFile::remove(RecordStore::defaultPath() + QString::fromLatin1(end));
+    }
     view->setFileChooser(
         [this](QWidget*, const QString&, std::function<void(const QString&)> chosen) {
           chosen(chosenFile);
@@ -77,7 +80,7 @@ TEST_F(GuiFiles, WritesAreRecordedAndShownNewestFirst) {
   scope = nullptr;
   runOk("readCurrentButton", OP_READ_CURRENT);  // a read: not recorded
 
-  const JournalContents journal = ReadJournal(Journal::defaultPath());
+  const JournalContents journal = LoadJournal(RecordStore::defaultPath());
   ASSERT_EQ(journal.records.size(), 2u);
   EXPECT_EQ(journal.records[0]["sent"].toObject(), (QJsonObject{{"current", 12}}));
   EXPECT_EQ(journal.records[1]["sent"].toObject(), (QJsonObject{{"current", 0}}));

@@ -111,9 +111,9 @@ TEST_F(GuiMonitor, HiddenAtStartAndToggledByItsMenuItem) {
   EXPECT_EQ(frame->dockWidgetArea(monitor()), Qt::BottomDockWidgetArea);
 
   // Behind a separator after 停止通信 (the range search, the device status,
-  // the check and the trend follow it).
+  // the trend, the check and the team database follow it).
   const QList<QAction*> operation = frame->menuBar()->actions()[1]->menu()->actions();
-  ASSERT_EQ(operation.size(), 13);
+  ASSERT_EQ(operation.size(), 14);
   EXPECT_EQ(operation[5]->text(), QStringLiteral("停止通信(&K)"));
   EXPECT_TRUE(operation[6]->isSeparator());
   QAction* action = operation[7];

@@ -91,6 +91,7 @@ TEST_F(GuiStart, MenusHoldTheirCommandsWithResetAndStopDisabled) {
       {"deviceStatusAction", "设备状态…", true},
       {"checkAction", "校验…", true},
       {"trendAction", "趋势…", true},
+      {"teamDatabaseAction", "团队数据库…", true},
       {"aboutAction", "关于 Vantrel(&A)...", true},
   };
   for (const Item& item : items) {
@@ -105,8 +106,9 @@ TEST_F(GuiStart, MenusHoldTheirCommandsWithResetAndStopDisabled) {
   EXPECT_EQ(menus[1]->text(), QStringLiteral("操作(&O)"));
   EXPECT_EQ(menus[2]->text(), QStringLiteral("帮助(&H)"));
   const QList<QAction*> operation = menus[1]->menu()->actions();
-  // After 通信监视: a separator, 按范围搜索…, 设备状态…, 校验… and 趋势….
-  ASSERT_EQ(operation.size(), 13);
+  // After 通信监视: a separator, 按范围搜索…, 设备状态…, 趋势…, 校验… and
+  // 团队数据库….
+  ASSERT_EQ(operation.size(), 14);
   EXPECT_TRUE(operation[8]->isSeparator());
   EXPECT_TRUE(operation[1]->isSeparator());
 }
