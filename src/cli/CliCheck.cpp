@@ -256,6 +256,26 @@ CheckArgs ParseCheckArgs(bool loop, int i, int argc, char** argv) {
   return args;
 }
 
+namespace {
+
+// The reference is typed once: a check given none has the one of the newest
+// record that names one.
+void KeepLastReference(const RecordStore& store, CheckRecord& record) {
+  if (!record.referenceName.isEmpty() || !record.referenceSerial.isEmpty() || record.referenceDue) {
+    return;
+  }
+  const std::vector<CheckRecord> checks = store.checks({});
+  for (auto last = checks.rbegin(); last != checks.rend(); ++last) {
+    if (last->referenceName.isEmpty() && last->referenceSerial.isEmpty()) continue;
+    record.referenceName = last->referenceName;
+    record.referenceSerial = last->referenceSerial;
+    record.referenceDue = last->referenceDue;
+    return;
+  }
+}
+
+}  // namespace
+
 int RunCheck(QCoreApplication& app, CliSession& session, const CheckArgs& args, bool json,
              RecordStore& store) {
   if (args.asLeft && !store.check(args.of)) {
@@ -270,6 +290,7 @@ int RunCheck(QCoreApplication& app, CliSession& session, const CheckArgs& args, 
                  Tr(VANTREL_TR_NOOP("core", "回路电流可能仍处于固定状态，未能恢复")).c_str());
   }
   CheckRecord record = MakeRecord(args, session.data(), run.points());
+  KeepLastReference(store, record);
   const char* kind = args.loop ? "loop-check" : "pressure-check";
   if (const std::optional<CliOutcome>& failed = run.failure()) {
     const bool noReply = failed->result == OperationResult::NoReply;

@@ -41,9 +41,10 @@ void ExpectPoints(const QJsonObject& check, const std::vector<double>& errors, b
 TEST(CliChecks, LoopCheckAsFoundTrimmedAsLeft) {
   testing::SimulatedLine line({sim::DefaultDeviceConfig(0)});
   const QString port = line.path();
-  const CliRun found =
-      RunCli({"--port", port, "--json", "--trace", "loop-check", "--points", "4,12,20",
-              "--readings", "4.08,12.08,20.08", "--settle-ms", "0", "--technician", "Jeff Li"});
+  const CliRun found = RunCli({"--port", port, "--json", "--trace", "loop-check", "--points",
+                               "4,12,20", "--readings", "4.08,12.08,20.08", "--settle-ms", "0",
+                               "--technician", "Jeff Li", "--reference", "Bench meter",
+                               "--reference-serial", "BM-7", "--reference-due", "2027-03-01"});
   ASSERT_EQ(found.exitCode, 1) << Joined(found).toStdString();
   ASSERT_EQ(found.outcomes.size(), 1) << found.out.toStdString();
   const QJsonObject asFound = found.outcomes[0];
@@ -104,6 +105,11 @@ TEST(CliChecks, LoopCheckAsFoundTrimmedAsLeft) {
   const CliRun shown = RunCli({"records", "show", uuid});
   ASSERT_EQ(shown.exitCode, 0) << Joined(shown).toStdString();
   EXPECT_TRUE(shown.out.contains("\"technician\": \"Jeff Li\"")) << shown.out.toStdString();
+  // The reference typed once: the as-left record, given none, has it too.
+  const CliRun shownLeft = RunCli({"records", "show", left.outcomes[0]["record"].toString()});
+  EXPECT_TRUE(shownLeft.out.contains(
+      "\"reference\": {\"name\": \"Bench meter\", \"serial\": \"BM-7\", \"due\": \"2027-03-01\"}"))
+      << shownLeft.out.toStdString();
 
   // The certificate of the as-found record shows both stages; its text comes
   // out of the PDF again, digits and Chinese alike.
