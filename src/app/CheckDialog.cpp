@@ -74,14 +74,22 @@ void CheckDialog::buildForm() {
   });
   tolerance_ = new QLineEdit(QStringLiteral("0.25"), this);
   tolerance_->setObjectName(QStringLiteral("checkTolerance"));
-  reference_ = new QLineEdit(QSettings().value(QLatin1String(kReferenceKey)).toString(), this);
-  technician_ = new QLineEdit(QSettings().value(QLatin1String(kTechnicianKey)).toString(), this);
+  const auto remembered = [this](const char* key) {
+    return new QLineEdit(QSettings().value(QLatin1String(key)).toString(), this);
+  };
+  reference_ = remembered(kReferenceKey);
+  referenceSerial_ = remembered(kReferenceSerialKey);
+  referenceDue_ = remembered(kReferenceDueKey);
+  referenceDue_->setPlaceholderText(QStringLiteral("YYYY-MM-DD"));
+  technician_ = remembered(kTechnicianKey);
   auto* form = new QFormLayout;
   form->addRow(tr("校验"), kind_);
   form->addRow(tr("阶段"), stage_);
   form->addRow(tr("校验点"), points_);
   form->addRow(tr("允差（量程 ±%）"), tolerance_);
   form->addRow(tr("标准器"), reference_);
+  form->addRow(tr("标准器编号"), referenceSerial_);
+  form->addRow(tr("标准器证书有效期"), referenceDue_);
   form->addRow(tr("校验人"), technician_);
   table_ = new QTableWidget(0, 5, this);
   table_->setHorizontalHeaderLabels(
@@ -149,6 +157,12 @@ void CheckDialog::writeCertificate(const QString& path) {
   note_->setText(tr("证书未保存：%1").arg(error));
 }
 
+// The due date of the reference's certificate, when one is typed and valid.
+std::optional<QDate> CheckDialog::referenceDue() const {
+  const QDate due = QDate::fromString(referenceDue_->text().trimmed(), Qt::ISODate);
+  return due.isValid() ? std::optional<QDate>(due) : std::nullopt;
+}
+
 bool CheckDialog::loop() const {
   return kind_->currentIndex() == 0;
 }
@@ -170,6 +184,8 @@ bool CheckDialog::takeForm() {
     refusal = tr("校验点应为以逗号分隔的数字");
   } else if (!ok || !(tolerance > 0)) {
     refusal = tr("允差应为大于 0 的数字");
+  } else if (!referenceDue_->text().trimmed().isEmpty() && !referenceDue()) {
+    refusal = tr("标准器证书有效期应为 YYYY-MM-DD");
   } else {
     for (const double point : *points) {
       if (point < low || point > high) {
@@ -184,8 +200,11 @@ bool CheckDialog::takeForm() {
   }
   nominals_ = *points;
   limits_ = {loop(), -tolerance, tolerance};
-  QSettings().setValue(QLatin1String(kReferenceKey), reference_->text());
-  QSettings().setValue(QLatin1String(kTechnicianKey), technician_->text());
+  QSettings settings;
+  settings.setValue(QLatin1String(kReferenceKey), reference_->text());
+  settings.setValue(QLatin1String(kReferenceSerialKey), referenceSerial_->text());
+  settings.setValue(QLatin1String(kReferenceDueKey), referenceDue_->text().trimmed());
+  settings.setValue(QLatin1String(kTechnicianKey), technician_->text());
   return true;
 }
 
@@ -312,6 +331,8 @@ void CheckDialog::finish(bool completed, const QString& why) {
 void CheckDialog::keepRecord() {
   CheckRecord r = NewCheckRecord(limits_, stage_->currentIndex() == 1, view_.data(), done_);
   r.referenceName = reference_->text();
+  r.referenceSerial = referenceSerial_->text();
+  r.referenceDue = referenceDue();
   r.technician = technician_->text();
   RecordStore store;
   QString error;
@@ -339,8 +360,9 @@ void CheckDialog::keepRecord() {
 
 void CheckDialog::showState() {
   const bool idle = phase_ == Phase::Idle;
-  for (QWidget* form : std::initializer_list<QWidget*>{kind_, stage_, points_, tolerance_,
-                                                       reference_, technician_, start_}) {
+  for (QWidget* form :
+       std::initializer_list<QWidget*>{kind_, stage_, points_, tolerance_, reference_,
+                                       referenceSerial_, referenceDue_, technician_, start_}) {
     form->setEnabled(idle);
   }
   certificate_->setEnabled(idle && record_.has_value());

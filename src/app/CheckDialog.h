@@ -7,6 +7,7 @@
 // naming the newest as-found record of the same instrument and check.
 #pragma once
 
+#include <QDate>
 #include <QDialog>
 #include <QTimer>
 
@@ -36,6 +37,8 @@ class CheckDialog : public QDialog {
  public:
   // The settings keys of what is typed once and remembered.
   static constexpr char kReferenceKey[] = "Check/Reference";
+  static constexpr char kReferenceSerialKey[] = "Check/ReferenceSerial";
+  static constexpr char kReferenceDueKey[] = "Check/ReferenceDue";
   static constexpr char kTechnicianKey[] = "Check/Technician";
 
   CheckDialog(CVantrelView& view, QWidget* parent = nullptr);
@@ -50,6 +53,7 @@ class CheckDialog : public QDialog {
   QComboBox* stageBox() const { return stage_; }
   QLineEdit* pointsEdit() const { return points_; }
   QLineEdit* readingEdit() const { return reading_; }
+  QLineEdit* referenceDueEdit() const { return referenceDue_; }
   QPushButton* startButton() const { return start_; }
   QPushButton* nextButton() const { return next_; }
   QPushButton* cancelButton() const { return cancel_; }
@@ -68,6 +72,7 @@ class CheckDialog : public QDialog {
 
   void buildForm();
   QPushButton* makeCertificateButton();
+  std::optional<QDate> referenceDue() const;
   void writeCertificate(const QString& path);
   void begin();
   bool takeForm();
@@ -89,6 +94,8 @@ class CheckDialog : public QDialog {
   QLineEdit* points_ = nullptr;
   QLineEdit* tolerance_ = nullptr;
   QLineEdit* reference_ = nullptr;
+  QLineEdit* referenceSerial_ = nullptr;
+  QLineEdit* referenceDue_ = nullptr;
   QLineEdit* technician_ = nullptr;
   QLineEdit* reading_ = nullptr;
   QTableWidget* table_ = nullptr;

@@ -124,14 +124,17 @@ TEST_F(GuiCheck, BadPointsAndTolerancesSendNothing) {
   const struct {
     const char* points;
     const char* tolerance;
+    const char* due;
     const char* said;
-  } rows[] = {{"4,abc", "0.25", "校验点应为以逗号分隔的数字"},
-              {"2,20", "0.25", "校验点 2.000 超出 3.5 到 23.0"},
-              {"4,20", "0", "允差应为大于 0 的数字"}};
+  } rows[] = {{"4,abc", "0.25", "", "校验点应为以逗号分隔的数字"},
+              {"2,20", "0.25", "", "校验点 2.000 超出 3.5 到 23.0"},
+              {"4,20", "0", "", "允差应为大于 0 的数字"},
+              {"4,20", "0.25", "2027-13-01", "标准器证书有效期应为 YYYY-MM-DD"}};
   for (const auto& row : rows) {
     SCOPED_TRACE(row.points);
     dialog->pointsEdit()->setText(QString::fromLatin1(row.points));
     tolerance->setText(QString::fromLatin1(row.tolerance));
+    dialog->referenceDueEdit()->setText(QString::fromLatin1(row.due));
     dialog->startButton()->click();
     QMessageBox* box = WaitForMessageBox();
     ASSERT_NE(box, nullptr);
