@@ -18,14 +18,7 @@ runs=${RUNS:-3}
 cli="$build/src/cli/vantrel-cli"
 devices=0,40:hart7
 out=$(mktemp)
-sim=
-stop_sim() {
-  if [ -n "$sim" ]; then
-    kill "$sim" 2>/dev/null || true
-    wait "$sim" 2>/dev/null || true
-    sim=
-  fi
-}
+. bench/sim.sh
 trap 'stop_sim; rm -f "$out" "$out.json"' EXIT
 
 start_sim() {

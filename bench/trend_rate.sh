@@ -15,14 +15,7 @@ runs=${RUNS:-3}
 count=${COUNT:-41}
 cli="$build/src/cli/vantrel-cli"
 out=$(mktemp)
-sim=
-stop_sim() {
-  if [ -n "$sim" ]; then
-    kill "$sim" 2>/dev/null || true
-    wait "$sim" 2>/dev/null || true
-    sim=
-  fi
-}
+. bench/sim.sh
 trap 'stop_sim; rm -f "$out" "$out.csv"' EXIT
 
 status=0
