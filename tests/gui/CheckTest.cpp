@@ -5,10 +5,14 @@
 #include <QComboBox>
 #include <QFile>
 #include <QPushButton>
+#include <QSettings>
 #include <QTableWidget>
 #include <QTemporaryDir>
 
+#include "app/CMainFrame.h"
+#include "app/CVantrelView.h"
 #include "app/CheckDialog.h"
+#include "app/TeamPush.h"
 #include "tests/gui/GuiHarness.h"
 
 namespace vantrel::testing {
@@ -143,6 +147,27 @@ TEST_F(GuiCheck, BadPointsAndTolerancesSendNothing) {
     EXPECT_FALSE(dialog->running());
   }
   EXPECT_TRUE(recorder.sent.empty());
+}
+
+// A team database that cannot be reached: the write is kept on this
+// computer, said once beside the status, and the window goes on.
+TEST_F(GuiCheck, AnUnreachableTeamDatabaseIsSaidOnce) {
+  QSettings().setValue(QLatin1String(TeamPush::kAddressKey),
+                       QStringLiteral("postgresql://nobody@%2Fnonexistent/vantrel"));
+  int pushes = 0;
+  QObject::connect(view->teamPush(), &TeamPush::pushed, view, [&](int copied, const QString&) {
+    EXPECT_EQ(copied, -1);
+    ++pushes;
+  });
+  connectTo({0});
+  view->teamPush()->push();
+  ASSERT_TRUE(QTest::qWaitFor([&] { return pushes >= 1; }, kReplyWaitMs));
+  EXPECT_EQ(frame->reasonPane()->text(), QString::fromUtf8("团队数据库不可用，记录保存在本机"));
+  frame->reasonPane()->clear();
+  view->teamPush()->push();
+  ASSERT_TRUE(QTest::qWaitFor([&] { return pushes >= 2; }, kReplyWaitMs));
+  EXPECT_EQ(frame->reasonPane()->text(), QString());
+  QSettings().remove(QLatin1String(TeamPush::kAddressKey));
 }
 
 }  // namespace
