@@ -13,6 +13,7 @@ packages=(
   dpkg-dev file
   libqt6sql6-sqlite libqt6sql6-psql postgresql
   poppler-utils fonts-dejavu-core
+  libssl-dev
 )
 
 missing=()

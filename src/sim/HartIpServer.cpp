@@ -16,6 +16,7 @@
 
 #include "link/HartFrame.h"
 #include "link/HartIpEndpoint.h"
+#include "sim/HartIpSecure.h"
 
 namespace vantrel::sim {
 
@@ -46,27 +47,95 @@ struct HartIpServer::Outgoing {
   Clock::time_point due;
   Bytes message;  // empty: nothing to send
   bool closeAfter = false;
+  bool viaMain = false;  // UDP: from the main port, to a request that came there
 };
+
+namespace {
+
+using Bytes = std::vector<std::uint8_t>;
+
+// The version of secure sessions' messages.
+constexpr std::uint8_t kSecureVersion = 2;
+
+// HART-IP messages of one version cut from a TCP byte stream, wherever the
+// segments fell. A header of another version, or with a byte count below
+// the header's own size, breaks the stream: nothing after it can be trusted.
+class Framer {
+ public:
+  void feed(const std::uint8_t* data, std::size_t size) {
+    buffer_.erase(buffer_.begin(), buffer_.begin() + static_cast<std::ptrdiff_t>(start_));
+    start_ = 0;
+    buffer_.insert(buffer_.end(), data, data + size);
+  }
+  std::optional<hartip::Message> next(std::uint8_t version) {
+    if (broken_) return std::nullopt;
+    const std::size_t held = buffer_.size() - start_;
+    const std::optional<hartip::Header> header =
+        hartip::DecodeHeader(buffer_.data() + start_, held);
+    if (!header) return std::nullopt;
+    if (header->version != version || header->byteCount < hartip::kHeaderSize) {
+      broken_ = true;
+      return std::nullopt;
+    }
+    if (held < header->byteCount) return std::nullopt;
+    hartip::Message message;
+    message.header = *header;
+    const auto first = buffer_.begin() + static_cast<std::ptrdiff_t>(start_ + hartip::kHeaderSize);
+    message.body.assign(first, first + (header->byteCount - hartip::kHeaderSize));
+    start_ += header->byteCount;
+    return message;
+  }
+  // What follows the last whole message, taken out.
+  Bytes takeRest() {
+    Bytes rest(buffer_.begin() + static_cast<std::ptrdiff_t>(start_), buffer_.end());
+    buffer_.clear();
+    start_ = 0;
+    return rest;
+  }
+  bool broken() const { return broken_; }
+
+ private:
+  Bytes buffer_;
+  std::size_t start_ = 0;
+  bool broken_ = false;
+};
+
+// A datagram (or a DTLS record) that holds exactly one message of `version`.
+std::optional<hartip::Message> DatagramOf(const std::uint8_t* data, std::size_t size,
+                                          std::uint8_t version) {
+  const std::optional<hartip::Header> header = hartip::DecodeHeader(data, size);
+  if (!header || header->version != version || header->byteCount != size) return std::nullopt;
+  hartip::Message message;
+  message.header = *header;
+  message.body.assign(data + hartip::kHeaderSize, data + size);
+  return message;
+}
+
+}  // namespace
 
 // One TCP connection, or one UDP session with its own socket.
 struct HartIpServer::Peer {
   int fd = -1;
   bool tcp = false;
   Address client;  // UDP: the client's address and port, which the socket is connected to
+  // TCP: the version of the plain-text messages, which the connection's
+  // first byte tells (0 until then).
+  std::uint8_t version = 0;
+  // A secure session's TLS or DTLS, from the answer to its initiate on.
+  std::unique_ptr<SecureChannel> secure;
   bool session = false;
-  bool ending = false;  // its close is queued: what the client sends from now on is ignored
-  bool closed = false;  // to be taken out of the list
+  bool ending = false;   // its close is queued: what the client sends from now on is ignored
+  bool closed = false;   // to be taken out of the list
+  bool viaMain = false;  // UDP: the request being handled came to the main port
   std::chrono::milliseconds inactivity{0};
   Clock::time_point lastHeard{};
-  hartip::StreamParser stream;  // TCP
+  Framer stream;  // TCP: the plain text, then what comes out of TLS
   std::deque<Outgoing> pending;
   Bytes unsent;  // TCP: what the socket had no room for yet
   bool closeWhenFlushed = false;
 };
 
 namespace {
-
-using Bytes = std::vector<std::uint8_t>;
 
 // TCP connections at once; more are closed as soon as they are accepted.
 constexpr std::size_t kMaxConnections = 2 * kMaxHartIpSessions;
@@ -153,6 +222,10 @@ HartIpServer::~HartIpServer() {
 }
 
 bool HartIpServer::open(std::string* error) {
+  if (options_.psk) {
+    secure_ = SecureContext::Create(*options_.psk, error);
+    if (!secure_) return false;
+  }
   if (::pipe2(stopPipe_, O_CLOEXEC | O_NONBLOCK) != 0) return Fail(error, "pipe");
   return bindSockets(error);
 }
@@ -249,6 +322,8 @@ void HartIpServer::run() {
       if (peer->closed) continue;
       if (peer->session && now >= peer->lastHeard + peer->inactivity) {
         close(*peer);  // inactivity: the session ends without a word, its late responses too
+      } else if (peer->secure && !peer->secure->onTimer()) {
+        close(*peer);  // a DTLS handshake that got no answer to its flights
       } else {
         sendDue(*peer, now);
       }
@@ -265,9 +340,12 @@ std::optional<HartIpServer::Clock::time_point> HartIpServer::nextDeadline() cons
   auto consider = [&next](Clock::time_point t) {
     if (!next || t < *next) next = t;
   };
+  const Clock::time_point now = Clock::now();
   for (const auto& peer : peers_) {
     if (!peer->pending.empty()) consider(peer->pending.front().due);
     if (peer->session) consider(peer->lastHeard + peer->inactivity);
+    if (!peer->secure) continue;
+    if (const auto left = peer->secure->timer()) consider(now + *left);  // DTLS retransmission
   }
   return next;
 }
@@ -297,27 +375,53 @@ void HartIpServer::acceptConnections() {
   }
 }
 
-// The main UDP port only opens sessions: a request of any other kind gets
-// the "session closed" error from there, even from a client whose session
-// lives on its own port.
 void HartIpServer::readMainDatagrams(Clock::time_point now) {
   for (;;) {
     Address from;
     const ssize_t n =
         ::recvfrom(datagrams_, buffer_.data(), buffer_.size(), 0, from.get(), &from.size);
     if (n < 0) return;
-    const std::optional<hartip::Message> message =
-        hartip::ParseDatagram(buffer_.data(), static_cast<std::size_t>(n));
-    if (!message || message->header.type != static_cast<std::uint8_t>(MessageType::Request)) {
-      continue;
+    const auto size = static_cast<std::size_t>(n);
+    const std::uint8_t version =
+        size > 0 && buffer_[0] == kSecureVersion ? kSecureVersion : hartip::kVersion;
+    const std::optional<hartip::Message> message = DatagramOf(buffer_.data(), size, version);
+    if (message && message->header.type == static_cast<std::uint8_t>(MessageType::Request)) {
+      mainDatagram(from, *message, now);
     }
-    if (message->is(MessageType::Request, MessageId::SessionInitiate)) {
-      openUdpSession(from, *message, now);
-      continue;
-    }
-    const Bytes error = SessionClosedError(message->header);
-    ::sendto(datagrams_, error.data(), error.size(), 0, from.get(), from.size);
   }
+}
+
+// The main UDP port opens sessions. A request of another kind goes to the
+// plain session of the client it came from, and is answered from the main
+// port: some clients never move to the session's port. A secure session
+// takes nothing in plain text there (nor does a plain initiate end it), and
+// version 2 plain text carries the initiate only. A request of a client
+// without a session gets the "session closed" error.
+void HartIpServer::mainDatagram(const Address& from, const hartip::Message& message,
+                                Clock::time_point now) {
+  Peer* peer = udpPeer(from);
+  const bool plain = message.header.version != kSecureVersion;
+  if (peer && peer->secure && plain) return;
+  if (message.is(MessageType::Request, MessageId::SessionInitiate)) {
+    openUdpSession(from, message, now);
+    return;
+  }
+  if (!plain) return;
+  if (peer && peer->session) {
+    peer->viaMain = true;
+    handle(*peer, message, now);
+    peer->viaMain = false;
+    return;
+  }
+  const Bytes error = SessionClosedError(message.header);
+  ::sendto(datagrams_, error.data(), error.size(), 0, from.get(), from.size);
+}
+
+HartIpServer::Peer* HartIpServer::udpPeer(const Address& client) {
+  for (const auto& peer : peers_) {
+    if (!peer->tcp && !peer->closed && peer->client == client) return peer.get();
+  }
+  return nullptr;
 }
 
 // A client that initiates again from the same address and port has lost its
@@ -342,7 +446,7 @@ void HartIpServer::openUdpSession(const Address& client, const hartip::Message& 
   peer.lastHeard = now;
   peers_.push_back(std::move(owned));
   initiate(peer, message, now);
-  if (!peer.session) {  // refused: the answer goes out, then the socket closes
+  if (!peer.session && !peer.ending) {  // refused: the answer goes out, then the socket closes
     peer.ending = true;
     queue(peer, now, {}, true);
   }
@@ -368,6 +472,7 @@ int HartIpServer::sessionSocket(const Address& client) const {
 }
 
 void HartIpServer::readPeer(Peer& peer, Clock::time_point now) {
+  if (peer.secure && !peer.tcp) return readSecure(peer, now);  // DTLS reads the socket itself
   if (!peer.tcp) {
     for (;;) {
       // A refused earlier datagram (the client's port gone) shows up here as
@@ -375,7 +480,7 @@ void HartIpServer::readPeer(Peer& peer, Clock::time_point now) {
       const ssize_t n = ::recv(peer.fd, buffer_.data(), buffer_.size(), 0);
       if (n < 0) return;
       if (const std::optional<hartip::Message> message =
-              hartip::ParseDatagram(buffer_.data(), static_cast<std::size_t>(n))) {
+              DatagramOf(buffer_.data(), static_cast<std::size_t>(n), hartip::kVersion)) {
         handle(peer, *message, now);
       }
       if (peer.closed) return;
@@ -387,13 +492,63 @@ void HartIpServer::readPeer(Peer& peer, Clock::time_point now) {
     close(peer);
     return;
   }
-  peer.stream.feed(buffer_.data(), static_cast<std::size_t>(n));
-  while (!peer.closed) {
-    const std::optional<hartip::Message> message = peer.stream.next();
+  const auto size = static_cast<std::size_t>(n);
+  if (peer.secure) {
+    peer.secure->feed(buffer_.data(), size);
+    return readSecure(peer, now);
+  }
+  if (peer.version == 0) {
+    peer.version = buffer_[0] == kSecureVersion ? kSecureVersion : hartip::kVersion;
+  }
+  peer.stream.feed(buffer_.data(), size);
+  readStream(peer, now);
+}
+
+// The plain-text messages of a TCP connection; once a session ends, what
+// the client sends is not read. After a secure session's initiate the rest
+// is TLS, for the channel.
+void HartIpServer::readStream(Peer& peer, Clock::time_point now) {
+  while (!peer.closed && !peer.ending && !peer.secure) {
+    const std::optional<hartip::Message> message = peer.stream.next(peer.version);
     if (!message) break;
     handle(peer, *message, now);
   }
-  if (peer.stream.broken()) close(peer);  // nothing after a bad header can be trusted
+  if (peer.closed || peer.ending) return;
+  if (peer.stream.broken()) {
+    close(peer);
+  } else if (peer.secure) {
+    const Bytes rest = peer.stream.takeRest();
+    peer.secure->feed(rest.data(), rest.size());
+    readSecure(peer, now);
+  }
+}
+
+// What comes out of the secure channel: TLS carries a stream of messages,
+// each DTLS record one message. A channel that ends (a failed handshake, an
+// alert, the client's close) ends the session, after what it has to say to
+// the client.
+void HartIpServer::readSecure(Peer& peer, Clock::time_point now) {
+  std::vector<Bytes> records;
+  const bool open = peer.secure->receive(&records);
+  for (const Bytes& record : records) {
+    if (peer.closed) return;
+    if (!peer.tcp) {
+      if (const auto message = DatagramOf(record.data(), record.size(), kSecureVersion)) {
+        handle(peer, *message, now);
+      }
+      continue;
+    }
+    peer.stream.feed(record.data(), record.size());
+    while (!peer.closed && !peer.ending) {
+      const std::optional<hartip::Message> message = peer.stream.next(kSecureVersion);
+      if (!message) break;
+      handle(peer, *message, now);
+    }
+    if (peer.stream.broken() && !peer.closed && !peer.ending) return close(peer);
+  }
+  if (peer.closed) return;
+  drainSecure(peer);  // the handshake's records, or an alert
+  if (!open && !peer.closed) endAfterFlush(peer);
 }
 
 void HartIpServer::handle(Peer& peer, const hartip::Message& message, Clock::time_point now) {
@@ -405,6 +560,10 @@ void HartIpServer::handle(Peer& peer, const hartip::Message& message, Clock::tim
   const auto id = static_cast<MessageId>(header.id);
   if (id == MessageId::SessionInitiate) {
     initiate(peer, message, now);
+    return;
+  }
+  if (header.version == kSecureVersion && !peer.secure) {
+    close(peer);  // a secure session's plain text is its initiate only
     return;
   }
   if (!peer.session) {
@@ -428,23 +587,52 @@ void HartIpServer::handle(Peer& peer, const hartip::Message& message, Clock::tim
   queue(peer, now, hartip::EncodeMessage(MessageType::Nak, id, header.sequence));
 }
 
+// A server serves one version: with a key 2, without one 1. The initiate of
+// the other version is refused in a version 1 header, which every client
+// reads, and the session ends; the other answers carry the request's
+// version.
 void HartIpServer::initiate(Peer& peer, const hartip::Message& message, Clock::time_point now) {
-  const auto respond = [&](std::uint8_t status, const Bytes& body) {
-    queue(peer, now,
-          hartip::EncodeMessage(MessageType::Response, MessageId::SessionInitiate,
-                                message.header.sequence, body, status));
+  const std::uint8_t version = message.header.version;
+  const auto respond = [&](std::uint8_t status, const Bytes& body, std::uint8_t inVersion) {
+    hartip::Message response;
+    response.header.version = inVersion;
+    response.header.type = static_cast<std::uint8_t>(MessageType::Response);
+    response.header.id = static_cast<std::uint8_t>(MessageId::SessionInitiate);
+    response.header.status = status;
+    response.header.sequence = message.header.sequence;
+    response.body = body;
+    queue(peer, now, hartip::EncodeMessage(response));
   };
-  if (peer.session) return respond(hartip::kStatusSessionAlreadyOpen, message.body);
+  if (peer.session) return respond(hartip::kStatusSessionAlreadyOpen, message.body, version);
+  if (version != (secure_ ? kSecureVersion : hartip::kVersion)) {
+    respond(hartip::kStatusVersionNotSupported, message.body, hartip::kVersion);
+    peer.ending = true;
+    queue(peer, now, {}, true);
+    return;
+  }
   const std::optional<hartip::SessionInitiate> asked = hartip::ParseSessionInitiate(message.body);
-  if (!asked) return respond(hartip::kStatusTooFewDataBytes, {});
+  if (!asked) return respond(hartip::kStatusTooFewDataBytes, {}, version);
   if (openSessions() >= kMaxHartIpSessions) {
-    return respond(hartip::kStatusAllSessionsInUse, message.body);
+    return respond(hartip::kStatusAllSessionsInUse, message.body, version);
   }
   const std::uint32_t granted = std::max(asked->inactivityMs, kMinInactivityMs);
   peer.session = true;
   peer.inactivity = std::chrono::milliseconds(granted);
   respond(granted == asked->inactivityMs ? hartip::kStatusSuccess : hartip::kStatusSetToNearest,
-          hartip::SessionInitiateBody(asked->masterType, granted));
+          hartip::SessionInitiateBody(asked->masterType, granted), version);
+  if (version == kSecureVersion) startSecure(peer, now);
+}
+
+// The answer to the initiate goes out in plain text, before anything of the
+// handshake can; from then on the connection (or the session's socket)
+// carries TLS (DTLS).
+void HartIpServer::startSecure(Peer& peer, Clock::time_point now) {
+  sessionCount_.store(openSessions());  // counted before the client holds the answer
+  sendDue(peer, now);
+  if (peer.closed) return;
+  peer.secure = peer.tcp ? secure_->acceptTls()
+                         : secure_->acceptDtls(peer.fd, peer.client.get(), peer.client.size);
+  if (!peer.secure) close(peer);
 }
 
 // The request goes to the line as the serial line's requests do, with the
@@ -478,31 +666,51 @@ void HartIpServer::servePdu(Peer& peer, const hartip::Message& message, Clock::t
 // held back.
 void HartIpServer::queue(Peer& peer, Clock::time_point due, Bytes message, bool closeAfter) {
   if (!peer.pending.empty()) due = std::max(due, peer.pending.back().due);
-  peer.pending.push_back(Outgoing{due, std::move(message), closeAfter});
+  peer.pending.push_back(Outgoing{due, std::move(message), closeAfter, peer.viaMain});
 }
 
 void HartIpServer::sendDue(Peer& peer, Clock::time_point now) {
   while (!peer.closed && !peer.pending.empty() && peer.pending.front().due <= now) {
     Outgoing out = std::move(peer.pending.front());
     peer.pending.pop_front();
-    if (!out.message.empty()) send(peer, out.message);
+    if (!out.message.empty()) send(peer, out);
     if (!out.closeAfter || peer.closed) continue;
-    if (peer.unsent.empty()) {
-      close(peer);
-    } else {
-      peer.closeWhenFlushed = true;  // closed once the socket has taken the rest
-      peer.pending.clear();
+    // A session closed in order closes its secure channel in order too.
+    if (peer.secure && !out.message.empty()) {
+      peer.secure->shutdown();
+      drainSecure(peer);
+      if (peer.closed) continue;
     }
+    endAfterFlush(peer);
   }
 }
 
 // A datagram the socket has no room for is lost, as a network may lose it.
-void HartIpServer::send(Peer& peer, const Bytes& message) {
-  if (!peer.tcp) {
-    ::send(peer.fd, message.data(), message.size(), MSG_NOSIGNAL);
-    return;
+// In a secure session each message goes as a record of its own, with the
+// session's version in its header.
+void HartIpServer::send(Peer& peer, const Outgoing& out) {
+  if (out.viaMain) {
+    ::sendto(datagrams_, out.message.data(), out.message.size(), 0, peer.client.get(),
+             peer.client.size);
+  } else if (peer.secure) {
+    Bytes message = out.message;
+    message[0] = kSecureVersion;
+    if (!peer.secure->write(message)) return close(peer);
+    drainSecure(peer);
+  } else if (!peer.tcp) {
+    ::send(peer.fd, out.message.data(), out.message.size(), MSG_NOSIGNAL);
+  } else {
+    peer.unsent.insert(peer.unsent.end(), out.message.begin(), out.message.end());
+    flush(peer);
   }
-  peer.unsent.insert(peer.unsent.end(), message.begin(), message.end());
+}
+
+// TLS: what the channel wrote goes to the connection.
+void HartIpServer::drainSecure(Peer& peer) {
+  if (!peer.tcp || !peer.secure) return;
+  const Bytes records = peer.secure->takeOutgoing();
+  if (records.empty()) return;
+  peer.unsent.insert(peer.unsent.end(), records.begin(), records.end());
   flush(peer);
 }
 
@@ -520,7 +728,20 @@ void HartIpServer::flush(Peer& peer) {
   if (peer.closeWhenFlushed) close(peer);
 }
 
+// The session ends; a TCP connection closes once the socket has taken what
+// is written already.
+void HartIpServer::endAfterFlush(Peer& peer) {
+  peer.ending = true;
+  peer.pending.clear();
+  if (peer.unsent.empty()) {
+    close(peer);
+  } else {
+    peer.closeWhenFlushed = true;
+  }
+}
+
 void HartIpServer::close(Peer& peer) {
+  peer.secure.reset();
   if (peer.fd >= 0) ::close(peer.fd);
   peer.fd = -1;
   peer.closed = true;

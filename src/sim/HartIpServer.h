@@ -1,10 +1,18 @@
-// Serves a SimLine over HART-IP (version 1), on TCP and UDP at once on one
-// port number, to several clients at once: one session per TCP connection,
-// one per UDP client address and port. A UDP session is answered from a
-// socket of its own, bound to a free port on the server's address, and the
-// client goes on talking to that port. A token-passing PDU carries a request
+// Serves a SimLine over HART-IP, on TCP and UDP at once on one port number,
+// to several clients at once: one session per TCP connection, one per UDP
+// client address and port. A UDP session is answered from a socket of its
+// own, bound to a free port on the server's address, and the client goes on
+// talking to that port; a request of its plain session that it sends to the
+// main port is answered from there. A token-passing PDU carries a request
 // frame without preambles to the devices; the response carries the device's
 // reply frame the same way, with the request's sequence number.
+//
+// Without a pre-shared key the server speaks version 1, in plain text. With
+// one it speaks version 2 only: the session initiate and its answer go in
+// plain text, then TLS 1.2 runs on the TCP connection (DTLS 1.2 with the
+// session's own UDP port), and every later message travels inside it. Each
+// server refuses a session initiate of the other version with status 14
+// (version not supported), in a version 1 header, and ends the session.
 //
 // A request before a session exists (other than a session initiate) is
 // answered with an error message of the same id and sequence number, whose
@@ -14,7 +22,7 @@
 //
 // A session ends on a session close (after its response), when the TCP peer
 // closes, after its inactivity close time with no message from the client,
-// and when a hang-up fault strikes.
+// when a hang-up fault strikes, and when its secure handshake fails.
 #pragma once
 
 #include <atomic>
@@ -26,10 +34,13 @@
 #include <vector>
 
 #include "link/HartIpMessage.h"
+#include "link/PskKeyFile.h"
 #include "sim/Faults.h"
 #include "sim/SimLine.h"
 
 namespace vantrel::sim {
+
+class SecureContext;
 
 struct HartIpServerOptions {
   // Numeric IPv4 or IPv6 address to serve on, IPv6 without brackets.
@@ -42,6 +53,8 @@ struct HartIpServerOptions {
   // injector to have both follow the same faults and share one log. Without
   // one the server makes its own, with no faults.
   std::shared_ptr<FaultInjector> faultInjector;
+  // With a key: secure sessions (version 2) only, for the key's identity.
+  std::optional<PskKey> psk;
 };
 
 // The shortest inactivity close time a session gets; a shorter one asked for
@@ -67,7 +80,8 @@ class HartIpServer {
   HartIpServer(const HartIpServer&) = delete;
   HartIpServer& operator=(const HartIpServer&) = delete;
 
-  // Binds the TCP and the UDP socket. Returns false with a reason.
+  // Binds the TCP and the UDP socket, and sets up TLS when there is a key.
+  // Returns false with a reason.
   bool open(std::string* error);
 
   // The port both sockets are bound to, and "ADDR:PORT" with an IPv6
@@ -97,16 +111,23 @@ class HartIpServer {
   bool bindSockets(std::string* error);
   void acceptConnections();
   void readMainDatagrams(Clock::time_point now);
+  void mainDatagram(const Address& from, const hartip::Message& message, Clock::time_point now);
   void openUdpSession(const Address& client, const hartip::Message& message, Clock::time_point now);
   int sessionSocket(const Address& client) const;
+  Peer* udpPeer(const Address& client);
   void readPeer(Peer& peer, Clock::time_point now);
+  void readStream(Peer& peer, Clock::time_point now);
+  void readSecure(Peer& peer, Clock::time_point now);
   void handle(Peer& peer, const hartip::Message& message, Clock::time_point now);
   void initiate(Peer& peer, const hartip::Message& message, Clock::time_point now);
+  void startSecure(Peer& peer, Clock::time_point now);
   void servePdu(Peer& peer, const hartip::Message& message, Clock::time_point now);
   void queue(Peer& peer, Clock::time_point due, Bytes message, bool closeAfter = false);
   void sendDue(Peer& peer, Clock::time_point now);
-  void send(Peer& peer, const Bytes& message);
+  void send(Peer& peer, const Outgoing& out);
+  void drainSecure(Peer& peer);
   void flush(Peer& peer);
+  void endAfterFlush(Peer& peer);
   void close(Peer& peer);
   std::optional<Clock::time_point> nextDeadline() const;
   std::size_t openSessions() const;
@@ -114,6 +135,7 @@ class HartIpServer {
   SimLine& line_;
   HartIpServerOptions options_;
   std::shared_ptr<FaultInjector> injector_;
+  std::unique_ptr<SecureContext> secure_;  // with a key only
   int listener_ = -1;
   int datagrams_ = -1;
   int stopPipe_[2] = {-1, -1};

@@ -1,6 +1,10 @@
 // vantrel-sim: simulated HART instruments on a pseudo-terminal, and over
 // HART-IP when asked.
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
 #include <cerrno>
+
 #include <csignal>
 #include <cstdint>
 #include <cstdio>
@@ -12,6 +16,7 @@
 #include <thread>
 #include <vector>
 
+#include "link/PskKeyFile.h"
 #include "sim/DeviceList.h"
 #include "sim/HartIpServer.h"
 #include "sim/PtyServer.h"
@@ -30,7 +35,7 @@ void HandleSignal(int) {
 
 const char kUsage[] =
     "Usage: vantrel-sim [--devices LIST | --address N] [--link PATH] [--line-rate]\n"
-    "                   [--turnaround-ms N] [--hart-ip [ADDR:]PORT]\n"
+    "                   [--turnaround-ms N] [--hart-ip [ADDR:]PORT [--psk-file FILE]]\n"
     "                   [--model MANUFACTURER:TYPE[:REVISION]]\n"
     "                   [--additional-status HEX] [--applied-kpa LIST] [FAULTS]\n"
     "       vantrel-sim -h|--help | --version\n"
@@ -77,6 +82,18 @@ const char kUsage[] =
     "                     HART-IP too: a reply lost or withheld sends no response,\n"
     "                     garbage and preambles do not come through, a hang-up\n"
     "                     ends the session (TCP: closes the connection)\n"
+    "  --psk-file FILE    with --hart-ip: serve secure HART-IP (version 2) only,\n"
+    "                     with the pre-shared key in FILE, a line IDENTITY:HEXKEY\n"
+    "                     (identity 8 to 128 printable characters, key 16 to 64\n"
+    "                     bytes in hex; '#' lines are comments). The session\n"
+    "                     initiate goes in plain text, then TLS 1.2 runs on the TCP\n"
+    "                     connection and DTLS 1.2 with the UDP session's port, no\n"
+    "                     certificates, cipher suites PSK-AES128-GCM-SHA256,\n"
+    "                     PSK-AES128-CBC-SHA256 and PSK-AES128-CCM. A version 1\n"
+    "                     initiate is answered with status 14 (version not\n"
+    "                     supported); without --psk-file a version 2 initiate is.\n"
+    "                     FILE must be readable by its owner only (chmod 600); a\n"
+    "                     file that cannot be read or is not one key line: exit 2\n"
     "\n"
     "FAULTS\n"
     "  Off by default. They apply to every reply (with --fault-replies, to the\n"
@@ -316,6 +333,7 @@ struct SimOptions {
   std::vector<double> appliedKPa;              // --applied-kpa
   vantrel::sim::PtyServerOptions server;
   std::optional<vantrel::sim::HartIpEndpoint> hartIp;
+  std::optional<std::string> pskFile;  // --psk-file
 };
 
 // "MANUFACTURER:TYPE[:REVISION]", the revision 5, 6 or 7.
@@ -357,6 +375,8 @@ std::optional<int> ParseArguments(int argc, char** argv, SimOptions& options) {
     } else if (arg == "--hart-ip" && hasValue &&
                (options.hartIp = vantrel::sim::ParseHartIpEndpoint(argv[i + 1]))) {
       ++i;
+    } else if (arg == "--psk-file" && hasValue) {
+      options.pskFile = argv[++i];
     } else if (arg == "--devices" && hasValue &&
                (list = vantrel::sim::ParseDeviceList(argv[i + 1]))) {
       options.devices = *list;
@@ -386,6 +406,92 @@ std::optional<int> ParseArguments(int argc, char** argv, SimOptions& options) {
       return 64;
     }
   }
+  if (options.pskFile && !options.hartIp) {
+    std::fprintf(stderr, "vantrel-sim: --psk-file needs --hart-ip\n\n");
+    std::fputs(kUsage, stderr);
+    return 64;
+  }
+  return std::nullopt;
+}
+
+const char* PskKeyErrorText(vantrel::PskKeyError error) {
+  switch (error) {
+    case vantrel::PskKeyError::None:
+      break;
+    case vantrel::PskKeyError::NoKeyLine:
+      return "no key line IDENTITY:HEXKEY";
+    case vantrel::PskKeyError::SeveralKeys:
+      return "more than one key line";
+    case vantrel::PskKeyError::NoColon:
+      return "no ':' between the identity and the key";
+    case vantrel::PskKeyError::BadIdentity:
+      return "the identity has a character that is not printable ASCII, or is over 128";
+    case vantrel::PskKeyError::ShortIdentity:
+      return "the identity is under 8 characters";
+    case vantrel::PskKeyError::BadHex:
+      return "the key is not hex digits, two a byte";
+    case vantrel::PskKeyError::ShortKey:
+      return "the key is under 16 bytes";
+    case vantrel::PskKeyError::LongKey:
+      return "the key is over 64 bytes";
+  }
+  return "";
+}
+
+// The text of the open file `fd` (a key file is short: 64 KiB at most are
+// read), closed after. Nothing, with errno set, when it cannot be read.
+std::optional<std::string> ReadAndClose(int fd) {
+  std::string text;
+  char buffer[4096];
+  ssize_t n = 0;
+  while (text.size() < 65536 && (n = ::read(fd, buffer, sizeof buffer)) > 0) {
+    text.append(buffer, static_cast<std::size_t>(n));
+  }
+  const int error = errno;
+  ::close(fd);
+  errno = error;
+  if (n < 0) return std::nullopt;
+  return text;
+}
+
+// The key of --psk-file, or the exit status (2) after saying on standard
+// error what is wrong with the file. Its mode is taken from the open file,
+// and a file others may read is refused, as ssh refuses a private key.
+std::optional<int> ReadPskFile(const std::string& path, std::optional<vantrel::PskKey>* key) {
+  const auto refuse = [&path](const std::string& why) {
+    std::fprintf(stderr, "vantrel-sim: key file '%s': %s\n", path.c_str(), why.c_str());
+    return 2;
+  };
+  const auto cannotRead = [&refuse] {
+    return refuse(std::string("cannot read it: ") + std::strerror(errno));
+  };
+  const int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
+  if (fd < 0) return cannotRead();
+  struct stat info {};
+  if (::fstat(fd, &info) != 0) {
+    const int error = errno;
+    ::close(fd);
+    errno = error;
+    return cannotRead();
+  }
+  if (!S_ISREG(info.st_mode)) {
+    ::close(fd);
+    return refuse("not a regular file");
+  }
+  if (vantrel::PskKeyFileModeTooOpen(info.st_mode)) {
+    ::close(fd);
+    char mode[8];
+    std::snprintf(mode, sizeof mode, "%04o", static_cast<unsigned>(info.st_mode & 07777));
+    return refuse(std::string("others may read it (mode ") + mode + "); chmod 600 it");
+  }
+  const std::optional<std::string> text = ReadAndClose(fd);
+  if (!text) return cannotRead();
+  const vantrel::PskKeyParse parsed = vantrel::ParsePskKeyFile(*text);
+  if (!parsed.key) {
+    const std::string where = parsed.line > 0 ? "line " + std::to_string(parsed.line) + ": " : "";
+    return refuse(where + PskKeyErrorText(parsed.error));
+  }
+  *key = parsed.key;
   return std::nullopt;
 }
 
@@ -414,11 +520,29 @@ std::vector<vantrel::sim::SimDeviceConfig> DeviceConfigs(const SimOptions& optio
   return devices;
 }
 
+// The HART-IP server of --hart-ip, nothing without it; secure with a key.
+std::unique_ptr<vantrel::sim::HartIpServer> MakeHartIpServer(vantrel::sim::SimLine& line,
+                                                             const SimOptions& options,
+                                                             std::optional<vantrel::PskKey> psk) {
+  if (!options.hartIp) return nullptr;
+  vantrel::sim::HartIpServerOptions hartIpOptions;
+  hartIpOptions.address = options.hartIp->address;
+  hartIpOptions.port = options.hartIp->port;
+  hartIpOptions.turnaroundMs = options.server.turnaroundMs;
+  hartIpOptions.faultInjector = options.server.faultInjector;
+  hartIpOptions.psk = std::move(psk);
+  return std::make_unique<vantrel::sim::HartIpServer>(line, std::move(hartIpOptions));
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
   SimOptions options;
   if (const std::optional<int> status = ParseArguments(argc, argv, options)) return *status;
+  std::optional<vantrel::PskKey> psk;
+  if (options.pskFile) {
+    if (const std::optional<int> status = ReadPskFile(*options.pskFile, &psk)) return *status;
+  }
   const std::size_t deviceCount = options.devices.size();
 
   std::string addressText;
@@ -427,15 +551,8 @@ int main(int argc, char** argv) {
   // of both, and one log.
   options.server.faultInjector = std::make_shared<vantrel::sim::FaultInjector>();
   vantrel::sim::PtyServer server(line, options.server);
-  std::unique_ptr<vantrel::sim::HartIpServer> hartIp;
-  if (options.hartIp) {
-    vantrel::sim::HartIpServerOptions hartIpOptions;
-    hartIpOptions.address = options.hartIp->address;
-    hartIpOptions.port = options.hartIp->port;
-    hartIpOptions.turnaroundMs = options.server.turnaroundMs;
-    hartIpOptions.faultInjector = options.server.faultInjector;
-    hartIp = std::make_unique<vantrel::sim::HartIpServer>(line, std::move(hartIpOptions));
-  }
+  const std::unique_ptr<vantrel::sim::HartIpServer> hartIp =
+      MakeHartIpServer(line, options, std::move(psk));
   std::string error;
   if (!server.open(&error) || (hartIp && !hartIp->open(&error))) {
     std::fprintf(stderr, "vantrel-sim: %s\n", error.c_str());
@@ -454,7 +571,8 @@ int main(int argc, char** argv) {
                options.server.linkPath.empty() ? "" : " linked from ",
                options.server.linkPath.c_str());
   if (hartIp) {
-    std::fprintf(stderr, "vantrel-sim: HART-IP on %s, TCP and UDP\n", hartIp->endpoint().c_str());
+    std::fprintf(stderr, "vantrel-sim: HART-IP%s on %s, TCP and UDP\n",
+                 options.pskFile ? " version 2 (TLS, DTLS)" : "", hartIp->endpoint().c_str());
   }
   if (options.server.faults.any()) std::fprintf(stderr, "vantrel-sim: line faults on\n");
   std::thread hartIpThread;
