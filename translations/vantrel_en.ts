@@ -58,6 +58,18 @@
         <source>IP端口</source>
         <translation>IP port</translation>
     </message>
+    <message>
+        <source>版本</source>
+        <translation>Version</translation>
+    </message>
+    <message>
+        <source>密钥文件</source>
+        <translation>Key file</translation>
+    </message>
+    <message>
+        <source>浏览…</source>
+        <translation>Browse…</translation>
+    </message>
 </context>
 <context>
     <name>CDialogConfirm</name>
@@ -1638,6 +1650,18 @@
         <source>IP端口应为1～65535！</source>
         <translation>IP port must be 1 to 65535!</translation>
     </message>
+    <message>
+        <source>请选择密钥文件！</source>
+        <translation>Choose a key file!</translation>
+    </message>
+    <message>
+        <source>选择密钥文件</source>
+        <translation>Choose the key file</translation>
+    </message>
+    <message>
+        <source>所有文件 (*)</source>
+        <translation>All files (*)</translation>
+    </message>
 </context>
 <context>
     <name>vantrel::CDialogConfirm</name>
@@ -1684,6 +1708,24 @@
 </context>
 <context>
     <name>vantrel::CMainFrame</name>
+    <message>
+        <source>团队数据库地址有误：%1</source>
+        <translation>The team database address is wrong: %1</translation>
+    </message>
+    <message>
+        <source>PostgreSQL 地址（postgresql://用户@主机/数据库），密码取自 ~/.pgpass。
+留空则记录只保存在本机。</source>
+        <translation>PostgreSQL address (postgresql://user@host/database); the password comes from ~/.pgpass.
+Leave it empty to keep the records on this computer only.</translation>
+    </message>
+    <message>
+        <source>团队数据库</source>
+        <translation>Team database</translation>
+    </message>
+    <message>
+        <source>团队数据库…</source>
+        <translation>Team database…</translation>
+    </message>
     <message>
         <source>仪表：%1</source>
         <translation>Instrument: %1</translation>
@@ -1953,6 +1995,38 @@
 <context>
     <name>vantrel::CheckDialog</name>
     <message>
+        <source>标准器证书有效期应为 YYYY-MM-DD</source>
+        <translation>The reference certificate due date must be YYYY-MM-DD</translation>
+    </message>
+    <message>
+        <source>标准器证书有效期</source>
+        <translation>Reference certificate due</translation>
+    </message>
+    <message>
+        <source>标准器编号</source>
+        <translation>Reference serial</translation>
+    </message>
+    <message>
+        <source>证书未保存：%1</source>
+        <translation>Certificate not saved: %1</translation>
+    </message>
+    <message>
+        <source>证书已保存到 %1</source>
+        <translation>Certificate saved to %1</translation>
+    </message>
+    <message>
+        <source>PDF 文件 (*.pdf)</source>
+        <translation>PDF files (*.pdf)</translation>
+    </message>
+    <message>
+        <source>保存证书</source>
+        <translation>Save certificate</translation>
+    </message>
+    <message>
+        <source>证书…</source>
+        <translation>Certificate…</translation>
+    </message>
+    <message>
         <source>校验</source>
         <translation>Check</translation>
     </message>
@@ -2181,6 +2255,49 @@ File: %2</translation>
     </message>
 </context>
 <context>
+    <name>vantrel::HartIpSecureChannel</name>
+    <message>
+        <source>没有可用的 TLS 库，安全 HART-IP 需要 Qt 的 OpenSSL 后端</source>
+        <translation>No TLS library is available; secure HART-IP needs Qt's OpenSSL backend</translation>
+    </message>
+    <message>
+        <source>TLS 后端 %1 不支持预共享密钥或 DTLS，安全 HART-IP 需要 Qt 的 OpenSSL 后端</source>
+        <translation>The TLS backend %1 lacks pre-shared keys or DTLS; secure HART-IP needs Qt's OpenSSL backend</translation>
+    </message>
+    <message>
+        <source>密钥或身份不被服务器接受</source>
+        <translation>The server does not accept the key or the identity</translation>
+    </message>
+    <message>
+        <source>服务器拒绝握手：密钥、身份或密码套件不被接受</source>
+        <translation>The server refused the handshake: key, identity or cipher suite not accepted</translation>
+    </message>
+    <message>
+        <source>服务器不支持 %1</source>
+        <translation>The server does not support %1</translation>
+    </message>
+    <message>
+        <source>服务器关闭了安全连接</source>
+        <translation>The server closed the secure connection</translation>
+    </message>
+    <message>
+        <source>服务器在握手中不再应答，可能不接受密钥或身份</source>
+        <translation>The server stopped answering the handshake; it may not accept the key or the identity</translation>
+    </message>
+    <message>
+        <source>服务器对握手无应答</source>
+        <translation>The server does not answer the handshake</translation>
+    </message>
+    <message>
+        <source>服务器在握手中关闭了连接</source>
+        <translation>The server closed the connection during the handshake</translation>
+    </message>
+    <message>
+        <source>%1（%2）</source>
+        <translation>%1 (%2)</translation>
+    </message>
+</context>
+<context>
     <name>vantrel::HartIpTransport</name>
     <message>
         <source>服务器关闭了连接</source>
@@ -2209,6 +2326,66 @@ File: %2</translation>
     <message>
         <source>服务器对保持连接消息无应答</source>
         <translation>the server did not answer the keep-alive</translation>
+    </message>
+    <message>
+        <source>HART-IP 连接失败</source>
+        <translation>HART-IP connection failed</translation>
+    </message>
+    <message>
+        <source>密钥文件无法读取：%1</source>
+        <translation>The key file cannot be read: %1</translation>
+    </message>
+    <message>
+        <source>密钥文件可被其他用户读取，应只许所有者读写（chmod 600）</source>
+        <translation>Others can read the key file; only its owner may (chmod 600)</translation>
+    </message>
+    <message>
+        <source>密钥文件中没有“身份:十六进制密钥”行</source>
+        <translation>The key file has no IDENTITY:HEXKEY line</translation>
+    </message>
+    <message>
+        <source>密钥行多于一行</source>
+        <translation>more than one key line</translation>
+    </message>
+    <message>
+        <source>缺少冒号，应为“身份:十六进制密钥”</source>
+        <translation>no colon; IDENTITY:HEXKEY expected</translation>
+    </message>
+    <message>
+        <source>身份只能由可见的 ASCII 字符组成，且不超过 %1 个</source>
+        <translation>the identity must be visible ASCII characters, at most %1</translation>
+    </message>
+    <message>
+        <source>身份短于 %1 个字符</source>
+        <translation>the identity is shorter than %1 characters</translation>
+    </message>
+    <message>
+        <source>密钥不是十六进制数</source>
+        <translation>the key is not a hex number</translation>
+    </message>
+    <message>
+        <source>密钥短于 %1 字节</source>
+        <translation>the key is shorter than %1 bytes</translation>
+    </message>
+    <message>
+        <source>密钥长于 %1 字节</source>
+        <translation>the key is longer than %1 bytes</translation>
+    </message>
+    <message>
+        <source>密钥文件第 %1 行：%2</source>
+        <translation>Key file line %1: %2</translation>
+    </message>
+    <message>
+        <source>服务器不支持 HART-IP 版本 2</source>
+        <translation>The server does not support HART-IP version 2</translation>
+    </message>
+    <message>
+        <source>安全会话建立失败：%1</source>
+        <translation>Secure session failed: %1</translation>
+    </message>
+    <message>
+        <source>HART-IP 安全会话 %1</source>
+        <translation>HART-IP secure session %1</translation>
     </message>
 </context>
 <context>
@@ -2494,6 +2671,13 @@ File: %2</translation>
     <message>
         <source>回路电流模式（HART 6/7）：自动为地址 0 时启用，其他地址禁用</source>
         <translation>Loop-current mode (HART 6/7): Auto enables it at address 0 and disables it elsewhere</translation>
+    </message>
+</context>
+<context>
+    <name>vantrel::TeamPush</name>
+    <message>
+        <source>团队数据库不可用，记录保存在本机</source>
+        <translation>Team database unavailable; records kept on this computer</translation>
     </message>
 </context>
 </TS>

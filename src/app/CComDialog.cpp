@@ -4,6 +4,7 @@
 #include "app/CComDialog.h"
 
 #include <QCheckBox>
+#include <QDir>
 #include <QHostAddress>
 #include <QRegularExpression>
 #include <QSettings>
@@ -11,6 +12,7 @@
 #include <algorithm>
 #include <initializer_list>
 
+#include "app/FileDialogs.h"
 #include "link/HartIpEndpoint.h"
 #include "link/LinkTexts.h"
 #include "port/Session.h"
@@ -58,8 +60,11 @@ CComDialog::CComDialog(Session& session, QWidget* parent)
   ui_->baudRateCombo->addItem(QStringLiteral("1200"));
   ui_->baudRateCombo->setCurrentIndex(0);
   ui_->comboProtocol->addItems({QStringLiteral("TCP"), QStringLiteral("UDP")});
+  ui_->comboVersion->addItems({QStringLiteral("1"), QStringLiteral("2")});
   showKind();
   connect(ui_->radioHartIp, &QRadioButton::toggled, this, &CComDialog::showKind);
+  connect(ui_->comboVersion, &QComboBox::currentIndexChanged, this, &CComDialog::showKind);
+  connect(ui_->buttonBrowseKey, &QPushButton::clicked, this, &CComDialog::browseKeyFile);
 
   connect(ui_->buttonOk, &QPushButton::clicked, this, [this] {
     if (ui_->radioHartIp->isChecked()) {
@@ -132,18 +137,24 @@ void CComDialog::fillSerialFields() {
 // else the one remembered.
 void CComDialog::fillHartIpFields() {
   HartIpEndpoint endpoint;
+  int version = 1;
   if (const std::optional<HartIpEndpoint> inUse = session_.hartIpEndpoint()) {
     endpoint = *inUse;
+    version = endpoint.version();
   } else {
     const QSettings settings;
     endpoint.host = settings.value(QLatin1String(kHartIpHostKey)).toString();
     endpoint.port =
         static_cast<quint16>(settings.value(QLatin1String(kHartIpPortKey), endpoint.port).toUInt());
     endpoint.udp = settings.value(QLatin1String(kHartIpUdpKey)).toBool();
+    endpoint.keyFile = settings.value(QLatin1String(kHartIpKeyFileKey)).toString();
+    version = settings.value(QLatin1String(kHartIpVersionKey), 1).toInt();
   }
   ui_->editHost->setText(HostText(endpoint.host));
   ui_->editIpPort->setText(QString::number(endpoint.port));
   ui_->comboProtocol->setCurrentIndex(endpoint.udp ? 1 : 0);
+  ui_->comboVersion->setCurrentIndex(version == 2 ? 1 : 0);
+  ui_->editKeyFile->setText(QDir::toNativeSeparators(endpoint.keyFile));
 }
 
 void CComDialog::showKind() {
@@ -153,8 +164,14 @@ void CComDialog::showKind() {
     serial->setEnabled(!hartIp);
   }
   for (QWidget* ip : std::initializer_list<QWidget*>{
-           ui_->labelHost, ui_->editHost, ui_->labelIpPort, ui_->editIpPort, ui_->comboProtocol}) {
+           ui_->labelHost, ui_->editHost, ui_->labelIpPort, ui_->editIpPort, ui_->comboProtocol,
+           ui_->labelVersion, ui_->comboVersion}) {
     ip->setEnabled(hartIp);
+  }
+  const bool secure = hartIp && ui_->comboVersion->currentIndex() == 1;
+  for (QWidget* key :
+       std::initializer_list<QWidget*>{ui_->labelKeyFile, ui_->editKeyFile, ui_->buttonBrowseKey}) {
+    key->setEnabled(secure);
   }
 }
 
@@ -202,7 +219,33 @@ std::optional<HartIpEndpoint> CComDialog::endpointOfFields() {
     return std::nullopt;
   }
   endpoint.port = static_cast<quint16>(port);
+  if (ui_->comboVersion->currentIndex() == 1 && !takeKey(endpoint)) return std::nullopt;
   return endpoint;
+}
+
+bool CComDialog::takeKey(HartIpEndpoint& endpoint) {
+  const QString path = QDir::fromNativeSeparators(ui_->editKeyFile->text().trimmed());
+  QString refused;
+  if (path.isEmpty()) {
+    refused = tr("请选择密钥文件！");
+  } else if (std::optional<PskKey> key = HartIpTransport::readKeyFile(path, &refused)) {
+    endpoint.psk = std::move(key);
+    endpoint.keyFile = path;
+    return true;
+  }
+  ShowMessageBox(this, MessageIcon::Error, refused);
+  return false;
+}
+
+void CComDialog::browseKeyFile() {
+  FileDialogTexts texts;
+  texts.title = tr("选择密钥文件");
+  texts.filter = tr("所有文件 (*)");
+  texts.save = false;
+  const QString typed = QDir::fromNativeSeparators(ui_->editKeyFile->text().trimmed());
+  ChooseFile(
+      this, texts, typed.isEmpty() ? DefaultFolder() : typed, {},
+      [this](const QString& path) { ui_->editKeyFile->setText(QDir::toNativeSeparators(path)); });
 }
 
 void CComDialog::hartIpOpened() {
@@ -211,6 +254,8 @@ void CComDialog::hartIpOpened() {
   settings.setValue(QLatin1String(kHartIpHostKey), pending_->host);
   settings.setValue(QLatin1String(kHartIpPortKey), pending_->port);
   settings.setValue(QLatin1String(kHartIpUdpKey), pending_->udp);
+  settings.setValue(QLatin1String(kHartIpVersionKey), pending_->version());
+  if (pending_->psk) settings.setValue(QLatin1String(kHartIpKeyFileKey), pending_->keyFile);
   settings.setValue(QLatin1String(kPortKindKey), QLatin1String(kHartIpKind));
   pending_.reset();
   tell(CoreText(texts::kPortOpened));
@@ -219,7 +264,7 @@ void CComDialog::hartIpOpened() {
 void CComDialog::hartIpFailed(const QString& reason) {
   if (!pending_) return;
   pending_.reset();
-  QString text = CoreText(texts::kPortOpenFailed);
+  QString text = HartIpTransport::openFailedText();
   if (!reason.isEmpty()) text += '\n' + reason;
   tell(text);
 }

@@ -1,6 +1,7 @@
 // The port dialog "端口配置": opens a serial port with the HART line settings
 // (1200 baud, 8 data bits, odd parity, 1 stop bit), or starts a HART-IP
-// session with a server over TCP or UDP. Modeless; the main view creates it
+// session with a server over TCP or UDP, in version 1 or in version 2 (secure,
+// with the pre-shared key of a key file). Modeless; the main view creates it
 // hidden and shows it from the menu.
 #pragma once
 
@@ -47,8 +48,10 @@ class CComDialog : public QDialog {
 
   // Starts a HART-IP session with the server the host and port fields name
   // and returns at once; a message says how it went once it is known, and a
-  // server that answers is remembered for the next run. A host or port that
-  // cannot be read is refused with a message, and nothing is opened.
+  // server that answers is remembered for the next run (with the key file's
+  // path, never the key). A host or port that cannot be read, or for version
+  // 2 a key file that cannot be used, is refused with a message, and nothing
+  // is opened.
   bool startHartIp();
 
   QComboBox* portBox() const;
@@ -62,6 +65,8 @@ class CComDialog : public QDialog {
   static constexpr char kHartIpHostKey[] = "Settings/HartIpHost";
   static constexpr char kHartIpPortKey[] = "Settings/HartIpPort";
   static constexpr char kHartIpUdpKey[] = "Settings/HartIpUdp";
+  static constexpr char kHartIpVersionKey[] = "Settings/HartIpVersion";
+  static constexpr char kHartIpKeyFileKey[] = "Settings/HartIpKeyFile";
   static constexpr char kPortKindKey[] = "Settings/PortKind";
   static constexpr char kSerialKind[] = "serial";
   static constexpr char kHartIpKind[] = "hart-ip";
@@ -72,6 +77,10 @@ class CComDialog : public QDialog {
   // Enables the fields of the kind chosen.
   void showKind();
   std::optional<HartIpEndpoint> endpointOfFields();
+  // Version 2: the key of the key file named, into `endpoint`; false with a
+  // message when it cannot be used.
+  bool takeKey(HartIpEndpoint& endpoint);
+  void browseKeyFile();
   void hartIpOpened();
   void hartIpFailed(const QString& reason);
   // A message over the main window.

@@ -6,6 +6,8 @@
 
 #include "config/KnownModels.h"
 #include "engine/FrameDecoder.h"
+#include "link/LinkTexts.h"
+#include "port/HartIpTransport.h"
 
 namespace vantrel {
 
@@ -23,7 +25,10 @@ CliSession::CliSession(const Clock& clock, Options options, QObject* parent)
   connectSession();
 }
 
+// The port closes while the trace still watches: a HART-IP session's close
+// has its line.
 CliSession::~CliSession() {
+  session_.closePort();
   session_.removeObserver(this);
 }
 
@@ -54,6 +59,17 @@ void CliSession::connectSession() {
     if (running_) current_.instrument = instrument;
   });
   connect(&session_, &Session::modelRemembered, this, &RememberKnownModel);
+  connect(&session_, &Session::portLost, this, &CliSession::portLost);
+}
+
+// A HART-IP server that closed the connection or stopped answering is said
+// at once, and the operation it ended (or the next, which finds the port
+// closed) names why, rather than only that the port is not open.
+void CliSession::portLost(const QString& reason) {
+  std::fprintf(stderr, "vantrel-cli: %s %s: %s\n", Tr(texts::kPortLost).c_str(),
+               qPrintable(session_.hartIpEndpoint() ? session_.hartIpEndpoint()->text()
+                                                    : session_.portName()),
+               qPrintable(reason));
 }
 
 void CliSession::setJournal(std::unique_ptr<Journal> journal) {
@@ -73,19 +89,30 @@ bool CliSession::openPort(const QString& portName) {
   return session_.openPort(portName, settings);
 }
 
-bool CliSession::openHartIp(const HartIpEndpoint& endpoint) {
-  // The transport's own deadline ends the wait (no answer in 3 s).
+bool OpenHartIpAndWait(Session& session, const HartIpEndpoint& endpoint) {
   QEventLoop wait;
   bool decided = false;
   const auto decide = [&] {
     decided = true;
     wait.quit();
   };
-  connect(&session_, &Session::portOpened, &wait, decide);
-  connect(&session_, &Session::portOpenFailed, &wait, decide);
-  session_.openHartIp(endpoint);
+  QObject::connect(&session, &Session::portOpened, &wait, decide);
+  QObject::connect(&session, &Session::portOpenFailed, &wait, decide);
+  session.openHartIp(endpoint);
   if (!decided) wait.exec();
-  return session_.isPortOpen();
+  return session.isPortOpen();
+}
+
+std::string PortOpenFailedText(const std::optional<HartIpEndpoint>& hartIp, const QString& port,
+                               const QString& reason) {
+  const std::string failed =
+      hartIp ? HartIpTransport::openFailedText().toStdString() : Tr(texts::kPortOpenFailed);
+  const QString where = hartIp ? hartIp->text() : port;
+  return failed + " " + where.toStdString() + ": " + reason.toStdString();
+}
+
+bool CliSession::openHartIp(const HartIpEndpoint& endpoint) {
+  return OpenHartIpAndWait(session_, endpoint);
 }
 
 void CliSession::run(std::vector<CliStep> steps, std::function<void(const CliOutcome&)> each,
@@ -122,6 +149,12 @@ void CliSession::onEnded(const OperationEnd& end) {
   running_ = false;
   current_.result = end.result;
   current_.reason = end.reason;
+  // The port opened before the first operation: closed now, it was lost,
+  // and the transport knows why.
+  const bool portGone = end.reason == Tr(texts::kPortLost) || end.reason == Tr(texts::kPortNotOpen);
+  if (portGone && !session_.isPortOpen() && !session_.portError().isEmpty()) {
+    current_.reason = Tr(texts::kPortLost) + " " + session_.portError().toStdString();
+  }
   current_.retries = end.retries;
   // The record is on disk before the outcome is printed.
   if (journal_ && !journal_->ended(end)) current_.journalNotWritten = true;

@@ -53,6 +53,15 @@ struct CliOutcome {
   bool succeeded() const { return !skipped && result == OperationResult::Success; }
 };
 
+// Opens a HART-IP session on `session` and waits until it is up or could
+// not be set up; the transport's own deadline ends the wait.
+bool OpenHartIpAndWait(Session& session, const HartIpEndpoint& endpoint);
+
+// What a port that did not open says: "HART-IP 连接失败 HOST:PORT: why" over
+// HART-IP, the serial port's text with its name otherwise.
+std::string PortOpenFailedText(const std::optional<HartIpEndpoint>& hartIp, const QString& port,
+                               const QString& reason);
+
 class CliSession : public QObject, private LinkObserver {
   Q_OBJECT
 
@@ -102,6 +111,7 @@ class CliSession : public QObject, private LinkObserver {
                         bool carriesFrame) override;
 
   void connectSession();
+  void portLost(const QString& reason);
   void startNext();
   void onEnded(const OperationEnd& end);
   void skipTheRest();

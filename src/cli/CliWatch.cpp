@@ -1,7 +1,6 @@
 #include "cli/CliWatch.h"
 
 #include <QCoreApplication>
-#include <QEventLoop>
 #include <QObject>
 #include <QTimer>
 
@@ -190,18 +189,7 @@ bool Watch::open(const WatchPort& where) {
     settings.rtsKeying = options_.rtsKeying;
     return session_.openPort(where.port, settings);
   }
-  // The transport's own deadline ends the wait (no answer in 3 s).
-  QEventLoop wait;
-  bool decided = false;
-  const auto decide = [&] {
-    decided = true;
-    wait.quit();
-  };
-  connect(&session_, &Session::portOpened, &wait, decide);
-  connect(&session_, &Session::portOpenFailed, &wait, decide);
-  session_.openHartIp(*where.hartIp);
-  if (!decided) wait.exec();
-  return session_.isPortOpen();
+  return OpenHartIpAndWait(session_, *where.hartIp);
 }
 
 int Watch::run() {
@@ -254,9 +242,7 @@ int RunWatch(const CliSession::Options& options, const WatchPort& where, const W
              bool json) {
   Watch watch(options, args, json);
   if (!watch.open(where)) {
-    const QString name = where.hartIp ? where.hartIp->text() : where.port;
-    const std::string error = Tr(texts::kPortOpenFailed) + " " + name.toStdString() + ": " +
-                              watch.portError().toStdString();
+    const std::string error = PortOpenFailedText(where.hartIp, where.port, watch.portError());
     if (json)
       std::printf("{\"result\": \"port-error\", \"error\": %s}\n", JsonString(error).c_str());
     std::fprintf(stderr, "vantrel-cli: %s\n", error.c_str());

@@ -31,6 +31,7 @@
 #include "config/KnownModels.h"
 #include "i18n/Language.h"
 #include "link/LinkTexts.h"
+#include "records/StoreJournal.h"
 #include "vantrel/Version.h"
 
 namespace {
@@ -47,6 +48,7 @@ constexpr int kExitNoPort = 69;
 
 const char kUsage[] =
     "Usage: vantrel-cli --port PATH [--rts] | --hart-ip HOST[:PORT] [--udp]\n"
+    "                   [--psk-file FILE] [--hart-ip-version 1|2]\n"
     "                   [--address N] [--timeout-ms N] [--retries N]\n"
     "                   [--json] [--trace] [--lang zh|en] [--trust-model]\n"
     "                   OPERATION [ARGS]\n"
@@ -65,6 +67,10 @@ const char kUsage[] =
     "  --hart-ip HOST[:PORT]  a HART-IP instrument or single-loop bridge instead of a\n"
     "                   modem (port 5094 unless given; [::1]:5094 for IPv6)\n"
     "  --udp            HART-IP over UDP instead of TCP\n"
+    "  --psk-file FILE  a secure HART-IP session (version 2: TLS 1.2 over TCP, DTLS\n"
+    "                   1.2 over UDP) with the pre-shared key in FILE, one line\n"
+    "                   IDENTITY:HEXKEY; only its owner may read the file\n"
+    "  --hart-ip-version 1|2  2 needs --psk-file; default 2 with --psk-file, else 1\n"
     "  --address N      the instrument's polling address (default 0); after 'then' it\n"
     "                   holds from that operation on\n"
     "  --timeout-ms N   wait N ms for a reply to begin after each request has left\n"
@@ -73,9 +79,9 @@ const char kUsage[] =
     "  --retries N      try each request N more times after a failed try (default 3)\n"
     "  --json           one JSON object per line (docs/CLI.md)\n"
     "  --trace          each frame on the line, decoded, on standard error\n"
-    "  --journal FILE   the change journal, where every write, fixed current and\n"
-    "                   calibration is recorded (default\n"
-    "                   ~/.local/share/vantrel/journal.jsonl)\n"
+    "  --journal FILE   keep the change journal, where every write, fixed current\n"
+    "                   and calibration is recorded, in FILE (JSON Lines) instead\n"
+    "                   of the record store ~/.local/share/vantrel/records.sqlite\n"
     "  --no-journal     record nothing\n"
     "  --trust-model    send this instrument family's own commands (112-120,\n"
     "                   130-135) to a model that is not known, and know it from then\n"
@@ -121,8 +127,8 @@ const char kUsage[] =
     "that did not succeed: 0 all succeeded, 1 it failed or was refused, 2 no\n"
     "reply came; 64 usage error, 65 the file of load-config is no valid\n"
     "configuration, 66 it cannot be read, 69 the port cannot be opened or the\n"
-    "HART-IP server cannot be reached or refuses the session, 73 the\n"
-    "file of save-config cannot be written.\n";
+    "HART-IP server cannot be reached, refuses the session or its secure\n"
+    "handshake fails, 73 the file of save-config cannot be written.\n";
 
 struct Options {
   enum class Show { Nothing, Help, Version };
@@ -130,6 +136,8 @@ struct Options {
   QString port;
   std::optional<HartIpEndpoint> hartIp;  // --hart-ip instead of --port
   bool udp = false;
+  std::optional<QString> pskFile;    // --psk-file: a secure session
+  std::optional<int> hartIpVersion;  // --hart-ip-version
   CliSession::Options session;
   bool json = false;
   std::optional<UiLanguage> language;     // --lang; the locale's without it
@@ -155,6 +163,27 @@ std::uint8_t PollAddress(const std::string& word) {
   return static_cast<std::uint8_t>(ArgReader({word}, "--address").integer("N", 0, 63));
 }
 
+// --hart-ip, --udp, --psk-file, --hart-ip-version; false for another option.
+template <typename Value>
+bool ParseHartIpOption(const std::string& arg, Value& value, Options& options) {
+  if (arg == "--hart-ip") {
+    const std::string text = value("--hart-ip");
+    options.hartIp = ParseHartIpEndpoint(QString::fromLocal8Bit(text.c_str()));
+    if (!options.hartIp) throw UsageError{"--hart-ip is not HOST[:PORT]: " + text};
+  } else if (arg == "--udp") {
+    options.udp = true;
+  } else if (arg == "--psk-file") {
+    options.pskFile = QString::fromLocal8Bit(value("--psk-file").c_str());
+  } else if (arg == "--hart-ip-version") {
+    const std::string version = value("--hart-ip-version");
+    if (version != "1" && version != "2") throw UsageError{"--hart-ip-version takes 1 or 2"};
+    options.hartIpVersion = version == "1" ? 1 : 2;
+  } else {
+    return false;
+  }
+  return true;
+}
+
 // The options before the first operation. Returns the index of the first
 // word that is not one.
 int ParseGlobalOptions(int argc, char** argv, Options& options) {
@@ -176,12 +205,8 @@ int ParseGlobalOptions(int argc, char** argv, Options& options) {
     };
     if (arg == "--port") {
       options.port = QString::fromLocal8Bit(value("--port").c_str());
-    } else if (arg == "--hart-ip") {
-      const std::string text = value("--hart-ip");
-      options.hartIp = ParseHartIpEndpoint(QString::fromLocal8Bit(text.c_str()));
-      if (!options.hartIp) throw UsageError{"--hart-ip is not HOST[:PORT]: " + text};
-    } else if (arg == "--udp") {
-      options.udp = true;
+    } else if (ParseHartIpOption(arg, value, options)) {
+      continue;
     } else if (arg == "--address") {
       options.session.pollAddress = PollAddress(value("--address"));
     } else if (arg == "--timeout-ms") {
@@ -310,6 +335,15 @@ void ParseJournal(int i, int argc, char** argv, Options& options) {
   }
 }
 
+// Version 2 is a secure session and needs its key; a key asks for version 2.
+void CheckHartIpVersion(const Options& options) {
+  const int version = options.hartIpVersion.value_or(options.pskFile ? 2 : 1);
+  if (version == 2 && !options.pskFile) throw UsageError{"--hart-ip-version 2 needs --psk-file"};
+  if (version == 1 && options.pskFile) {
+    throw UsageError{"--psk-file is for HART-IP version 2, not --hart-ip-version 1"};
+  }
+}
+
 Options ParseArguments(int argc, char** argv) {
   Options options;
   options.session.replyTimeoutGiven = false;  // the port's own until --timeout-ms
@@ -349,6 +383,9 @@ Options ParseArguments(int argc, char** argv) {
   if (options.hartIp) {
     if (!options.port.isEmpty()) throw UsageError{"--port and --hart-ip exclude each other"};
     options.hartIp->udp = options.udp;
+    CheckHartIpVersion(options);
+  } else if (options.pskFile || options.hartIpVersion) {
+    throw UsageError{"--psk-file and --hart-ip-version go with --hart-ip"};
   } else if (options.port.isEmpty()) {
     throw UsageError{"--port or --hart-ip is required"};
   }
@@ -412,8 +449,8 @@ int RunSave(QCoreApplication& app, CliSession& session, Options& options) {
 
 // The journal printed; the lines skipped are said on standard error.
 int ShowJournal(const Options& options) {
-  const QString path = options.journal.value_or(Journal::defaultPath());
-  const JournalContents journal = ReadJournal(path);
+  const QString path = options.journal.value_or(RecordStore::defaultPath());
+  const JournalContents journal = LoadJournal(path);
   for (const std::string& warning : journal.warnings) {
     std::fprintf(stderr, "vantrel-cli: warning: %s: %s\n", qPrintable(path), warning.c_str());
   }
@@ -476,7 +513,29 @@ int ReadConfigurationFile(const Options& options, Configuration& configuration) 
   return 0;
 }
 
+int RunSession(QCoreApplication& app, CliSession& session, Options& options,
+               const Configuration& file);
+
+// The key of a secure session, read before anything connects: 0, or 64 with
+// the reason for a file that cannot be read, that others may read, or that
+// holds no good key. The key itself is never printed.
+int ReadKey(Options& options) {
+  QString reason;
+  std::optional<PskKey> key = HartIpTransport::readKeyFile(*options.pskFile, &reason);
+  if (!key) {
+    const std::string error =
+        "--psk-file " + options.pskFile->toStdString() + ": " + reason.toStdString();
+    return Refuse(options.json, "usage-error", error, kExitUsage, "");
+  }
+  options.hartIp->psk = std::move(key);
+  options.hartIp->keyFile = *options.pskFile;
+  return 0;
+}
+
 int RunSteps(QCoreApplication& app, Options& options) {
+  if (options.pskFile) {
+    if (const int status = ReadKey(options)) return status;
+  }
   if (options.watch) {
     return RunWatch(options.session, {options.port, options.hartIp}, *options.watch, options.json);
   }
@@ -489,14 +548,27 @@ int RunSteps(QCoreApplication& app, Options& options) {
   const bool open =
       options.hartIp ? session.openHartIp(*options.hartIp) : session.openPort(options.port);
   if (!open) {
-    const QString where = options.hartIp ? options.hartIp->text() : options.port;
-    const std::string error = Tr(texts::kPortOpenFailed) + " " + where.toStdString() + ": " +
-                              session.portError().toStdString();
+    const std::string error = PortOpenFailedText(options.hartIp, options.port, session.portError());
     return Refuse(options.json, "port-error", error, kExitNoPort, "");
   }
-  if (!options.noJournal) {
-    session.setJournal(std::make_unique<Journal>(options.journal.value_or(Journal::defaultPath())));
+  StoreJournal* store = nullptr;
+  if (options.journal && !options.noJournal) {
+    session.setJournal(std::make_unique<Journal>(*options.journal));
+  } else if (!options.noJournal) {
+    auto journal = std::make_unique<StoreJournal>(RecordStore::defaultPath(), options.database);
+    store = journal.get();
+    session.setJournal(std::move(journal));
   }
+  const int status = RunSession(app, session, options, file);
+  // A check says the team database's warning itself, once.
+  const QString warning = store && !options.check ? store->takeTeamWarning() : QString();
+  if (!warning.isEmpty()) std::fprintf(stderr, "vantrel-cli: %s\n", qPrintable(warning));
+  return status;
+}
+
+// The operations of the command line, the journal already set.
+int RunSession(QCoreApplication& app, CliSession& session, Options& options,
+               const Configuration& file) {
   if (options.saveFile) return RunSave(app, session, options);
   if (options.load) return RunLoad(app, session, options, file);
   if (options.check) {

@@ -134,7 +134,11 @@ std::string FormatFrameLine(const DecodedFrame& f) {
   std::string line = std::to_string(f.timeMs) + " ms ";
   line += Tr(f.direction == FrameDirection::Sent ? VANTREL_TR_NOOP("core", "发送")
                                                  : VANTREL_TR_NOOP("core", "接收"));
-  if (f.transportOnly) return line + " " + f.transport + " | " + HexBytes(f.raw);
+  if (f.transportOnly) {
+    // A line of the transport's own (the secure channel up) may carry no bytes.
+    line += " " + f.transport;
+    return f.raw.empty() ? line : line + " | " + HexBytes(f.raw);
+  }
   if (!f.transport.empty()) line += " [" + f.transport + "]";
   if (f.dropped) line += DroppedText(f.dropReason);
   line += " " + f.kind +

@@ -105,8 +105,8 @@ std::optional<Header> DecodeHeader(const std::uint8_t* data, std::size_t size) {
   return h;
 }
 
-bool IsFramable(const Header& header) {
-  return header.version == kVersion && header.byteCount >= kHeaderSize;
+bool IsFramable(const Header& header, std::uint8_t highestVersion) {
+  return header.version >= 1 && header.version <= highestVersion && header.byteCount >= kHeaderSize;
 }
 
 std::vector<std::uint8_t> SessionInitiateBody(std::uint8_t masterType, std::uint32_t inactivityMs) {
@@ -138,7 +138,7 @@ std::optional<Message> StreamParser::next() {
   if (broken_) return std::nullopt;
   const std::optional<Header> header = DecodeHeader(buffer_.data() + start_, pending());
   if (!header) return std::nullopt;
-  if (!IsFramable(*header)) {
+  if (!IsFramable(*header, highestVersion_)) {
     broken_ = true;
     return std::nullopt;
   }
@@ -158,9 +158,12 @@ void StreamParser::clear() {
   broken_ = false;
 }
 
-std::optional<Message> ParseDatagram(const std::uint8_t* data, std::size_t size) {
+std::optional<Message> ParseDatagram(const std::uint8_t* data, std::size_t size,
+                                     std::uint8_t highestVersion) {
   const std::optional<Header> header = DecodeHeader(data, size);
-  if (!header || !IsFramable(*header) || header->byteCount != size) return std::nullopt;
+  if (!header || !IsFramable(*header, highestVersion) || header->byteCount != size) {
+    return std::nullopt;
+  }
   Message message;
   message.header = *header;
   message.body.assign(data + kHeaderSize, data + size);

@@ -85,9 +85,9 @@ std::vector<std::uint8_t> EncodeMessage(const Message& message);
 // The header at `data`; nothing when fewer than kHeaderSize bytes are given.
 std::optional<Header> DecodeHeader(const std::uint8_t* data, std::size_t size);
 
-// True when a header can start a message: version 1 and a byte count of at
-// least the header's own size.
-bool IsFramable(const Header& header);
+// True when a header can start a message: a version from 1 to
+// `highestVersion` and a byte count of at least the header's own size.
+bool IsFramable(const Header& header, std::uint8_t highestVersion = kVersion);
 
 std::vector<std::uint8_t> SessionInitiateBody(std::uint8_t masterType, std::uint32_t inactivityMs);
 
@@ -104,6 +104,10 @@ std::optional<SessionInitiate> ParseSessionInitiate(const std::vector<std::uint8
 // connection is to be closed.
 class StreamParser {
  public:
+  // A client of a secure session takes version 2 too: the session
+  // initiate's answer, and the messages inside the channel.
+  explicit StreamParser(std::uint8_t highestVersion = kVersion) : highestVersion_(highestVersion) {}
+
   void feed(const std::uint8_t* data, std::size_t size);
   // The next complete message, in order.
   std::optional<Message> next();
@@ -117,11 +121,13 @@ class StreamParser {
   std::vector<std::uint8_t> buffer_;
   std::size_t start_ = 0;
   bool broken_ = false;
+  std::uint8_t highestVersion_;
 };
 
 // One UDP datagram holds one message: nothing when the datagram is not
 // exactly one framable message.
-std::optional<Message> ParseDatagram(const std::uint8_t* data, std::size_t size);
+std::optional<Message> ParseDatagram(const std::uint8_t* data, std::size_t size,
+                                     std::uint8_t highestVersion = kVersion);
 
 // Words for the monitor and the trace: "响应", "令牌传递PDU", and the header
 // in one line: "HART-IP 响应 令牌传递PDU 状态 0 序号 5".

@@ -1,15 +1,19 @@
 #include "port/HartIpTransport.h"
 
+#include <QFile>
 #include <QHostInfo>
 #include <QNetworkDatagram>
 #include <QNetworkProxy>
+#include <QSslSocket>
 #include <QTcpSocket>
 #include <QUdpSocket>
 
 #include <algorithm>
+#include <string_view>
 
 #include "link/HartFrame.h"
 #include "link/HartIpEndpoint.h"
+#include "port/HartIpSecureChannel.h"
 
 namespace vantrel {
 
@@ -38,6 +42,83 @@ std::optional<HartIpEndpoint> ParseHartIpEndpoint(const QString& text) {
   return endpoint;
 }
 
+namespace {
+
+// The group and other bits of a file's mode as Unix writes them.
+unsigned GroupAndOtherBits(QFileDevice::Permissions permissions) {
+  const struct {
+    QFileDevice::Permission permission;
+    unsigned bit;
+  } bits[] = {{QFileDevice::ReadGroup, 040}, {QFileDevice::WriteGroup, 020},
+              {QFileDevice::ExeGroup, 010},  {QFileDevice::ReadOther, 04},
+              {QFileDevice::WriteOther, 02}, {QFileDevice::ExeOther, 01}};
+  unsigned mode = 0;
+  for (const auto& b : bits) {
+    if (permissions.testFlag(b.permission)) mode |= b.bit;
+  }
+  return mode;
+}
+
+// A key file is a line or two; anything far longer is not one.
+constexpr qint64 kMaxKeyFileBytes = 64 * 1024;
+
+}  // namespace
+
+std::optional<PskKey> HartIpTransport::readKeyFile(const QString& path, QString* reason) {
+  QFile file(path);
+  if (!file.open(QIODevice::ReadOnly)) {
+    *reason = tr("密钥文件无法读取：%1").arg(file.errorString());
+    return std::nullopt;
+  }
+#ifndef Q_OS_WIN
+  if (PskKeyFileModeTooOpen(GroupAndOtherBits(file.permissions()))) {
+    *reason = tr("密钥文件可被其他用户读取，应只许所有者读写（chmod 600）");
+    return std::nullopt;
+  }
+#endif
+  const QByteArray text = file.read(kMaxKeyFileBytes);
+  PskKeyParse parsed =
+      ParsePskKeyFile(std::string_view(text.constData(), static_cast<std::size_t>(text.size())));
+  if (!parsed.key) {
+    *reason = keyFileError(parsed);
+    return std::nullopt;
+  }
+  return std::move(parsed.key);
+}
+
+// What is wrong with the file, and on which line.
+QString HartIpTransport::keyFileError(const PskKeyParse& parsed) {
+  QString what;
+  switch (parsed.error) {
+    case PskKeyError::None:
+    case PskKeyError::NoKeyLine:
+      return tr("密钥文件中没有“身份:十六进制密钥”行");
+    case PskKeyError::SeveralKeys:
+      what = tr("密钥行多于一行");
+      break;
+    case PskKeyError::NoColon:
+      what = tr("缺少冒号，应为“身份:十六进制密钥”");
+      break;
+    case PskKeyError::BadIdentity:
+      what = tr("身份只能由可见的 ASCII 字符组成，且不超过 %1 个")
+                 .arg(static_cast<int>(kMaxPskIdentityChars));
+      break;
+    case PskKeyError::ShortIdentity:
+      what = tr("身份短于 %1 个字符").arg(static_cast<int>(kMinPskIdentityChars));
+      break;
+    case PskKeyError::BadHex:
+      what = tr("密钥不是十六进制数");
+      break;
+    case PskKeyError::ShortKey:
+      what = tr("密钥短于 %1 字节").arg(static_cast<int>(kMinPskKeyBytes));
+      break;
+    case PskKeyError::LongKey:
+      what = tr("密钥长于 %1 字节").arg(static_cast<int>(kMaxPskKeyBytes));
+      break;
+  }
+  return tr("密钥文件第 %1 行：%2").arg(parsed.line).arg(what);
+}
+
 HartIpTransport::HartIpTransport(const Clock& clock, HartIpEndpoint endpoint, QObject* parent)
     : Transport(parent), clock_(clock), endpoint_(std::move(endpoint)) {}
 
@@ -45,30 +126,34 @@ HartIpTransport::~HartIpTransport() {
   close();
 }
 
+QString HartIpTransport::name() const {
+  return (endpoint_.udp ? QStringLiteral("hart-ip udp ") : QStringLiteral("hart-ip tcp ")) +
+         endpoint_.text();
+}
+
+QString HartIpTransport::openFailedText() {
+  return tr("HART-IP 连接失败");
+}
+
 void HartIpTransport::open() {
   close();
   error_.clear();
-  parser_.clear();
+  parser_ = hartip::StreamParser(static_cast<std::uint8_t>(endpoint_.version()));
   frames_.clear();
   awaited_.reset();
   initiateTries_ = 0;
   state_ = State::Connecting;
-  openDue_ = clock_.nowMs() + kHartIpOpenMs;
+  openedAt_ = clock_.nowMs();
+  openDue_ = openedAt_ + kHartIpOpenMs;
+  if (endpoint_.psk) {
+    const QString missing = HartIpSecureChannel::unavailableReason(endpoint_.udp);
+    if (!missing.isEmpty()) {
+      fail(missing);
+      return;
+    }
+  }
   if (!endpoint_.udp) {
-    tcp_ = new QTcpSocket(this);
-    tcp_->setProxy(QNetworkProxy::NoProxy);  // straight to the instrument on the plant network
-    connect(tcp_, &QTcpSocket::connected, this, [this] {
-      state_ = State::Initiating;
-      sendInitiate();
-      emit deadlinesChanged();
-    });
-    connect(tcp_, &QTcpSocket::readyRead, this, &HartIpTransport::readTcp);
-    connect(tcp_, &QAbstractSocket::errorOccurred, this,
-            [this](QAbstractSocket::SocketError error) {
-              fail(error == QAbstractSocket::RemoteHostClosedError ? tr("服务器关闭了连接")
-                                                                   : tcp_->errorString());
-            });
-    tcp_->connectToHost(endpoint_.host, endpoint_.port);
+    startTcp();
   } else if (QHostAddress address; address.setAddress(endpoint_.host)) {
     startUdp(address);
   } else {
@@ -82,6 +167,25 @@ void HartIpTransport::open() {
     });
   }
   emit deadlinesChanged();
+}
+
+// Version 2 connects in plain text as well: the TLS handshake starts on
+// this connection once the initiate is answered.
+void HartIpTransport::startTcp() {
+  tcp_ = endpoint_.psk ? new QSslSocket(this) : new QTcpSocket(this);
+  tcp_->setProxy(QNetworkProxy::NoProxy);  // straight to the instrument on the plant network
+  connect(tcp_, &QTcpSocket::connected, this, [this] {
+    state_ = State::Initiating;
+    sendInitiate();
+    emit deadlinesChanged();
+  });
+  connect(tcp_, &QTcpSocket::readyRead, this, &HartIpTransport::readTcp);
+  connect(tcp_, &QAbstractSocket::errorOccurred, this, [this](QAbstractSocket::SocketError error) {
+    if (state_ == State::Handshaking) return;  // the channel says what went wrong
+    fail(error == QAbstractSocket::RemoteHostClosedError ? tr("服务器关闭了连接")
+                                                         : tcp_->errorString());
+  });
+  tcp_->connectToHost(endpoint_.host, endpoint_.port);
 }
 
 void HartIpTransport::startUdp(const QHostAddress& address) {
@@ -112,19 +216,25 @@ void HartIpTransport::sendInitiate() {
   if (endpoint_.udp) openDue_ = clock_.nowMs() + kHartIpOpenMs / kHartIpUdpInitiateTries;
 }
 
+// In version 2 only the initiate goes in plain text: anything else waits
+// for the channel, and is not sent while there is none.
 void HartIpTransport::sendMessage(MessageType type, MessageId id,
                                   const std::vector<std::uint8_t>& body, std::uint16_t sequence) {
+  const bool secure = channel_ && channel_->isUp();
+  if (endpoint_.psk && id != MessageId::SessionInitiate && !secure) return;
   Message message;
+  message.header.version = static_cast<std::uint8_t>(endpoint_.version());
   message.header.type = static_cast<std::uint8_t>(type);
   message.header.id = static_cast<std::uint8_t>(id);
   message.header.sequence = sequence;
   message.body = body;
   const std::vector<std::uint8_t> bytes = hartip::EncodeMessage(message);
   message.header.byteCount = static_cast<std::uint16_t>(bytes.size());
-  const auto* raw = reinterpret_cast<const char*>(bytes.data());
-  const auto size = static_cast<qint64>(bytes.size());
-  if (tcp_) tcp_->write(raw, size);
-  if (udp_) udp_->writeDatagram(raw, size, peer_, peerPort_);
+  const QByteArray raw(reinterpret_cast<const char*>(bytes.data()),
+                       static_cast<qsizetype>(bytes.size()));
+  if (tcp_) tcp_->write(raw);  // encrypted by the socket once the channel is up
+  if (udp_ && secure) channel_->writeDatagram(raw);
+  if (udp_ && !secure) udp_->writeDatagram(raw, peer_, peerPort_);
   lastSent_ = clock_.nowMs();
   watch(true, message, id == MessageId::TokenPassingPdu);
 }
@@ -161,21 +271,35 @@ void HartIpTransport::readTcp() {
   while (const std::optional<Message> message = parser_.next()) {
     handle(*message);
     if (!tcp_) return;  // the message ended the session
+    // The handshake has begun: nothing else was the server's to send.
+    if (state_ == State::Handshaking) {
+      parser_.clear();
+      return;
+    }
   }
   if (parser_.broken()) fail(tr("服务器发来的数据无法解读"));
 }
 
-// Datagrams from the server's address only; once the session is up, only
-// from the port that answered the initiate under its number.
+// Datagrams from the server's address only; once the session is granted,
+// only from the port that answered the initiate under its number. In
+// version 2 that port's datagrams go through the channel: its handshake
+// first, then the messages, decrypted. Only DTLS records count there (a
+// content type from 20 on); a late copy of the initiate's answer is none.
 void HartIpTransport::readUdp() {
+  constexpr quint8 kFirstDtlsContentType = 20;
   while (udp_ && udp_->hasPendingDatagrams()) {
     const QNetworkDatagram datagram = udp_->receiveDatagram();
     if (!datagram.senderAddress().isEqual(peer_, QHostAddress::TolerantConversion)) continue;
-    if (state_ == State::Open && datagram.senderPort() != peerPort_) continue;
-    const QByteArray bytes = datagram.data();
-    const std::optional<Message> message =
-        hartip::ParseDatagram(reinterpret_cast<const std::uint8_t*>(bytes.constData()),
-                              static_cast<std::size_t>(bytes.size()));
+    if (state_ != State::Initiating && datagram.senderPort() != peerPort_) continue;
+    QByteArray bytes = datagram.data();
+    if (channel_) {
+      if (bytes.isEmpty() || static_cast<quint8>(bytes.front()) < kFirstDtlsContentType) continue;
+      bytes = channel_->takeDatagram(bytes);
+      if (!udp_ || bytes.isEmpty()) continue;  // a flight of the handshake, or it failed
+    }
+    const std::optional<Message> message = hartip::ParseDatagram(
+        reinterpret_cast<const std::uint8_t*>(bytes.constData()),
+        static_cast<std::size_t>(bytes.size()), static_cast<std::uint8_t>(endpoint_.version()));
     if (!message) continue;
     if (state_ == State::Initiating &&
         message->is(MessageType::Response, MessageId::SessionInitiate) &&
@@ -232,14 +356,56 @@ void HartIpTransport::handle(const Message& message) {
 }
 
 // Status 0, or 8 when the server chose another inactivity time: the session
-// is up.
+// is up, in version 2 once the handshake is done. A server of version 1
+// answers a version 2 initiate with status 14 (or grants a session of its
+// own version): that is said, and nothing more is sent.
 void HartIpTransport::handleInitiateResponse(const Message& message) {
   if (state_ != State::Initiating || message.header.sequence != initiateSequence_) return;
   const std::uint8_t status = message.header.status;
-  if (status != hartip::kStatusSuccess && status != hartip::kStatusSetToNearest) {
+  const bool granted = status == hartip::kStatusSuccess || status == hartip::kStatusSetToNearest;
+  if (endpoint_.psk &&
+      (status == hartip::kStatusVersionNotSupported || (granted && message.header.version != 2))) {
+    fail(tr("服务器不支持 HART-IP 版本 2"));
+    return;
+  }
+  if (!granted) {
     fail(tr("服务器拒绝建立会话：%1").arg(QString::fromStdString(hartip::StatusText(status))));
     return;
   }
+  if (endpoint_.psk) {
+    startHandshake();
+  } else {
+    becomeOpen();
+  }
+}
+
+// The handshake gets what is left of the open time, on the connection (TCP)
+// or with the port that answered the initiate (UDP).
+void HartIpTransport::startHandshake() {
+  state_ = State::Handshaking;
+  openDue_ = openedAt_ + kHartIpOpenMs;
+  if (auto* ssl = qobject_cast<QSslSocket*>(tcp_)) {
+    channel_ = new HartIpSecureChannel(ssl, *endpoint_.psk, this);
+  } else {
+    channel_ = new HartIpSecureChannel(udp_, peer_, peerPort_, *endpoint_.psk, this);
+  }
+  connect(channel_, &HartIpSecureChannel::established, this, &HartIpTransport::secured);
+  connect(channel_, &HartIpSecureChannel::failed, this, [this](const QString& reason) {
+    fail(state_ == State::Open ? reason : tr("安全会话建立失败：%1").arg(reason));
+  });
+  emit deadlinesChanged();
+  channel_->start();
+}
+
+void HartIpTransport::secured() {
+  if (state_ != State::Handshaking) return;
+  if (watcher_) {
+    watcher_->hartIpSecured(tr("HART-IP 安全会话 %1").arg(channel_->description()).toStdString());
+  }
+  becomeOpen();
+}
+
+void HartIpTransport::becomeOpen() {
   state_ = State::Open;
   openDue_.reset();
   lastSent_ = clock_.nowMs();
@@ -264,6 +430,7 @@ void HartIpTransport::close() {
   if (state_ == State::Open) {
     sendMessage(MessageType::Request, MessageId::SessionClose, {}, nextSequence_++);
     if (tcp_) tcp_->flush();
+    if (channel_) channel_->shutdown();
   }
   dropSockets();
 }
@@ -273,10 +440,15 @@ void HartIpTransport::dropSockets() {
   openDue_.reset();
   keepAlive_.reset();
   awaited_.reset();
+  if (channel_) {
+    channel_->disconnect(this);
+    channel_->deleteLater();
+    channel_ = nullptr;
+  }
   for (QAbstractSocket* socket :
        {static_cast<QAbstractSocket*>(tcp_), static_cast<QAbstractSocket*>(udp_)}) {
     if (!socket) continue;
-    socket->disconnect(this);
+    socket->disconnect();  // the transport's and the channel's connections
     socket->abort();
     socket->deleteLater();
   }
@@ -297,6 +469,8 @@ void HartIpTransport::handleDeadline(TimeMs now) {
         endpoint_.udp && state_ == State::Initiating && initiateTries_ < kHartIpUdpInitiateTries;
     if (again) {
       sendInitiate();
+    } else if (state_ == State::Handshaking) {
+      fail(tr("安全会话建立失败：%1").arg(channel_->timeoutReason()));
     } else {
       fail(tr("服务器无应答"));
     }

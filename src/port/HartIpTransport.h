@@ -1,8 +1,14 @@
-// A HART-IP connection as a transport (HART-IP version 1, TCP or UDP): the
-// session is initiated as primary master, kept alive while idle and closed
-// on close; each request goes out as a token-passing PDU with the next
-// sequence number, and only the response with that number is taken as its
-// reply.
+// A HART-IP connection as a transport (TCP or UDP): the session is initiated
+// as primary master, kept alive while idle and closed on close; each request
+// goes out as a token-passing PDU with the next sequence number, and only the
+// response with that number is taken as its reply.
+//
+// Version 1 talks in plain text. Version 2 (a pre-shared key given) sends
+// the session initiate in plain text with version 2 in its header; once the
+// server grants the session, a TLS 1.2 handshake runs on the same TCP
+// connection, or a DTLS 1.2 handshake with the UDP port that answered, and
+// every message after it goes inside that channel. A failed handshake ends
+// the open: nothing falls back to version 1 or to plain text.
 #pragma once
 
 #include <QHostAddress>
@@ -10,9 +16,11 @@
 
 #include <deque>
 #include <optional>
+#include <string>
 #include <vector>
 
 #include "link/HartIpMessage.h"
+#include "link/PskKeyFile.h"
 #include "port/Clock.h"
 #include "port/Transport.h"
 
@@ -21,12 +29,20 @@ class QUdpSocket;
 
 namespace vantrel {
 
+class HartIpSecureChannel;
+
 // Where a HART-IP server is: a host name, an IPv4 address or an IPv6 address,
-// the port, and TCP or UDP.
+// the port, TCP or UDP, and for a secure session (version 2) the key.
 struct HartIpEndpoint {
   QString host;
   quint16 port = hartip::kDefaultPort;
   bool udp = false;
+  // Version 2 with this pre-shared key; version 1 without one.
+  std::optional<PskKey> psk;
+  // The file the key was read from, for the port dialog to show again.
+  QString keyFile;
+
+  int version() const { return psk ? 2 : 1; }
 
   // "host:5094", "[::1]:5094".
   QString text() const;
@@ -39,7 +55,8 @@ std::optional<HartIpEndpoint> ParseHartIpEndpoint(const QString& text);
 // Session timing.
 constexpr std::uint32_t kHartIpInactivityMs = 60000;  // asked of the server
 constexpr TimeMs kHartIpKeepAliveMs = 20000;          // idle time before a keep-alive
-constexpr TimeMs kHartIpOpenMs = 3000;                // for the connection and the initiate
+// For the connection, the initiate and, in version 2, the handshake.
+constexpr TimeMs kHartIpOpenMs = 3000;
 constexpr int kHartIpUdpInitiateTries = 3;
 // A keep-alive is answered within the open time, or the session is taken as
 // lost; over UDP it is sent this many times within it.
@@ -55,6 +72,10 @@ class HartIpWatcher {
   virtual ~HartIpWatcher() = default;
   // `carriesFrame`: the message's frame goes to the link core next.
   virtual void hartIpMessage(bool sent, const hartip::Message& message, bool carriesFrame) = 0;
+  // The secure channel of a version 2 session is up; `words` name it with
+  // its protocol and cipher suite ("HART-IP 安全会话 TLSv1.2
+  // PSK-AES128-GCM-SHA256").
+  virtual void hartIpSecured(const std::string& /*words*/) {}
 };
 
 class HartIpTransport : public Transport {
@@ -64,6 +85,13 @@ class HartIpTransport : public Transport {
   // `clock` must outlive the transport.
   HartIpTransport(const Clock& clock, HartIpEndpoint endpoint, QObject* parent = nullptr);
   ~HartIpTransport() override;
+
+  // Reads a key file: the key, or nothing with the reason in words (the file
+  // cannot be read, others than its owner may read it, or a line is wrong,
+  // named by its number). The file's mode is not looked at on Windows.
+  static std::optional<PskKey> readKeyFile(const QString& path, QString* reason);
+  // What a HART-IP open that failed says before its reason.
+  static QString openFailedText();
 
   // Starts connecting; opened() or openFailed() tells how it went.
   void open();
@@ -76,7 +104,8 @@ class HartIpTransport : public Transport {
   Delivery delivery() const override { return Delivery::Frames; }
   bool isOpen() const override { return state_ == State::Open; }
   void close() override;
-  QString name() const override { return endpoint_.text(); }
+  // "hart-ip tcp 127.0.0.1:5094", "hart-ip udp [::1]:5094".
+  QString name() const override;
   QString errorString() const override { return error_; }
   // Sends the frame as it is, in a token-passing PDU.
   std::optional<std::vector<std::uint8_t>> send(const std::vector<std::uint8_t>& frame,
@@ -89,8 +118,10 @@ class HartIpTransport : public Transport {
   void handleDeadline(TimeMs now) override;
 
  private:
-  enum class State { Closed, Connecting, Initiating, Open };
+  enum class State { Closed, Connecting, Initiating, Handshaking, Open };
 
+  static QString keyFileError(const PskKeyParse& parsed);
+  void startTcp();
   void startUdp(const QHostAddress& address);
   void sendInitiate();
   void sendMessage(hartip::MessageType type, hartip::MessageId id,
@@ -100,6 +131,9 @@ class HartIpTransport : public Transport {
   void readUdp();
   void handle(const hartip::Message& message);
   void handleInitiateResponse(const hartip::Message& message);
+  void startHandshake();
+  void secured();
+  void becomeOpen();
   void sendKeepAlive(TimeMs now);
   void fail(const QString& reason);
   void dropSockets();
@@ -109,13 +143,17 @@ class HartIpTransport : public Transport {
   State state_ = State::Closed;
   QTcpSocket* tcp_ = nullptr;
   QUdpSocket* udp_ = nullptr;
+  HartIpSecureChannel* channel_ = nullptr;  // version 2, from the initiate's answer on
   QHostAddress peer_;
   quint16 peerPort_ = 0;
+  // Version 2 takes version 1 too: a server of version 1 answers the
+  // initiate in its own version.
   hartip::StreamParser parser_;
   std::uint16_t nextSequence_ = 1;
   std::uint16_t initiateSequence_ = 0;
   std::optional<std::uint16_t> awaited_;  // the sequence number of the PDU last sent
   std::deque<std::vector<std::uint8_t>> frames_;
+  TimeMs openedAt_ = 0;
   std::optional<TimeMs> openDue_;
   int initiateTries_ = 0;
   // The keep-alive waiting for its answer: its number, when the next try or

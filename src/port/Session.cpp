@@ -111,6 +111,10 @@ void Session::hartIpMessage(bool sent, const hartip::Message& message, bool carr
   observers_.transportMessage(sent, header, hartip::EncodeMessage(message), carriesFrame);
 }
 
+void Session::hartIpSecured(const std::string& words) {
+  observers_.transportMessage(false, words, {}, false);
+}
+
 // --- EngineEffects ---------------------------------------------------------
 
 void Session::showMessage(MessageIcon icon, const std::string& text) {

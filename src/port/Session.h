@@ -50,7 +50,8 @@ class Session : public QObject, private EngineEffects, private HartIpWatcher {
     useTransportReplyTimeout(true);
     driver_.openHartIp(endpoint);
   }
-  // The serial port's name, or the HART-IP server's "host:port".
+  // The serial port's name, or the HART-IP server's with its transport
+  // ("hart-ip tcp 192.168.1.20:5094"), as the journal records it.
   QString portName() const { return driver_.portName(); }
   // Why the port last failed to open.
   QString portError() const { return driver_.openError(); }
@@ -186,6 +187,8 @@ class Session : public QObject, private EngineEffects, private HartIpWatcher {
 
   // HartIpWatcher: each message to the watchers of the line, in words.
   void hartIpMessage(bool sent, const hartip::Message& message, bool carriesFrame) override;
+  // The secure channel's line, of its own, between the initiate and the PDUs.
+  void hartIpSecured(const std::string& words) override;
 
   TimeMs nowMs() const { return clock_.nowMs(); }
   // The reply time-out of the port about to open, when it is to choose.

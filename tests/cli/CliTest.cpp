@@ -18,6 +18,7 @@
 #include "engine/OperationTable.h"
 #include "sim/HartIpServerThread.h"
 #include "tests/cli/CliRunner.h"
+#include "tests/cli/HartIpKeys.h"
 #include "tests/link/SimulatedLine.h"
 
 namespace vantrel {
@@ -61,19 +62,32 @@ const char* const kAllOperations[][2] = {
 };
 
 // The same instrument through the modem's serial line, and over HART-IP by
-// TCP and by UDP: the same texts and the same values.
-enum class Way { Serial, Tcp, Udp };
+// TCP and by UDP, in version 1 and secure in version 2: the same texts and
+// the same values.
+enum class Way { Serial, Tcp, Udp, TcpSecure, UdpSecure };
+
+bool IsSecure(Way way) {
+  return way == Way::TcpSecure || way == Way::UdpSecure;
+}
+
+// The simulator for `way`: version 2 only with the test key for a secure
+// way, version 1 otherwise.
+sim::HartIpServerOptions ServerFor(Way way) {
+  return IsSecure(way) ? testing::SecureServer() : sim::HartIpServerOptions{};
+}
 
 QStringList WayTo(const sim::HartIpServerThread& line, Way way) {
   if (way == Way::Serial) return {"--port", QString::fromStdString(line.devicePath())};
-  const QStringList ip = {"--hart-ip", QString::fromStdString(line.hartIpEndpoint())};
-  return way == Way::Udp ? ip + QStringList{"--udp"} : ip;
+  QStringList ip = {"--hart-ip", QString::fromStdString(line.hartIpEndpoint())};
+  if (way == Way::Udp || way == Way::UdpSecure) ip << "--udp";
+  if (IsSecure(way)) ip << "--psk-file" << testing::TestKeyFile();
+  return ip;
 }
 
 class CliWays : public ::testing::TestWithParam<Way> {};
 
 TEST_P(CliWays, EveryOperationEndsWithItsSuccessText) {
-  sim::HartIpServerThread line({sim::DefaultDeviceConfig(0)});
+  sim::HartIpServerThread line({sim::DefaultDeviceConfig(0)}, {}, ServerFor(GetParam()));
   ASSERT_TRUE(line.running()) << line.error();
   QStringList arguments = WayTo(line, GetParam()) + QStringList{"--json"};
   for (std::size_t i = 0; i < std::size(kAllOperations); ++i) {
@@ -110,11 +124,14 @@ TEST_P(CliWays, EveryOperationEndsWithItsSuccessText) {
 }
 
 std::string WayName(const ::testing::TestParamInfo<Way>& info) {
-  const char* const names[] = {"Serial", "Tcp", "Udp"};
+  const char* const names[] = {"Serial", "Tcp", "Udp", "TcpSecure", "UdpSecure"};
   return names[static_cast<int>(info.param)];
 }
 
-INSTANTIATE_TEST_SUITE_P(Cli, CliWays, ::testing::Values(Way::Serial, Way::Tcp, Way::Udp), WayName);
+INSTANTIATE_TEST_SUITE_P(Cli, CliWays,
+                         ::testing::Values(Way::Serial, Way::Tcp, Way::Udp, Way::TcpSecure,
+                                           Way::UdpSecure),
+                         WayName);
 
 // A HART-IP server that cannot be reached, or does not answer the session
 // initiate, is a port that cannot be opened: exit 69, with the reason.
@@ -148,9 +165,177 @@ TEST(Cli, AHartIpServerThatCannotBeReached) {
     EXPECT_EQ(run.exitCode, 69) << c.way.join(' ').toStdString();
     EXPECT_EQ(run.outcomes[0]["result"].toString(), "port-error");
     const QString error = run.outcomes[0]["error"].toString();
-    EXPECT_TRUE(error.contains("127.0.0.1:1") && error.contains(QString::fromUtf8(c.reason)))
+    EXPECT_TRUE(error.startsWith(QString::fromUtf8("HART-IP 连接失败 127.0.0.1:1: ")) &&
+                error.contains(QString::fromUtf8(c.reason)))
         << error.toStdString();
   }
+}
+
+// Over HART-IP the session's messages are lines of their own: the initiate
+// and its answer first, in version 2 the secure channel's one line naming
+// its protocol and cipher suite, then the PDUs, and last the session close.
+// The version is the first byte on the wire; the key is never shown.
+TEST(Cli, TraceShowsEachSessionMessageOnALine) {
+  const struct {
+    Way way;
+    const char* version;    // the initiate's first bytes
+    const char* handshake;  // none in version 1
+  } cases[] = {{Way::Tcp, "| 01 00 00", nullptr},
+               {Way::TcpSecure, "| 02 00 00", "HART-IP 安全会话 TLSv1.2 PSK-AES128-GCM-SHA256"},
+               {Way::UdpSecure, "| 02 00 00", "HART-IP 安全会话 DTLSv1.2 PSK-AES128-GCM-SHA256"}};
+  sim::HartIpServerThread plain({sim::DefaultDeviceConfig(0)});
+  sim::HartIpServerThread secure({sim::DefaultDeviceConfig(0)}, {}, testing::SecureServer());
+  ASSERT_TRUE(plain.running() && secure.running()) << plain.error() << secure.error();
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.version);
+    const CliRun run = RunCli(WayTo(IsSecure(c.way) ? secure : plain, c.way) +
+                              QStringList{"--trace", "--no-journal", "comm-test"});
+    ASSERT_EQ(run.exitCode, 0) << run.err.toStdString();
+    const QStringList lines = run.err.split('\n', Qt::SkipEmptyParts);
+    const int pdu = c.handshake ? 3 : 2;
+    ASSERT_EQ(lines.size(), pdu + 3) << run.err.toStdString();
+    EXPECT_TRUE(lines[0].contains(QString::fromUtf8("发送 HART-IP 请求 会话建立")));
+    EXPECT_TRUE(lines[0].contains(QString::fromUtf8(c.version))) << lines[0].toStdString();
+    EXPECT_TRUE(lines[1].contains(QString::fromUtf8("接收 HART-IP 响应 会话建立 状态 0")));
+    if (c.handshake) {
+      EXPECT_TRUE(lines[2].endsWith(QString::fromUtf8(c.handshake))) << lines[2].toStdString();
+    }
+    EXPECT_TRUE(lines[pdu].contains(QString::fromUtf8("发送 [HART-IP 请求 令牌传递PDU")));
+    EXPECT_TRUE(lines[pdu + 1].contains(QString::fromUtf8("接收 [HART-IP 响应 令牌传递PDU")));
+    EXPECT_TRUE(lines[pdu + 2].contains(QString::fromUtf8("发送 HART-IP 请求 会话关闭")))
+        << lines[pdu + 2].toStdString();
+    EXPECT_FALSE(run.err.contains(testing::kKeyHex, Qt::CaseInsensitive));
+  }
+}
+
+// A secure session that cannot be set up is a port that cannot be opened,
+// with the reason in words, and never becomes a plain one: a key or an
+// identity the server does not take, a server of version 1.
+TEST(Cli, ASecureSessionThatCannotBeSetUpSaysWhy) {
+  const QString wrongKey = testing::WriteKeyFile(
+      QStringLiteral("wrong.key"), "vantrel-client:ff112233445566778899aabbccddeeff\n");
+  const QString stranger = testing::WriteKeyFile(QStringLiteral("stranger.key"),
+                                                 "someone-else:00112233445566778899aabbccddeeff\n");
+  sim::HartIpServerThread plain({sim::DefaultDeviceConfig(0)});
+  sim::HartIpServerThread secure({sim::DefaultDeviceConfig(0)}, {}, testing::SecureServer());
+  ASSERT_TRUE(plain.running() && secure.running()) << plain.error() << secure.error();
+  const char* const refused = "安全会话建立失败：密钥或身份不被服务器接受";
+  const char* const notVersion2 = "服务器不支持 HART-IP 版本 2";
+  const struct {
+    const char* what;
+    const sim::HartIpServerThread& server;
+    QStringList way;
+    const char* reason;
+  } cases[] = {
+      {"wrong key", secure, {"--psk-file", wrongKey}, refused},
+      // DTLS drops the records it cannot decrypt: the server goes quiet.
+      {"wrong key, UDP",
+       secure,
+       {"--udp", "--psk-file", wrongKey},
+       "安全会话建立失败：服务器在握手中不再应答，可能不接受密钥或身份"},
+      {"unknown identity", secure, {"--psk-file", stranger}, refused},
+      {"unknown identity, UDP", secure, {"--udp", "--psk-file", stranger}, refused},
+      {"version 1 server", plain, {"--psk-file", testing::TestKeyFile()}, notVersion2},
+      {"version 1 server, UDP",
+       plain,
+       {"--udp", "--hart-ip-version", "2", "--psk-file", testing::TestKeyFile()},
+       notVersion2},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.what);
+    const QString where = QString::fromStdString(c.server.hartIpEndpoint());
+    const CliRun run = RunCli(QStringList{"--hart-ip", where, "--json", "--no-journal"} + c.way +
+                              QStringList{"comm-test"});
+    EXPECT_EQ(run.exitCode, 69);
+    ASSERT_EQ(run.outcomes.size(), 1) << run.out.toStdString();
+    EXPECT_EQ(run.outcomes[0]["result"].toString(), "port-error");
+    EXPECT_EQ(run.outcomes[0]["error"].toString().section(QStringLiteral("（"), 0, 0),
+              QString::fromUtf8("HART-IP 连接失败 ") + where + ": " + QString::fromUtf8(c.reason));
+  }
+}
+
+// The key file is read, and refused, before anything connects (nothing
+// listens at the port given: a connection would fail with 69): one its
+// owner alone may not read, one that is missing, one whose key line is
+// wrong, named by its line. So is a version that does not go with it.
+TEST(Cli, AKeyFileThatCannotBeUsedIsRefusedBeforeConnecting) {
+  using testing::WriteKeyFile;
+  const QFile::Permissions open = QFile::ReadOwner | QFile::WriteOwner | QFile::ReadGroup;
+  const struct {
+    QStringList arguments;
+    const char* error;
+  } cases[] = {
+      {{"--psk-file", WriteKeyFile("open.key", "vantrel-client:" + QByteArray(32, '1'), open)},
+       "密钥文件可被其他用户读取，应只许所有者读写（chmod 600）"},
+      {{"--psk-file", "/nonexistent/client.key"}, "密钥文件无法读取：No such file or directory"},
+      {{"--psk-file", WriteKeyFile("comments.key", "# only a comment\n\n")},
+       "密钥文件中没有“身份:十六进制密钥”行"},
+      {{"--psk-file", WriteKeyFile("short.key", "# bench\n\nvantrel-client:0011\n")},
+       "密钥文件第 3 行：密钥短于 16 字节"},
+      {{"--psk-file", WriteKeyFile("identity.key", "bench:00112233445566778899aabbccddeeff\n")},
+       "密钥文件第 1 行：身份短于 8 个字符"},
+      {{"--psk-file", WriteKeyFile("hex.key", "vantrel-client:0011223344556677889XAABBCCDDEEFF\n")},
+       "密钥文件第 1 行：密钥不是十六进制数"},
+      {{"--hart-ip-version", "2"}, "--hart-ip-version 2 needs --psk-file"},
+      {{"--hart-ip-version", "3"}, "--hart-ip-version takes 1 or 2"},
+      {{"--hart-ip-version", "1", "--psk-file", testing::TestKeyFile()},
+       "--psk-file is for HART-IP version 2, not --hart-ip-version 1"},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.arguments.join(' ').toStdString());
+    const CliRun run = RunCli(QStringList{"--hart-ip", "127.0.0.1:1", "--json"} + c.arguments +
+                              QStringList{"comm-test"});
+    EXPECT_EQ(run.exitCode, 64);
+    ASSERT_EQ(run.outcomes.size(), 1);
+    EXPECT_EQ(run.outcomes[0]["result"].toString(), "usage-error");
+    EXPECT_TRUE(run.outcomes[0]["error"].toString().endsWith(QString::fromUtf8(c.error)))
+        << run.outcomes[0]["error"].toString().toStdString();
+  }
+}
+
+// A TCP connection the server closes (here a hang-up after the first reply)
+// is said at once, and the operation it ends, or the next, which finds the
+// port closed, says the server closed it, not only that the port is not
+// open.
+TEST(Cli, AConnectionTheServerClosesIsSaidAsSuch) {
+  sim::HartIpServerThread line({sim::DefaultDeviceConfig(0)});
+  ASSERT_TRUE(line.running()) << line.error();
+  sim::LineFaults hangup;
+  hangup.hangupAfter = 1000;  // the whole reply first
+  hangup.faultyReplies = 1;
+  line.setFaults(hangup);
+  const QString where = QString::fromStdString(line.hartIpEndpoint());
+  const CliRun run =
+      RunCli({"--hart-ip", where, "--json", "--no-journal", "comm-test", "then", "read-current"});
+  EXPECT_EQ(run.exitCode, 1);
+  ASSERT_EQ(run.outcomes.size(), 2) << run.out.toStdString();
+  EXPECT_EQ(run.outcomes[0]["result"].toString(), "success");
+  EXPECT_EQ(run.outcomes[1]["reason"].toString(),
+            QString::fromUtf8("HART端口已断开！ 服务器关闭了连接"));
+  EXPECT_TRUE(run.err.contains(QString::fromUtf8("vantrel-cli: HART端口已断开！ ") + where +
+                               QString::fromUtf8(": 服务器关闭了连接")))
+      << run.err.toStdString();
+}
+
+// The journal names a HART-IP instrument's port with its transport.
+TEST(Cli, TheJournalNamesTheHartIpTransport) {
+  sim::HartIpServerThread line({sim::DefaultDeviceConfig(0)});
+  ASSERT_TRUE(line.running()) << line.error();
+  const QString where = QString::fromStdString(line.hartIpEndpoint());
+  QTemporaryDir dir;
+  const QString journal = dir.filePath("journal.jsonl");
+  for (const QStringList& way : {QStringList{}, QStringList{"--udp"}}) {
+    const CliRun run = RunCli(QStringList{"--hart-ip", where, "--journal", journal} + way +
+                              QStringList{"fixed-current", "0"});
+    ASSERT_EQ(run.exitCode, 0) << run.err.toStdString();
+  }
+  const QStringList records =
+      RunCli({"--journal", journal, "journal"}).out.split('\n', Qt::SkipEmptyParts);
+  ASSERT_EQ(records.size(), 2);
+  EXPECT_EQ(QJsonDocument::fromJson(records[0].toUtf8())["port"].toString(),
+            "hart-ip tcp " + where);
+  EXPECT_EQ(QJsonDocument::fromJson(records[1].toUtf8())["port"].toString(),
+            "hart-ip udp " + where);
 }
 
 TEST(Cli, WritesAreReadBack) {

@@ -2,10 +2,13 @@
 // success and failure messages, the remembered port, and Cancel.
 #include <QAction>
 #include <QCheckBox>
+#include <QDir>
+#include <QFile>
 #include <QRadioButton>
 #include <QRegularExpression>
 #include <QSettings>
 #include <QTcpServer>
+#include <QTemporaryDir>
 
 #include "app/CComDialog.h"
 #include "link/LinkTexts.h"
@@ -21,7 +24,8 @@ class GuiPortDialog : public GuiTest {
     GuiTest::SetUp();
     for (const char* key :
          {CComDialog::kLastPortKey, CComDialog::kRtsKeyingKey, CComDialog::kPortKindKey,
-          CComDialog::kHartIpHostKey, CComDialog::kHartIpPortKey, CComDialog::kHartIpUdpKey}) {
+          CComDialog::kHartIpHostKey, CComDialog::kHartIpPortKey, CComDialog::kHartIpUdpKey,
+          CComDialog::kHartIpVersionKey, CComDialog::kHartIpKeyFileKey}) {
       QSettings().remove(QLatin1String(key));
     }
     dialog = view->comDialog();
@@ -56,6 +60,25 @@ class GuiPortDialog : public GuiTest {
     edit("editHost")->setText(host);
     edit("editIpPort")->setText(port);
     Choose(combo("comboProtocol"), udp ? 1 : 0);
+  }
+
+  // Chooses version 2 with the key file `path`.
+  void chooseKeyFile(const QString& path) {
+    Choose(combo("comboVersion"), 1);
+    EXPECT_TRUE(edit("editKeyFile")->isEnabled());
+    edit("editKeyFile")->setText(path);
+  }
+
+  // A key file in `dir`, readable by its owner only unless `mode` says.
+  static QString WriteKeyFile(const QTemporaryDir& dir, const QByteArray& text,
+                              QFile::Permissions mode = QFile::ReadOwner | QFile::WriteOwner) {
+    const QString path = dir.filePath(QStringLiteral("hart-ip.key"));
+    QFile file(path);
+    EXPECT_TRUE(file.open(QIODevice::WriteOnly | QIODevice::Truncate));
+    file.write(text);
+    file.close();
+    EXPECT_TRUE(QFile::setPermissions(path, mode));
+    return path;
   }
 
   CComDialog* dialog = nullptr;
@@ -186,7 +209,8 @@ TEST_F(GuiPortDialog, HartIpOpensWithoutHoldingUpTheWindowAndTheInstrumentAnswer
     EXPECT_TRUE(OpenMessageBoxes().empty());
     EXPECT_EQ(takeMessage(), QString::fromUtf8(texts::kPortOpened));
     ASSERT_TRUE(session->isPortOpen());
-    EXPECT_EQ(session->portName(), "127.0.0.1:" + port);
+    EXPECT_EQ(session->portName(),
+              QStringLiteral("hart-ip %1 127.0.0.1:").arg(udp ? "udp" : "tcp") + port);
     EXPECT_EQ(session->hartIpEndpoint()->udp, udp);
     EXPECT_EQ(session->engine().timing().replyTimeoutMs, kHartIpReplyTimeoutMs);
     edit("pvEdit")->clear();
@@ -237,33 +261,82 @@ TEST_F(GuiPortDialog, AHartIpServerThatCannotBeReadOrReachedFails) {
   probe.close();
   const QString badHost = QStringLiteral("主机地址格式错误！");
   const QString badPort = QStringLiteral("IP端口应为1～65535！");
+  QTemporaryDir dir;
+  const QString openKey = WriteKeyFile(dir, "vantrel-client:00112233445566778899aabbccddeeff\n",
+                                       QFile::ReadOwner | QFile::WriteOwner | QFile::ReadOther);
   const struct {
     const char* host;
     QString port;
-    QString refused;  // empty: goes to the network
+    QString refused;                                // empty: goes to the network
+    std::optional<QString> keyFile = std::nullopt;  // version 2 with this key file
   } rows[] = {
-      {"", "5094", badHost},           {"plant pc", "5094", badHost},
-      {"[10.0.0.1]", "5094", badHost}, {"fe80::1::2", "5094", badHost},
-      {"127.0.0.1", "0", badPort},     {"127.0.0.1", "65536", badPort},
-      {"127.0.0.1", "x", badPort},     {"127.0.0.1", unused, QString()},
-      {"[::1]", unused, QString()},    {"[::1]:5094", "5094", badHost},
+      {"", "5094", badHost},
+      {"plant pc", "5094", badHost},
+      {"[10.0.0.1]", "5094", badHost},
+      {"fe80::1::2", "5094", badHost},
+      {"127.0.0.1", "0", badPort},
+      {"127.0.0.1", "65536", badPort},
+      {"127.0.0.1", "x", badPort},
+      {"127.0.0.1", unused, QString()},
+      {"[::1]", unused, QString()},
+      {"[::1]:5094", "5094", badHost},
+      {"127.0.0.1", unused, QStringLiteral("请选择密钥文件！"), QString()},
+      {"127.0.0.1", unused,
+       QStringLiteral("密钥文件可被其他用户读取，应只许所有者读写（chmod 600）"), openKey},
   };
+  const QString failedText = QStringLiteral("HART-IP 连接失败\n");
   for (const auto& row : rows) {
     SCOPED_TRACE(std::string(row.host) + " " + row.port.toStdString());
     showDialog();
     chooseHartIp(QString::fromUtf8(row.host), row.port);
+    Choose(combo("comboVersion"), 0);
+    if (row.keyFile) chooseKeyFile(*row.keyFile);
     button("buttonOk")->click();
     if (row.refused.isEmpty()) {
       const QString failed = takeMessage();
-      EXPECT_TRUE(failed.startsWith(QString::fromUtf8(texts::kPortOpenFailed) + '\n'))
-          << failed.toStdString();
-      EXPECT_GT(failed.size(), QString::fromUtf8(texts::kPortOpenFailed).size() + 1);
+      EXPECT_TRUE(failed.startsWith(failedText)) << failed.toStdString();
+      EXPECT_GT(failed.size(), failedText.size());
     } else {
       EXPECT_EQ(takeMessage(QMessageBox::Critical), row.refused);
       EXPECT_TRUE(dialog->isVisible());
     }
     EXPECT_FALSE(session->isPortOpen());
   }
+}
+
+// Version 2: the key file's key opens a secure session, and the instrument
+// answers over it. The version and the file's path are remembered, never
+// the key.
+TEST_F(GuiPortDialog, ASecureHartIpSessionOpensWithTheKeyFile) {
+  QTemporaryDir dir;
+  const QString keyFile = WriteKeyFile(dir, "vantrel-client:00112233445566778899aabbccddeeff\n");
+  sim::HartIpServerOptions secure;
+  const QByteArray key = QByteArray::fromHex("00112233445566778899aabbccddeeff");
+  secure.psk = PskKey{"vantrel-client", std::vector<std::uint8_t>(key.begin(), key.end())};
+  sim::HartIpServerThread server({sim::DefaultDeviceConfig(0)}, {}, secure);
+  ASSERT_TRUE(server.running()) << server.error();
+  const QString port = QString::number(server.hartIpPort());
+  showDialog();
+  chooseHartIp(QStringLiteral("127.0.0.1"), port, true);
+  chooseKeyFile(keyFile);
+  button("buttonOk")->click();
+  EXPECT_EQ(takeMessage(), QString::fromUtf8(texts::kPortOpened));
+  ASSERT_TRUE(session->isPortOpen());
+  edit("pvEdit")->clear();
+  runOk("readCurrentButton", OP_READ_CURRENT);
+  settle();
+  EXPECT_TRUE(edit("pvEdit")->text().contains(QRegularExpression(QStringLiteral("\\d"))));
+  session->closePort();
+
+  const QSettings settings;
+  EXPECT_EQ(settings.value(QLatin1String(CComDialog::kHartIpVersionKey)).toInt(), 2);
+  EXPECT_EQ(settings.value(QLatin1String(CComDialog::kHartIpKeyFileKey)).toString(), keyFile);
+  Session later;
+  CComDialog next(later, view);
+  next.showPortDialog();
+  EXPECT_EQ(next.findChild<QComboBox*>(QStringLiteral("comboVersion"))->currentText(), "2");
+  EXPECT_EQ(next.findChild<QLineEdit*>(QStringLiteral("editKeyFile"))->text(),
+            QDir::toNativeSeparators(keyFile));
 }
 
 }  // namespace

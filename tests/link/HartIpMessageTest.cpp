@@ -105,19 +105,25 @@ struct BreakCase {
   const char* name;
   Bytes stream;
   std::size_t messagesFirst;
+  std::uint8_t highestVersion = 1;
 };
 
+// A secure session's client takes versions 1 and 2, and no other.
+const Bytes kKeepAlive2 = {0x02, 0x00, 0x02, 0x00, 0x00, 0x07, 0x00, 0x08};
 const BreakCase kBreakCases[] = {
-    {"Version2", {0x02, 0x00, 0x02, 0x00, 0x00, 0x07, 0x00, 0x08}, 0},
+    {"Version2", kKeepAlive2, 0},
     {"Version0AfterAMessage", Cat({kKeepAlive, {0x00, 0x00, 0x02, 0x00, 0x00, 0x07, 0x00, 0x08}}),
      1},
     {"ByteCount7", {0x01, 0x00, 0x02, 0x00, 0x00, 0x07, 0x00, 0x07}, 0},
     {"ByteCount0", {0x01, 0x00, 0x02, 0x00, 0x00, 0x07, 0x00, 0x00}, 0},
+    {"Version3AfterBothToASecureClient",
+     Cat({kKeepAlive, kKeepAlive2, {0x03, 0x00, 0x02, 0x00, 0x00, 0x07, 0x00, 0x08}}), 2, 2},
+    {"Version0ToASecureClient", {0x00, 0x00, 0x02, 0x00, 0x00, 0x07, 0x00, 0x08}, 0, 2},
 };
 
 TEST(HartIpStream, UnframableHeaderBreaksForGood) {
   for (const BreakCase& c : kBreakCases) {
-    StreamParser parser;
+    StreamParser parser(c.highestVersion);
     EXPECT_EQ(FeedInPieces(parser, c.stream, {}).size(), c.messagesFirst) << c.name;
     EXPECT_TRUE(parser.broken()) << c.name;
     EXPECT_TRUE(FeedInPieces(parser, kKeepAlive, {}).empty()) << c.name;
@@ -129,6 +135,7 @@ struct DatagramCase {
   const char* name;
   Bytes datagram;
   bool valid;
+  std::uint8_t highestVersion = 1;
 };
 
 const DatagramCase kDatagramCases[] = {
@@ -138,12 +145,14 @@ const DatagramCase kDatagramCases[] = {
     {"OneExtra", Cat({kPdu, {0x00}}), false},
     {"HeaderOnlyShort", Bytes(kKeepAlive.begin(), kKeepAlive.end() - 1), false},
     {"Version2", Cat({{0x02}, Bytes(kPdu.begin() + 1, kPdu.end())}), false},
+    {"Version2ToASecureClient", Cat({{0x02}, Bytes(kPdu.begin() + 1, kPdu.end())}), true, 2},
+    {"Version3ToASecureClient", Cat({{0x03}, Bytes(kPdu.begin() + 1, kPdu.end())}), false, 2},
     {"ByteCount7", {0x01, 0x00, 0x02, 0x00, 0x00, 0x07, 0x00, 0x07}, false},
 };
 
 TEST(HartIpDatagram, ExactlyOneMessage) {
   for (const DatagramCase& c : kDatagramCases) {
-    const auto message = ParseDatagram(c.datagram.data(), c.datagram.size());
+    const auto message = ParseDatagram(c.datagram.data(), c.datagram.size(), c.highestVersion);
     ASSERT_EQ(message.has_value(), c.valid) << c.name;
     if (message) {
       EXPECT_EQ(EncodeMessage(*message), c.datagram) << c.name;

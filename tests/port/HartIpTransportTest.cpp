@@ -14,6 +14,7 @@
 
 #include <memory>
 #include <string>
+#include <utility>
 
 #include "link/HartIpMessage.h"
 #include "port/HartIpTransport.h"
@@ -71,8 +72,11 @@ class FakeServer {
                     : server_.listen(QHostAddress::LocalHost, 0));
   }
   HartIpEndpoint endpoint() const {
-    const quint16 port = udp_ ? udpSocket_.localPort() : server_.serverPort();
-    return {QStringLiteral("127.0.0.1"), port, udp_};
+    HartIpEndpoint endpoint;
+    endpoint.host = QStringLiteral("127.0.0.1");
+    endpoint.port = udp_ ? udpSocket_.localPort() : server_.serverPort();
+    endpoint.udp = udp_;
+    return endpoint;
   }
   // The next message from the client (over UDP: the next datagram to `at`);
   // empty when none comes in time.
@@ -90,6 +94,13 @@ class FakeServer {
     Bytes message(in_.begin(), end);
     in_.erase(in_.begin(), end);
     return message;
+  }
+  // Whatever came next, message or not: over UDP one datagram, over TCP
+  // the bytes held once some have come. Empty when nothing comes in time.
+  Bytes raw() {
+    if (udp_) return next();
+    if (!Soon([this] { return whole() > 0 || !in_.empty(); })) return {};
+    return std::exchange(in_, {});
   }
   // Nothing more came while the event loop had its turns.
   bool quiet() {
@@ -131,12 +142,24 @@ class FakeServer {
   Bytes in_;
 };
 
+// A version 2 message: the same with 2 in the header.
+Bytes V2(Bytes message) {
+  message[0] = 2;
+  return message;
+}
+
+PskKey TestKey() {
+  return {"vantrel-test", Bytes(16, 0x5A)};
+}
+
 struct Fixture {
-  explicit Fixture(bool udp = false) : server(udp) {
+  explicit Fixture(bool udp = false, bool secure = false) : server(udp) {
     QObject::connect(session.get(), &Session::operationFinished,
                      [this](const OperationEnd& end) { ends.push_back(end); });
     session->addObserver(&line);
-    session->openHartIp(server.endpoint());
+    HartIpEndpoint endpoint = server.endpoint();
+    if (secure) endpoint.psk = TestKey();
+    session->openHartIp(endpoint);
   }
   // Answers the session initiate; returns its sequence number.
   int open() {
@@ -397,6 +420,58 @@ TEST(HartIpTransport, ClosingSendsASessionClose) {
     if (!udp) {
       EXPECT_TRUE(Soon(
           [&] { return f.server.connection()->state() == QAbstractSocket::UnconnectedState; }));
+    }
+  }
+}
+
+// Version 2: the initiate goes in plain text under version 2; once it is
+// granted, what follows on the connection (or to the port that answered) is
+// the TLS or DTLS ClientHello, never a HART-IP message in plain text, and
+// the port stays closed until the handshake is done. A server that never
+// finishes it fails the open at the end of the open time, in words.
+TEST(HartIpTransport, ASecureSessionSendsNothingButItsHandshakeAfterTheInitiate) {
+  for (const bool udp : {false, true}) {
+    SCOPED_TRACE(udp ? "UDP" : "TCP");
+    Fixture f(udp, true);
+    const Bytes initiate = f.server.next();
+    const int s = SequenceOf(initiate);
+    EXPECT_EQ(initiate, V2(Msg(kRequest, kInitiate, s, kInitiateBody)));
+    f.server.send(V2(Msg(kResponse, kInitiate, s, kInitiateBody)));
+    const Bytes hello = f.server.raw();
+    // A handshake record holding a ClientHello (type 1): TLS has a 5-byte
+    // record header, DTLS a 13-byte one.
+    const std::size_t type = udp ? 13 : 5;
+    ASSERT_GT(hello.size(), type);
+    EXPECT_EQ(hello[0], 0x16);
+    EXPECT_EQ(hello[type], 0x01);
+    EXPECT_FALSE(f.session->isPortOpen());
+    EXPECT_FALSE(f.session->start(OP_COMM_TEST, 0));
+    EXPECT_TRUE(f.server.quiet());
+    f.advance(kHartIpOpenMs);
+    ASSERT_TRUE(Soon([&] { return f.openFailed.count() == 1; }));
+    EXPECT_EQ(f.openFailed[0][0].toString(),
+              QStringLiteral("安全会话建立失败：服务器对握手无应答"));
+    EXPECT_EQ(f.opened.count(), 0);
+  }
+}
+
+// A server of version 1 refuses a version 2 initiate with status 14 in a
+// version 1 header, or grants a session of its own version: either way the
+// open fails saying so, and nothing more is sent.
+TEST(HartIpTransport, AServerOfVersion1IsSaidToBeOneAndGetsNothingMore) {
+  const struct {
+    const char* what;
+    std::uint8_t status;
+  } cases[] = {{"status 14", hartip::kStatusVersionNotSupported}, {"a version 1 session", 0}};
+  for (const auto& c : cases) {
+    for (const bool udp : {false, true}) {
+      SCOPED_TRACE(::testing::Message() << c.what << (udp ? " UDP" : " TCP"));
+      Fixture f(udp, true);
+      const Bytes initiate = f.server.next();
+      f.server.send(Msg(kResponse, kInitiate, SequenceOf(initiate), kInitiateBody, c.status));
+      ASSERT_TRUE(Soon([&] { return f.openFailed.count() == 1; }));
+      EXPECT_EQ(f.openFailed[0][0].toString(), QStringLiteral("服务器不支持 HART-IP 版本 2"));
+      EXPECT_TRUE(f.server.quiet());
     }
   }
 }
