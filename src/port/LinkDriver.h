@@ -41,7 +41,7 @@ class LinkDriver : public QObject, private LinkPort {
   void openHartIp(const HartIpEndpoint& endpoint);
   void closePort();
   bool isPortOpen() const { return transport_ && transport_->isOpen(); }
-  // The serial port's name or the HART-IP server's "host:port".
+  // The serial port's name or the HART-IP server's "hart-ip tcp HOST:PORT".
   QString portName() const { return transport_ ? transport_->name() : QString(); }
   // The settings of the serial port last opened.
   const PortSettings& serialSettings() const { return serialSettings_; }

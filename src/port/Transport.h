@@ -29,7 +29,8 @@ class Transport : public QObject, public Timed {
   virtual Delivery delivery() const = 0;
   virtual bool isOpen() const = 0;
   virtual void close() = 0;
-  // The name shown for it: the serial port's name, or "host:port".
+  // The name shown for it: the serial port's name, or "hart-ip tcp HOST:PORT"
+  // ("hart-ip udp …") for a HART-IP server.
   virtual QString name() const = 0;
   // Why it last failed to open or failed while open.
   virtual QString errorString() const = 0;
