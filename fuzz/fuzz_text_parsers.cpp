@@ -10,6 +10,34 @@
 #include "engine/NumberText.h"
 #include "link/PskKeyFile.h"
 
+namespace {
+
+// A key file that parses holds a key of the sizes allowed, and its key
+// written back as one line parses to the same key.
+void CheckPskKeyFile(const std::string& text) {
+  using namespace vantrel;
+  const PskKeyParse psk = ParsePskKeyFile(text);
+  if (psk.key.has_value() == (psk.error != PskKeyError::None)) std::abort();
+  if (psk.key) {
+    if (psk.key->identity.size() < kMinPskIdentityChars || psk.key->key.size() < kMinPskKeyBytes ||
+        psk.key->key.size() > kMaxPskKeyBytes) {
+      std::abort();
+    }
+    std::string line = psk.key->identity + ":";
+    static const char kHex[] = "0123456789abcdef";
+    for (std::uint8_t b : psk.key->key) {
+      line += kHex[b >> 4];
+      line += kHex[b & 15];
+    }
+    const PskKeyParse again = ParsePskKeyFile(line);
+    if (!again.key || again.key->identity != psk.key->identity || again.key->key != psk.key->key) {
+      std::abort();
+    }
+  }
+}
+
+}  // namespace
+
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
   using namespace vantrel;
   const std::string text(reinterpret_cast<const char*>(data), size);
@@ -51,26 +79,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     if (unpacked != expected) std::abort();
   }
 
-  // A key file that parses holds a key of the sizes allowed, and its key
-  // written back as one line parses to the same key.
-  const PskKeyParse psk = ParsePskKeyFile(text);
-  if (psk.key.has_value() == (psk.error != PskKeyError::None)) std::abort();
-  if (psk.key) {
-    if (psk.key->identity.size() < kMinPskIdentityChars || psk.key->key.size() < kMinPskKeyBytes ||
-        psk.key->key.size() > kMaxPskKeyBytes) {
-      std::abort();
-    }
-    std::string line = psk.key->identity + ":";
-    static const char kHex[] = "0123456789abcdef";
-    for (std::uint8_t b : psk.key->key) {
-      line += kHex[b >> 4];
-      line += kHex[b & 15];
-    }
-    const PskKeyParse again = ParsePskKeyFile(line);
-    if (!again.key || again.key->identity != psk.key->identity || again.key->key != psk.key->key) {
-      std::abort();
-    }
-  }
+  CheckPskKeyFile(text);
 
   std::uint8_t date[3] = {0, 0, 0};
   for (std::size_t k = 0; k < size && k < 3; ++k) date[k] = data[k];

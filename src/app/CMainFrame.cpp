@@ -141,6 +141,24 @@ void CMainFrame::createMonitor(Session& session) {
   session.addObserver(monitor_);
 }
 
+// The dock's own action, so that the check mark follows the monitor also
+// when its close button hides it.
+void CMainFrame::addMonitorAction(QMenu* menu) {
+  QAction* monitor = monitor_->toggleViewAction();
+  monitor->setObjectName(QStringLiteral("actionCommMonitor"));
+  monitor->setText(tr("通信监视(&M)"));
+  menu->addAction(monitor);
+  // Hidden by the menu or the dock's close button; shown by the menu only:
+  // Qt also hides and shows the dock while it floats or docks it, and that
+  // is no opening of the monitor.
+  connect(monitor, &QAction::toggled, this, [this](bool shown) {
+    if (!shown) onMonitorHidden();
+  });
+  connect(monitor, &QAction::triggered, this, [this](bool shown) {
+    if (shown) onMonitorOpened();
+  });
+}
+
 void CMainFrame::createMenus() {
   auto add = [](QMenu* menu, const char* name, const QString& text) {
     QAction* action = menu->addAction(text);
@@ -173,21 +191,7 @@ void CMainFrame::createMenus() {
   add(operation, "resetDeviceAction", tr("复位设备(&C)"))->setEnabled(false);
   add(operation, "stopCommAction", tr("停止通信(&K)"))->setEnabled(false);
   operation->addSeparator();
-  // The dock's own action, so that the check mark follows the monitor also
-  // when its close button hides it.
-  QAction* monitor = monitor_->toggleViewAction();
-  monitor->setObjectName(QStringLiteral("actionCommMonitor"));
-  monitor->setText(tr("通信监视(&M)"));
-  operation->addAction(monitor);
-  // Hidden by the menu or the dock's close button; shown by the menu only:
-  // Qt also hides and shows the dock while it floats or docks it, and that
-  // is no opening of the monitor.
-  connect(monitor, &QAction::toggled, this, [this](bool shown) {
-    if (!shown) onMonitorHidden();
-  });
-  connect(monitor, &QAction::triggered, this, [this](bool shown) {
-    if (shown) onMonitorOpened();
-  });
+  addMonitorAction(operation);
   // Beyond the menu's own commands, after them: a search by range and pace,
   // the instrument's additional status, the trend of its values and a check
   // against a reference.

@@ -93,6 +93,7 @@ class CMainFrame : public QMainWindow {
   int innerHeight() const;
   int outerHeight() const;
   void createMenus();
+  void addMonitorAction(QMenu* menu);
   void createStatusBar();
   void createMonitor(Session& session);
   void onMonitorOpened();
