@@ -72,7 +72,7 @@ QString OpenSslWords(const QString& text) {
 
 }  // namespace
 
-QString HartIpSecureChannel::unavailableReason(bool udp) {
+QString HartIpSecureChannel::useOpenSslBackend(bool udp) {
   // Qt's OpenSSL backend has pre-shared keys and DTLS; where another one is
   // active (Schannel on Windows) and OpenSSL's is there too, it is taken,
   // as long as nothing has used TLS yet.

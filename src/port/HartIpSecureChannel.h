@@ -28,9 +28,10 @@ class HartIpSecureChannel : public QObject {
   Q_OBJECT
 
  public:
-  // Why Qt's TLS backend here cannot carry a secure session (`udp`: with
-  // DTLS) in words; empty when it can.
-  static QString unavailableReason(bool udp);
+  // Makes Qt's OpenSSL backend the active one where it is there and no
+  // other has been used yet, then says in words why the active backend
+  // cannot carry a secure session (`udp`: with DTLS); empty when it can.
+  static QString useOpenSslBackend(bool udp);
 
   // Over TCP: the handshake runs on `socket`, the connection the initiate
   // went over; afterwards the socket reads and writes plain bytes, encrypted

@@ -146,7 +146,7 @@ void HartIpTransport::open() {
   openedAt_ = clock_.nowMs();
   openDue_ = openedAt_ + kHartIpOpenMs;
   if (endpoint_.psk) {
-    const QString missing = HartIpSecureChannel::unavailableReason(endpoint_.udp);
+    const QString missing = HartIpSecureChannel::useOpenSslBackend(endpoint_.udp);
     if (!missing.isEmpty()) {
       fail(missing);
       return;
