@@ -9,8 +9,10 @@ function(vantrel_add_test name)
   target_include_directories(${name} PRIVATE ${PROJECT_SOURCE_DIR})
   if(ARG_QT_MAIN)
     target_link_libraries(${name} PRIVATE ${ARG_LIBS} vantrel_qt_test_main GTest::gtest)
+    vantrel_precompile(${name} QT TEST)
   else()
     target_link_libraries(${name} PRIVATE ${ARG_LIBS} GTest::gtest GTest::gtest_main)
+    vantrel_precompile(${name} TEST)
   endif()
   gtest_discover_tests(${name}
     PROPERTIES ENVIRONMENT "QT_QPA_PLATFORM=offscreen"
